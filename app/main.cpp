@@ -1,0 +1,3 @@
+#include "platform/user/startup.h"
+
+int main(int argc, char** argv) { return RunTavorinApplication(argc, argv); }
