@@ -110,7 +110,7 @@ int Deliver(const std::basic_string<Char>& result, Char* dest, int destLength) {
 UINT GetACP() { return CP_1252; }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest, int destLength) {
-  if (!source || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
+  if (!source || sourceLength == 0 || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -139,7 +139,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
 
 int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR dest, int destLength,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar) {
-  if (!source || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
+  if (!source || sourceLength == 0 || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

@@ -15,7 +15,7 @@
 #define WC_NO_BEST_FIT_CHARS 0x00000400u
 
 /// Converts to UTF-16. With a destination size of 0 returns the size needed; returns 0 (last
-/// error set) for an unsupported code page, a short buffer or, with MB_ERR_INVALID_CHARS,
+/// error set) for an empty source, an unsupported code page, a short buffer or, with MB_ERR_INVALID_CHARS,
 /// invalid UTF-8. A source length of -1 includes the terminator in the count.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest, int destLength);
 /// Converts from UTF-16; characters without a 1252 form become the default character ('?').

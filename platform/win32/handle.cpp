@@ -8,8 +8,8 @@
 namespace win32_p {
 
 namespace {
-// Handles are the objects' addresses; only registered ones are accepted, so a stale or
-// made-up handle is reported instead of dereferenced.
+// Handles are the objects' addresses; only registered ones with open handles are accepted,
+// so a stale or made-up handle is reported instead of dereferenced.
 std::unordered_set<KernelObject*>& LiveObjects() {
   static auto* live = new std::unordered_set<KernelObject*>;
   return *live;
@@ -26,10 +26,14 @@ std::condition_variable& KernelSignal() {
   return *signal;
 }
 
-HANDLE RegisterKernelObject(KernelObject* object) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
+HANDLE RegisterKernelObjectLocked(KernelObject* object) {
   LiveObjects().insert(object);
   return object;
+}
+
+HANDLE RegisterKernelObject(KernelObject* object) {
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  return RegisterKernelObjectLocked(object);
 }
 
 KernelObject* RetainKernelObject(HANDLE handle) {
@@ -44,22 +48,27 @@ KernelObject* RetainKernelObject(HANDLE handle) {
 }
 
 void ReleaseKernelObject(KernelObject* object) {
-  if (object->refs.fetch_sub(1) != 1) return;
-  {
-    std::lock_guard<std::mutex> lock(KernelMutex());
-    LiveObjects().erase(object);
-  }
-  object->onLastClose();
-  delete object;
+  // Only a live object can gain references, and a live one has a handle holding one, so the
+  // count cannot climb back from zero.
+  if (object->refs.fetch_sub(1) == 1) delete object;
 }
 
 }  // namespace win32_p
 
 BOOL CloseHandle(HANDLE handle) {
-  // The retain validates the handle; dropping it and the handle's own reference closes it.
-  win32_p::KernelObject* object = win32_p::RetainKernelObject(handle);
-  if (!object) return FALSE;
-  win32_p::ReleaseKernelObject(object);
-  win32_p::ReleaseKernelObject(object);
+  using namespace win32_p;
+  auto* object = static_cast<KernelObject*>(handle);
+  {
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !LiveObjects().count(object)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (--object->handles == 0) {
+      LiveObjects().erase(object);
+      object->onLastHandleClosed();
+    }
+  }
+  ReleaseKernelObject(object);
   return TRUE;
 }

@@ -32,22 +32,14 @@ struct Event : KernelObject {
   void acquire() override {
     if (!manualReset) signaled = false;
   }
-  void onLastClose() override {
+  void onLastHandleClosed() override {
     if (name.empty()) return;
-    std::lock_guard<std::mutex> lock(KernelMutex());
     auto it = NamedEvents().find(name);
     if (it != NamedEvents().end() && it->second == this) NamedEvents().erase(it);
   }
 };
 
-Event* RetainEvent(HANDLE handle) {
-  KernelObject* object = RetainKernelObject(handle);
-  if (!object) return nullptr;
-  if (auto* event = dynamic_cast<Event*>(object)) return event;
-  ReleaseKernelObject(object);
-  SetLastError(ERROR_INVALID_HANDLE);
-  return nullptr;
-}
+Event* RetainEvent(HANDLE handle) { return RetainKernelObjectAs<Event>(handle); }
 
 }  // namespace
 
@@ -58,16 +50,6 @@ void LeaveCriticalSection(LPCRITICAL_SECTION cs) { MutexOf(cs).unlock(); }
 BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs) { return MutexOf(cs).try_lock() ? TRUE : FALSE; }
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name) {
-  if (name && *name) {
-    std::unique_lock<std::mutex> lock(KernelMutex());
-    auto it = NamedEvents().find(name);
-    if (it != NamedEvents().end()) {
-      it->second->refs.fetch_add(1);
-      // Handles are object addresses: the second opener gets the same one, counted once more.
-      SetLastError(ERROR_ALREADY_EXISTS);
-      return it->second;
-    }
-  }
   auto* event = new (std::nothrow) Event;
   if (!event) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -75,13 +57,25 @@ HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
   }
   event->manualReset = manualReset != FALSE;
   event->signaled = initialState != FALSE;
-  if (name && *name) {
-    event->name = name;
-    std::lock_guard<std::mutex> lock(KernelMutex());
-    NamedEvents()[name] = event;
+  if (!name || !*name) {
+    SetLastError(ERROR_SUCCESS);
+    return RegisterKernelObject(event);
   }
+  // Look up and insert under one lock so that two threads opening a name meet one event.
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  auto it = NamedEvents().find(name);
+  if (it != NamedEvents().end()) {
+    delete event;
+    // Handles are object addresses: the second opener gets the same one, counted once more.
+    it->second->refs.fetch_add(1);
+    ++it->second->handles;
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return it->second;
+  }
+  event->name = name;
+  NamedEvents()[name] = event;
   SetLastError(ERROR_SUCCESS);
-  return RegisterKernelObject(event);
+  return RegisterKernelObjectLocked(event);
 }
 
 BOOL SetEvent(HANDLE handle) {

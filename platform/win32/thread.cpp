@@ -43,30 +43,24 @@ void RunThread(Thread* thread) {
   ReleaseKernelObject(thread);  // the reference the running thread held
 }
 
-// Starts the OS thread; the thread object stays alive until both the handle and the running
-// thread let go of it. Threads are detached: waiting is done on the object, not by join.
+// Starts the OS thread for a thread whose start the caller has claimed; the thread object
+// stays alive until both the handle and the running thread let go of it. Threads are
+// detached: waiting is done on the object, not by join.
 bool Launch(Thread* thread) {
   thread->refs.fetch_add(1);
   try {
     std::thread(RunThread, thread).detach();
   } catch (const std::system_error&) {
     thread->refs.fetch_sub(1);
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    thread->started = false;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  thread->started = true;
   return true;
 }
 
-Thread* RetainThread(HANDLE handle) {
-  KernelObject* object = RetainKernelObject(handle);
-  if (!object) return nullptr;
-  if (auto* thread = dynamic_cast<Thread*>(object)) return thread;
-  ReleaseKernelObject(object);
-  SetLastError(ERROR_INVALID_HANDLE);
-  return nullptr;
-}
+Thread* RetainThread(HANDLE handle) { return RetainKernelObjectAs<Thread>(handle); }
 
 }  // namespace
 
@@ -85,8 +79,10 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
   thread->parameter = parameter;
   thread->id = g_nextThreadId.fetch_add(1);
   if (threadId) *threadId = thread->id;
+  const bool run = !(creationFlags & CREATE_SUSPENDED);
+  thread->started = run;
   HANDLE handle = RegisterKernelObject(thread);
-  if (!(creationFlags & CREATE_SUSPENDED) && !Launch(thread)) {
+  if (run && !Launch(thread)) {
     CloseHandle(handle);
     return nullptr;
   }
@@ -96,16 +92,14 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
 DWORD ResumeThread(HANDLE handle) {
   Thread* thread = RetainThread(handle);
   if (!thread) return static_cast<DWORD>(-1);
-  bool started;
+  bool claimed = false;
   {
+    // Claimed under the lock so that two resumes never start the routine twice.
     std::lock_guard<std::mutex> lock(KernelMutex());
-    started = thread->started;
+    if (!thread->started) thread->started = claimed = true;
   }
   DWORD previous = 0;
-  if (!started) {
-    previous = 1;
-    if (!Launch(thread)) previous = static_cast<DWORD>(-1);
-  }
+  if (claimed) previous = Launch(thread) ? 1 : static_cast<DWORD>(-1);
   ReleaseKernelObject(thread);
   return previous;
 }

@@ -1,0 +1,105 @@
+// Whole-file replacement through a temporary file and a rename, so that a crash or a full
+// disk never leaves half a file where another program or a later run expects a whole one.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/win32/codepage.h"
+#include "platform/win32/error.h"
+#include "platform/win32/files.h"
+#include "platform/win32/files_p.h"
+#include "platform/win32/sync.h"
+
+using namespace win32_p;
+
+namespace {
+
+std::atomic<unsigned> g_tempCounter{0};
+
+bool WriteAll(int fd, const char* p, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Replacing a link must replace the file it names, not turn the link into a file.
+std::string ResolveLink(const std::string& target) {
+  struct stat st;
+  if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+  char resolved[PATH_MAX];
+  if (!realpath(target.c_str(), resolved)) return target;
+  return resolved;
+}
+
+}  // namespace
+
+BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) {
+  if (!path || !*path || (!data && size > 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string target = ResolveLink(NativePath(path));
+  const std::string folder = NativeFolderOf(target);
+  const std::string name = target.substr(target.find_last_of('/') + 1);
+  if (name.empty()) {
+    SetLastError(ERROR_INVALID_NAME);
+    return FALSE;
+  }
+  struct stat old;
+  const bool hadOld = stat(target.c_str(), &old) == 0;
+  if (hadOld && S_ISDIR(old.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%d.%u.%lx.tmp", static_cast<int>(getpid()), g_tempCounter.fetch_add(1),
+                  static_cast<unsigned long>(GetTickCount64()));
+    temp = (folder == "/" ? "" : folder) + "/." + name + suffix;
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, hadOld ? (old.st_mode & 0777) : 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno, target);
+    return FALSE;
+  }
+
+  int err = 0;
+  if (hadOld) fchmod(fd, old.st_mode & 07777);  // keep the old file's permissions
+  if (!WriteAll(fd, static_cast<const char*>(data), size) || fsync(fd) != 0) err = errno;
+  if (close(fd) != 0 && !err) err = errno;
+  if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err) {
+    unlink(temp.c_str());
+    SetLastError(Win32ErrorFromErrno(err == EFBIG ? ENOSPC : err));
+    return FALSE;
+  }
+  // Make the rename itself durable; a failure here no longer endangers either version.
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return TRUE;
+}
