@@ -1,0 +1,154 @@
+// BitBlt, StretchBlt and StretchDIBits. Sources are copied before drawing, so a DC may
+// copy onto itself; a negative width or height on either side mirrors the image.
+#include <cstring>
+
+#include "platform/gdi/blit.h"
+#include "platform/gdi/gdi_p.h"
+#include "platform/win32/error.h"
+
+using namespace gdi_p;
+
+namespace {
+
+struct Span {
+  int origin, size;
+  bool flipped;
+};
+
+// A signed extent as a start and a positive size, noting whether it was reversed.
+Span Normalise(int origin, int size) {
+  if (size < 0) return Span{origin + size + 1, -size, true};
+  return Span{origin, size, false};
+}
+
+bool SourceOp(DWORD rop, QPainter::CompositionMode& mode) {
+  switch (rop) {
+    case SRCCOPY:
+      mode = QPainter::CompositionMode_Source;
+      return true;
+    case SRCPAINT:
+      mode = QPainter::RasterOp_SourceOrDestination;
+      return true;
+    case SRCAND:
+      mode = QPainter::RasterOp_SourceAndDestination;
+      return true;
+    case SRCINVERT:
+      mode = QPainter::RasterOp_SourceXorDestination;
+      return true;
+    case NOTSRCCOPY:
+      mode = QPainter::RasterOp_NotSource;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Raster ops that ignore the source.
+bool FillOp(DC& dc, QPainter& p, DWORD rop, const QRect& target) {
+  switch (rop) {
+    case BLACKNESS:
+      p.fillRect(target, Qt::black);
+      return true;
+    case WHITENESS:
+      p.fillRect(target, Qt::white);
+      return true;
+    case PATCOPY:
+      p.fillRect(target, ToQBrush(*dc.brush));
+      return true;
+    case DSTINVERT:
+      if (!dc.image) return false;
+      p.setCompositionMode(QPainter::RasterOp_NotDestination);
+      p.fillRect(target, Qt::black);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Draws `source` (already cut to the source rectangle) into the destination span.
+bool DrawSource(DC& dc, QImage source, const Span& x, const Span& y, bool flipX, bool flipY, DWORD rop) {
+  QPainter::CompositionMode mode;
+  if (!SourceOp(rop, mode)) return false;
+  QPainter* p = Painter(dc);
+  if (!p) return false;
+  if (flipX || flipY) source = source.mirrored(flipX, flipY);
+  // Raster operations exist only on pixel devices; elsewhere the source is simply painted.
+  if (dc.image) p->setCompositionMode(mode);
+  p->setRenderHint(QPainter::SmoothPixmapTransform, dc.stretchMode == HALFTONE);
+  p->drawImage(QRectF(x.origin, y.origin, x.size, y.size), source);
+  return true;
+}
+
+}  // namespace
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy, int sWidth, int sHeight,
+                DWORD rop) {
+  DC* dc = DcFromHandle(dest);
+  if (!dc) return FALSE;
+  const Span dx = Normalise(x, width), dy = Normalise(y, height);
+  if (dx.size == 0 || dy.size == 0) return TRUE;
+  QPainter::CompositionMode unused;
+  if (!SourceOp(rop, unused)) {
+    QPainter* p = Painter(*dc);
+    return p && FillOp(*dc, *p, rop, QRect(dx.origin, dy.origin, dx.size, dy.size));
+  }
+  DC* src = DcFromHandle(source);
+  if (!src) return FALSE;
+  const Span sxs = Normalise(sx, sWidth), sys = Normalise(sy, sHeight);
+  if (sxs.size == 0 || sys.size == 0) return TRUE;
+  QImage image = ReadableImage(*src, QRect(sxs.origin, sys.origin, sxs.size, sys.size));
+  if (image.isNull()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  return DrawSource(*dc, image, dx, dy, dx.flipped != sxs.flipped, dy.flipped != sys.flipped, rop);
+}
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop) {
+  return StretchBlt(dest, x, y, width, height, source, sx, sy, width, height, rop);
+}
+
+int StretchDIBits(HDC handle, int x, int y, int width, int height, int sx, int sy, int sWidth, int sHeight,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
+  DC* dc = DcFromHandle(handle);
+  if (!dc) return 0;
+  if (!bits || !info || usage != DIB_RGB_COLORS) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  const long long w = h.biWidth;
+  const long long rows = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
+  const int bpp = h.biBitCount;
+  const long long stride = (w * bpp + 31) / 32 * 4;
+  if (h.biSize < sizeof(BITMAPINFOHEADER) || w <= 0 || rows <= 0 || w > 0x10000 || rows > 0x10000 ||
+      h.biPlanes != 1 || (bpp != 8 && bpp != 24 && bpp != 32) || h.biCompression != BI_RGB ||
+      (h.biSizeImage != 0 && h.biSizeImage < stride * rows)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const bool bottomUp = h.biHeight > 0;
+  const QImage::Format format =
+      bpp == 8 ? QImage::Format_Indexed8 : bpp == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32;
+  // A view of the rows in memory order; bottom-up DIBs are upside down in it.
+  QImage memory(static_cast<const uchar*>(bits), int(w), int(rows), qsizetype(stride), format);
+  if (bpp == 8) {
+    const DWORD colours = h.biClrUsed == 0 || h.biClrUsed > 256 ? 256 : h.biClrUsed;
+    QList<QRgb> table;
+    for (DWORD i = 0; i < colours; ++i)
+      table.append(qRgb(info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen, info->bmiColors[i].rgbBlue));
+    while (table.size() < 256) table.append(qRgb(0, 0, 0));
+    memory.setColorTable(table);
+  }
+
+  const Span dx = Normalise(x, width), dy = Normalise(y, height);
+  const Span sxs = Normalise(sx, sWidth), sys = Normalise(sy, sHeight);
+  if (dx.size == 0 || dy.size == 0 || sxs.size == 0 || sys.size == 0) return 0;
+  // For a bottom-up DIB, sy counts from the bottom row, which is also where its memory starts.
+  const QRect part(sxs.origin, sys.origin, sxs.size, sys.size);
+  const QRect valid = part.intersected(memory.rect());
+  if (valid.isEmpty()) return 0;
+  QImage source = memory.copy(part).convertToFormat(QImage::Format_RGB32);
+  if (!DrawSource(*dc, source, dx, dy, dx.flipped != sxs.flipped, (dy.flipped != sys.flipped) != bottomUp, rop)) return 0;
+  return valid.height();
+}

@@ -1,0 +1,74 @@
+// Prints through a real CUPS server: runs when cupsd answers and has the cups-pdf queue that
+// scripts/start-cups adds, and is skipped otherwise.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QThread>
+#include <string>
+#include <vector>
+
+#include "pdf_page.h"
+#include "platform/gdi/wingdi.h"
+#include "platform/winspool/printdc.h"
+#include "platform/winspool/winspool.h"
+
+namespace {
+
+const char kQueue[] = "TavorinTestPDF";
+const char kOutput[] = "/var/spool/tavorin-cups-pdf";
+
+bool QueueListed() {
+  DWORD needed = 0, returned = 0;
+  EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+  std::vector<unsigned char> buffer(needed);
+  if (!EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned)) return false;
+  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+  for (DWORD i = 0; i < returned; ++i)
+    if (std::string(info[i].pPrinterName) == kQueue) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
+  if (!QueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kQueue << " queue; run scripts/start-cups as root";
+
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  dm.dmFields = DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY;
+  dm.dmPaperSize = DMPAPER_A5;
+  dm.dmOrientation = DMORIENT_PORTRAIT;
+  dm.dmPrintQuality = 300;
+  HDC dc = CreateDC(nullptr, kQueue, nullptr, &dm);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 300);
+  EXPECT_NEAR(GetDeviceCaps(dc, PHYSICALWIDTH), 1748, 2);  // 148 mm at 300 dpi
+  EXPECT_NEAR(GetDeviceCaps(dc, PHYSICALHEIGHT), 2480, 2);
+
+  const std::string title = "TavorinCupsTest" + std::to_string(QDateTime::currentMSecsSinceEpoch());
+  DOCINFOA info{sizeof(DOCINFOA), title.c_str(), nullptr, nullptr, 0};
+  ASSERT_GT(StartDoc(dc, &info), 0);
+  ASSERT_GT(StartPage(dc), 0);
+  SelectObject(dc, GetStockObject(GRAY_BRUSH));
+  Rectangle(dc, 100, 100, 1000, 1000);
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  ASSERT_GT(EndPage(dc), 0);
+  ASSERT_GT(EndDoc(dc), 0);
+  DeleteDC(dc);
+
+  // cups-pdf writes the file once the job has passed its filters.
+  QString found;
+  for (int i = 0; i < 600 && found.isEmpty(); ++i) {
+    for (const QString& name : QDir(kOutput).entryList({"*.pdf"}, QDir::Files))
+      if (name.contains(QString::fromStdString(title))) found = QString(kOutput) + "/" + name;
+    if (found.isEmpty()) QThread::msleep(100);
+  }
+  ASSERT_FALSE(found.isEmpty()) << "no PDF for the job in " << kOutput;
+  const auto sizes = PdfPageSizes(found);
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_NEAR(sizes[0].width(), 419.5, 2);  // A5: 148 x 210 mm
+  EXPECT_NEAR(sizes[0].height(), 595.3, 2);
+  QFile::remove(found);
+}
