@@ -1,0 +1,188 @@
+// CCamera: one PowerShot camera reached through exactly one of the two SDKs, CDSDK (a source)
+// or PRSDK (a camera object). Every operation tries the CDSDK source first, then the PRSDK
+// camera, and answers false (leaving its out-arguments untouched) when neither is open or the
+// SDK refuses. Connect throws the integer 1 on every failure, after undoing what it opened.
+#pragma once
+
+#include <atomic>
+
+#include "camera/MyCanonMemStream.h"
+#include "platform/canon/cdsdk.h"
+#include "platform/canon/prsdk.h"
+#include "platform/mfc/collections.h"
+#include "platform/mfc/cstring.h"
+#include "platform/win32/sync.h"
+#include "platform/win32/windef.h"
+
+class CMyQuilletView;
+
+/// Item data of a CDSDK entry in the camera choice; PRSDK entries carry their device index.
+#define CAMERA_CHOICE_CDSDK 0x4321
+
+/// One entry of the camera choice (combo box 1073 of dialog 173).
+struct CameraChoiceItem {
+  CString text;
+  DWORD_PTR data = 0;
+};
+
+/// Shows the camera choice with `selection` preselected; returns true (OK) with the chosen
+/// index in `selection`, false when the user cancels.
+typedef bool (*CameraChooser)(CMyQuilletView* parent, const CArray<CameraChoiceItem>& items, int& selection);
+
+/// Frame sink of the viewfinder: one JPEG frame, valid during the call.
+typedef BOOL (*ViewfinderCallback)(BYTE* buffer, DWORD size, void* context);
+
+class CCamera {
+ public:
+  explicit CCamera(CMyQuilletView* view);
+  /// Closes the SDK connection and ends the download thread.
+  virtual ~CCamera();
+  CCamera(const CCamera&) = delete;
+  CCamera& operator=(const CCamera&) = delete;
+
+  /// Finds, chooses and opens a camera; throws the integer 1 with nothing left open on failure.
+  void Connect(const char* preferredName);
+
+  /// Replaces the camera choice (the dialog); NULL restores the default, which takes the
+  /// entry the dialog would preselect.
+  static void SetCameraChooser(CameraChooser chooser);
+
+  bool IsConnected() const { return m_hSource != 0 || m_hCamera != 0; }
+  bool IsPrsdk() const { return m_hCamera != 0; }
+  bool CanStopViewfinderBeforeRelease() const { return m_stopViewfinderBeforeRelease != 0; }
+  bool HasFocusCapability() const { return m_focusCapability != 0; }
+  bool HasViewfinder() const { return m_viewfinderCapable != 0; }
+  CString GetModelName() const { return m_modelName; }
+  bool IsRawCapable() const { return m_rawCapable != 0; }
+  WORD GetReleaseDataKind() const { return m_releaseDataKind; }
+  MyCanonMemStream& GetDownloadStream() { return m_stream; }
+
+  // Settings: values pass through as the SDK codes them.
+  bool SetShootingMode(DWORD mode);
+  bool GetShootingMode(DWORD& mode);
+  /// PRSDK only: true when the mode is among the 1-byte values the camera enumerates.
+  bool IsShootingModeSupported(DWORD mode);
+  bool SetTv(DWORD tv);
+  bool GetTv(DWORD& tv);
+  bool SetAv(DWORD av);
+  /// On PRSDK answers only in shooting modes 3 and 4.
+  bool GetAv(DWORD& av);
+  bool SetExposureComp(DWORD comp);
+  bool GetExposureComp(DWORD& comp);
+  bool SetIso(DWORD iso);
+  bool GetIso(DWORD& iso);
+  bool SetWhiteBalance(DWORD wb);
+  bool GetWhiteBalance(DWORD& wb);
+  bool SetAFDistance(DWORD distance);
+  bool GetAFDistance(DWORD& distance);
+  bool SetMeteringMode(DWORD mode);
+  bool GetMeteringMode(DWORD& mode);
+  bool SetPhotoEffect(DWORD effect);
+  bool GetPhotoEffect(DWORD& effect);
+  bool SetFocusPoint(DWORD point);
+  bool SetFlashComp(DWORD comp);
+  bool GetFlashComp(DWORD& comp);
+  /// Keeps the flash compensation as it is.
+  bool SetFlashMode(DWORD mode);
+  bool GetFlashMode(DWORD& mode);
+  /// A compensation of 255 leaves the compensation unchanged.
+  bool SetFlash(DWORD mode, DWORD compensation);
+  bool SetFlashOutput(DWORD level);
+  bool GetFlashOutput(DWORD& level);
+  bool GetFlashOutputLevelCount(DWORD& count);
+  bool SetBeep(bool on);
+  bool GetBeep(bool& on);
+  /// PRSDK refuses quality 4 (raw) unless the camera delivers raw images.
+  bool SetImageFormat(DWORD size, DWORD quality);
+  bool GetImageFormat(DWORD& size, DWORD& quality);
+  bool GetWidestAperture(DWORD& av);
+  bool GetMaxZoom(DWORD& maximum, DWORD& maximumOptical);
+  bool SetZoom(DWORD position);
+  /// CDSDK only: the magnification; false when the camera reports none.
+  bool GetDigitalZoom(double& magnification);
+  /// PRSDK only: the zoom position where digital zoom starts.
+  bool GetPrDigitalZoom(DWORD& position);
+  /// CDSDK only: focal lengths in millimetres.
+  bool GetFocalLengths(double& current, double& wide, double& tele);
+  bool ViewfinderToLcd();
+  bool ViewfinderToVideoOut();
+  bool ViewfinderOff();
+  /// Frames reach the callback on the SDK's viewfinder thread until StopViewfinder.
+  bool StartViewfinder(ViewfinderCallback callback, void* context);
+  /// Safe to call from inside the frame callback.
+  bool StopViewfinder();
+  bool DoAeAfAwb();
+  bool DoAf();
+  bool LockFocus(bool on);
+  /// 1 normal, 2 low, 3 very low; 0 when unknown or the read fails.
+  int GetBatteryLevel();
+  /// Degrees 0, 90, 180 or 270; 0 when the read fails.
+  int GetRotationAngle();
+  bool SelectReleaseDataKind(WORD kind);
+  /// 1 computer only, 2 camera only, 3 both; selects the resulting data kind.
+  bool SetSaveMode(DWORD mode);
+  bool SetSaveOptions(WORD formatMode, DWORD mode);
+  bool LockUI();
+  void UnlockUI();
+  /// PRSDK only: the values a property enumerates, at most `count` (in: capacity, out: copied).
+  bool GetPropertyValues(WORD property, WORD* values, int& count);
+  /// CDSDK only: a release-camera setting of `size` bytes; false on PRSDK.
+  bool GetRelCamSetting(DWORD id, DWORD size, void* data);
+  bool SetRelCamSetting(DWORD id, DWORD size, const void* data);
+
+  // Release bookkeeping shared with the SDK callbacks and the download thread.
+  void AddPendingReleases(LONG count);
+  void DecrementPendingReleases();
+  LONG GetPendingReleases();
+
+  DWORD NewEventNotification(const prEventRecord* event);
+  DWORD EventNotification(DWORD event, const void* data, DWORD size);
+  DWORD ReleaseEventNotification(DWORD event, const void* data, DWORD size);
+  void ReleaseThread();
+
+ private:
+  void ParseDeviceInfo(const BYTE* data, DWORD size);
+  /// Undoes a partial connection and throws 1.
+  [[noreturn]] void FailConnect(bool cdReleaseControl, bool prConnected, bool prReleaseControl);
+
+  cdHSource m_hSource;
+  prHCamera m_hCamera;
+  LONG m_pendingReleases;
+  CString m_modelName;
+  WORD m_releaseDataKind;
+  WORD m_flashOutputTable[20];
+  CMyQuilletView* m_pView;
+  HANDLE m_hReleaseThread;
+  HANDLE m_hReleaseEvent;
+  std::atomic<BYTE> m_running;
+  CRITICAL_SECTION m_cs;
+  LONG m_uiLockCount;
+  WORD m_formatMode;
+  BYTE m_previewPending;
+  BYTE* m_pDeviceInfo;
+  DWORD m_deviceInfoSize;
+  BYTE m_rawCapable;
+  DWORD m_capabilities;
+  BYTE m_stopViewfinderBeforeRelease;
+  BYTE m_focusCapability;
+  BYTE m_viewfinderCapable;
+  ViewfinderCallback m_viewfinderCallback;
+  void* m_viewfinderContext;
+  DWORD m_lastPrEvent[4];
+  MyCanonMemStream m_stream;
+
+  friend cdUInt32 CdViewfinderTrampoline(void*, cdUInt32, cdUInt32, cdContext);
+  friend prResponse PrViewfinderTrampoline(prHCamera, prContext, prUInt32, prVoid*);
+  static CameraChooser s_chooser;
+};
+
+/// The entries of the camera choice and the one to preselect: every kept CDSDK source
+/// (item data CAMERA_CHOICE_CDSDK), then every PRSDK device whose lower-case model holds
+/// "powershot" after its first character (item data = its index in the list).
+void BuildCameraChoice(const CStringArray& cdNames, const cdSourceInfo* cdSources, int cdCount,
+                       const prDeviceList* prList, int prCount, const char* preferredName,
+                       CArray<CameraChoiceItem>& items, int& selection);
+/// The model name of a device as the choice shows it: device number cut, lower case.
+CString MakeCameraChoiceName(const char16_t* name, size_t capacity);
+/// The device number (" #n") the SDK appends to a model name, cut.
+CString CutDeviceNumber(const CString& name);

@@ -1,0 +1,122 @@
+// Scenario files for the simulated camera (named by TAVORIN_CAMERA_SIM).
+//
+// One statement per line; a line starting with '#' is a comment (model names may hold " #2");
+// words are separated by blanks.
+//   mode threaded|sync              how callbacks are delivered (default threaded)
+//   cdversions 5 6 7                CDSDK versions that CDStartSDK accepts (default 5 to 10)
+//   camera cd|pr|both <model...>    adds a camera; the rest of the line is its model name
+//   option <flag>                   for the last camera: noraw, noviewfinder, nofocus,
+//                                   stopviewfinder (stop the viewfinder before each release)
+//   name <text...>                  for the last camera: its internal/system device name
+//   fault <function> <call|*> <code>  fails that call of an SDK function (1 = first) or all
+// Example:
+//   camera both Canon PowerShot A640
+//   fault PR_ConnectCamera 1 8
+#include <fstream>
+#include <sstream>
+
+#include "platform/canon/simulator.h"
+
+namespace tavsim {
+
+SimScenario SimDefaultScenario() {
+  SimScenario scenario;
+  scenario.cameras.push_back(SimCameraSpec{});
+  return scenario;
+}
+
+namespace {
+
+std::string RestOf(std::istringstream& in) {
+  std::string rest;
+  std::getline(in, rest);
+  size_t first = rest.find_first_not_of(" \t");
+  size_t last = rest.find_last_not_of(" \t\r");
+  return first == std::string::npos ? std::string() : rest.substr(first, last - first + 1);
+}
+
+bool ParseNumber(const std::string& word, unsigned long& value) {
+  if (word.empty()) return false;
+  char* end = nullptr;
+  value = std::strtoul(word.c_str(), &end, 0);
+  return end && *end == '\0';
+}
+
+}  // namespace
+
+bool SimParseScenario(const std::string& text, SimScenario& scenario, std::string& error) {
+  SimScenario result;
+  result.cameras.clear();
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  auto fail = [&](const std::string& why) {
+    error = "scenario line " + std::to_string(number) + ": " + why;
+    return false;
+  };
+  while (std::getline(lines, line)) {
+    ++number;
+    std::istringstream in(line);
+    std::string word;
+    if (!(in >> word) || word[0] == '#') continue;
+    if (word == "mode") {
+      std::string mode;
+      in >> mode;
+      if (mode != "threaded" && mode != "sync") return fail("mode is threaded or sync");
+      result.threaded = mode == "threaded";
+    } else if (word == "cdversions") {
+      result.cdVersions.clear();
+      std::string v;
+      unsigned long n;
+      while (in >> v) {
+        if (!ParseNumber(v, n)) return fail("bad version '" + v + "'");
+        result.cdVersions.push_back(static_cast<int>(n));
+      }
+    } else if (word == "camera") {
+      std::string sdk;
+      in >> sdk;
+      SimCameraSpec spec;
+      if (sdk == "cd") spec.sdks = kSimCd;
+      else if (sdk == "pr") spec.sdks = kSimPr;
+      else if (sdk == "both") spec.sdks = kSimBoth;
+      else return fail("camera needs cd, pr or both");
+      spec.model = RestOf(in);
+      if (spec.model.empty()) return fail("camera needs a model name");
+      result.cameras.push_back(spec);
+    } else if (word == "option" || word == "name") {
+      if (result.cameras.empty()) return fail(word + " before any camera");
+      SimCameraSpec& spec = result.cameras.back();
+      std::string value = RestOf(in);
+      if (word == "name") spec.internalName = value;
+      else if (value == "noraw") spec.rawCapable = false;
+      else if (value == "noviewfinder") spec.viewfinder = false;
+      else if (value == "nofocus") spec.focusLock = false;
+      else if (value == "stopviewfinder") spec.stopViewfinderBeforeRelease = true;
+      else return fail("unknown option '" + value + "'");
+    } else if (word == "fault") {
+      std::string function, call, code;
+      unsigned long n = 0, e = 0;
+      if (!(in >> function >> call >> code)) return fail("fault needs function, call and code");
+      if (call != "*" && !ParseNumber(call, n)) return fail("bad call number '" + call + "'");
+      if (!ParseNumber(code, e) || e == 0) return fail("bad error code '" + code + "'");
+      result.faults.push_back({function, call == "*" ? 0 : static_cast<int>(n), static_cast<DWORD>(e)});
+    } else {
+      return fail("unknown statement '" + word + "'");
+    }
+  }
+  scenario = result;
+  return true;
+}
+
+bool SimLoadScenarioFile(const char* path, SimScenario& scenario, std::string& error) {
+  std::ifstream in(path ? path : "");
+  if (!in) {
+    error = std::string("cannot read scenario file ") + (path ? path : "");
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  return SimParseScenario(text.str(), scenario, error);
+}
+
+}  // namespace tavsim

@@ -1,0 +1,355 @@
+#include "platform/canon/simphoto_p.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <algorithm>
+
+#include <jpeglib.h>
+
+namespace tavsim_p {
+
+namespace {
+
+// 5x7 digits for the frame counter.
+const BYTE kDigits[10][7] = {
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}};
+
+void DrawScene(std::vector<BYTE>& rgb, int width, int height, int counter) {
+  static const BYTE bars[8][3] = {{235, 235, 235}, {235, 235, 16}, {16, 235, 235}, {16, 235, 16},
+                                  {235, 16, 235},  {235, 16, 16},  {16, 16, 235},  {16, 16, 16}};
+  rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      BYTE* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      if (y < height * 2 / 3) {
+        const BYTE* c = bars[x * 8 / width];
+        p[0] = c[0], p[1] = c[1], p[2] = c[2];
+      } else {
+        BYTE g = static_cast<BYTE>(x * 255 / (width > 1 ? width - 1 : 1));
+        p[0] = g, p[1] = g, p[2] = static_cast<BYTE>(255 - g);
+      }
+    }
+  }
+  // Sensor-like noise, so a photo compresses to a realistic size and downloads in many blocks.
+  uint32_t seed = 0x9E3779B9u ^ static_cast<uint32_t>(counter);
+  for (BYTE& v : rgb) {
+    seed = seed * 1664525u + 1013904223u;
+    int n = v + static_cast<int>(seed >> 28) - 8;
+    v = static_cast<BYTE>(n < 0 ? 0 : n > 255 ? 255 : n);
+  }
+  // The counter in black on white, a quarter of the height tall, so each frame differs visibly.
+  char text[16];
+  snprintf(text, sizeof text, "%d", counter);
+  int len = static_cast<int>(strlen(text));
+  int scale = height / 28 > 0 ? height / 28 : 1;
+  int boxW = (len * 6 + 1) * scale, boxH = 9 * scale;
+  int x0 = (width - boxW) / 2, y0 = (height - boxH) / 2;
+  for (int y = 0; y < boxH; ++y) {
+    for (int x = 0; x < boxW; ++x) {
+      int px = x0 + x, py = y0 + y;
+      if (px < 0 || py < 0 || px >= width || py >= height) continue;
+      int cx = x / scale - 1, cy = y / scale - 1;
+      bool ink = false;
+      if (cy >= 0 && cy < 7 && cx >= 0) {
+        int digit = cx / 6, col = cx % 6;
+        if (digit < len && col < 5) ink = (kDigits[text[digit] - '0'][cy] >> (4 - col)) & 1;
+      }
+      BYTE v = ink ? 0 : 255;
+      BYTE* p = &rgb[(static_cast<size_t>(py) * width + px) * 3];
+      p[0] = p[1] = p[2] = v;
+    }
+  }
+}
+
+struct ErrorManager {
+  jpeg_error_mgr base;
+  jmp_buf back;
+};
+
+void OnError(j_common_ptr info) { longjmp(reinterpret_cast<ErrorManager*>(info->err)->back, 1); }
+
+std::vector<BYTE> Encode(const std::vector<BYTE>& rgb, int width, int height, int quality) {
+  jpeg_compress_struct info;
+  ErrorManager err;
+  info.err = jpeg_std_error(&err.base);
+  err.base.error_exit = OnError;
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  std::vector<BYTE> result;
+  if (setjmp(err.back) == 0) {
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &out, &outSize);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+      JSAMPROW row = const_cast<JSAMPROW>(&rgb[static_cast<size_t>(info.next_scanline) * width * 3]);
+      jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    result.assign(out, out + outSize);
+  }
+  jpeg_destroy_compress(&info);
+  free(out);
+  return result;
+}
+
+// Little-endian TIFF writer for the few IFDs the camera writes.
+struct Entry {
+  WORD tag, type;
+  DWORD count;
+  std::vector<BYTE> data;  // the value bytes; placed inline when 4 bytes or fewer
+};
+
+void Put16(std::vector<BYTE>& b, size_t at, DWORD v) {
+  b[at] = v & 0xFF;
+  b[at + 1] = (v >> 8) & 0xFF;
+}
+void Put32(std::vector<BYTE>& b, size_t at, DWORD v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+std::vector<BYTE> Bytes16(DWORD v) { return {BYTE(v & 0xFF), BYTE(v >> 8), 0, 0}; }
+std::vector<BYTE> Bytes32(DWORD v) { return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; }
+std::vector<BYTE> Rational(DWORD n, DWORD d) {
+  auto b = Bytes32(n);
+  auto c = Bytes32(d);
+  b.insert(b.end(), c.begin(), c.end());
+  return b;
+}
+Entry Ascii(WORD tag, const std::string& s) {
+  std::vector<BYTE> d(s.begin(), s.end());
+  d.push_back(0);
+  return {tag, 2, static_cast<DWORD>(d.size()), d};
+}
+
+size_t IfdSize(const std::vector<Entry>& entries) {
+  size_t size = 2 + entries.size() * 12 + 4;
+  for (const Entry& e : entries)
+    if (e.data.size() > 4) size += (e.data.size() + 1) & ~size_t(1);
+  return size;
+}
+
+// Writes an IFD at offset `at` of the TIFF block (which must be large enough).
+void WriteIfd(std::vector<BYTE>& tiff, size_t at, const std::vector<Entry>& entries, DWORD next) {
+  Put16(tiff, at, static_cast<DWORD>(entries.size()));
+  size_t data = at + 2 + entries.size() * 12 + 4;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    size_t p = at + 2 + i * 12;
+    Put16(tiff, p, e.tag);
+    Put16(tiff, p + 2, e.type);
+    Put32(tiff, p + 4, e.count);
+    if (e.data.size() <= 4) {
+      std::memcpy(&tiff[p + 8], e.data.data(), e.data.size());
+    } else {
+      Put32(tiff, p + 8, static_cast<DWORD>(data));
+      std::memcpy(&tiff[data], e.data.data(), e.data.size());
+      data += (e.data.size() + 1) & ~size_t(1);
+    }
+  }
+  Put32(tiff, at + 2 + entries.size() * 12, next);
+}
+
+std::string NowText() {
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  char text[32];
+  strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
+  return text;
+}
+
+}  // namespace
+
+std::vector<BYTE> EncodeScene(int width, int height, int counter, int quality) {
+  if (width <= 0 || height <= 0) return {};
+  std::vector<BYTE> rgb;
+  DrawScene(rgb, width, height, counter);
+  return Encode(rgb, width, height, quality);
+}
+
+std::vector<BYTE> MakePhoto(const PhotoInfo& photo) {
+  std::vector<BYTE> main = EncodeScene(photo.width, photo.height, photo.counter, 90);
+  std::vector<BYTE> thumb = EncodeScene(160, 120, photo.counter, 75);
+  if (main.size() < 4 || thumb.empty()) return {};
+
+  std::vector<Entry> ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x0110, photo.model),
+                             {0x0112, 3, 1, Bytes16(photo.orientation)}, Ascii(0x0132, NowText()),
+                             {0x8769, 4, 1, Bytes32(0)}};
+  std::vector<BYTE> comment(264, 0);
+  std::memcpy(comment.data(), "ASCII\0\0\0", 8);
+  std::vector<Entry> exif = {{0x829A, 5, 1, Rational(photo.exposureNum, photo.exposureDen)},
+                             {0x829D, 5, 1, Rational(photo.fNumberNum, photo.fNumberDen)},
+                             {0x8827, 3, 1, Bytes16(photo.iso)},
+                             {0x927C, 7, 32, std::vector<BYTE>(32, 0)},
+                             {0x9286, 7, 264, comment}};
+  std::vector<Entry> ifd1 = {{0x0103, 3, 1, Bytes16(6)}, {0x0201, 4, 1, Bytes32(0)},
+                             {0x0202, 4, 1, Bytes32(static_cast<DWORD>(thumb.size()))}};
+  size_t ifd0At = 8, exifAt = ifd0At + IfdSize(ifd0), ifd1At = exifAt + IfdSize(exif);
+  size_t thumbAt = ifd1At + IfdSize(ifd1);
+  ifd0[4].data = Bytes32(static_cast<DWORD>(exifAt));
+  ifd1[1].data = Bytes32(static_cast<DWORD>(thumbAt));
+
+  std::vector<BYTE> tiff(thumbAt + thumb.size(), 0);
+  tiff[0] = 'I', tiff[1] = 'I';
+  Put16(tiff, 2, 42);
+  Put32(tiff, 4, static_cast<DWORD>(ifd0At));
+  WriteIfd(tiff, ifd0At, ifd0, static_cast<DWORD>(ifd1At));
+  WriteIfd(tiff, exifAt, exif, 0);
+  WriteIfd(tiff, ifd1At, ifd1, 0);
+  std::memcpy(&tiff[thumbAt], thumb.data(), thumb.size());
+
+  size_t segment = 2 + 6 + tiff.size();
+  if (segment > 0xFFFF) return {};
+  std::vector<BYTE> out = {0xFF, 0xD8, 0xFF, 0xE1, BYTE(segment >> 8), BYTE(segment & 0xFF), 'E', 'x', 'i', 'f', 0, 0};
+  out.insert(out.end(), tiff.begin(), tiff.end());
+  out.insert(out.end(), main.begin() + 2, main.end());  // the encoder's SOI is replaced by ours
+  return out;
+}
+
+std::vector<BYTE> MakeCrw(const std::vector<BYTE>& jpeg) {
+  // Header: byte order, header length, "HEAPCCDR", version; then the heap: the JPEG record's
+  // bytes, the directory (count and 10-byte records) and its offset in the last 4 bytes.
+  const DWORD headerLength = 26;
+  std::vector<BYTE> out(headerLength, 0);
+  out[0] = 'I', out[1] = 'I';
+  Put32(out, 2, headerLength);
+  std::memcpy(&out[6], "HEAPCCDR", 8);
+  Put32(out, 14, 0x00010002);
+  out.insert(out.end(), jpeg.begin(), jpeg.end());
+  if (out.size() % 2) out.push_back(0);
+  DWORD directory = static_cast<DWORD>(out.size() - headerLength);
+  size_t at = out.size();
+  out.resize(at + 2 + 10 + 4, 0);
+  Put16(out, at, 1);
+  Put16(out, at + 2, 0x2007);
+  Put32(out, at + 4, static_cast<DWORD>(jpeg.size()));
+  Put32(out, at + 8, 0);
+  Put32(out, at + 12, directory);
+  return out;
+}
+
+namespace {
+
+// Bounded reader over the TIFF block of an Exif APP1.
+struct Tiff {
+  BYTE* data;
+  size_t size;
+  bool little;
+  bool Get16(size_t at, DWORD& v) const {
+    if (at + 2 > size) return false;
+    v = little ? data[at] | data[at + 1] << 8 : data[at] << 8 | data[at + 1];
+    return true;
+  }
+  bool Get32(size_t at, DWORD& v) const {
+    if (at + 4 > size) return false;
+    v = little ? DWORD(data[at]) | DWORD(data[at + 1]) << 8 | DWORD(data[at + 2]) << 16 | DWORD(data[at + 3]) << 24
+               : DWORD(data[at]) << 24 | DWORD(data[at + 1]) << 16 | DWORD(data[at + 2]) << 8 | DWORD(data[at + 3]);
+    return true;
+  }
+  void Set16(size_t at, DWORD v) {
+    if (little) data[at] = v & 0xFF, data[at + 1] = (v >> 8) & 0xFF;
+    else data[at] = (v >> 8) & 0xFF, data[at + 1] = v & 0xFF;
+  }
+  /// Offset of the 12-byte entry with the tag in the IFD at `ifd`, or 0.
+  size_t Find(size_t ifd, WORD tag) const {
+    DWORD count;
+    if (!Get16(ifd, count) || count == 0 || ifd + 2 + size_t(count) * 12 > size) return 0;
+    for (DWORD i = 0; i < count; ++i) {
+      DWORD t;
+      size_t entry = ifd + 2 + size_t(i) * 12;
+      if (Get16(entry, t) && t == tag) return entry;
+    }
+    return 0;
+  }
+};
+
+// Finds the TIFF block of the first Exif APP1.
+bool FindTiff(std::vector<BYTE>& jpeg, Tiff& tiff) {
+  size_t pos = 2;
+  if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
+  while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
+    BYTE marker = jpeg[pos + 1];
+    size_t length = size_t(jpeg[pos + 2]) << 8 | jpeg[pos + 3];
+    if (marker == 0xDA || length < 2 || pos + 2 + length > jpeg.size()) return false;
+    if (marker == 0xE1 && length >= 16 && std::memcmp(&jpeg[pos + 4], "Exif\0\0", 6) == 0) {
+      tiff.data = &jpeg[pos + 10];
+      tiff.size = length - 8;
+      if (tiff.data[0] == 'I' && tiff.data[1] == 'I') tiff.little = true;
+      else if (tiff.data[0] == 'M' && tiff.data[1] == 'M') tiff.little = false;
+      else return false;
+      DWORD magic;
+      return tiff.Get16(2, magic) && magic == 42;
+    }
+    pos += 2 + length;
+  }
+  return false;
+}
+
+// The comment slot: data offset and byte count of tag 0x9286 in the Exif IFD.
+bool CommentSlot(const Tiff& tiff, size_t& at, size_t& count) {
+  DWORD ifd0, exifIfd, n, offset;
+  if (!tiff.Get32(4, ifd0)) return false;
+  size_t pointer = tiff.Find(ifd0, 0x8769);
+  if (!pointer || !tiff.Get32(pointer + 8, exifIfd)) return false;
+  size_t entry = tiff.Find(exifIfd, 0x9286);
+  if (!entry || !tiff.Get32(entry + 4, n) || !tiff.Get32(entry + 8, offset)) return false;
+  if (n <= 8 || n > tiff.size || offset > tiff.size - n) return false;
+  at = offset + 8;
+  count = n - 8;
+  return true;
+}
+
+}  // namespace
+
+bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* orientation) {
+  std::vector<BYTE> copy(jpeg);
+  Tiff tiff;
+  if (!FindTiff(copy, tiff)) return false;
+  if (comment) {
+    size_t at, count;
+    if (!CommentSlot(tiff, at, count)) return false;
+    const char* text = reinterpret_cast<const char*>(tiff.data + at);
+    comment->assign(text, strnlen(text, count));
+  }
+  if (orientation) {
+    DWORD ifd0, v;
+    if (!tiff.Get32(4, ifd0)) return false;
+    size_t entry = tiff.Find(ifd0, 0x0112);
+    if (!entry || !tiff.Get16(entry + 8, v)) return false;
+    *orientation = static_cast<WORD>(v);
+  }
+  return true;
+}
+
+bool WriteExifFields(std::vector<BYTE>& jpeg, const std::string* comment, const WORD* orientation) {
+  Tiff tiff;
+  if (!FindTiff(jpeg, tiff)) return false;
+  size_t commentAt = 0, commentCount = 0, orientationAt = 0;
+  if (comment && !CommentSlot(tiff, commentAt, commentCount)) return false;
+  if (orientation) {
+    DWORD ifd0;
+    if (!tiff.Get32(4, ifd0)) return false;
+    orientationAt = tiff.Find(ifd0, 0x0112);
+    if (!orientationAt) return false;
+  }
+  if (comment) {
+    std::memset(tiff.data + commentAt, 0, commentCount);
+    std::memcpy(tiff.data + commentAt, comment->data(), std::min(comment->size(), commentCount - 1));
+  }
+  if (orientation) tiff.Set16(orientationAt + 8, *orientation);
+  return true;
+}
+
+}  // namespace tavsim_p

@@ -1,0 +1,34 @@
+// Pictures the simulated camera delivers: photos with Exif, THM and CRW companions, frames.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/windef.h"
+
+namespace tavsim_p {
+
+struct PhotoInfo {
+  int width = 640;
+  int height = 480;
+  int counter = 0;  // drawn large into the scene
+  std::string model;
+  DWORD exposureNum = 1, exposureDen = 125;
+  DWORD fNumberNum = 40, fNumberDen = 10;
+  WORD iso = 100;
+  WORD orientation = 1;  // Exif orientation tag value
+};
+
+/// A baseline JPEG of the test scene; empty on an encoder failure.
+std::vector<BYTE> EncodeScene(int width, int height, int counter, int quality);
+/// A JPEG photo with an Exif APP1 (IFD0, Exif IFD with a 264-byte comment slot, IFD1 thumbnail).
+std::vector<BYTE> MakePhoto(const PhotoInfo& info);
+/// A CIFF raw file whose heap holds the JPEG as a 0x2007 record.
+std::vector<BYTE> MakeCrw(const std::vector<BYTE>& jpeg);
+
+/// Reads the comment (0x9286) and orientation (0x0112) of a JPEG's Exif; false when absent.
+bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* orientation);
+/// Rewrites them in place (the comment fills the existing slot); false when a slot is missing.
+bool WriteExifFields(std::vector<BYTE>& jpeg, const std::string* comment, const WORD* orientation);
+
+}  // namespace tavsim_p

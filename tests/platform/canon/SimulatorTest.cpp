@@ -1,0 +1,478 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/canon/cdsdk.h"
+#include "platform/canon/prsdk.h"
+#include "platform/canon/simulator.h"
+
+using namespace tavsim;
+
+namespace {
+
+SimScenario Sync(std::vector<SimCameraSpec> cameras) {
+  SimScenario s;
+  s.cameras = std::move(cameras);
+  s.threaded = false;
+  return s;
+}
+
+SimCameraSpec Spec(const char* model, int sdks) {
+  SimCameraSpec spec;
+  spec.model = model;
+  spec.sdks = sdks;
+  return spec;
+}
+
+void StartSdks() {
+  cdVersionInfo version{};
+  version.Size = sizeof version;
+  version.MajorVersion = 7;
+  ASSERT_EQ(cdOK, CDStartSDK(&version, 0));
+  ASSERT_EQ(prOK, PR_StartSDK());
+}
+
+// Opens the first PRSDK camera with release control; returns its handle.
+prHCamera OpenPr(prSetEventCB callback, prContext context) {
+  prUInt32 size = 0;
+  EXPECT_EQ(prINSUFFICIENT_BUFFER, PR_GetDeviceList(&size, nullptr));
+  std::vector<BYTE> buffer(size);
+  auto* list = reinterpret_cast<prDeviceList*>(buffer.data());
+  EXPECT_EQ(prOK, PR_GetDeviceList(&size, list));
+  prHCamera camera = 0;
+  EXPECT_EQ(prOK, PR_CreateCameraObject(&list->DeviceInfo[0], &camera));
+  EXPECT_EQ(prOK, PR_SetEventCallBack(camera, context, callback));
+  EXPECT_EQ(prOK, PR_ConnectCamera(camera));
+  EXPECT_EQ(prOK, PR_InitiateReleaseControl(camera));
+  return camera;
+}
+
+std::string TempDir() {
+  char pattern[] = "/tmp/tavorin-canon-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  return dir ? dir : "/tmp";
+}
+
+std::vector<BYTE> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const std::vector<BYTE>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(SimScenarioTest, ParsesStatementsAndRejectsBadLines) {
+  SimScenario s;
+  std::string error;
+  ASSERT_TRUE(SimParseScenario("# two cameras\nmode sync\ncdversions 6 7\n"
+                               "camera both Canon PowerShot A640 #2\noption noraw\nname usb-1\n"
+                               "camera pr Canon PowerShot G9\nfault PR_ConnectCamera 2 0x2002\nfault CDRelease * 5\n",
+                               s, error))
+      << error;
+  EXPECT_FALSE(s.threaded);
+  EXPECT_EQ((std::vector<int>{6, 7}), s.cdVersions);
+  ASSERT_EQ(2u, s.cameras.size());
+  EXPECT_EQ("Canon PowerShot A640 #2", s.cameras[0].model);
+  EXPECT_EQ(kSimBoth, s.cameras[0].sdks);
+  EXPECT_FALSE(s.cameras[0].rawCapable);
+  EXPECT_EQ("usb-1", s.cameras[0].internalName);
+  ASSERT_EQ(2u, s.faults.size());
+  EXPECT_EQ(2, s.faults[0].call);
+  EXPECT_EQ(0x2002u, s.faults[0].error);
+  EXPECT_EQ(0, s.faults[1].call);
+
+  const char* bad[] = {"camera usb Canon PowerShot G9", "camera pr", "option noraw", "mode fast",
+                       "fault PR_ConnectCamera x 1", "fault CDRelease 1 0", "frobnicate"};
+  for (const char* line : bad) {
+    SCOPED_TRACE(line);
+    EXPECT_FALSE(SimParseScenario(line, s, error));
+    EXPECT_NE(std::string::npos, error.find("line 1"));
+  }
+}
+
+TEST(SimScenarioTest, LoadsAScenarioFile) {
+  SimScenario s;
+  std::string error;
+  ASSERT_TRUE(SimLoadScenarioFile(TAVORIN_FIXTURES_DIR "/camera-two-cameras.sim", s, error)) << error;
+  ASSERT_EQ(2u, s.cameras.size());
+  EXPECT_EQ("Canon PowerShot G9 #1", s.cameras[0].model);
+  EXPECT_EQ("usb-g9", s.cameras[0].internalName);
+  EXPECT_FALSE(s.cameras[1].rawCapable);
+  ASSERT_EQ(1u, s.faults.size());
+  EXPECT_FALSE(SimLoadScenarioFile(TAVORIN_FIXTURES_DIR "/no-such-scenario.sim", s, error));
+}
+
+TEST(SimScenarioTest, DefaultIsOnePrsdkG9) {
+  SimScenario s = SimDefaultScenario();
+  ASSERT_EQ(1u, s.cameras.size());
+  EXPECT_EQ("Canon PowerShot G9", s.cameras[0].model);
+  EXPECT_EQ(kSimPr, s.cameras[0].sdks);
+  EXPECT_TRUE(s.threaded);
+}
+
+TEST(SimulatorTest, SdkCallsNeedStartAndVersion) {
+  SimScenario scenario = Sync({Spec("Canon PowerShot A640", kSimCd)});
+  scenario.cdVersions = {7};
+  SimReset(scenario);
+  cdHEnum e;
+  EXPECT_EQ(cdNOT_STARTED, CDEnumDeviceReset(1, &e));
+  cdVersionInfo version{};
+  version.Size = sizeof version;
+  for (int major : {5, 6}) {
+    version.MajorVersion = static_cast<cdUInt16>(major);
+    EXPECT_EQ(cdNOT_SUPPORTED, CDStartSDK(&version, 0));
+  }
+  version.MajorVersion = 7;
+  EXPECT_EQ(cdOK, CDStartSDK(&version, 0));
+  EXPECT_EQ(cdOK, CDEnumDeviceReset(1, &e));
+  EXPECT_EQ(cdOK, CDEnumDeviceRelease(e));
+  prUInt32 size = 0;
+  EXPECT_EQ(prNOT_STARTED, PR_GetDeviceList(&size, nullptr));
+}
+
+TEST(SimulatorTest, DeviceListAnswersTooSmallWithTheSizeNeeded) {
+  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr), Spec("Canon PowerShot A640", kSimCd),
+                 Spec("Canon PowerShot SX110 IS", kSimBoth)}));
+  StartSdks();
+  prUInt32 size = 8;
+  std::vector<BYTE> small(8);
+  EXPECT_EQ(prINSUFFICIENT_BUFFER, PR_GetDeviceList(&size, reinterpret_cast<prDeviceList*>(small.data())));
+  EXPECT_EQ(prDeviceListSize(2), size);
+  std::vector<BYTE> buffer(size);
+  auto* list = reinterpret_cast<prDeviceList*>(buffer.data());
+  ASSERT_EQ(prOK, PR_GetDeviceList(&size, list));
+  ASSERT_EQ(2u, list->NumList);
+  EXPECT_EQ(u"Canon PowerShot G9", std::u16string(list->DeviceInfo[0].ModelName));
+  EXPECT_EQ(u"Canon PowerShot SX110 IS", std::u16string(list->DeviceInfo[1].ModelName));
+}
+
+TEST(SimulatorTest, FaultFailsOnlyTheNamedCall) {
+  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  SimAddFault({"PR_StartSDK", 2, 0x77});
+  EXPECT_EQ(prOK, PR_StartSDK());
+  EXPECT_EQ(0x77u, PR_StartSDK());
+  EXPECT_EQ(prOK, PR_StartSDK());
+  EXPECT_EQ(3u, SimCallsOf("PR_StartSDK").size());
+}
+
+namespace {
+
+struct EventLog {
+  std::vector<prEventRecord> events;
+};
+
+prResponse RecordEvent(prHCamera, prContext context, prVoid* data) {
+  reinterpret_cast<EventLog*>(context)->events.push_back(*static_cast<prEventRecord*>(data));
+  return prOK;
+}
+
+struct Download {
+  std::vector<BYTE> bytes;
+  std::vector<prUInt32> blocks;
+  int headers = 0;
+  prUInt32 lastPercent = 0;
+};
+
+prResponse CollectBlock(prHCamera, prContext context, prProgress* p) {
+  auto* d = reinterpret_cast<Download*>(context);
+  if (p->Message == prMSG_DATA_HEADER) {
+    ++d->headers;
+  } else if (p->Message == prMSG_DATA) {
+    EXPECT_EQ(d->bytes.size(), p->Offset);
+    d->bytes.insert(d->bytes.end(), p->Data, p->Data + p->Length);
+    d->blocks.push_back(p->Length);
+    d->lastPercent = p->PercentComplete;
+  }
+  return prOK;
+}
+
+}  // namespace
+
+TEST(SimulatorTest, PrReleaseAnnouncesThumbnailBeforePictureAndDownloadsInBlocks) {
+  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  StartSdks();
+  EventLog log;
+  prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+  BYTE kind[2] = {3, 0};
+  ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, 0xD029, 2, kind));
+  ASSERT_EQ(prOK, PR_RC_Release(camera));
+  ASSERT_EQ(2u, log.events.size());
+  EXPECT_EQ(prPTP_EVENT_THUMBNAIL_RELEASED, log.events[0].Code);
+  EXPECT_EQ(prPTP_EVENT_FULL_VIEW_RELEASED, log.events[1].Code);
+
+  Download picture;
+  ASSERT_EQ(prOK, PR_RC_GetReleasedData(camera, log.events[1].Parameter[0], log.events[1].Code, 0x100000,
+                                        reinterpret_cast<prContext>(&picture), CollectBlock));
+  EXPECT_EQ(1, picture.headers);
+  ASSERT_GT(picture.blocks.size(), 1u) << "a large photo comes in several blocks";
+  for (prUInt32 block : picture.blocks) EXPECT_LE(block, 0x40000u) << "blocks never pass the SDK's maximum";
+  EXPECT_EQ(100u, picture.lastPercent);
+  ASSERT_GT(picture.bytes.size(), 4u);
+  EXPECT_EQ(0xFF, picture.bytes[0]);
+  EXPECT_EQ(0xD8, picture.bytes[1]);
+  EXPECT_EQ(0xE1, picture.bytes[3]) << "Exif APP1 first";
+  EXPECT_EQ(0, std::memcmp(&picture.bytes[6], "Exif", 4));
+
+  // An item is delivered once; a second request fails.
+  EXPECT_NE(prOK, PR_RC_GetReleasedData(camera, log.events[1].Parameter[0], log.events[1].Code, 0x40000,
+                                        reinterpret_cast<prContext>(&picture), CollectBlock));
+  EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
+}
+
+TEST(SimulatorTest, PrReleaseCountFollowsTheDataKind) {
+  struct Row {
+    DWORD kind;
+    std::vector<WORD> codes;
+  } rows[] = {{2, {prPTP_EVENT_FULL_VIEW_RELEASED}},
+              {1, {prPTP_EVENT_THUMBNAIL_RELEASED}},
+              {3, {prPTP_EVENT_THUMBNAIL_RELEASED, prPTP_EVENT_FULL_VIEW_RELEASED}}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+    StartSdks();
+    EventLog log;
+    prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+    BYTE kind[2] = {BYTE(row.kind), 0};
+    ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, 0xD029, 2, kind));
+    ASSERT_EQ(prOK, PR_RC_Release(camera));
+    std::vector<WORD> codes;
+    for (auto& e : log.events) codes.push_back(e.Code);
+    EXPECT_EQ(row.codes, codes);
+    PR_DestroyCameraObject(camera);
+  }
+}
+
+namespace {
+
+struct CdRelease {
+  std::vector<DWORD> events;
+  std::vector<DWORD> counts;
+};
+
+cdUInt32 RecordRelease(cdUInt32 event, const void* data, cdUInt32 size, cdContext context) {
+  auto* r = reinterpret_cast<CdRelease*>(context);
+  r->events.push_back(event);
+  if (data && size == 4) r->counts.push_back(*static_cast<const DWORD*>(data));
+  return 0;
+}
+
+struct VectorStream {
+  std::vector<BYTE> bytes;
+  static void Open(cdContext c, cdUInt16, cdError* e) { reinterpret_cast<VectorStream*>(c)->bytes.clear(), *e = 0; }
+  static void Close(cdContext, cdError* e) { *e = 0; }
+  static void Read(cdContext, void*, cdUInt32*, cdError* e) { *e = 1; }
+  static void Write(cdContext c, const void* b, cdUInt32 n, cdError* e) {
+    auto* s = reinterpret_cast<VectorStream*>(c);
+    s->bytes.insert(s->bytes.end(), static_cast<const BYTE*>(b), static_cast<const BYTE*>(b) + n);
+    *e = 0;
+  }
+  static void Seek(cdContext, cdUInt16, cdInt32, cdError* e) { *e = 1; }
+  static cdInt32 Tell(cdContext c, cdError* e) {
+    *e = 0;
+    return static_cast<cdInt32>(reinterpret_cast<VectorStream*>(c)->bytes.size());
+  }
+};
+
+}  // namespace
+
+TEST(SimulatorTest, CdReleaseReportsCountThenDeliversThumbnailThenPicture) {
+  SimReset(Sync({Spec("Canon PowerShot A640", kSimCd)}));
+  StartSdks();
+  cdHEnum e;
+  cdSourceInfo info;
+  ASSERT_EQ(cdOK, CDEnumDeviceReset(1, &e));
+  ASSERT_EQ(cdOK, CDEnumDeviceNext(e, &info));
+  EXPECT_EQ(cdENUM_NA, CDEnumDeviceNext(e, &info + 0));
+  CDEnumDeviceRelease(e);
+  ASSERT_EQ(cdOK, CDEnumDeviceReset(1, &e));
+  ASSERT_EQ(cdOK, CDEnumDeviceNext(e, &info));
+  CDEnumDeviceRelease(e);
+  cdHSource source;
+  ASSERT_EQ(cdOK, CDOpenSource(&info, &source));
+  CdRelease release;
+  ASSERT_EQ(cdOK, CDEnterReleaseControl(source, RecordRelease, reinterpret_cast<cdContext>(&release)));
+  ASSERT_EQ(cdOK, CDSelectReleaseDataKind(source, 3));
+  cdUInt32 count = 0;
+  ASSERT_EQ(cdOK, CDRelease(source, FALSE, nullptr, 0, 0, &count));
+  EXPECT_EQ(2u, count);
+  EXPECT_EQ((std::vector<DWORD>{cdRELEASE_EVENT_RELEASE_START, cdRELEASE_EVENT_RELEASE_COMPLETE}), release.events);
+  EXPECT_EQ(std::vector<DWORD>{2}, release.counts);
+
+  VectorStream vs;
+  cdStream stream{reinterpret_cast<cdContext>(&vs), VectorStream::Open, VectorStream::Close, VectorStream::Read,
+                  VectorStream::Write, VectorStream::Seek, VectorStream::Tell};
+  cdStgMedium medium{cdMEMTYPE_STREAM, &stream};
+  cdReleaseImageInfo image;
+  ASSERT_EQ(cdOK, CDGetReleasedData(source, nullptr, 0, 3, &image, &medium));
+  EXPECT_EQ(cdDATA_TYPE_THUMBNAIL, image.DataType);
+  EXPECT_EQ(image.DataSize, vs.bytes.size());
+  ASSERT_EQ(cdOK, CDGetReleasedData(source, nullptr, 0, 3, &image, &medium));
+  EXPECT_EQ(cdDATA_TYPE_PICTURE, image.DataType);
+  EXPECT_EQ(cdFORMAT_JPEG, image.Format);
+  EXPECT_GT(vs.bytes.size(), 10000u);
+  EXPECT_NE(cdOK, CDGetReleasedData(source, nullptr, 0, 3, &image, &medium)) << "nothing left";
+  EXPECT_EQ(cdOK, CDExitReleaseControl(source));
+  EXPECT_EQ(cdOK, CDCloseSource(source));
+  EXPECT_EQ(0, SimOpenHandleCount());
+}
+
+TEST(SimulatorTest, RawQualityDeliversCrwWithItsJpegRecord) {
+  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  StartSdks();
+  EventLog log;
+  prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+  BYTE raw = 4;
+  ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, 0xD006, 1, &raw));
+  ASSERT_EQ(prOK, PR_RC_Release(camera));
+  ASSERT_EQ(1u, log.events.size());
+  Download d;
+  ASSERT_EQ(prOK, PR_RC_GetReleasedData(camera, log.events[0].Parameter[0], log.events[0].Code, 0x40000,
+                                        reinterpret_cast<prContext>(&d), CollectBlock));
+  const std::vector<BYTE>& b = d.bytes;
+  ASSERT_GT(b.size(), 40u);
+  EXPECT_EQ('I', b[0]);
+  DWORD header = b[2] | b[3] << 8 | b[4] << 16 | DWORD(b[5]) << 24;
+  size_t n = b.size();
+  DWORD dir = b[n - 4] | b[n - 3] << 8 | b[n - 2] << 16 | DWORD(b[n - 1]) << 24;
+  size_t at = header + dir;
+  ASSERT_LT(at + 12, n);
+  EXPECT_EQ(1, b[at] | b[at + 1] << 8);
+  EXPECT_EQ(0x2007, b[at + 2] | b[at + 3] << 8);
+  DWORD offset = b[at + 8] | b[at + 9] << 8 | b[at + 10] << 16 | DWORD(b[at + 11]) << 24;
+  EXPECT_EQ(0xFF, b[header + offset]);
+  EXPECT_EQ(0xD8, b[header + offset + 1]);
+  PR_DestroyCameraObject(camera);
+}
+
+TEST(SimulatorTest, ImageItemWritesCommentAndRotationIntoTheFile) {
+  SimReset(Sync({}));
+  StartSdks();
+  std::string dir = TempDir();
+  std::string path = dir + "/IMG_0001.JPG";
+  WriteAll(path, SimMakePhoto(320, 240, 1, "Canon PowerShot G9"));
+
+  cdHItem item;
+  cdHImageData image;
+  EXPECT_EQ(cdNOT_SUPPORTED, CDMakeImageItem(path.c_str(), 0, &item));
+  ASSERT_EQ(cdOK, CDMakeImageItem(path.c_str(), 259, &item));
+  ASSERT_EQ(cdOK, CDOpenImage(item, &image));
+  char comment[256] = "Hello from the booth";
+  ASSERT_EQ(cdOK, CDSetImageItemProperty(image, cdIMG_PROP_COMMENT, 256, comment));
+  DWORD degrees = 270;
+  ASSERT_EQ(cdOK, CDSetImageItemProperty(image, cdIMG_PROP_ROTATION, 4, &degrees));
+  ASSERT_EQ(cdOK, CDFlashImageItemProperty(image));
+  ASSERT_EQ(cdOK, CDCloseImage(image));
+  ASSERT_EQ(cdOK, CDFreeImageItem(item));
+
+  // A fresh item reads what the file now holds.
+  ASSERT_EQ(cdOK, CDMakeImageItem(path.c_str(), 259, &item));
+  ASSERT_EQ(cdOK, CDOpenImage(item, &image));
+  char read[256] = {};
+  cdUInt32 size = sizeof read;
+  ASSERT_EQ(cdOK, CDGetImageItemProperty(image, cdIMG_PROP_COMMENT, &size, read));
+  EXPECT_STREQ("Hello from the booth", read);
+  DWORD angle = 0;
+  size = 4;
+  ASSERT_EQ(cdOK, CDGetImageItemProperty(image, cdIMG_PROP_ROTATION, &size, &angle));
+  EXPECT_EQ(270u, angle);
+  CDCloseImage(image);
+  CDFreeImageItem(item);
+
+  // The bytes in the file: orientation tag 8 in IFD0 and the comment after the 8-byte prefix.
+  std::vector<BYTE> bytes = ReadAll(path);
+  std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(std::string::npos, text.find(std::string("ASCII\0\0\0Hello from the booth", 28)));
+  EXPECT_EQ(0, SimOpenHandleCount());
+  std::remove(path.c_str());
+  std::remove(dir.c_str());
+}
+
+TEST(SimulatorTest, ImageItemOfRawFileUsesItsThmCompanion) {
+  SimReset(Sync({}));
+  StartSdks();
+  std::string dir = TempDir();
+  std::string crw = dir + "/CRW_0002.CRW", thm = dir + "/CRW_0002.THM";
+  WriteAll(crw, {'I', 'I', 0, 0});
+  WriteAll(thm, SimMakePhoto(160, 120, 2, "Canon PowerShot G9"));
+  cdHItem item;
+  cdHImageData image;
+  ASSERT_EQ(cdOK, CDMakeImageItem(crw.c_str(), 259, &item));
+  ASSERT_EQ(cdOK, CDOpenImage(item, &image));
+  DWORD degrees = 90;
+  ASSERT_EQ(cdOK, CDSetImageItemProperty(image, cdIMG_PROP_ROTATION, 4, &degrees));
+  ASSERT_EQ(cdOK, CDFlashImageItemProperty(image));
+  DWORD angle = 0;
+  cdUInt32 size = 4;
+  ASSERT_EQ(cdOK, CDGetImageItemProperty(image, cdIMG_PROP_ROTATION, &size, &angle));
+  EXPECT_EQ(90u, angle);
+  CDCloseImage(image);
+  CDFreeImageItem(item);
+  EXPECT_EQ(4u, ReadAll(crw).size()) << "the raw file itself is untouched";
+  std::remove(crw.c_str());
+  std::remove(thm.c_str());
+  std::remove(dir.c_str());
+}
+
+TEST(SimulatorTest, ImageItemRefusesMissingOrNonJpegFiles) {
+  SimReset(Sync({}));
+  StartSdks();
+  std::string dir = TempDir();
+  std::string text = dir + "/notes.jpg";
+  WriteAll(text, {'h', 'e', 'l', 'l', 'o'});
+  cdHItem item;
+  EXPECT_EQ(cdFILE_ERROR, CDMakeImageItem((dir + "/missing.jpg").c_str(), 259, &item));
+  EXPECT_EQ(cdFILE_ERROR, CDMakeImageItem(text.c_str(), 259, &item));
+  std::remove(text.c_str());
+  std::remove(dir.c_str());
+}
+
+namespace {
+
+struct Frames {
+  std::atomic<int> count{0};
+  prHCamera camera = 0;
+  bool stopInside = false;
+  std::atomic<prResponse> stopResult{99};
+};
+
+prResponse CountFrame(prHCamera, prContext context, prUInt32 size, prVoid* data) {
+  auto* f = reinterpret_cast<Frames*>(context);
+  EXPECT_GT(size, 2u);
+  EXPECT_EQ(0xFF, static_cast<BYTE*>(data)[0]);
+  if (++f->count == 2 && f->stopInside) f->stopResult = PR_RC_TermViewFinder(f->camera);
+  return prOK;
+}
+
+}  // namespace
+
+TEST(SimulatorThreadedTest, ViewfinderStoppedInsideItsFrameCallbackEndsItsThread) {
+  SimScenario scenario = Sync({Spec("Canon PowerShot G9", kSimPr)});
+  scenario.threaded = true;
+  SimReset(scenario);
+  StartSdks();
+  EventLog log;
+  Frames frames;
+  frames.stopInside = true;
+  int before = SimThreadCount();
+  prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+  frames.camera = camera;
+  ASSERT_EQ(prOK, PR_RC_StartViewFinder(camera, reinterpret_cast<prContext>(&frames), CountFrame));
+  while (frames.stopResult == 99) std::this_thread::yield();
+  EXPECT_EQ(prOK, frames.stopResult.load());
+  EXPECT_EQ(prOK, PR_DisconnectCamera(camera));
+  EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
+  EXPECT_EQ(2, frames.count.load()) << "no frame after the stop";
+  EXPECT_EQ(before, SimThreadCount());
+}
