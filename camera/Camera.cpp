@@ -139,8 +139,10 @@ CCamera::CCamera(CMyQuilletView* view)
       m_viewfinderCallback(nullptr),
       m_viewfinderContext(nullptr),
       m_lastPrEvent{},
-      m_stream(kStreamCapacity) {
+      m_stream(kStreamCapacity),
+      m_pSink(nullptr) {
   InitializeCriticalSection(&m_cs);
+  InitializeCriticalSection(&m_settingsCs);
 }
 
 CCamera::~CCamera() {
@@ -171,6 +173,7 @@ CCamera::~CCamera() {
     CloseHandle(m_hReleaseThread);
   }
   if (m_hReleaseEvent) CloseHandle(m_hReleaseEvent);
+  DeleteCriticalSection(&m_settingsCs);
   DeleteCriticalSection(&m_cs);
 }
 
@@ -368,17 +371,4 @@ LONG CCamera::GetPendingReleases() {
   LONG count = m_pendingReleases;
   LeaveCriticalSection(&m_cs);
   return count;
-}
-
-void CCamera::ReleaseThread() {
-  while (m_running) {
-    ResetEvent(m_hReleaseEvent);
-    WaitForSingleObject(m_hReleaseEvent, INFINITE);
-    if (!m_running) break;
-    Sleep(50);
-    while (m_running && GetPendingReleases() > 0) {
-      DecrementPendingReleases();
-      // Downloading and saving the item is the download road's work; it plugs in here.
-    }
-  }
 }

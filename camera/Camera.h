@@ -5,7 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 
+#include "camera/CameraMessages.h"
+#include "camera/CameraViewSettings.h"
 #include "camera/MyCanonMemStream.h"
 #include "platform/canon/cdsdk.h"
 #include "platform/canon/prsdk.h"
@@ -15,6 +18,7 @@
 #include "platform/win32/windef.h"
 
 class CMyQuilletView;
+class Exif;
 
 /// Item data of a CDSDK entry in the camera choice; PRSDK entries carry their device index.
 #define CAMERA_CHOICE_CDSDK 0x4321
@@ -130,6 +134,36 @@ class CCamera {
   bool GetRelCamSetting(DWORD id, DWORD size, void* data);
   bool SetRelCamSetting(DWORD id, DWORD size, const void* data);
 
+  // The view's side: where messages go and the settings naming and saving read.
+  /// The sink stays the caller's and must outlive the camera; NULL posts nothing.
+  void SetMessageSink(CameraMessageSink* sink) { m_pSink = sink; }
+  /// Copies the settings under the settings lock; the download thread reads its own copy.
+  void SetViewSettings(const CameraViewSettings& settings);
+  CameraViewSettings GetViewSettings();
+
+  // Shutter release and download.
+  /// One release; a failure is reported with WM_RELEASE_ERROR and the SDK code.
+  void Release(bool preview);
+  /// Release (or a preview release) on a short thread of its own; nothing when no camera is open.
+  void StartReleaseThread();
+  void StartPreviewReleaseThread();
+  /// Reports the percent with the pending count; answers 0 to the SDK.
+  DWORD OnCdDownloadProgress(DWORD percent, DWORD status);
+  /// Fills the download stream block by block; non-zero stops the SDK when a block does not fit.
+  DWORD OnPrDownloadProgress(const prProgress* progress);
+  bool IsPreviewPending() const { return m_previewPending != 0; }
+  /// Saves and posts what the download stream holds as one released item of that data type
+  /// and format; an overflowed stream counts as a failed download.
+  void ProcessDownloadedItem(DWORD dataType, BYTE format);
+
+  // File naming.
+  /// The token map of an image (exif may be NULL); tokens without a source expand to "".
+  void BuildFileNameTokens(const Exif* exif, CMapStringToString& map);
+  /// The image folder with the image's tokens expanded.
+  CString ExpandFileName(const Exif* exif);
+  /// Full path of the next file of a kind (NUMBERED_...); creates its folder.
+  CString MakeNumberedFileName(int kind, const Exif* exif);
+
   // Release bookkeeping shared with the SDK callbacks and the download thread.
   void AddPendingReleases(LONG count);
   void DecrementPendingReleases();
@@ -141,6 +175,21 @@ class CCamera {
   void ReleaseThread();
 
  private:
+  void BuildFileNameTokens(const Exif* exif, const CameraViewSettings& settings, CMapStringToString& map);
+  CString MakeNumberedFileName(int kind, const Exif* exif, const CameraViewSettings& settings);
+  void DownloadOneItem();
+  void ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraViewSettings& settings);
+  /// Writes and finishes a JPEG; `buffer` becomes the bytes as finally saved. False when the file is not there.
+  bool SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& angle, const CameraViewSettings& settings);
+  /// Comment and orientation into a saved file, and for a JPEG the lossless turn.
+  void FinishSavedFile(const CString& path, bool jpeg, BYTE*& buffer, DWORD& size, int angle,
+                       const CameraViewSettings& settings);
+  BOOL Post(UINT message, WPARAM wParam, LPARAM lParam);
+  /// Posts only while the view's window exists.
+  BOOL PostIfAlive(UINT message, WPARAM wParam, LPARAM lParam);
+  void PostExif(Exif* exif);
+  void PostSavedFile(const char* text);
+  void PostJpeg(BYTE* buffer, DWORD size);
   void ParseDeviceInfo(const BYTE* data, DWORD size);
   /// Undoes a partial connection and throws 1.
   [[noreturn]] void FailConnect(bool cdReleaseControl, bool prConnected, bool prReleaseControl);
@@ -149,7 +198,7 @@ class CCamera {
   prHCamera m_hCamera;
   LONG m_pendingReleases;
   CString m_modelName;
-  WORD m_releaseDataKind;
+  std::atomic<WORD> m_releaseDataKind;
   WORD m_flashOutputTable[20];
   CMyQuilletView* m_pView;
   HANDLE m_hReleaseThread;
@@ -158,7 +207,7 @@ class CCamera {
   CRITICAL_SECTION m_cs;
   LONG m_uiLockCount;
   WORD m_formatMode;
-  BYTE m_previewPending;
+  std::atomic<BYTE> m_previewPending;
   BYTE* m_pDeviceInfo;
   DWORD m_deviceInfoSize;
   BYTE m_rawCapable;
@@ -169,7 +218,13 @@ class CCamera {
   ViewfinderCallback m_viewfinderCallback;
   void* m_viewfinderContext;
   DWORD m_lastPrEvent[4];
+  /// Released items announced by PRSDK and not yet fetched (guarded by m_cs).
+  std::deque<prEventRecord> m_prReleased;
   MyCanonMemStream m_stream;
+  std::atomic<CameraMessageSink*> m_pSink;
+  CRITICAL_SECTION m_settingsCs;
+  CameraViewSettings m_settings;
+  CString m_aebBaseName;  // numbered name of the series' first shot (guarded by m_settingsCs)
 
   friend cdUInt32 CdViewfinderTrampoline(void*, cdUInt32, cdUInt32, cdContext);
   friend prResponse PrViewfinderTrampoline(prHCamera, prContext, prUInt32, prVoid*);

@@ -9,3 +9,5 @@ cdUInt32 CdEventTrampoline(cdUInt32 event, const void* data, cdUInt32 size, cdCo
 cdUInt32 CdReleaseEventTrampoline(cdUInt32 event, const void* data, cdUInt32 size, cdContext context);
 cdUInt32 CdViewfinderTrampoline(void* buffer, cdUInt32 size, cdUInt32 format, cdContext context);
 prResponse PrViewfinderTrampoline(prHCamera camera, prContext context, prUInt32 size, prVoid* data);
+cdUInt32 CdDownloadProgressTrampoline(cdUInt32 percent, cdUInt32 status, cdContext context);
+prResponse PrDownloadProgressTrampoline(prHCamera camera, prContext context, prProgress* progress);

@@ -2,7 +2,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
+  // Message boxes and dialogs without a script take their defaults instead of waiting.
+  setenv("TAVORIN_TEST", "1", 0);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

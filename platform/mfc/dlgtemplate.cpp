@@ -1,0 +1,189 @@
+#include "platform/mfc/dlgtemplate.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/user/qtstring_p.h"
+#include "platform/user/window_p.h"
+
+namespace {
+
+std::mutex g_mutex;
+std::map<UINT, DlgTemplate> g_templates;
+
+struct ControlClass {
+  const char* className;
+  DWORD style;
+  bool labelled;  // gets a label in the left column
+};
+
+ControlClass ClassOf(DlgItemKind kind) {
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  switch (kind) {
+    case DlgItemKind::Label: return {"STATIC", WS_CHILD | WS_VISIBLE, false};
+    case DlgItemKind::Edit: return {"EDIT", child | ES_AUTOHSCROLL, true};
+    case DlgItemKind::Number: return {"EDIT", child | ES_AUTOHSCROLL | ES_NUMBER, true};
+    case DlgItemKind::MultiLine: return {"EDIT", child | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, true};
+    case DlgItemKind::Password: return {"EDIT", child | ES_AUTOHSCROLL | ES_PASSWORD, true};
+    case DlgItemKind::ReadOnly: return {"EDIT", child | ES_AUTOHSCROLL | ES_READONLY, true};
+    case DlgItemKind::Check: return {"BUTTON", child | BS_AUTOCHECKBOX, false};
+    case DlgItemKind::Radio: return {"BUTTON", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, false};
+    case DlgItemKind::Combo: return {"COMBOBOX", child | CBS_DROPDOWNLIST | WS_VSCROLL, true};
+    case DlgItemKind::ComboEdit: return {"COMBOBOX", child | CBS_DROPDOWN | WS_VSCROLL, true};
+    case DlgItemKind::List: return {"LISTBOX", child | LBS_NOTIFY | WS_VSCROLL | WS_BORDER, true};
+    case DlgItemKind::Slider: return {"msctls_trackbar32", child, true};
+    case DlgItemKind::Spin: return {"msctls_updown32", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS, false};
+    case DlgItemKind::Progress: return {"msctls_progress32", WS_CHILD | WS_VISIBLE, true};
+    case DlgItemKind::Button: return {"BUTTON", child | BS_PUSHBUTTON, false};
+    case DlgItemKind::DefButton: return {"BUTTON", child | BS_DEFPUSHBUTTON, false};
+    case DlgItemKind::Picture: return {"STATIC", WS_CHILD | WS_VISIBLE | SS_NOTIFY, true};
+  }
+  return {"STATIC", WS_CHILD | WS_VISIBLE, false};
+}
+
+HWND MakeControl(HWND window, const char* className, DWORD style, const char* text, int id) {
+  return ::CreateWindowExA(0, className, text ? text : "", style, 0, 0, 0, 0, window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+}
+
+QFormLayout* NewForm() {
+  auto* form = new QFormLayout;
+  form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+  return form;
+}
+
+QDialogButtonBox::ButtonRole RoleOf(int id) {
+  if (id == IDOK) return QDialogButtonBox::AcceptRole;
+  if (id == IDCANCEL) return QDialogButtonBox::RejectRole;
+  return QDialogButtonBox::ActionRole;
+}
+
+}  // namespace
+
+void AfxRegisterDialogTemplate(const DlgTemplate& dialogTemplate) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_templates[dialogTemplate.id] = dialogTemplate;
+}
+
+const DlgTemplate* AfxFindDialogTemplate(UINT id) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_templates.find(id);
+  return it == g_templates.end() ? nullptr : &it->second;
+}
+
+BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL formView) {
+  QWidget* host = user_p::WidgetOf(window);
+  if (!host) return FALSE;
+  auto* outer = new QVBoxLayout(host);
+  std::map<std::string, QFormLayout*> sections;
+  QDialogButtonBox* buttons = nullptr;
+  HWND lastEdit = nullptr;
+  QHBoxLayout* lastEditRow = nullptr;
+  DlgItemKind previous = DlgItemKind::Label;
+  std::vector<QWidget*> labels;
+  bool ok = true;
+
+  auto sectionFor = [&](const char* group) -> QFormLayout* {
+    std::string name = group ? group : "";
+    QFormLayout*& form = sections[name];
+    if (!form) {
+      form = NewForm();
+      if (name.empty()) {
+        outer->addLayout(form);
+      } else {
+        auto* box = new QGroupBox(user_p::ToQString(name), host);
+        box->setLayout(form);
+        outer->addWidget(box);
+      }
+    }
+    return form;
+  };
+
+  for (size_t index = 0; index < dialogTemplate.items.size(); ++index) {
+    const DlgItem& item = dialogTemplate.items[index];
+    ControlClass cls = ClassOf(item.kind);
+    DWORD style = cls.style;
+    if (item.kind == DlgItemKind::Radio && previous != DlgItemKind::Radio) style |= WS_GROUP | WS_TABSTOP;
+    bool ownText = !cls.labelled;
+    HWND control = MakeControl(window, cls.className, style, ownText ? item.label : "", item.id);
+    QWidget* widget = user_p::WidgetOf(control);
+    if (!control || !widget) {
+      ok = false;
+      continue;
+    }
+    if (item.binding) {
+      widget->setObjectName(user_p::ToQString(item.binding));
+      widget->setAccessibleName(user_p::ToQString(item.binding));
+    }
+    switch (item.kind) {
+      case DlgItemKind::Slider:
+        ::SendMessageA(control, TBM_SETRANGEMIN, FALSE, item.minValue);
+        ::SendMessageA(control, TBM_SETRANGEMAX, TRUE, item.maxValue);
+        break;
+      case DlgItemKind::Spin:
+        ::SendMessageA(control, UDM_SETRANGE32, static_cast<WPARAM>(item.minValue), item.maxValue);
+        break;
+      case DlgItemKind::Progress:
+        ::SendMessageA(control, PBM_SETRANGE32, static_cast<WPARAM>(item.minValue), item.maxValue);
+        break;
+      case DlgItemKind::Picture:
+        widget->setMinimumSize(std::max(item.minValue, 1), std::max(item.maxValue, 1));
+        break;
+      default: break;
+    }
+
+    bool bottomButton = (item.kind == DlgItemKind::Button || item.kind == DlgItemKind::DefButton) && !item.group;
+    if (bottomButton) {
+      if (!buttons) buttons = new QDialogButtonBox(Qt::Horizontal, host);
+      if (auto* push = qobject_cast<QPushButton*>(widget)) buttons->addButton(push, RoleOf(item.id));
+    } else if (item.kind == DlgItemKind::Spin && lastEditRow && previous == DlgItemKind::Edit) {
+      // The arrows sit at the right of the edit they step.
+      lastEditRow->addWidget(widget);
+      ::SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(lastEdit), 0);
+      if (QWidget* edit = user_p::WidgetOf(lastEdit)) widget->setFixedHeight(edit->sizeHint().height());
+    } else {
+      QFormLayout* form = sectionFor(item.group);
+      if (cls.labelled || item.kind == DlgItemKind::Spin) {
+        HWND label = MakeControl(window, "STATIC", WS_CHILD | WS_VISIBLE, item.label, IDC_STATIC);
+        QWidget* labelWidget = user_p::WidgetOf(label);
+        if (labelWidget) labels.push_back(labelWidget);
+        if (item.kind == DlgItemKind::Edit || item.kind == DlgItemKind::Number) {
+          lastEditRow = new QHBoxLayout;
+          lastEditRow->setSpacing(2);
+          lastEditRow->addWidget(widget, 1);
+          form->addRow(labelWidget, lastEditRow);
+          lastEdit = control;
+        } else {
+          form->addRow(labelWidget, widget);
+        }
+      } else if (item.kind == DlgItemKind::Label) {
+        form->addRow(widget);
+      } else {
+        form->addRow(QString(), widget);
+      }
+    }
+    previous = item.kind;
+  }
+  // One label column width for every box, so the fields line up from box to box.
+  int labelWidth = 0;
+  for (QWidget* label : labels) labelWidth = std::max(labelWidth, label->sizeHint().width());
+  for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
+  if (formView) outer->addStretch(1);
+  if (buttons) {
+    outer->addSpacing(6);
+    outer->addWidget(buttons);
+  }
+  if (!formView) outer->setSizeConstraint(QLayout::SetFixedSize);
+  host->adjustSize();
+  return ok ? TRUE : FALSE;
+}

@@ -1,0 +1,53 @@
+// Dialog templates: each dialog is a table of controls (id, kind, label, bound setting, range,
+// group), laid out automatically as a form: labels left, controls right, groups boxed,
+// buttons without a group in a row at the bottom.
+#pragma once
+
+#include <vector>
+
+#include "platform/mfc/wnd.h"
+
+enum class DlgItemKind {
+  Label,      // static text across the row
+  Edit,       // single-line edit; a Spin right after it becomes its arrows
+  Number,     // single-line edit for digits only
+  MultiLine,  // multi-line edit
+  Password,   // single-line edit showing '*'
+  ReadOnly,   // single-line edit the user cannot change
+  Check,      // check box; its label is its text
+  Radio,      // radio button; consecutive ones form a group
+  Combo,      // drop-down list
+  ComboEdit,  // drop-down with an editable field
+  List,       // list box
+  Slider,     // trackbar with range [minValue, maxValue]
+  Spin,       // up-down arrows with range [minValue, maxValue]
+  Progress,   // progress bar with range [minValue, maxValue]
+  Button,     // push button
+  DefButton,  // default push button
+  Picture,    // a drawing area of minValue x maxValue pixels (the program paints it)
+};
+
+struct DlgItem {
+  int id;
+  DlgItemKind kind;
+  const char* label;            // may be NULL
+  const char* binding = nullptr;  // the setting the control edits (documentation and accessibility)
+  int minValue = 0;
+  int maxValue = 0;
+  const char* group = nullptr;  // controls with the same group share a box titled with it
+};
+
+struct DlgTemplate {
+  UINT id;
+  const char* caption;
+  std::vector<DlgItem> items;
+  DWORD style = WS_VISIBLE;  // a modeless dialog made without WS_VISIBLE starts hidden
+};
+
+/// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).
+void AfxRegisterDialogTemplate(const DlgTemplate& dialogTemplate);
+/// The template with that id, or NULL.
+const DlgTemplate* AfxFindDialogTemplate(UINT id);
+/// Creates the template's controls in `window` and lays them out. A dialog gets a fixed size
+/// that fits them; a form view keeps its size. FALSE when a control could not be created.
+BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL formView);

@@ -1,0 +1,109 @@
+#include "platform/user/cursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <atomic>
+#include <map>
+
+#include "platform/user/hwndwidget_p.h"
+#include "platform/user/qtstring_p.h"
+
+namespace {
+
+struct CursorRecord {
+  QCursor cursor;
+  bool system;
+};
+
+std::map<WORD, CursorRecord*> g_system;
+QPointer<QWidget> g_target;
+HCURSOR g_current = nullptr;
+std::atomic<int> g_showCount{0};
+
+Qt::CursorShape ShapeOf(WORD id) {
+  switch (id) {
+    case 32513: return Qt::IBeamCursor;
+    case 32514: return Qt::WaitCursor;
+    case 32515: return Qt::CrossCursor;
+    case 32642: return Qt::SizeFDiagCursor;
+    case 32643: return Qt::SizeBDiagCursor;
+    case 32644: return Qt::SizeHorCursor;
+    case 32645: return Qt::SizeVerCursor;
+    case 32646: return Qt::SizeAllCursor;
+    case 32648: return Qt::ForbiddenCursor;
+    case 32649: return Qt::PointingHandCursor;
+    case 32650: return Qt::BusyCursor;
+  }
+  return Qt::ArrowCursor;
+}
+
+}  // namespace
+
+namespace user_p {
+
+void SetCursorTarget(QWidget* widget) { g_target = widget; }
+
+}  // namespace user_p
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  if (instance || !IS_INTRESOURCE(name)) return nullptr;
+  WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+  if (id != 32512 && ShapeOf(id) == Qt::ArrowCursor) return nullptr;
+  CursorRecord*& record = g_system[id];
+  if (!record) record = new CursorRecord{QCursor(ShapeOf(id)), true};
+  return reinterpret_cast<HCURSOR>(record);
+}
+
+HCURSOR LoadCursorFromFileA(LPCSTR path) {
+  QPixmap pixmap(user_p::ToQString(path));
+  if (pixmap.isNull()) return nullptr;
+  return reinterpret_cast<HCURSOR>(new CursorRecord{QCursor(pixmap), false});
+}
+
+BOOL DestroyCursor(HCURSOR cursor) {
+  auto* record = reinterpret_cast<CursorRecord*>(cursor);
+  if (!record) return FALSE;
+  if (!record->system) {
+    if (g_current == cursor) g_current = nullptr;
+    delete record;
+  }
+  return TRUE;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  HCURSOR previous = g_current;
+  g_current = cursor;
+  if (g_target) {
+    if (auto* record = reinterpret_cast<CursorRecord*>(cursor)) {
+      g_target->setCursor(record->cursor);
+    } else {
+      g_target->setCursor(Qt::BlankCursor);
+    }
+  }
+  return previous;
+}
+
+HCURSOR GetCursor() { return g_current; }
+
+int ShowCursor(BOOL show) {
+  int before = g_showCount;
+  int after = show ? ++g_showCount : --g_showCount;
+  if (before >= 0 && after < 0) QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+  if (before < 0 && after >= 0) QGuiApplication::restoreOverrideCursor();
+  return after;
+}
+
+BOOL GetCursorPos(LPPOINT point) {
+  if (!point) return FALSE;
+  QPoint at = QCursor::pos();
+  *point = {at.x(), at.y()};
+  return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+  QCursor::setPos(x, y);
+  return TRUE;
+}

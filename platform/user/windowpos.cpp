@@ -1,0 +1,216 @@
+// Screen state of windows: visibility, enabling, geometry, z-order, focus, capture, repaint.
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "platform/user/message.h"
+#include "platform/user/window.h"
+#include "platform/user/window_p.h"
+#include "platform/win32/error.h"
+
+using namespace user_p;
+
+namespace {
+
+// Runs `call` with the window's widget on the UI thread; FALSE without a widget.
+template <typename Call>
+BOOL WithWidget(HWND hWnd, Call call) {
+  BOOL result = FALSE;
+  bool ran = RunOnOwnerThread(hWnd, [&] {
+    if (QWidget* widget = WidgetOf(hWnd)) result = call(widget);
+  });
+  return ran ? result : FALSE;
+}
+
+// A hidden widget hears of its new size only when shown; a window hears at once.
+void SizeChanged(HWND hWnd, QWidget* widget) {
+  if (widget->isVisible() || !widget->testAttribute(Qt::WA_PendingResizeEvent)) return;
+  widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+  CallProc(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(widget->width(), widget->height()));
+}
+
+}  // namespace
+
+BOOL ShowWindow(HWND hWnd, int command) {
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    BOOL wasVisible = widget->isVisible() ? TRUE : FALSE;
+    switch (command) {
+      case SW_HIDE: widget->hide(); break;
+      case SW_SHOWMAXIMIZED: widget->showMaximized(); break;
+      case SW_MINIMIZE:
+      case SW_SHOWMINIMIZED: widget->showMinimized(); break;
+      case SW_RESTORE: widget->showNormal(); break;
+      default: widget->show(); break;
+    }
+    bool activates = command != SW_HIDE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
+    if (activates && widget->isWindow()) {
+      // The offscreen platform (tests) has no stacking to change, only activation.
+      if (QGuiApplication::platformName() != "offscreen") widget->raise();
+      widget->activateWindow();
+    }
+    return wasVisible;
+  });
+}
+
+BOOL IsWindowVisible(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL { return widget->isVisible() ? TRUE : FALSE; });
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL enable) {
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    BOOL wasDisabled = widget->isEnabled() ? FALSE : TRUE;
+    widget->setEnabled(enable != FALSE);
+    return wasDisabled;
+  });
+}
+
+BOOL IsWindowEnabled(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL { return widget->isEnabled() ? TRUE : FALSE; });
+}
+
+BOOL IsIconic(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL { return widget->isMinimized() ? TRUE : FALSE; });
+}
+
+BOOL IsZoomed(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL { return widget->isMaximized() ? TRUE : FALSE; });
+}
+
+BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    widget->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    SizeChanged(hWnd, widget);
+    if (repaint) widget->update();
+    return TRUE;
+  });
+}
+
+BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    if (!(flags & SWP_NOZORDER) && widget->isWindow()) {
+      if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+        bool visible = widget->isVisible();
+        widget->setWindowFlag(Qt::WindowStaysOnTopHint, insertAfter == HWND_TOPMOST);
+        if (visible) widget->show();  // changing flags hides a window
+      }
+      if (insertAfter == HWND_BOTTOM) widget->lower(); else widget->raise();
+    }
+    if (!(flags & SWP_NOMOVE)) widget->move(x, y);
+    if (!(flags & SWP_NOSIZE)) {
+      widget->resize(std::max(0, cx), std::max(0, cy));
+      SizeChanged(hWnd, widget);
+    }
+    if (flags & SWP_SHOWWINDOW) widget->show();
+    if (flags & SWP_HIDEWINDOW) widget->hide();
+    return TRUE;
+  });
+}
+
+BOOL GetWindowRect(HWND hWnd, LPRECT rect) {
+  if (!rect) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    QRect frame = widget->isWindow() ? widget->frameGeometry() : widget->geometry();
+    QPoint topLeft = widget->isWindow() ? frame.topLeft() : widget->parentWidget()->mapToGlobal(frame.topLeft());
+    *rect = {topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+    return TRUE;
+  });
+}
+
+BOOL GetClientRect(HWND hWnd, LPRECT rect) {
+  if (!rect) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    *rect = {0, 0, widget->width(), widget->height()};
+    return TRUE;
+  });
+}
+
+BOOL ScreenToClient(HWND hWnd, LPPOINT point) {
+  if (!point) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    QPoint local = widget->mapFromGlobal(QPoint(point->x, point->y));
+    *point = {local.x(), local.y()};
+    return TRUE;
+  });
+}
+
+BOOL ClientToScreen(HWND hWnd, LPPOINT point) {
+  if (!point) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    QPoint global = widget->mapToGlobal(QPoint(point->x, point->y));
+    *point = {global.x(), global.y()};
+    return TRUE;
+  });
+}
+
+HWND SetFocus(HWND hWnd) {
+  HWND previous = GetFocus();
+  WithWidget(hWnd, [](QWidget* widget) -> BOOL {
+    widget->setFocus(Qt::OtherFocusReason);
+    return TRUE;
+  });
+  return previous;
+}
+
+HWND GetFocus() {
+  if (!IsUiThread()) return nullptr;
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus) {
+    // Until the window system has activated the window, its own focus child is the focus.
+    QWidget* window = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    if (window) focus = window->focusWidget();
+  }
+  HWND result = nullptr;
+  for (QWidget* widget = focus; widget && !result; widget = widget->parentWidget()) result = HwndOf(widget);
+  return result;
+}
+
+HWND SetCapture(HWND hWnd) {
+  HWND previous = GetCapture();
+  WithWidget(hWnd, [](QWidget* widget) -> BOOL {
+    widget->grabMouse();
+    return TRUE;
+  });
+  return previous;
+}
+
+BOOL ReleaseCapture() {
+  if (!IsUiThread()) return FALSE;
+  if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+  return TRUE;
+}
+
+HWND GetCapture() { return IsUiThread() ? HwndOf(QWidget::mouseGrabber()) : nullptr; }
+
+BOOL SetForegroundWindow(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL {
+    widget->window()->raise();
+    widget->window()->activateWindow();
+    return TRUE;
+  });
+}
+
+HWND GetForegroundWindow() { return IsUiThread() ? HwndOf(QApplication::activeWindow()) : nullptr; }
+
+HWND GetDesktopWindow() { return nullptr; }
+
+BOOL InvalidateRect(HWND hWnd, LPCRECT rect, BOOL /*erase*/) {
+  std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
+  if (!record || !record->widget) return record ? TRUE : FALSE;
+  QRect area = rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)) : QRect();
+  // update() may come from any thread through the UI thread's queue.
+  QMetaObject::invokeMethod(
+      record->widget.data(),
+      [widget = record->widget, area] {
+        if (!widget) return;
+        if (area.isNull()) widget->update(); else widget->update(area);
+      },
+      Qt::AutoConnection);
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hWnd) {
+  return WithWidget(hWnd, [](QWidget* widget) -> BOOL {
+    widget->repaint();
+    return TRUE;
+  });
+}

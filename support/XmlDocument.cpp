@@ -1,0 +1,293 @@
+#include "support/XmlDocument.h"
+
+#include <expat.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/win32/codepage.h"
+#include "platform/win32/trace.h"
+
+namespace {
+
+// The expat user data: elements are built under a nameless holder. Text is collected plain
+// while an element is open and escaped when it closes, so stored text has one form.
+struct XmlTreeBuilder {
+  XmlNode m_holder{nullptr, ""};
+  XmlNode* m_current = &m_holder;
+  XML_Parser m_parser = nullptr;
+  bool m_failed = false;
+};
+
+// True for white space only: indentation the writer put between child elements.
+bool IsLayout(const char* text, int length) {
+  for (int i = 0; i < length; ++i)
+    if (!std::strchr(" \t\r\n", text[i]) || text[i] == '\0') return false;
+  return true;
+}
+
+// The writer puts a line break and indentation between an element's text and its first child;
+// white space there is layout, so a re-written file stays the same.
+void DropLayoutBeforeChild(XmlNode* parent) { parent->m_text.TrimRight(" \t\r\n"); }
+
+void FinishText(XmlNode* node) {
+  if (node->m_firstChild) DropLayoutBeforeChild(node);
+  node->m_text = XmlEscapeText(node->m_text);
+}
+
+void XMLCALL OnStartElement(void* userData, const XML_Char* name, const XML_Char** attributes) {
+  auto* builder = static_cast<XmlTreeBuilder*>(userData);
+  try {
+    if (builder->m_current != &builder->m_holder) DropLayoutBeforeChild(builder->m_current);
+    XmlNode* node = builder->m_current->AddElement(name, nullptr);
+    builder->m_current = node;
+    for (int i = 0; attributes && attributes[i] && attributes[i + 1]; i += 2)
+      node->AddAttribute(attributes[i], Utf8AttributeToAnsi(attributes[i + 1]));
+  } catch (const std::bad_alloc&) {
+    builder->m_failed = true;
+    XML_StopParser(builder->m_parser, XML_FALSE);
+  }
+}
+
+void XMLCALL OnEndElement(void* userData, const XML_Char*) {
+  auto* builder = static_cast<XmlTreeBuilder*>(userData);
+  try {
+    FinishText(builder->m_current);
+  } catch (const std::bad_alloc&) {
+    builder->m_failed = true;
+    XML_StopParser(builder->m_parser, XML_FALSE);
+  }
+  XmlNode* parent = builder->m_current->m_parent;
+  builder->m_current = parent ? parent : &builder->m_holder;
+}
+
+void XMLCALL OnCharacterData(void* userData, const XML_Char* text, int length) {
+  auto* builder = static_cast<XmlTreeBuilder*>(userData);
+  if (length <= 0 || builder->m_current == &builder->m_holder) return;
+  if (builder->m_current->m_firstChild && IsLayout(text, length)) return;
+  try {
+    builder->m_current->m_text += Utf8TextToAnsi(text, length);
+  } catch (const std::bad_alloc&) {
+    builder->m_failed = true;
+    XML_StopParser(builder->m_parser, XML_FALSE);
+  }
+}
+
+bool ReportError(XML_Parser parser) {
+  TRACE("XmlDocument - %s at line %lu!\n", XML_ErrorString(XML_GetErrorCode(parser)),
+        static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
+  return false;
+}
+
+class Parse {
+ public:
+  explicit Parse(const char* encoding) {
+    m_builder.m_parser = m_parser = XML_ParserCreate(encoding);
+    if (!m_parser) return;
+    XML_SetUserData(m_parser, &m_builder);
+    XML_SetElementHandler(m_parser, OnStartElement, OnEndElement);
+    XML_SetCharacterDataHandler(m_parser, OnCharacterData);
+  }
+  ~Parse() {
+    if (m_parser) XML_ParserFree(m_parser);
+    m_builder.m_holder.Destroy();
+  }
+  bool Ok() const { return m_parser != nullptr; }
+
+  /// False once the parser stopped; the tree built so far stays.
+  bool Feed(const char* bytes, int length, bool final) {
+    if (XML_Parse(m_parser, bytes, length, final) == XML_STATUS_OK) return true;
+    return ReportError(m_parser);
+  }
+
+  /// Detaches the root from the holder; NULL when no element was read or memory ran out.
+  XmlNode* TakeRoot() {
+    if (m_builder.m_failed) return nullptr;
+    // Elements left open by a damaged file still get their text in stored form.
+    for (XmlNode* node = m_builder.m_current; node && node != &m_builder.m_holder; node = node->m_parent)
+      FinishText(node);
+    XmlNode* root = m_builder.m_holder.m_firstChild;
+    if (!root) return nullptr;
+    m_builder.m_holder.m_firstChild = root->m_nextSibling;
+    root->m_nextSibling = nullptr;
+    root->m_parent = nullptr;
+    XmpNormaliseTree(root);
+    return root;
+  }
+
+ private:
+  XmlTreeBuilder m_builder;
+  XML_Parser m_parser = nullptr;
+};
+
+}  // namespace
+
+XmlNode* XmlDocument::LoadFile(const char* path, const char* encoding) {
+  if (!path) return nullptr;
+  try {
+    Parse parse(encoding);
+    if (!parse.Ok()) return nullptr;
+    FILE* file = std::fopen(NativePath(path).c_str(), "r");
+    if (!file) return nullptr;
+    char chunk[512];
+    for (;;) {
+      size_t got = std::fread(chunk, 1, sizeof chunk, file);
+      bool final = got < sizeof chunk;
+      if (!parse.Feed(chunk, static_cast<int>(got), final) || final) break;
+    }
+    std::fclose(file);
+    return parse.TakeRoot();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+XmlNode* XmlDocument::LoadBuffer(const char* bytes, size_t length, const char* encoding) {
+  if (!bytes && length) return nullptr;
+  try {
+    Parse parse(encoding);
+    if (!parse.Ok()) return nullptr;
+    // expat takes an int length; larger buffers go in as consecutive pieces.
+    const size_t kPiece = INT_MAX / 2;
+    do {
+      size_t piece = length < kPiece ? length : kPiece;
+      if (!parse.Feed(bytes, static_cast<int>(piece), piece == length)) break;
+      bytes += piece;
+      length -= piece;
+    } while (length > 0);
+    return parse.TakeRoot();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+namespace {
+
+bool StartsWith(const CString& text, const char* prefix) { return text.Find(prefix) == 0; }
+
+CString PrefixOf(const CString& name) {
+  int colon = name.Find(':');
+  return colon > 0 ? name.Left(colon) : CString();
+}
+
+void Unlink(XmlNode* node) {
+  XmlNode* parent = node->m_parent;
+  if (!parent) return;
+  for (XmlNode** link = &parent->m_firstChild; *link; link = &(*link)->m_nextSibling) {
+    if (*link == node) {
+      *link = node->m_nextSibling;
+      break;
+    }
+  }
+  node->m_nextSibling = nullptr;
+  node->m_parent = nullptr;
+}
+
+XmlAttribute* Detach(XmlNode* node, XmlAttribute* target) {
+  for (XmlAttribute** link = &node->m_attributes; *link; link = &(*link)->m_next) {
+    if (*link == target) {
+      *link = target->m_next;
+      target->m_next = nullptr;
+      return target;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<XmlNode*> Descriptions(XmlNode* rdf) {
+  std::vector<XmlNode*> list;
+  for (XmlNode* child = rdf->m_firstChild; child; child = child->m_nextSibling)
+    if (child->m_name == "rdf:Description") list.push_back(child);
+  return list;
+}
+
+XmlNode* DeclaringDescription(XmlNode* rdf, const CString& prefix) {
+  if (prefix.IsEmpty()) return nullptr;
+  for (XmlNode* description : Descriptions(rdf))
+    if (description->FindAttribute("xmlns:" + prefix)) return description;
+  return nullptr;
+}
+
+}  // namespace
+
+void XmpNormaliseTree(XmlNode* root) {
+  if (!root || root->m_name != "x:xmpmeta") return;
+  XmlNode* rdf = root->FindChild("rdf:RDF");
+  if (!rdf && root->m_firstChild) rdf = root->m_firstChild->FindDescendant("rdf:RDF");
+  if (!rdf) return;
+
+  CString documentId;
+  for (XmlNode* child = rdf->m_firstChild; child && documentId.IsEmpty(); child = child->m_nextSibling) {
+    XmlAttribute* about = child->FindAttribute("rdf:about");
+    if (about && StartsWith(about->m_value, "uuid:")) documentId = about->m_value;
+  }
+
+  for (XmlNode* description : Descriptions(rdf)) {
+    // Every namespace after the first gets a description of its own; "crs" stays with "crss".
+    bool first = true;
+    XmlNode* target = nullptr;
+    CString previous;
+    for (XmlAttribute* attribute = description->m_attributes; attribute;) {
+      XmlAttribute* next = attribute->m_next;
+      CString name = attribute->m_name;
+      if (StartsWith(name, "xmlns:")) {
+        if (first) {
+          first = false;
+        } else {
+          if (!(name == "xmlns:crs" && previous == "xmlns:crss")) {
+            target = new XmlNode(nullptr, "rdf:Description");
+            target->AddAttribute("rdf:about", documentId);
+            rdf->AppendChild(target);
+          }
+          if (target) {
+            target->AddAttribute(name, attribute->m_value);
+            delete Detach(description, attribute);
+          }
+        }
+        previous = name;
+      }
+      attribute = next;
+    }
+  }
+
+  for (XmlNode* description : Descriptions(rdf)) {
+    for (XmlAttribute* attribute = description->m_attributes; attribute;) {
+      XmlAttribute* next = attribute->m_next;
+      CString prefix = PrefixOf(attribute->m_name);
+      if (!prefix.IsEmpty() && prefix != "xmlns") {
+        if (XmlNode* owner = DeclaringDescription(rdf, prefix)) {
+          owner->AddElement(attribute->m_name, attribute->m_value);
+          delete Detach(description, attribute);
+        }
+      }
+      attribute = next;
+    }
+  }
+
+  for (XmlNode* description : Descriptions(rdf)) {
+    for (XmlNode* element = description->m_firstChild; element;) {
+      XmlNode* next = element->m_nextSibling;
+      CString prefix = PrefixOf(element->m_name);
+      for (XmlAttribute* attribute = element->m_attributes; attribute;) {
+        XmlAttribute* following = attribute->m_next;
+        if (!prefix.IsEmpty() && PrefixOf(attribute->m_name) == prefix) {
+          element->AddElement(attribute->m_name, attribute->m_value);
+          delete Detach(element, attribute);
+        }
+        attribute = following;
+      }
+      if (element->m_firstChild && !StartsWith(element->m_firstChild->m_name, "rdf:") &&
+          !element->FindAttribute("rdf:parseType"))
+        element->AddAttribute("rdf:parseType", "Resource");
+      XmlNode* owner = DeclaringDescription(rdf, prefix);
+      if (owner && owner != description) {
+        Unlink(element);
+        owner->AppendChild(element);
+      }
+      element = next;
+    }
+  }
+}
