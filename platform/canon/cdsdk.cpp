@@ -82,12 +82,12 @@ cdError CDEnumDeviceNext(cdHEnum hEnum, cdSourceInfo* source) {
   if (it == s.enums.end() || !source) return cdINVALID_HANDLE;
   while (it->second < s.cameras.size()) {
     Camera& c = *s.cameras[it->second++];
-    if (!(c.spec.sdks & kSimCd)) continue;
+    if (!(c.profile.sdks & kSimCd)) continue;
     std::memset(source, 0, sizeof *source);
     source->DataType = 1;
     source->PortType = cdPORT_TYPE_USB;
-    CopyWide(source->Name, cdSOURCE_NAME_LENGTH, Wide(c.spec.model));
-    CopyWide(source->OSName, cdOS_NAME_LENGTH, Wide(c.spec.internalName));
+    CopyWide(source->Name, cdSOURCE_NAME_LENGTH, Wide(c.profile.model));
+    CopyWide(source->OSName, cdOS_NAME_LENGTH, Wide(c.profile.internalName));
     source->SourceId = static_cast<cdUInt32>(c.index + 1);
     return cdOK;
   }
@@ -103,7 +103,7 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* source) {
   CD_ENTER(info ? info->SourceId : 0);
   if (!info || !source || info->SourceId == 0 || info->SourceId > s.cameras.size()) return cdINVALID_PARAMETER;
   Camera& c = *s.cameras[info->SourceId - 1];
-  if (!(c.spec.sdks & kSimCd)) return cdINVALID_PARAMETER;
+  if (!(c.profile.sdks & kSimCd)) return cdINVALID_PARAMETER;
   if (c.cdSource || c.prConnected) return cdINVALID_FN_CALL;  // one connection at a time
   c.cdSource = *source = s.nextHandle++;
   c.cdUiLocks = 0;
@@ -165,10 +165,10 @@ cdError CDGetDevicePropertyData(cdHSource source, cdUInt32 property, cdUInt32* s
   std::vector<BYTE> value;
   if (property == cdDEVICE_PROP_MODEL_NAME) {
     value.assign(32, 0);
-    std::memcpy(value.data(), c->spec.model.data(), std::min<size_t>(c->spec.model.size(), 31));
+    std::memcpy(value.data(), c->profile.model.data(), std::min<size_t>(c->profile.model.size(), 31));
   } else if (property == cdDEVICE_PROP_CAPABILITIES) {
-    DWORD caps = (c->spec.viewfinder ? 1u << 2 : 0) | (c->spec.stopViewfinderBeforeRelease ? 1u << 3 : 0) |
-                 (c->spec.focusLock ? 1u << 4 : 0);
+    DWORD caps = (c->profile.viewfinder ? 1u << 2 : 0) | (c->profile.stopViewfinderBeforeRelease ? 1u << 3 : 0) |
+                 (c->profile.focusLock ? 1u << 4 : 0);
     value.assign(4, 0);
     WriteLe(value.data(), 4, caps);
   } else if (property == cdDEVICE_PROP_BATTERY_STATUS) {
@@ -310,7 +310,7 @@ cdError CDStartViewfinder(cdHSource source, cdUInt32 format, cdViewFinderCallbac
   CD_ENTER(0, 0, format);
   CD_SOURCE(source);
   if (!callback) return cdINVALID_PARAMETER;
-  if (!c->spec.viewfinder) return cdNOT_SUPPORTED;
+  if (!c->profile.viewfinder) return cdNOT_SUPPORTED;
   if (c->viewfinder) return cdINVALID_FN_CALL;
   StartViewfinder(s, *c, [callback, context](const std::vector<BYTE>& frame) {
     return static_cast<BOOL>(callback(const_cast<BYTE*>(frame.data()), static_cast<cdUInt32>(frame.size()), 1, context));
@@ -339,7 +339,7 @@ cdError CDActViewfinderAutoFunctions(cdHSource source, cdUInt32 functions) {
 cdError CDAFLock(cdHSource source, cdBoolean on) {
   CD_ENTER(0, 0, static_cast<DWORD>(on));
   CD_SOURCE(source);
-  return c->spec.focusLock ? cdOK : cdNOT_SUPPORTED;
+  return c->profile.focusLock ? cdOK : cdNOT_SUPPORTED;
 }
 
 cdError CDSelectReleaseDataKind(cdHSource source, cdUInt16 kind) {

@@ -52,7 +52,7 @@ prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list) {
   if (!bufferSize) return prINVALID_PARAMETER;
   std::vector<Camera*> devices;
   for (auto& c : s.cameras)
-    if (c->spec.sdks & kSimPr) devices.push_back(c.get());
+    if (c->profile.sdks & kSimPr) devices.push_back(c.get());
   prUInt32 needed = prDeviceListSize(static_cast<prUInt32>(devices.size()));
   if (!list || *bufferSize < needed) {
     *bufferSize = needed;
@@ -62,8 +62,8 @@ prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list) {
   list->NumList = static_cast<prUInt32>(devices.size());
   for (size_t i = 0; i < devices.size(); ++i) {
     prDeviceInfoTable& d = list->DeviceInfo[i];
-    CopyWide(d.DeviceInternalName, prDEVICE_INTERNAL_NAME_LENGTH, Wide(devices[i]->spec.internalName));
-    CopyWide(d.ModelName, prMODEL_NAME_LENGTH, Wide(devices[i]->spec.model));
+    CopyWide(d.DeviceInternalName, prDEVICE_INTERNAL_NAME_LENGTH, Wide(devices[i]->profile.internalName));
+    CopyWide(d.ModelName, prMODEL_NAME_LENGTH, Wide(devices[i]->profile.model));
     d.Generation = 1;
     d.ModelID = static_cast<prUInt32>(devices[i]->index + 1);
   }
@@ -75,7 +75,7 @@ prResponse PR_CreateCameraObject(const prDeviceInfoTable* device, prHCamera* cam
   PR_ENTER(device ? device->ModelID : 0);
   if (!device || !camera || device->ModelID == 0 || device->ModelID > s.cameras.size()) return prINVALID_PARAMETER;
   Camera& c = *s.cameras[device->ModelID - 1];
-  if (!(c.spec.sdks & kSimPr)) return prINVALID_PARAMETER;
+  if (!(c.profile.sdks & kSimPr)) return prINVALID_PARAMETER;
   if (c.prObject) return prDEVICE_BUSY;
   c.prObject = *camera = s.nextHandle++;
   return prOK;
@@ -246,7 +246,7 @@ prResponse PR_RC_StartViewFinder(prHCamera camera, prContext context, prViewFind
   PR_ENTER();
   PR_CONNECTED(camera);
   if (!callback) return prINVALID_PARAMETER;
-  if (!c->spec.viewfinder) return prNOT_SUPPORTED;
+  if (!c->profile.viewfinder) return prNOT_SUPPORTED;
   if (c->viewfinder) return prINVALID_FN_CALL;
   StartViewfinder(s, *c, [callback, context, camera](const std::vector<BYTE>& frame) {
     callback(camera, context, static_cast<prUInt32>(frame.size()), const_cast<BYTE*>(frame.data()));
@@ -276,11 +276,11 @@ prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32 functions) {
 prResponse PR_RC_FocusLock(prHCamera camera) {
   PR_ENTER();
   PR_CONNECTED(camera);
-  return c->spec.focusLock ? prOK : prNOT_SUPPORTED;
+  return c->profile.focusLock ? prOK : prNOT_SUPPORTED;
 }
 
 prResponse PR_RC_FocusUnlock(prHCamera camera) {
   PR_ENTER();
   PR_CONNECTED(camera);
-  return c->spec.focusLock ? prOK : prNOT_SUPPORTED;
+  return c->profile.focusLock ? prOK : prNOT_SUPPORTED;
 }

@@ -21,7 +21,7 @@ namespace tavsim {
 
 SimScenario SimDefaultScenario() {
   SimScenario scenario;
-  scenario.cameras.push_back(SimCameraSpec{});
+  scenario.cameras.push_back(SimCameraProfile{});
   return scenario;
 }
 
@@ -75,23 +75,23 @@ bool SimParseScenario(const std::string& text, SimScenario& scenario, std::strin
     } else if (word == "camera") {
       std::string sdk;
       in >> sdk;
-      SimCameraSpec spec;
-      if (sdk == "cd") spec.sdks = kSimCd;
-      else if (sdk == "pr") spec.sdks = kSimPr;
-      else if (sdk == "both") spec.sdks = kSimBoth;
+      SimCameraProfile profile;
+      if (sdk == "cd") profile.sdks = kSimCd;
+      else if (sdk == "pr") profile.sdks = kSimPr;
+      else if (sdk == "both") profile.sdks = kSimBoth;
       else return fail("camera needs cd, pr or both");
-      spec.model = RestOf(in);
-      if (spec.model.empty()) return fail("camera needs a model name");
-      result.cameras.push_back(spec);
+      profile.model = RestOf(in);
+      if (profile.model.empty()) return fail("camera needs a model name");
+      result.cameras.push_back(profile);
     } else if (word == "option" || word == "name") {
       if (result.cameras.empty()) return fail(word + " before any camera");
-      SimCameraSpec& spec = result.cameras.back();
+      SimCameraProfile& profile = result.cameras.back();
       std::string value = RestOf(in);
-      if (word == "name") spec.internalName = value;
-      else if (value == "noraw") spec.rawCapable = false;
-      else if (value == "noviewfinder") spec.viewfinder = false;
-      else if (value == "nofocus") spec.focusLock = false;
-      else if (value == "stopviewfinder") spec.stopViewfinderBeforeRelease = true;
+      if (word == "name") profile.internalName = value;
+      else if (value == "noraw") profile.rawCapable = false;
+      else if (value == "noviewfinder") profile.viewfinder = false;
+      else if (value == "nofocus") profile.focusLock = false;
+      else if (value == "stopviewfinder") profile.stopViewfinderBeforeRelease = true;
       else return fail("unknown option '" + value + "'");
     } else if (word == "fault") {
       std::string function, call, code;

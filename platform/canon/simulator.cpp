@@ -46,7 +46,7 @@ const std::vector<DWORD> kComp = {8, 11, 13, 16, 19, 21, 24, 27, 29, 32, 35, 37,
 void FillProperties(Camera& c) {
   const DWORD u8 = prDATA_TYPE_UINT8, u16 = prDATA_TYPE_UINT16;
   std::vector<DWORD> quality = {2, 3, 5};
-  if (c.spec.rawCapable) quality.push_back(4);
+  if (c.profile.rawCapable) quality.push_back(4);
   auto& pr = c.pr;
   pr[0xD00C] = Enum(u8, 1, {0, 1, 2, 3, 4});
   pr[0xD01E] = Enum(u16, 0xFFFF, kTv);
@@ -112,9 +112,9 @@ void LoadLocked(State& s, const SimScenario& scenario) {
   s.cameras.clear();
   for (size_t i = 0; i < scenario.cameras.size(); ++i) {
     auto c = std::make_unique<Camera>();
-    c->spec = scenario.cameras[i];
+    c->profile = scenario.cameras[i];
     c->index = static_cast<int>(i);
-    if (c->spec.internalName.empty()) c->spec.internalName = "sim-camera-" + std::to_string(i + 1);
+    if (c->profile.internalName.empty()) c->profile.internalName = "sim-camera-" + std::to_string(i + 1);
     FillProperties(*c);
     s.cameras.push_back(std::move(c));
   }
@@ -329,7 +329,7 @@ std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
   for (const auto& s : kSizes)
     if (s.code == size) info.width = s.width, info.height = s.height;
   info.counter = ++c.shots;
-  info.model = c.spec.model;
+  info.model = c.profile.model;
   DWORD rotation = cdRoad ? c.cd[0x0F00].value : c.pr[0xD043].value;
   info.orientation = rotation == 1 ? 6 : rotation == 3 ? 8 : rotation == 2 ? 3 : 1;
 
@@ -400,19 +400,19 @@ std::vector<BYTE> DeviceInfo(const Camera& c) {
   PutString(b, "Simulated PowerShot extension");
   Put16(b, 0);
   std::vector<DWORD> operations = {0x1001, 0x1002, 0x1003, 0x1014, 0x1015, 0x1016, 0x9008, 0x9009};
-  if (c.spec.viewfinder) operations.push_back(prPTP_OC_INITIATE_VIEWFINDER), operations.push_back(prPTP_OC_TERMINATE_VIEWFINDER);
-  if (c.spec.focusLock) operations.push_back(prPTP_OC_FOCUS_LOCK);
+  if (c.profile.viewfinder) operations.push_back(prPTP_OC_INITIATE_VIEWFINDER), operations.push_back(prPTP_OC_TERMINATE_VIEWFINDER);
+  if (c.profile.focusLock) operations.push_back(prPTP_OC_FOCUS_LOCK);
   PutArray(b, operations);
   PutArray(b, {0x4006, 0xC001, 0xC008, 0xC009, 0xC00B, 0xC00C, 0xC00D, 0xC00E, 0xD001});
   std::vector<DWORD> properties;
   for (const auto& p : c.pr) properties.push_back(p.first);
   PutArray(b, properties);
   std::vector<DWORD> formats = {prPTP_FORMAT_JPEG};
-  if (c.spec.rawCapable) formats.push_back(prPTP_FORMAT_CRW);
+  if (c.profile.rawCapable) formats.push_back(prPTP_FORMAT_CRW);
   PutArray(b, formats);
   PutArray(b, {prPTP_FORMAT_JPEG});
   PutString(b, "Canon Inc.");
-  PutString(b, c.spec.model);
+  PutString(b, c.profile.model);
   PutString(b, "1-1.0.0.0");
   PutString(b, "0000000" + std::to_string(c.index + 1));
   return b;

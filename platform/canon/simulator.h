@@ -17,7 +17,7 @@ namespace tavsim {
 
 enum SimSdk { kSimCd = 1, kSimPr = 2, kSimBoth = 3 };
 
-struct SimCameraSpec {
+struct SimCameraProfile {
   std::string model = "Canon PowerShot G9";  // as the SDK reports it (a " #n" suffix is kept)
   int sdks = kSimPr;
   bool rawCapable = true;
@@ -35,7 +35,7 @@ struct SimFault {
 };
 
 struct SimScenario {
-  std::vector<SimCameraSpec> cameras;
+  std::vector<SimCameraProfile> cameras;
   std::vector<SimFault> faults;
   std::vector<int> cdVersions{5, 6, 7, 8, 9, 10};  // versions CDStartSDK accepts
   bool threaded = true;

@@ -20,7 +20,7 @@
 
 namespace tavsim_p {
 
-using tavsim::SimCameraSpec;
+using tavsim::SimCameraProfile;
 using tavsim::SimScenario;
 
 /// A setting: PTP data type (its width), value and what the camera makes of new values.
@@ -61,7 +61,7 @@ struct ReleasedItem {
 };
 
 struct Camera {
-  SimCameraSpec spec;
+  SimCameraProfile profile;
   int index = 0;
   std::map<DWORD, Property> pr;  // PTP properties by code
   std::map<DWORD, Property> cd;  // CDSDK settings by rel-cam id or kSimCd... key

@@ -8,24 +8,6 @@
 #include "platform/win32/windef.h"
 
 // Globally unique identifiers: class ids of codecs, frame dimensions, encoder parameters.
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
-};
-typedef GUID CLSID;
-typedef GUID IID;
-inline bool operator==(const GUID& a, const GUID& b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-  for (int i = 0; i < 8; ++i)
-    if (a.Data4[i] != b.Data4[i]) return false;
-  return true;
-}
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
-#endif
 
 namespace Gdiplus {
 

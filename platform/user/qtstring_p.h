@@ -10,6 +10,6 @@ namespace user_p {
 
 inline QString ToQString(const char* ansi) { return QString::fromUtf8(AnsiToUtf8(ansi ? ansi : "").c_str()); }
 inline QString ToQString(const std::string& ansi) { return QString::fromUtf8(AnsiToUtf8(ansi).c_str()); }
-inline std::string FromQString(const QString& text) { return Utf8ToAnsi(text.toUtf8().toStdString()); }
+inline std::string FromQString(const QString& text) { return AnsiFromUtf8(text.toUtf8().toStdString()); }
 
 }  // namespace user_p

@@ -182,7 +182,7 @@ std::string AnsiToUtf8(const std::string& ansi) {
   return out;
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+std::string AnsiFromUtf8(const std::string& utf8) {
   std::string out;
   out.reserve(utf8.size());
   const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());

@@ -27,11 +27,11 @@ UINT GetACP();
 std::string AnsiToUtf8(const std::string& ansi);
 /// UTF-8 text to 1252; characters without a 1252 form become '?'. Invalid UTF-8 bytes are
 /// taken as 1252 bytes, so text that was never UTF-8 comes through unchanged.
-std::string Utf8ToAnsi(const std::string& utf8);
+std::string AnsiFromUtf8(const std::string& utf8);
 /// A path in the system's strings as the kernel wants it (UTF-8).
 inline std::string NativePath(const char* ansiPath) { return AnsiToUtf8(ansiPath ? ansiPath : ""); }
 /// A name the kernel gave back (UTF-8), as the system's strings hold it.
-inline std::string AnsiFromNative(const std::string& native) { return Utf8ToAnsi(native); }
+inline std::string AnsiFromNative(const std::string& native) { return AnsiFromUtf8(native); }
 
 /// 1252-aware case mapping of one byte (accented letters included).
 unsigned char AnsiToLower(unsigned char c);

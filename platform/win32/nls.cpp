@@ -20,7 +20,7 @@ std::string UserNumericItem(nl_item item, const char* fallback) {
   // A narrow no-break space (used as thousands separator) has no 1252 form; the plain
   // no-break space does.
   for (size_t at; (at = value.find("\xE2\x80\xAF")) != std::string::npos;) value.replace(at, 3, "\xC2\xA0");
-  return Utf8ToAnsi(value);
+  return AnsiFromUtf8(value);
 }
 
 bool TimeLocaleIsUtf8() {
@@ -65,7 +65,7 @@ size_t StrftimeAnsi(char* buffer, size_t size, const char* format, const struct 
   size_t length = strftime(native.data(), native.size(), nativeFormat.c_str(), time);
   if (length == 0) return 0;
   std::string result(native.data(), length);
-  if (utf8) result = Utf8ToAnsi(result);
+  if (utf8) result = AnsiFromUtf8(result);
   if (result.size() >= size) return 0;
   std::memcpy(buffer, result.c_str(), result.size() + 1);
   return result.size();

@@ -80,7 +80,7 @@ TEST_F(CameraConnectTest, PrsdkModelNameLosesItsDeviceNumber) {
 }
 
 TEST_F(CameraConnectTest, CapabilitiesFollowTheDeviceInformation) {
-  SimCameraSpec plain = SimSpec("Canon PowerShot SX110 IS", kSimPr);
+  SimCameraProfile plain = SimSpec("Canon PowerShot SX110 IS", kSimPr);
   plain.rawCapable = plain.viewfinder = plain.focusLock = false;
   StartSimulator({plain});
   CCamera camera(nullptr);
@@ -95,10 +95,10 @@ TEST_F(CameraConnectTest, CapabilitiesFollowTheDeviceInformation) {
 }
 
 TEST_F(CameraConnectTest, CdsdkCapabilityBits) {
-  SimCameraSpec spec = SimSpec("Canon PowerShot A640", kSimCd);
-  spec.stopViewfinderBeforeRelease = true;
-  spec.focusLock = false;
-  StartSimulator({spec});
+  SimCameraProfile profile = SimSpec("Canon PowerShot A640", kSimCd);
+  profile.stopViewfinderBeforeRelease = true;
+  profile.focusLock = false;
+  StartSimulator({profile});
   CCamera camera(nullptr);
   camera.Connect("");
   EXPECT_TRUE(camera.CanStopViewfinderBeforeRelease());
@@ -144,9 +144,9 @@ TEST_F(CameraConnectTest, NoCameraThrows) {
 }
 
 TEST_F(CameraConnectTest, TwoCamerasOfferTheChoiceCdsdkFirst) {
-  SimCameraSpec cd = SimSpec("Canon PowerShot A640", kSimCd);
+  SimCameraProfile cd = SimSpec("Canon PowerShot A640", kSimCd);
   cd.internalName = "usb-a640";
-  SimCameraSpec pr = SimSpec("Canon PowerShot G9 #1", kSimPr);
+  SimCameraProfile pr = SimSpec("Canon PowerShot G9 #1", kSimPr);
   pr.internalName = "usb-g9";
   StartSimulator({cd, pr});
   {
@@ -170,7 +170,7 @@ TEST_F(CameraConnectTest, TwoCamerasOfferTheChoiceCdsdkFirst) {
 }
 
 TEST_F(CameraConnectTest, OnlyTheFirstTenCdsdkSourcesCount) {
-  std::vector<SimCameraSpec> cameras;
+  std::vector<SimCameraProfile> cameras;
   for (int i = 0; i < 11; ++i) cameras.push_back(SimSpec(("Canon PowerShot A" + std::to_string(600 + i)).c_str(), kSimCd));
   StartSimulator(cameras);
   ChooserScript::Reset(9);

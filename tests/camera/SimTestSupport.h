@@ -10,15 +10,15 @@
 #include "platform/canon/prsdk.h"
 #include "platform/canon/simulator.h"
 
-inline tavsim::SimCameraSpec SimSpec(const char* model, int sdks) {
-  tavsim::SimCameraSpec spec;
-  spec.model = model;
-  spec.sdks = sdks;
-  return spec;
+inline tavsim::SimCameraProfile SimSpec(const char* model, int sdks) {
+  tavsim::SimCameraProfile profile;
+  profile.model = model;
+  profile.sdks = sdks;
+  return profile;
 }
 
 /// Resets the simulator to these cameras and starts both SDKs, as the view does at start-up.
-inline void StartSimulator(std::vector<tavsim::SimCameraSpec> cameras, bool threaded = false) {
+inline void StartSimulator(std::vector<tavsim::SimCameraProfile> cameras, bool threaded = false) {
   tavsim::SimScenario scenario;
   scenario.cameras = std::move(cameras);
   scenario.threaded = threaded;

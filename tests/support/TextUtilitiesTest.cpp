@@ -47,7 +47,7 @@ TEST(TextUtilitiesTest, Utf8ToAnsiDecodesAndNeverStops) {
   EXPECT_EQ(Utf8ToAnsi(static_cast<const char*>(nullptr)), "");
   // Beside the platform's std::string conversion, 8-bit strings and CStrings pick this one.
   EXPECT_EQ(Utf8ToAnsi(CString("\xC3\xA9")), "\xE9");
-  EXPECT_EQ(Utf8ToAnsi(std::string("caf\xC3\xA9")), "caf\xE9");
+  EXPECT_EQ(AnsiFromUtf8(std::string("caf\xC3\xA9")), "caf\xE9");
 }
 
 TEST(TextUtilitiesTest, MD5HexStringMatchesRfc1321) {

@@ -18,18 +18,18 @@ using namespace tavsim;
 
 namespace {
 
-SimScenario Sync(std::vector<SimCameraSpec> cameras) {
+SimScenario Sync(std::vector<SimCameraProfile> cameras) {
   SimScenario s;
   s.cameras = std::move(cameras);
   s.threaded = false;
   return s;
 }
 
-SimCameraSpec Spec(const char* model, int sdks) {
-  SimCameraSpec spec;
-  spec.model = model;
-  spec.sdks = sdks;
-  return spec;
+SimCameraProfile Profile(const char* model, int sdks) {
+  SimCameraProfile profile;
+  profile.model = model;
+  profile.sdks = sdks;
+  return profile;
 }
 
 void StartSdks() {
@@ -123,7 +123,7 @@ TEST(SimScenarioTest, DefaultIsOnePrsdkG9) {
 }
 
 TEST(SimulatorTest, SdkCallsNeedStartAndVersion) {
-  SimScenario scenario = Sync({Spec("Canon PowerShot A640", kSimCd)});
+  SimScenario scenario = Sync({Profile("Canon PowerShot A640", kSimCd)});
   scenario.cdVersions = {7};
   SimReset(scenario);
   cdHEnum e;
@@ -143,8 +143,8 @@ TEST(SimulatorTest, SdkCallsNeedStartAndVersion) {
 }
 
 TEST(SimulatorTest, DeviceListAnswersTooSmallWithTheSizeNeeded) {
-  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr), Spec("Canon PowerShot A640", kSimCd),
-                 Spec("Canon PowerShot SX110 IS", kSimBoth)}));
+  SimReset(Sync({Profile("Canon PowerShot G9", kSimPr), Profile("Canon PowerShot A640", kSimCd),
+                 Profile("Canon PowerShot SX110 IS", kSimBoth)}));
   StartSdks();
   prUInt32 size = 8;
   std::vector<BYTE> small(8);
@@ -159,7 +159,7 @@ TEST(SimulatorTest, DeviceListAnswersTooSmallWithTheSizeNeeded) {
 }
 
 TEST(SimulatorTest, FaultFailsOnlyTheNamedCall) {
-  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
   SimAddFault({"PR_StartSDK", 2, 0x77});
   EXPECT_EQ(prOK, PR_StartSDK());
   EXPECT_EQ(0x77u, PR_StartSDK());
@@ -201,7 +201,7 @@ prResponse CollectBlock(prHCamera, prContext context, prProgress* p) {
 }  // namespace
 
 TEST(SimulatorTest, PrReleaseAnnouncesThumbnailBeforePictureAndDownloadsInBlocks) {
-  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
   StartSdks();
   EventLog log;
   prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
@@ -240,7 +240,7 @@ TEST(SimulatorTest, PrReleaseCountFollowsTheDataKind) {
               {3, {prPTP_EVENT_THUMBNAIL_RELEASED, prPTP_EVENT_FULL_VIEW_RELEASED}}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.kind);
-    SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+    SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
     StartSdks();
     EventLog log;
     prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
@@ -288,7 +288,7 @@ struct VectorStream {
 }  // namespace
 
 TEST(SimulatorTest, CdReleaseReportsCountThenDeliversThumbnailThenPicture) {
-  SimReset(Sync({Spec("Canon PowerShot A640", kSimCd)}));
+  SimReset(Sync({Profile("Canon PowerShot A640", kSimCd)}));
   StartSdks();
   cdHEnum e;
   cdSourceInfo info;
@@ -329,7 +329,7 @@ TEST(SimulatorTest, CdReleaseReportsCountThenDeliversThumbnailThenPicture) {
 }
 
 TEST(SimulatorTest, RawQualityDeliversCrwWithItsJpegRecord) {
-  SimReset(Sync({Spec("Canon PowerShot G9", kSimPr)}));
+  SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
   StartSdks();
   EventLog log;
   prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
@@ -458,7 +458,7 @@ prResponse CountFrame(prHCamera, prContext context, prUInt32 size, prVoid* data)
 }  // namespace
 
 TEST(SimulatorThreadedTest, ViewfinderStoppedInsideItsFrameCallbackEndsItsThread) {
-  SimScenario scenario = Sync({Spec("Canon PowerShot G9", kSimPr)});
+  SimScenario scenario = Sync({Profile("Canon PowerShot G9", kSimPr)});
   scenario.threaded = true;
   SimReset(scenario);
   StartSdks();

@@ -47,14 +47,14 @@ TEST(CodePageTest, Windows1252BytesMapToTheirCodePoints) {
 
 TEST(CodePageTest, AnsiAndUtf8Helpers) {
   EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
-  EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD"), "?") << "no 1252 form";
-  EXPECT_EQ(Utf8ToAnsi("caf\xE9"), "caf\xE9") << "text that was never UTF-8 comes through";
+  EXPECT_EQ(AnsiFromUtf8("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
+  EXPECT_EQ(AnsiFromUtf8("\xE4\xB8\xAD"), "?") << "no 1252 form";
+  EXPECT_EQ(AnsiFromUtf8("caf\xE9"), "caf\xE9") << "text that was never UTF-8 comes through";
   EXPECT_EQ(NativePath("/tmp/caf\xE9.jpg"), "/tmp/caf\xC3\xA9.jpg");
   EXPECT_EQ(NativePath(nullptr), "");
   for (int byte = 0; byte < 256; ++byte) {
     std::string one(1, static_cast<char>(byte));
-    ASSERT_EQ(Utf8ToAnsi(AnsiToUtf8(one)), one) << byte;
+    ASSERT_EQ(AnsiFromUtf8(AnsiToUtf8(one)), one) << byte;
   }
 }
 
