@@ -1,10 +1,12 @@
 // Small JPEGs made in memory for the renderer and Exif block tests.
 #pragma once
 
-#include <jpeglib.h>
-
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
+
 #include <fstream>
 #include <functional>
 #include <iterator>

@@ -1,0 +1,47 @@
+// Objects the program keeps for its whole run and the small helpers used all over.
+#pragma once
+
+#include "platform/mfc/collections.h"
+#include "platform/mfc/cstring.h"
+#include "platform/win32/sync.h"
+#include "platform/win32/windef.h"
+
+/// The registry key under HKEY_CURRENT_USER holding the program's settings.
+extern const char kProductKey[];
+
+/// Guards the application's printer DEVMODE and DEVNAMES while they are copied.
+extern CRITICAL_SECTION g_printerSettingsLock;
+extern CString g_strCustomNamingSeparator;
+extern CString g_strMonitorProfile;
+extern CString g_strCameraProfile;
+extern CString g_strPhotoboothStatusCmd;
+extern CString g_strPhotoboothStatusCmdXML;
+extern CString g_strPhotoboothImageBrowseDir;
+extern CString g_strPhotoboothTemplateBrowseDir;
+extern CString g_strProgramVersion;
+extern CString g_strTouchscreenExitPassword;
+extern CString g_strNamingText;
+extern CStringArray g_forbiddenWords;
+extern CString g_strInvalidEmailMessage;
+extern CString g_strProhibitedWordMessage;
+extern CString g_keyboardFieldTexts[10];
+
+/// Leaves the printer-settings lock taken by the caller.
+void UnlockPrinterSettings();
+
+/// Always FALSE: nothing asks a screen to close from outside.
+BOOL IsScreenCloseRequested();
+/// Does nothing; click handlers call it.
+void OnUserActivity();
+
+/// 300 x 300 dpi, or the default printer's LOGPIXELSX and LOGPIXELSY when there is one.
+void GetPrinterResolution(int& xDpi, int& yDpi);
+/// 300, 300, 0, 0, or the default printer's LOGPIXELSX, LOGPIXELSY, HORZRES and VERTRES.
+void GetPrinterPageInfo(int& xDpi, int& yDpi, int& width, int& height);
+
+/// TRUE when the system version is 6.0.
+BOOL IsWindows6_0();
+
+/// Takes n (> 0) prints off the stored counter, never below 0, and returns the counter;
+/// n <= 0 only reads it. 0 when the registry key cannot be opened.
+DWORD UpdatePhotoboothPrintCounter(int n);
