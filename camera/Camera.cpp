@@ -5,7 +5,9 @@
 #include <map>
 #include <vector>
 
+#include "camera/CameraSelectionDlg.h"
 #include "camera/CameraTrampolines.h"
+#include "platform/user/window.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/error.h"
 #include "platform/win32/handle.h"
@@ -17,9 +19,13 @@ namespace {
 const LONG kStreamCapacity = 0xC00000;
 const int kMaxCdSources = 10;
 
-// Until the choice dialog is wired in, the camera the dialog would preselect is taken.
+// Without a screen to show the dialog on, the camera it would preselect is taken.
 bool TakePreselectedCamera(CMyQuilletView*, const CArray<CameraChoiceItem>& items, int& selection) {
   return selection >= 0 && selection < items.GetSize();
+}
+
+CameraChooser DefaultChooser() {
+  return ::GetSystemMetrics(SM_CXSCREEN) > 0 ? ShowCameraSelectionDlg : TakePreselectedCamera;
 }
 
 CString WideToAnsi(const char16_t* text, size_t capacity) {
@@ -254,7 +260,7 @@ void CCamera::Connect(const char* preferredName) {
     CArray<CameraChoiceItem> items;
     int selection = 0;
     BuildCameraChoice(cdNames, cdSources, cdCount, prList, prListCount, preferredName, items, selection);
-    CameraChooser chooser = s_chooser ? s_chooser : TakePreselectedCamera;
+    CameraChooser chooser = s_chooser ? s_chooser : DefaultChooser();
     if (!chooser(m_pView, items, selection) || selection < 0 || selection >= items.GetSize()) throw 1;
     DWORD_PTR data = items[selection].data;
     if (data == CAMERA_CHOICE_CDSDK) cdIndex = selection;

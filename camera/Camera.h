@@ -47,8 +47,8 @@ class CCamera {
   /// Finds, chooses and opens a camera; throws the integer 1 with nothing left open on failure.
   void Connect(const char* preferredName);
 
-  /// Replaces the camera choice (the dialog); NULL restores the default, which takes the
-  /// entry the dialog would preselect.
+  /// Replaces the camera choice; NULL restores the default: the choice dialog when a screen
+  /// exists, otherwise the entry the dialog would preselect.
   static void SetCameraChooser(CameraChooser chooser);
 
   bool IsConnected() const { return m_hSource != 0 || m_hCamera != 0; }

@@ -1,6 +1,9 @@
-// The common controls as MFC classes: slider, spin and progress bar.
+// The common controls as MFC classes: slider, spin and progress bar, and the list view
+// and date-time picker from their own headers.
 #pragma once
 
+#include "platform/mfc/datetimectrl.h"
+#include "platform/mfc/listctrl.h"
 #include "platform/mfc/wnd.h"
 
 class CSliderCtrl : public CWnd {

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/mfc/datetimectrl.h"
+#include "platform/mfc/listctrl.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/window_p.h"
 
@@ -45,6 +47,12 @@ ControlClass ClassOf(DlgItemKind kind) {
     case DlgItemKind::Button: return {"BUTTON", child | BS_PUSHBUTTON, false};
     case DlgItemKind::DefButton: return {"BUTTON", child | BS_DEFPUSHBUTTON, false};
     case DlgItemKind::Picture: return {"STATIC", WS_CHILD | WS_VISIBLE | SS_NOTIFY, true};
+    case DlgItemKind::Report:
+      return {WC_LISTVIEW, child | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, true};
+    case DlgItemKind::Icons:
+      return {WC_LISTVIEW, child | WS_BORDER | LVS_ICON | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS, true};
+    case DlgItemKind::Date: return {DATETIMEPICK_CLASS, child | DTS_SHORTDATEFORMAT, true};
+    case DlgItemKind::Time: return {DATETIMEPICK_CLASS, child | DTS_TIMEFORMAT | DTS_UPDOWN, true};
   }
   return {"STATIC", WS_CHILD | WS_VISIBLE, false};
 }
@@ -84,6 +92,8 @@ const DlgTemplate* AfxFindDialogTemplate(UINT id) {
 BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL formView) {
   QWidget* host = user_p::WidgetOf(window);
   if (!host) return FALSE;
+  AfxRegisterListViewClass();
+  AfxRegisterDateTimeClass();
   auto* outer = new QVBoxLayout(host);
   std::map<std::string, QFormLayout*> sections;
   QDialogButtonBox* buttons = nullptr;

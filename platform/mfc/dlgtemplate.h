@@ -25,6 +25,10 @@ enum class DlgItemKind {
   Button,     // push button
   DefButton,  // default push button
   Picture,    // a drawing area of minValue x maxValue pixels (the program paints it)
+  Report,     // list control with columns; several rows may be selected
+  Icons,      // list control showing icons; several items may be selected
+  Date,       // date picker
+  Time,       // time picker
 };
 
 struct DlgItem {
