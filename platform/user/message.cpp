@@ -53,6 +53,21 @@ LRESULT SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return route->Send(hWnd, message, wParam, lParam);
 }
 
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                            DWORD_PTR* result) {
+  (void)flags;  // every wait here is bounded by the time-out alone
+  if (result) *result = 0;
+  std::shared_ptr<WindowRoute> route = FindRoute(hWnd);
+  if (!route) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  LRESULT value = 0;
+  if (!route->SendTimeout(hWnd, message, wParam, lParam, timeout, &value)) return 0;
+  if (result) *result = static_cast<DWORD_PTR>(value);
+  return TRUE;
+}
+
 BOOL PostMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!hWnd) {
     MSG msg{nullptr, message, wParam, lParam, GetTickCount(), {0, 0}};

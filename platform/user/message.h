@@ -7,13 +7,23 @@
 #include "platform/user/winmsg.h"
 
 /// Runs the window procedure (on its owner thread) and returns its result; 0 with
-/// ERROR_INVALID_WINDOW_HANDLE for an unknown window.
+/// ERROR_INVALID_WINDOW_HANDLE for an unknown window. A window of another process that does
+/// not answer within 10 s gives 0 with ERROR_TIMEOUT.
 LRESULT SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 #define SendMessage SendMessageA
 /// Queues the message on the window's thread from any thread; FALSE for an unknown window.
 /// A NULL window posts to the calling thread.
 BOOL PostMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 #define PostMessage PostMessageA
+#define SMTO_NORMAL 0x0000u
+#define SMTO_BLOCK 0x0001u
+#define SMTO_ABORTIFHUNG 0x0002u
+/// SendMessage that gives up on a window of another process after `timeout` ms: returns 0
+/// with ERROR_TIMEOUT (hung) or ERROR_INVALID_WINDOW_HANDLE (gone), else non-zero with the
+/// procedure's result in *result. Windows of this process are waited for as SendMessage does.
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                            DWORD_PTR* result);
+#define SendMessageTimeout SendMessageTimeoutA
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 #define SendDlgItemMessage SendDlgItemMessageA
 

@@ -110,16 +110,30 @@ bool ThreadQueue::SendAndWait(const std::shared_ptr<SentItem>& item) {
     m_sent.push_back(item);
   }
   Wake();
+  self->WaitServing(item);
+  return true;
+}
+
+void ThreadQueue::WaitServing(const std::shared_ptr<SentItem>& item) {
   for (;;) {
     // Serve what other threads send to our own windows while we wait (no deadlock when the
     // receiver sends back to us).
-    self->RunSentItems();
-    std::unique_lock<std::mutex> lock(self->m_mutex);
-    if (item->done) return true;
-    if (!self->m_sent.empty()) continue;
-    self->m_cond.wait(lock);
-    if (item->done) return true;
+    RunSentItems();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (item->done) return;
+    if (!m_sent.empty()) continue;
+    m_cond.wait(lock);
+    if (item->done) return;
   }
+}
+
+void ThreadQueue::Finish(const std::shared_ptr<SentItem>& item, LRESULT result) {
+  std::shared_ptr<ThreadQueue> waiter = item->waiter;
+  if (!waiter) return;
+  std::lock_guard<std::mutex> lock(waiter->m_mutex);
+  item->result = result;
+  item->done = true;
+  waiter->m_cond.notify_all();
 }
 
 void ThreadQueue::RunSentItems() {
@@ -141,12 +155,7 @@ void ThreadQueue::RunSentItems() {
     } catch (...) {
       TRACE("ThreadQueue::RunSentItems() - a handler threw; the sender gets 0\n");
     }
-    if (item->waiter) {
-      std::lock_guard<std::mutex> lock(item->waiter->m_mutex);
-      item->result = result;
-      item->done = true;
-      item->waiter->m_cond.notify_all();
-    }
+    Finish(item, result);
   }
 }
 

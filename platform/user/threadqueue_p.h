@@ -39,6 +39,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   /// Queues a sent item and blocks the calling thread (serving its own sent items) until done.
   /// Returns false when the target thread has ended.
   bool SendAndWait(const std::shared_ptr<SentItem>& item);
+  /// Blocks the owner thread until the item is done, serving its own sent items meanwhile.
+  void WaitServing(const std::shared_ptr<SentItem>& item);
+  /// Completes an item and wakes its waiter (any thread).
+  static void Finish(const std::shared_ptr<SentItem>& item, LRESULT result);
   /// Runs every sent item waiting for this thread. Owner thread only.
   void RunSentItems();
   /// Takes the next posted message matching the filter; false when none.

@@ -12,6 +12,7 @@
 #include "platform/user/message.h"
 #include "platform/user/paint_p.h"
 #include "platform/user/qtstring_p.h"
+#include "platform/user/station_p.h"
 #include "platform/user/threadqueue_p.h"
 #include "platform/user/timer_p.h"
 #include "platform/user/window_p.h"
@@ -223,7 +224,8 @@ BOOL DestroyWindow(HWND hWnd) {
 
 BOOL IsWindow(HWND hWnd) {
   std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
-  return record && !record->destroying ? TRUE : FALSE;
+  if (!record) return hWnd && IsForeignWindow(hWnd) ? TRUE : FALSE;
+  return !record->destroying ? TRUE : FALSE;
 }
 
 LONG_PTR GetWindowLongPtrA(HWND hWnd, int index) {
@@ -333,6 +335,7 @@ LRESULT DefWindowProcA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: {
       record->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
       if (QWidget* widget = record->widget.data()) widget->setWindowTitle(ToQString(record->text));
+      PublishWindowText(hWnd, record->text);
       return TRUE;
     }
     case WM_GETTEXT: {

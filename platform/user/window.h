@@ -150,6 +150,16 @@ int GetDlgCtrlID(HWND hWnd);
 /// The id of the thread that owns the window (0 for an unknown window).
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD processId);
 
+typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
+/// Calls `callback` for every top-level window of this process, then of the other processes
+/// of the window station, until it returns FALSE; FALSE when the callback stopped it.
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
+/// The first top-level window (this process first, then the station's) whose class and
+/// title match exactly, class without regard to case; a NULL argument matches any. NULL
+/// when none matches.
+HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+#define FindWindow FindWindowA
+
 #define GW_HWNDFIRST 0
 #define GW_HWNDLAST 1
 #define GW_HWNDNEXT 2

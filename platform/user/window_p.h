@@ -20,6 +20,12 @@ class WindowRoute {
  public:
   virtual ~WindowRoute() = default;
   virtual LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  /// Send that gives up after `timeout` ms where the route can tell (FALSE, last error set).
+  virtual BOOL SendTimeout(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeout, LRESULT* result) {
+    (void)timeout;
+    *result = Send(hWnd, message, wParam, lParam);
+    return TRUE;
+  }
   virtual BOOL Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 };
 

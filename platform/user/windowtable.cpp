@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/user/station_p.h"
 #include "platform/user/threadqueue_p.h"
 #include "platform/user/window_p.h"
 #include "platform/win32/error.h"
@@ -19,6 +20,8 @@ std::function<std::shared_ptr<WindowRoute>(HWND)> g_foreignResolver;
 }  // namespace
 
 HWND AllocateWindowHandle() {
+  // From the station when there is one, so handles are unique across its processes.
+  if (DWORD value = AllocateStationHandle()) return DwordToHwnd(value);
   // Even values from 0x10002 up: never 0 or 0xFFFF (HWND_BROADCAST), never the small special
   // handles, and never reused, so a stale handle held by a worker never names a new window.
   static std::atomic<DWORD> next{0x10000};
@@ -26,13 +29,20 @@ HWND AllocateWindowHandle() {
 }
 
 void AddWindow(const std::shared_ptr<WindowRecord>& record) {
-  std::lock_guard<std::mutex> lock(g_tableMutex);
-  g_windows[HandleToDword(record->hwnd)] = record;
+  {
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    g_windows[HandleToDword(record->hwnd)] = record;
+  }
+  // Top-level windows are what other processes can find.
+  if (!(record->style & 0x40000000u)) PublishWindow(record->hwnd, record->className, record->text);
 }
 
 void RemoveWindow(HWND hWnd) {
-  std::lock_guard<std::mutex> lock(g_tableMutex);
-  g_windows.erase(HandleToDword(hWnd));
+  {
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    g_windows.erase(HandleToDword(hWnd));
+  }
+  UnpublishWindow(hWnd);
 }
 
 std::shared_ptr<WindowRecord> FindWindowRecord(HWND hWnd) {
@@ -49,7 +59,8 @@ std::shared_ptr<WindowRoute> FindRoute(HWND hWnd) {
     std::lock_guard<std::mutex> lock(g_tableMutex);
     resolver = g_foreignResolver;
   }
-  return resolver && hWnd ? resolver(hWnd) : nullptr;
+  if (!hWnd) return nullptr;
+  return resolver ? resolver(hWnd) : StationRoute(hWnd);
 }
 
 void SetForeignRouteResolver(std::function<std::shared_ptr<WindowRoute>(HWND)> resolver) {

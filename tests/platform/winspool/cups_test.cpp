@@ -66,7 +66,12 @@ TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
     if (found.isEmpty()) QThread::msleep(100);
   }
   ASSERT_FALSE(found.isEmpty()) << "no PDF for the job in " << kOutput;
-  const auto sizes = PdfPageSizes(found);
+  // The file shows up while cups-pdf is still writing it: wait until its page can be read.
+  auto sizes = PdfPageSizes(found);
+  for (int i = 0; i < 300 && sizes.empty(); ++i) {
+    QThread::msleep(100);
+    sizes = PdfPageSizes(found);
+  }
   ASSERT_EQ(sizes.size(), 1u);
   EXPECT_NEAR(sizes[0].width(), 419.5, 2);  // A5: 148 x 210 mm
   EXPECT_NEAR(sizes[0].height(), 595.3, 2);
