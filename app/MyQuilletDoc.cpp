@@ -1,0 +1,3 @@
+#include "app/MyQuilletDoc.h"
+
+IMPLEMENT_DYNCREATE(CMyQuilletDoc, CDocument)

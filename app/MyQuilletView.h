@@ -1,0 +1,191 @@
+// CMyQuilletView: the form view at the centre of the program. It owns the camera, the photos
+// taken since start, the photo on display and every setting (ViewSettings, loaded once by the
+// constructor and saved on WM_DESTROY), and its window procedure is where the camera layer's
+// worker threads deliver their results.
+#pragma once
+
+#include <vector>
+
+#include "app/SettingsStore.h"
+#include "app/TVNImage.h"
+#include "app/ViewMessages.h"
+#include "camera/Camera.h"
+#include "platform/mfc/afxwin.h"
+#include "support/Histogram.h"
+
+class CFullscreenDlg;
+class CProgressDlg2;
+class CMainFrame;
+
+/// One step of an auto-bracket series: combo indexes of shutter speed, aperture and
+/// exposure compensation; -1 leaves that setting.
+struct BracketStep {
+  int tv = -1;
+  int av = -1;
+  int expComp = -1;
+};
+
+class CMyQuilletView : public CFormView, public ViewSettings {
+  DECLARE_DYNCREATE(CMyQuilletView)
+
+ public:
+  CMyQuilletView();
+  /// Stops the viewfinder, keeps its window position, frees what the view owns, finishes the CDSDK.
+  ~CMyQuilletView() override;
+
+  /// Reads every setting from the registry; values that do not read keep their defaults.
+  void LoadSettings();
+  /// Writes every setting, then the camera model's settings; write errors are ignored.
+  void SaveSettings();
+  /// Writes the connected model's "\Settings" sub-key; nothing without a camera.
+  void SaveCameraSettings();
+  /// The registry path of the connected model's key ("" without a camera).
+  CString GetCameraModelKey() const;
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  void OnInitialUpdate() override;
+  void DoDataExchange(CDataExchange* dx) override;
+
+  // Shots.
+  void OnTakePicture();
+  void OnTakePreview();
+  /// The common end of every shot: buttons back, model work-arounds, bracket series, viewfinder.
+  void OnShotFinished();
+  /// True for a G9 whose AF-lock box is clear: the focus is locked around each release.
+  bool IsG9WithoutAfLock();
+
+  // Camera connection.
+  void OnConnectCamera();
+  void OnRelearnCameraSettings();
+  /// Connects the preferred camera; the camera stays null when none answers.
+  void StartCameraConnection();
+  /// Reports a camera that went away and forgets it.
+  void OnCameraShutdown(int reason);
+  /// Hands the camera the view's current naming and saving settings.
+  void UpdateCameraViewSettings();
+  /// Deletes the camera object (the view's sink stays).
+  void DeleteCamera();
+
+  // Display.
+  /// A new bitmap of the current JPEG fitted into width x height; NULL without a JPEG. The
+  /// caller owns the result and the highlight bitmap (when asked for).
+  CBitmap* BuildDisplayBitmap(CWnd* target, int width, int height, CHistogram* histogram,
+                              CBitmap** highlight, int greyMode);
+  /// The last NumberOfPhotoboothImages photos, newest first, in a width x height bitmap the caller owns; NULL on failure.
+  CBitmap* BuildPhotoGrid(int width, int height);
+  /// Rebuilds the display bitmap and the histogram and repaints.
+  void RefreshDisplay();
+  void UpdateControls();
+  void ShowBlankScreen(bool show);
+  /// The Comment box's text.
+  CString GetCommentText();
+  /// Sets status-bar pane 0 through the main frame.
+  void SetStatusText(const char* text);
+  void OnDropFiles(HDROP drop) override;
+  void OnEditImage();
+  void OnUpdateZoom();
+  LRESULT OnHotSpotMessage(WPARAM wParam, LPARAM lParam);
+
+  // Photobooth services of the booth session.
+  void StartPhotoboothProcessing();
+  void SelectPhotoboothProfile(int profile);
+  void OnSelectPhotoboothProfile(UINT command);
+  void GetTakingScreenImage(CString& path);
+  void GetReleaseScreenImage(CString& path);
+
+  /// The camera message sink the view gives every camera it connects.
+  CameraMessageSink* GetMessageSink();
+
+  // Runtime state.
+  CCamera* m_pCamera = nullptr;
+  bool m_bBusy = false;
+  bool m_bPreviewShot = false;
+  bool m_bReleasePending = false;
+  bool m_bInitialConnectDone = false;
+  BYTE* m_pCurrentJpeg = nullptr;
+  DWORD m_nCurrentJpegSize = 0;
+  Exif* m_pCurrentExif = nullptr;
+  std::vector<CTVNImage> m_images;
+  int m_nCurrentImage = -1;
+  int m_nRotation = 0;
+  UINT m_nIPCMessage = 0;
+  CWnd* m_pTimeLapseWindow = nullptr;
+  bool m_bPhotoboothActive = false;
+  CFullscreenDlg* m_pFullscreenDlg = nullptr;
+  bool m_bFullScreen = false;
+  bool m_bProcessingUnderWay = false;
+  bool m_bClickerPressed = false;
+  int m_nShotsLeft = -1;
+  DWORD m_nNextShotTime = 0;
+  int m_nPreviewTicks = 0;
+  BOOL m_bPhotoboothShowGrid = FALSE;
+  CString m_strPhotoboothImagesDir;
+  int m_nDisplayOrientation = 0;
+  int m_nBracketStep = -1;
+  std::vector<BracketStep> m_bracketPlan;
+  BracketStep m_bracketRestore;
+  bool m_bLiveViewfinder = false;
+  bool m_bViewfinderRunning = false;
+  bool m_bMotionDetection = false;
+  bool m_bCommentRestart = false;
+  bool m_bBlankScreen = false;
+  HACCEL m_hAccel = nullptr;
+  CString m_strUniqueId;
+  CBitmap* m_pDisplayBitmap = nullptr;
+  CBitmap* m_pHighlightBitmap = nullptr;
+  CHistogram m_histogram;
+  CProgressDlg2* m_pProgressDlg2 = nullptr;
+  /// What the last release-error or shut-down box said (also kept in the status bar).
+  CString m_strLastMessage;
+
+  // Per-model camera values.
+  int m_nOrientationSetting = 0;
+  BOOL m_bLosslessAutoRotate = FALSE;
+  int m_nContrast = 0;
+  int m_nSaturation = 0;
+  int m_nSharpness = 0;
+  int m_nViewfinderOutput = 3;
+
+  // Form controls.
+  CComboBox m_cbTv, m_cbExpMode, m_cbAv, m_cbIso, m_cbExpComp, m_cbSizeQuality, m_cbWhiteBalance;
+  CComboBox m_cbMetering, m_cbAfDistance, m_cbFocusPoints, m_cbFlash, m_cbFlashComp, m_cbPhotoEffect;
+  CSliderCtrl m_zoomSlider;
+  CProgressCtrl m_downloadProgress;
+  CEdit m_editComment;
+  CButton m_btnRelease, m_btnPreview, m_chkAfLock;
+
+ protected:
+  void OnDestroy() override;
+  int OnCreate(LPCREATESTRUCT createStruct) override;
+  void OnMButtonDown(UINT flags, CPoint point);
+  void OnRButtonDown(UINT flags, CPoint point) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  void OnDraw(CDC* dc) override;
+
+ private:
+  void OnDownloadProgress(WPARAM percent);
+  void OnDisplayJpeg(WPARAM size, LPARAM buffer);
+  void OnExif(LPARAM exif);
+  void OnReleaseError(DWORD code);
+  void OnSavedFile(LPARAM text);
+  void RunMouseAction(int action);
+  /// The item data of a combo's selection, -1 without one.
+  static DWORD SelectedItemData(const CComboBox& combo);
+  void StartCdsdk();
+
+  CameraMessageSink* m_pSink = nullptr;
+};
+
+/// The view's viewfinder frame sink: frames go to the full-screen window while it shows.
+BOOL ViewFrameSink(BYTE* buffer, DWORD size, void* context);
+
+/// The registered "WM_USER_HOTSPOTMESSAGE" (0 until the view is made).
+extern UINT g_nHotSpotMessage;
+
+/// The view of the running program, or NULL.
+CMyQuilletView* GetMainView();
+/// Tries CDStartSDK with versions 5, 5, 6 ... 10 and returns the accepted one, 0 when all are refused.
+int StartCdsdkVersions();
+/// The version text of a file version: "%d.%d.%d.%d", "%d.%d.%d" or "%d.%d" as the low parts are 0.
+CString FormatProgramVersion(int major, int minor, int build, int revision);

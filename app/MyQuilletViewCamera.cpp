@@ -1,0 +1,116 @@
+// The view's camera object: connecting, disconnecting, re-learning, losing it, and the copy
+// of the naming and saving settings the camera's download thread works from.
+#include "app/FullscreenDlg.h"
+#include "app/MyQuilletView.h"
+#include "platform/registry/registry.h"
+#include "support/ProgramGlobals.h"
+
+BOOL ViewFrameSink(BYTE* buffer, DWORD size, void* context) {
+  auto* view = static_cast<CMyQuilletView*>(context);
+  if (view && view->m_pFullscreenDlg && view->m_bFullScreen)
+    view->m_pFullscreenDlg->OnLiveViewFrame(buffer, size, view->m_nRotation);
+  return TRUE;
+}
+
+void CMyQuilletView::DeleteCamera() {
+  delete m_pCamera;
+  m_pCamera = nullptr;
+  m_bViewfinderRunning = false;
+}
+
+void CMyQuilletView::UpdateCameraViewSettings() {
+  if (!m_pCamera) return;
+  CameraViewSettings settings;
+  settings.directory = m_strDirectory;
+  settings.year = m_bYear;
+  settings.month = m_bMonth;
+  settings.day = m_bDay;
+  settings.flattenDate = m_bFlattenDate;
+  settings.filenamePrefix = m_strFilenamePrefix;
+  settings.prefixWithComment = m_bPrefixWithComment;
+  settings.appendLetterDuringAEB = m_bAppendLetterDuringAEB;
+  settings.uniqueId = m_strUniqueId;
+  settings.comment = GetCommentText();
+  settings.viewWindowExists = m_hWnd != nullptr;
+  settings.photoboothDir = m_strPhotoboothImagesDir;
+  settings.photoboothNumImages = m_nNumberOfPhotoboothImages;
+  settings.photoboothShotsToTake = m_nShotsLeft;
+  for (const CTVNImage& image : m_images) settings.imageList.push_back(image.m_strFileName);
+  settings.aebRunning = m_nAutoBracket && m_nBracketStep >= 1;
+  settings.aebStep = m_nBracketStep;
+  settings.orientationSetting = m_nOrientationSetting;
+  settings.losslessAutoRotate = m_bLosslessAutoRotate;
+  settings.postProcessingEnable = m_nPostProcessingEnable;
+  settings.postProcessingJpegQuality = m_nPostProcessingJpegQuality;
+  settings.postProcessingResize = m_nPostProcessingResize;
+  settings.postProcessingResizeWidth = m_nPostProcessingResizeWidth;
+  settings.postProcessingResizeHeight = m_nPostProcessingResizeHeight;
+  settings.postProcessingLevel = m_nPostProcessingLevel;
+  settings.postProcessingLevelBlack = m_dPostProcessingLevelBlack;
+  settings.postProcessingLevelWhite = m_dPostProcessingLevelWhite;
+  settings.postProcessingSharpen = m_nPostProcessingSharpen;
+  settings.postProcessingSharpenAmount = m_nPostProcessingSharpenAmount;
+  settings.viewfinderCropOn = m_bCrop;
+  settings.viewfinderCropRect = {m_nCropX1, m_nCropY1, m_nCropX2, m_nCropY2};
+  m_pCamera->SetViewSettings(settings);
+}
+
+void CMyQuilletView::StartCameraConnection() {
+  if (m_pCamera) return;
+  auto* camera = new CCamera(this);
+  camera->SetMessageSink(m_pSink);
+  try {
+    camera->Connect(nullptr);
+  } catch (int) {
+    delete camera;
+    return;
+  }
+  m_pCamera = camera;
+  UpdateCameraViewSettings();
+}
+
+void CMyQuilletView::OnConnectCamera() {
+  m_bMotionDetection = false;
+  if (!m_pCamera) {
+    StartCameraConnection();
+  } else if (!m_bBusy) {
+    SaveCameraSettings();
+    if (m_bLiveViewfinder) {
+      if (m_bViewfinderRunning) m_pCamera->StopViewfinder();
+      m_bLiveViewfinder = false;
+    }
+    DeleteCamera();
+    SetStatusText("Tavorin - Not connected");
+    if (CWnd* frame = AfxGetMainWnd()) frame->SetWindowText("Tavorin - Not connected");
+  }
+  UpdateControls();
+}
+
+void CMyQuilletView::OnRelearnCameraSettings() {
+  if (m_bBusy) return;
+  CString modelKey = GetCameraModelKey();
+  if (m_pCamera) OnConnectCamera();
+  // Forget the model's learned value lists and settings, so the next connection learns afresh.
+  if (!modelKey.IsEmpty()) SHDeleteKeyA(HKEY_CURRENT_USER, modelKey);
+  StartCameraConnection();
+  UpdateControls();
+}
+
+void CMyQuilletView::OnCameraShutdown(int reason) {
+  if (!m_pCamera) return;
+  static const char* const reasons[] = {"connection lost",  "battery low",        "dial changed",
+                                        "Memory card door opened", "battery cover open", "connection timeout"};
+  CString message = CString("Camera shutdown: ") + (reason >= 1 && reason <= 5 ? reasons[reason] : reasons[0]);
+  DeleteCamera();
+  if (m_pFullscreenDlg && m_bFullScreen) {
+    m_pFullscreenDlg->SetCountdownText("");
+    m_pFullscreenDlg->ShowScreen(m_strPhotoboothImagesDir + "/camera_not_connected.jpg", 1);
+  }
+  if (CWnd* frame = AfxGetMainWnd()) frame->SetWindowText("Tavorin - Not connected");
+  SetStatusText(message);
+  m_strLastMessage = message;
+  if (!m_bAutoReconnect) {
+    CWnd* frame = AfxGetMainWnd();
+    ::MessageBoxA(frame ? frame->m_hWnd : nullptr, message, "Tavorin", MB_ICONERROR);
+  }
+}

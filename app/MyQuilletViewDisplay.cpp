@@ -1,0 +1,204 @@
+// The photo on display: the bitmap built from the current JPEG, its highlights and grid, and
+// the paint of the view.
+#include "app/FullscreenDlg.h"
+#include "app/MyQuilletView.h"
+#include "app/Resource.h"
+#include "support/ExifBlock.h"
+#include "support/JpegDisplay.h"
+
+namespace {
+
+// Rotation of the display orientation modes (4 follows the camera's sensor).
+int AngleForOrientation(int mode, const Exif* exif) {
+  switch (mode) {
+    case 1:
+      return 270;
+    case 2:
+      return 90;
+    case 3:
+      return 180;
+    case 4:
+      return exif ? exif->GetRotation() : 0;
+    default:
+      return 0;
+  }
+}
+
+// Cell size of a grid of n photos in a width x height box.
+void GridCellSize(int n, int width, int height, int& cellWidth, int& cellHeight) {
+  int across = n <= 1 ? 1 : n <= 6 ? (n <= 4 ? 2 : 3) : n <= 9 ? 3 : 4;
+  int down = n <= 2 ? 1 : n <= 6 ? 2 : n <= 12 ? 3 : 4;
+  cellWidth = width / across;
+  cellHeight = height / down;
+}
+
+}  // namespace
+
+CBitmap* CMyQuilletView::BuildPhotoGrid(int width, int height) {
+  int count = m_nNumberOfPhotoboothImages;
+  int cellWidth = 0, cellHeight = 0;
+  GridCellSize(count, width, height, cellWidth, cellHeight);
+  auto* grid = new CBitmap;
+  if (cellWidth <= 0 || cellHeight <= 0 || !grid->CreateBitmap(width, height, 1, 32, nullptr)) {
+    delete grid;
+    return nullptr;
+  }
+  CDC gridDc;
+  gridDc.CreateCompatibleDC(nullptr);
+  CBitmap* oldGrid = gridDc.SelectObject(grid);
+  int x = 0, y = 0;
+  for (int i = 0; i < count; ++i) {
+    const CTVNImage& image = m_images[m_images.size() - 1 - i];  // newest first
+    DWORD size = 0;
+    BYTE* jpeg = image.m_exif.ReadJpegBytes(size);
+    CBitmap* cell = nullptr;
+    if (jpeg) {
+      try {
+        cell = RenderJpegForDisplay(jpeg, size, nullptr, image.GetRotation(), cellWidth, cellHeight, 0, 0, FALSE, -1,
+                                    -1, -1, -1);
+      } catch (const CString&) {
+        cell = nullptr;  // an unreadable photo leaves its cell empty
+      }
+      delete[] jpeg;
+    }
+    if (cell) {
+      BITMAP info{};
+      cell->GetBitmap(&info);
+      CDC cellDc;
+      cellDc.CreateCompatibleDC(nullptr);
+      CBitmap* oldCell = cellDc.SelectObject(cell);
+      gridDc.BitBlt(x + (cellWidth - info.bmWidth) / 2, y + (cellHeight - info.bmHeight) / 2, info.bmWidth,
+                    info.bmHeight, &cellDc, 0, 0, SRCCOPY);
+      cellDc.SelectObject(oldCell);
+      delete cell;
+    }
+    x += cellWidth;
+    if (x + 20 > width) {
+      x = 0;
+      y += cellHeight;
+    }
+  }
+  gridDc.SelectObject(oldGrid);
+  return grid;
+}
+
+CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height, CHistogram* histogram,
+                                            CBitmap** highlight, int greyMode) {
+  if (highlight) *highlight = nullptr;
+  // After a booth sequence the booth window can show its photos together.
+  if (target && target == m_pFullscreenDlg && m_bPhotoboothShowGrid && target->m_hWnd && target->IsWindowVisible() &&
+      m_nShotsLeft < 1 && m_nNumberOfPhotoboothImages > 0 &&
+      static_cast<int>(m_images.size()) >= m_nNumberOfPhotoboothImages && width > 0 && height > 0)
+    return BuildPhotoGrid(width, height);
+  if (!m_pCurrentJpeg || m_nCurrentJpegSize == 0 || width <= 0 || height <= 0) return nullptr;
+  int angle = m_nCurrentImage >= 0 && m_nCurrentImage < static_cast<int>(m_images.size())
+                  ? m_images[m_nCurrentImage].GetRotation()
+                  : AngleForOrientation(m_nDisplayOrientation, m_pCurrentExif);
+  int sharpening = m_bSharpen ? m_nSharpenAmount : 0;
+  BOOL crop3x2 = m_pFullscreenDlg && m_bFullScreen && m_bPhotobooth3to2Crop;
+
+  CBitmap* bitmap = nullptr;
+  CString error;
+  try {
+    bitmap = RenderJpegForDisplay(m_pCurrentJpeg, m_nCurrentJpegSize, histogram, angle, width, height, sharpening,
+                                  greyMode, crop3x2, -1, -1, -1, -1);
+  } catch (const CString& message) {
+    // A camera's buffer may carry bytes before the JPEG itself: look for its start and try again.
+    const BYTE* start = m_pCurrentJpeg;
+    DWORD length = m_nCurrentJpegSize;
+    FindJpegStart(start, length);
+    try {
+      if (start != m_pCurrentJpeg)
+        bitmap = RenderJpegForDisplay(start, length, histogram, angle, width, height, sharpening, greyMode, crop3x2,
+                                      -1, -1, -1, -1);
+      else
+        error = message.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + message;
+    } catch (const CString& again) {
+      error = again.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + again;
+    }
+  }
+  if (!error.IsEmpty()) {
+    m_strLastMessage = error;
+    CWnd* frame = AfxGetMainWnd();
+    ::MessageBoxA(frame ? frame->m_hWnd : nullptr, error, "Tavorin", MB_ICONERROR);
+    return nullptr;
+  }
+  if (!bitmap) return nullptr;
+
+  BITMAP info{};
+  bitmap->GetBitmap(&info);
+  CDC dc;
+  if (!dc.CreateCompatibleDC(nullptr)) return bitmap;
+  CBitmap* old = dc.SelectObject(bitmap);
+
+  if (highlight) {
+    auto* marked = new CBitmap;
+    if (marked->CreateBitmap(info.bmWidth, info.bmHeight, 1, 32, nullptr)) {
+      CDC markedDc;
+      markedDc.CreateCompatibleDC(nullptr);
+      CBitmap* oldMarked = markedDc.SelectObject(marked);
+      markedDc.BitBlt(0, 0, info.bmWidth, info.bmHeight, &dc, 0, 0, SRCCOPY);
+      for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x) {
+          COLORREF colour = dc.GetPixel(x, y);
+          int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+          bool hot = m_nHighlightBlinkMethod
+                         ? (r >= m_nHighlightBlinkThreshold || g >= m_nHighlightBlinkThreshold ||
+                            b >= m_nHighlightBlinkThreshold)
+                         : static_cast<int>(0.299 * r + 0.587 * g + 0.114 * b) >= m_nHighlightBlinkThreshold;
+          if (hot) markedDc.SetPixel(x, y, RGB(0, 0, 0));
+        }
+      markedDc.SelectObject(oldMarked);
+      *highlight = marked;
+    } else {
+      delete marked;
+    }
+  }
+
+  if (m_bDisplayGrid && m_nHorizontalGridDivisions > 0 && m_nVerticalGridDivisions > 0) {
+    CPen pen(PS_SOLID, 1, static_cast<COLORREF>(m_nGridColour));
+    CPen* oldPen = dc.SelectObject(&pen);
+    for (int i = 1; i < m_nHorizontalGridDivisions; ++i) {
+      int x = i * info.bmWidth / m_nHorizontalGridDivisions;
+      dc.MoveTo(x, 0);
+      dc.LineTo(x, info.bmHeight);
+    }
+    for (int i = 1; i < m_nVerticalGridDivisions; ++i) {
+      int y = i * info.bmHeight / m_nVerticalGridDivisions;
+      dc.MoveTo(0, y);
+      dc.LineTo(info.bmWidth, y);
+    }
+    dc.SelectObject(oldPen);
+  }
+  dc.SelectObject(old);
+  return bitmap;
+}
+
+void CMyQuilletView::RefreshDisplay() {
+  CRect box(0, 0, 320, 240);
+  if (CWnd* picture = GetDlgItem(IDC_PICTURE)) picture->GetClientRect(&box);
+  m_histogram.Reset();
+  delete m_pDisplayBitmap;
+  delete m_pHighlightBitmap;
+  m_pHighlightBitmap = nullptr;
+  m_pDisplayBitmap = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &m_histogram,
+                                        m_bHighlightBlink ? &m_pHighlightBitmap : nullptr, 0);
+  Invalidate(FALSE);
+}
+
+void CMyQuilletView::OnDraw(CDC* dc) {
+  if (!m_pDisplayBitmap || !dc) return;
+  CWnd* picture = GetDlgItem(IDC_PICTURE);
+  CRect place(0, 0, 0, 0);
+  if (picture) {
+    picture->GetWindowRect(&place);
+    ScreenToClient(&place);
+  }
+  BITMAP info{};
+  m_pDisplayBitmap->GetBitmap(&info);
+  CDC memory;
+  if (!memory.CreateCompatibleDC(dc)) return;
+  CBitmap* old = memory.SelectObject(m_pDisplayBitmap);
+  dc->BitBlt(place.left, place.top, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
+  memory.SelectObject(old);
+}

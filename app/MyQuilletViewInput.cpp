@@ -1,0 +1,151 @@
+// The view's keyboard and mouse shortcuts, its commands, dropped photos, and the services
+// other parts of the program provide through the view.
+#include "app/FullscreenDlg.h"
+#include "app/MyQuilletView.h"
+#include "app/Resource.h"
+#include "platform/user/input.h"
+#include "platform/user/menu.h"
+#include "platform/user/shellapi.h"
+#include "platform/win32/files.h"
+
+namespace {
+
+const int kFirstProfileCommand = 33000;  // eighteen photobooth profile commands follow
+
+bool IsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
+BOOL CMyQuilletView::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && !(msg->lParam & (1 << 30))) {
+    HWND focus = ::GetFocus();
+    bool inComment = m_editComment.m_hWnd && focus == m_editComment.m_hWnd;
+    bool modifiers = IsDown(VK_SHIFT) || IsDown(VK_CONTROL) || IsDown(VK_MENU);
+    WPARAM key = msg->wParam;
+    if (!modifiers && !inComment && !m_bBusy) {
+      if (key >= '0' && key <= '9' && m_editComment.m_hWnd) {
+        char digit[2] = {static_cast<char>(key), '\0'};
+        CString text = m_bCommentRestart ? CString() : GetCommentText();
+        m_editComment.SetWindowText(text + digit);
+        m_bCommentRestart = false;
+        return TRUE;
+      }
+      if (key == VK_RETURN) {
+        m_bCommentRestart = true;
+        return TRUE;
+      }
+    }
+    if (key == VK_SPACE && !inComment && !m_bBusy && !(m_pFullscreenDlg && m_bFullScreen)) {
+      OnTakePicture();
+      return TRUE;
+    }
+    if ((key == VK_OEM_PERIOD || key == VK_DECIMAL) && inComment) {
+      m_editComment.ReplaceSel("");
+      return TRUE;
+    }
+  }
+  if (m_hAccel && TranslateAcceleratorA(m_hWnd, m_hAccel, msg)) return TRUE;
+  return CFormView::PreTranslateMessage(msg);
+}
+
+void CMyQuilletView::RunMouseAction(int action) {
+  switch (action) {
+    case 1:
+      OnTakePicture();
+      break;
+    case 2:
+      OnTakePreview();
+      break;
+    case 3:
+      OnEditImage();
+      break;
+    default:
+      break;
+  }
+}
+
+void CMyQuilletView::OnMButtonDown(UINT, CPoint) { RunMouseAction(m_nMiddleBtnAction); }
+
+void CMyQuilletView::OnRButtonDown(UINT, CPoint) { RunMouseAction(m_nRightBtnAction); }
+
+BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
+  UINT id = LOWORD(wParam);
+  switch (id) {
+    case IDC_RELEASE:
+      OnTakePicture();
+      return TRUE;
+    case IDC_PREVIEW:
+      OnTakePreview();
+      return TRUE;
+    case ID_CONNECT_CAMERA:
+      OnConnectCamera();
+      return TRUE;
+    case ID_RELEARN_CAMERA_SETTINGS:
+      OnRelearnCameraSettings();
+      return TRUE;
+    default:
+      break;
+  }
+  if (id >= kFirstProfileCommand && id < kFirstProfileCommand + 18) {
+    OnSelectPhotoboothProfile(id);
+    return TRUE;
+  }
+  return CFormView::OnCommand(wParam, lParam);
+}
+
+void CMyQuilletView::OnDropFiles(HDROP drop) {
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char path[MAX_PATH] = {};
+    if (!DragQueryFileA(drop, i, path, sizeof(path))) continue;
+    CString file(path);
+    if (!PathFileExistsA(file) || file.Right(4).CompareNoCase(".jpg") != 0) continue;
+    m_images.emplace_back(file);
+    // Show the newest photo, as the next-image command would.
+    m_nCurrentImage = static_cast<int>(m_images.size()) - 1;
+    DWORD size = 0;
+    if (BYTE* jpeg = m_images.back().m_exif.ReadJpegBytes(size)) {
+      delete[] m_pCurrentJpeg;
+      m_pCurrentJpeg = jpeg;
+      m_nCurrentJpegSize = size;
+      RefreshDisplay();
+    }
+  }
+  DragFinish(drop);
+}
+
+void CMyQuilletView::UpdateControls() {
+  bool connected = m_pCamera && m_pCamera->IsConnected();
+  if (m_btnRelease.m_hWnd) m_btnRelease.EnableWindow(!m_bBusy);
+  if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(!m_bBusy && connected);
+}
+
+void CMyQuilletView::ShowBlankScreen(bool show) { m_bBlankScreen = show; }
+
+void CMyQuilletView::OnEditImage() {}
+
+void CMyQuilletView::OnUpdateZoom() {}
+
+LRESULT CMyQuilletView::OnHotSpotMessage(WPARAM, LPARAM) { return 0; }
+
+void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
+
+void CMyQuilletView::SelectPhotoboothProfile(int) {}
+
+void CMyQuilletView::OnSelectPhotoboothProfile(UINT command) {
+  SelectPhotoboothProfile(static_cast<int>(command - kFirstProfileCommand) + 1);
+}
+
+void CMyQuilletView::GetTakingScreenImage(CString& path) {
+  CString numbered;
+  numbered.Format("%s/taking%d.jpg", m_strPhotoboothImagesDir.GetString(),
+                  m_nNumberOfPhotoboothImages - m_nShotsLeft + 1);
+  path = PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/taking.jpg";
+}
+
+void CMyQuilletView::GetReleaseScreenImage(CString& path) {
+  CString numbered;
+  numbered.Format("%s/release%d.jpg", m_strPhotoboothImagesDir.GetString(),
+                  m_nNumberOfPhotoboothImages - m_nShotsLeft + 1);
+  path = PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/release.jpg";
+}

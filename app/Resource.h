@@ -1,0 +1,55 @@
+// Resource and control ids of the application: the form, the frame, the progress windows.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_MYQUILLET_FORM 101
+#define IDD_ABOUTBOX 100
+#define IDD_PROGRESS 188
+#define IDD_PROGRESS2 209
+
+// Form controls.
+#define IDC_TV 1000
+#define IDC_EXPMODE 1001
+#define IDC_AV 1002
+#define IDC_RELEASE 1003
+#define IDC_DOWNLOAD_PROGRESS 1004
+#define IDC_EXPCOMP 1005
+#define IDC_PICTURE 1006
+#define IDC_LENS 1008
+#define IDC_FLASHCOMP 1009
+#define IDC_SIZEQUALITY 1010
+#define IDC_WHITEBALANCE 1011
+#define IDC_DIGITALZOOM 1012
+#define IDC_BATTERY 1013
+#define IDC_METERING 1014
+#define IDC_ISO 1016
+#define IDC_FLASH 1017
+#define IDC_PHOTOEFFECT 1018
+#define IDC_FLASHOUTPUT 1019
+#define IDC_PREVIEW 1028
+#define IDC_HISTOGRAM 1033
+#define IDC_COMMENT 1048
+#define IDC_ZOOM 1066
+#define IDC_FOCUSPOINTS 1068
+#define IDC_AFDISTANCE 1070
+#define IDC_AFLOCK 1072
+#define IDC_PREV_IMAGE 1080
+#define IDC_NEXT_IMAGE 1081
+#define IDC_AUTOBRACKET_SETTINGS 1086
+#define IDC_AUTOBRACKET 1087
+
+// Progress windows.
+#define IDC_PROGRESS_TEXT 1084
+#define IDC_PROGRESS_PICTURE 1093
+#define IDC_PROGRESS_TEXT2 1128
+#define IDC_PROGRESS_BAR 1045
+#define IDC_PROGRESS_CANCEL 1038
+
+// About box.
+#define IDC_ABOUT_LINK 1075
+#define IDC_ABOUT_VERSION 1142
+
+// Commands.
+#define ID_CONNECT_CAMERA 174
+#define ID_RELEARN_CAMERA_SETTINGS 189
+#define ID_APP_ABOUT 0xE140

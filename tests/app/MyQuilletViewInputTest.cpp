@@ -1,0 +1,117 @@
+#include "AppTestSupport.h"
+#include "platform/user/input.h"
+
+namespace {
+
+class MyQuilletViewInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearProductKey();
+    ClearMessageBoxes();
+    ResetSimulator({SimModel("Canon PowerShot G9")}, false);
+    m_harness = std::make_unique<ViewHarness>();
+    ASSERT_NE(nullptr, m_harness->m_view);
+    m_view = m_harness->m_view;
+  }
+  void TearDown() override {
+    m_harness.reset();
+    ClearMessageBoxes();
+    ClearProductKey();
+  }
+  BOOL Key(WPARAM key, bool repeat = false) {
+    MSG msg{};
+    msg.hwnd = m_view->m_hWnd;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    msg.lParam = repeat ? (1 << 30) : 0;
+    return m_view->PreTranslateMessage(&msg);
+  }
+  std::unique_ptr<ViewHarness> m_harness;
+  CMyQuilletView* m_view = nullptr;
+};
+
+TEST_F(MyQuilletViewInputTest, DigitsTypeTheCommentAndEnterStartsANewOne) {
+  m_view->SetFocus();
+  struct Row {
+    WPARAM key;
+    bool repeat;
+    const char* comment;
+  } rows[] = {{'1', false, "1"}, {'2', false, "12"}, {'3', true, "12"},
+              {VK_RETURN, false, "12"}, {'7', false, "7"}, {'8', false, "78"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    EXPECT_EQ(!row.repeat, Key(row.key, row.repeat) != FALSE);
+    EXPECT_EQ(CString(row.comment), m_view->GetCommentText());
+  }
+  m_view->m_bBusy = true;
+  Key('9');
+  EXPECT_EQ(CString("78"), m_view->GetCommentText());  // not while a shot is under way
+}
+
+TEST_F(MyQuilletViewInputTest, SpaceAndTheMouseButtonsTakePictures) {
+  m_view->SetFocus();
+  PushMessageBoxAnswer(IDNO);
+  EXPECT_TRUE(Key(VK_SPACE));
+  ASSERT_EQ(1u, GetShownMessageBoxes().size());  // no camera: the reconnect question
+  EXPECT_EQ("Camera is not connected.\nDo you wish to reconnect?", GetShownMessageBoxes()[0].text);
+
+  struct Row {
+    int action;
+    size_t boxes;
+  } rows[] = {{0, 0}, {1, 1}, {2, 1}, {3, 0}, {9, 0}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.action);
+    ClearMessageBoxes();
+    m_view->m_nRightBtnAction = row.action;
+    m_view->m_nMiddleBtnAction = row.action;
+    PushMessageBoxAnswer(IDNO);
+    m_view->SendMessage(WM_RBUTTONDOWN, 0, 0);
+    EXPECT_EQ(row.boxes, GetShownMessageBoxes().size());
+    ClearMessageBoxes();
+    PushMessageBoxAnswer(IDNO);
+    m_view->SendMessage(WM_MBUTTONDOWN, 0, 0);
+      EXPECT_EQ(row.boxes, GetShownMessageBoxes().size());
+  }
+  EXPECT_EQ(nullptr, m_view->m_pCamera);
+}
+
+TEST_F(MyQuilletViewInputTest, EachPhotoOfASequenceCountsDownToTheProcessing) {
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(160, 120, 1, "Canon PowerShot G9");
+  m_view->m_nShotsLeft = 2;
+  m_view->m_nPhotoboothInterval = 5;
+  for (int shot = 0; shot < 2; ++shot) {
+    BYTE* buffer = new BYTE[photo.size()];
+    std::copy(photo.begin(), photo.end(), buffer);
+    DWORD before = GetTickCount();
+    m_view->SendMessage(WM_DISPLAY_JPEG, photo.size(), reinterpret_cast<LPARAM>(buffer));
+    if (shot == 0) {
+      EXPECT_EQ(1, m_view->m_nShotsLeft);
+      EXPECT_GE(m_view->m_nNextShotTime - before, 4999u - 1000u);  // about five seconds ahead
+      EXPECT_FALSE(m_view->m_bProcessingUnderWay);
+    }
+  }
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+  EXPECT_TRUE(m_view->m_bProcessingUnderWay);
+  EXPECT_EQ(photo.size(), m_view->m_nCurrentJpegSize);
+}
+
+TEST_F(MyQuilletViewInputTest, TheLastBracketShotRestoresTheExposure) {
+  PR_StartSDK();
+  m_view->StartCameraConnection();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_cbAv.ResetContent();
+  m_view->m_cbAv.SetItemData(m_view->m_cbAv.AddString("F2.8"), 0x20);
+  m_view->m_cbAv.SetItemData(m_view->m_cbAv.AddString("F4.0"), 0x28);
+  m_view->m_cbAv.SetCurSel(1);
+  m_view->m_nAutoBracket = 1;
+  m_view->m_nAutoBracketNumShots = 3;
+  m_view->m_nBracketStep = 3;
+  m_view->m_bracketRestore = {-1, 0, -1};
+  m_view->m_bBusy = true;
+  m_view->OnShotFinished();
+  EXPECT_EQ(-1, m_view->m_nBracketStep);
+  EXPECT_EQ(0, m_view->m_cbAv.GetCurSel());
+  EXPECT_FALSE(m_view->m_bBusy);
+}
+
+}  // namespace
