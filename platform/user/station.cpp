@@ -16,6 +16,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/win32/process.h"
 #include "platform/win32/trace.h"
 
 namespace user_p {
@@ -46,35 +47,10 @@ DWORD g_privateBlocks = 0;
 std::map<DWORD, StationWindow> g_published;  // handle -> window, ours
 DWORD g_pid = 0;
 
-// Start time of a process in clock ticks since boot, or 0 when it is gone or a zombie.
-unsigned long long ProcessStart(DWORD pid) {
-  char path[64];
-  std::snprintf(path, sizeof path, "/proc/%u/stat", pid);
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  char buffer[1024];
-  ssize_t count = read(fd, buffer, sizeof buffer - 1);
-  close(fd);
-  if (count <= 0) return 0;
-  buffer[count] = '\0';
-  // The command name may hold spaces and brackets; fields go on after the last ')'.
-  char* p = std::strrchr(buffer, ')');
-  if (!p || p[1] != ' ') return 0;
-  p += 2;
-  if (*p == 'Z' || *p == 'X') return 0;
-  // p is field 3 (state); starttime is field 22.
-  for (int field = 3; field < 22; ++field) {
-    p = std::strchr(p, ' ');
-    if (!p) return 0;
-    ++p;
-  }
-  return std::strtoull(p, nullptr, 10);
-}
-
 bool IsAlive(DWORD pid, unsigned long long start) {
   if (pid == 0) return false;
   if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
-  unsigned long long now = ProcessStart(pid);
+  unsigned long long now = GetProcessStartTime(pid);
   return now != 0 && now == start;
 }
 
@@ -161,7 +137,7 @@ std::vector<PeerList> ScanLists() {
       continue;
     }
     // A list that does not parse may be one being replaced right now; only a dead pid goes.
-    if (parsed || !IsAlive(static_cast<DWORD>(pid), ProcessStart(static_cast<DWORD>(pid)))) {
+    if (parsed || !IsAlive(static_cast<DWORD>(pid), GetProcessStartTime(static_cast<DWORD>(pid)))) {
       if (static_cast<DWORD>(pid) == g_pid) continue;
       unlink((folder + "/" + entry->d_name).c_str());
       unlink(StationSocketPath(static_cast<DWORD>(pid)).c_str());
@@ -177,7 +153,7 @@ void WriteListLocked() {
   std::string out(kMagic, 4);
   PutDword(out, kVersion);
   PutDword(out, g_pid);
-  unsigned long long start = ProcessStart(g_pid);
+  unsigned long long start = GetProcessStartTime(g_pid);
   PutDword(out, static_cast<DWORD>(start));
   PutDword(out, static_cast<DWORD>(start >> 32));
   PutDword(out, static_cast<DWORD>(g_blocks.size()));

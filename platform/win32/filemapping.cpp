@@ -20,6 +20,7 @@
 
 #include "platform/win32/error.h"
 #include "platform/win32/kernel_object_p.h"
+#include "platform/win32/process.h"
 #include "platform/win32/trace.h"
 
 namespace {
@@ -42,33 +43,10 @@ struct BlockHeader {
 };
 static_assert(sizeof(BlockHeader) <= kHeaderSize, "header fits its page");
 
-// Start time of a process (clock ticks since boot), 0 when it is gone or a zombie.
-uint64_t ProcessStart(uint32_t pid) {
-  char path[64];
-  std::snprintf(path, sizeof path, "/proc/%u/stat", pid);
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  char buffer[1024];
-  ssize_t count = read(fd, buffer, sizeof buffer - 1);
-  close(fd);
-  if (count <= 0) return 0;
-  buffer[count] = '\0';
-  char* p = std::strrchr(buffer, ')');
-  if (!p || p[1] != ' ') return 0;
-  p += 2;
-  if (*p == 'Z' || *p == 'X') return 0;
-  for (int field = 3; field < 22; ++field) {
-    p = std::strchr(p, ' ');
-    if (!p) return 0;
-    ++p;
-  }
-  return std::strtoull(p, nullptr, 10);
-}
-
 bool SlotAlive(const Slot& slot) {
   if (!slot.pid) return false;
   if (kill(static_cast<pid_t>(slot.pid), 0) != 0 && errno == ESRCH) return false;
-  return ProcessStart(slot.pid) == slot.start;
+  return GetProcessStartTime(slot.pid) == slot.start;
 }
 
 bool ReadHeader(int fd, BlockHeader* header) {
@@ -105,7 +83,7 @@ void AddOwnSlot(BlockHeader* header) {
   }
   for (Slot& slot : header->slots) {
     if (!slot.pid) {
-      slot = Slot{self, 0, ProcessStart(self)};
+      slot = Slot{self, 0, GetProcessStartTime(self)};
       return;
     }
   }

@@ -1,11 +1,15 @@
 #include "platform/win32/process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -289,4 +293,28 @@ BOOL RunProcess(const std::vector<std::string>& argv, DWORD timeout, LPDWORD exi
   CloseHandle(process);
   if (!ok) SetLastError(waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : ERROR_INVALID_HANDLE);
   return ok;
+}
+
+unsigned long long GetProcessStartTime(DWORD pid) {
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%u/stat", pid);
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char buffer[1024];
+  ssize_t count = read(fd, buffer, sizeof buffer - 1);
+  close(fd);
+  if (count <= 0) return 0;
+  buffer[count] = '\0';
+  // The command name may hold spaces and brackets; fields go on after the last ')'.
+  char* p = std::strrchr(buffer, ')');
+  if (!p || p[1] != ' ') return 0;
+  p += 2;
+  if (*p == 'Z' || *p == 'X') return 0;
+  // p is field 3 (state); the start time is field 22.
+  for (int field = 3; field < 22; ++field) {
+    p = std::strchr(p, ' ');
+    if (!p) return 0;
+    ++p;
+  }
+  return std::strtoull(p, nullptr, 10);
 }

@@ -77,3 +77,7 @@ HANDLE StartProcess(const std::vector<std::string>& argv, LPCSTR currentDirector
 /// code when it ended; FALSE with ERROR_TIMEOUT when it still runs (it is left running), or
 /// with the start error.
 BOOL RunProcess(const std::vector<std::string>& argv, DWORD timeout, LPDWORD exitCode);
+
+/// Start time of a running process in clock ticks since boot; 0 when it is gone or a zombie.
+/// With the pid it tells a live owner from a later process that reused its pid.
+unsigned long long GetProcessStartTime(DWORD pid);
