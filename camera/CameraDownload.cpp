@@ -6,7 +6,6 @@
 
 #include "camera/Camera.h"
 #include "camera/CameraCiff.h"
-#include "camera/CameraFiles.h"
 #include "camera/CameraNaming.h"
 #include "camera/CameraPostProcess.h"
 #include "camera/CameraTrampolines.h"

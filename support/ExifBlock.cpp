@@ -36,20 +36,6 @@ bool FindExifApp1(const BYTE* data, size_t size, size_t& at, size_t& length) {
   return false;
 }
 
-bool ReadFile(const char* path, std::vector<BYTE>& bytes) {
-  FILE* f = std::fopen(NativePath(path).c_str(), "rb");
-  if (!f) return false;
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  long size = ok ? std::ftell(f) : -1;
-  ok = size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(size_t(size));
-    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  }
-  std::fclose(f);
-  return ok;
-}
-
 struct Thumbnail {
   size_t offset = 0;  // from the TIFF header
   size_t length = 0;
@@ -186,7 +172,7 @@ void RestoreExifBlock(int session, const BYTE* cameraJpeg, DWORD size, const cha
   }
   std::vector<BYTE> saved;
   size_t savedAt, savedLength;
-  if (!ReadFile(path, saved) || !FindExifApp1(saved.data(), saved.size(), savedAt, savedLength)) return;
+  if (!ReadWholeFile(path, saved) || !FindExifApp1(saved.data(), saved.size(), savedAt, savedLength)) return;
   std::vector<BYTE> out;
   out.reserve(saved.size() - savedLength + app1.size());
   out.insert(out.end(), saved.begin(), saved.begin() + savedAt);

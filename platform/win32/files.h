@@ -4,6 +4,8 @@
 // error on failure.
 #pragma once
 
+#include <vector>
+
 #include "platform/win32/windef.h"
 
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
@@ -76,3 +78,6 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD bufferLength);
 /// failure (missing folder, no permission, disk full) the temporary file is removed, any old
 /// file is left untouched, and FALSE is returned with the last error set.
 BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size);
+/// Reads a whole file into bytes. FALSE (last error set) when it cannot be opened or read
+/// whole; bytes is then unspecified.
+BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes);

@@ -287,3 +287,20 @@ TEST_F(FilesTest, WriteReplacingFailureKeepsTheOldFile) {
   EXPECT_FALSE(WriteFileReplacing(path.c_str(), nullptr, 1));
   EXPECT_EQ(TempDir::Read(path), "old layout");
 }
+
+TEST_F(FilesTest, ReadWholeFileGetsEveryByteAndReportsWhatIsNotAFile) {
+  std::string path = dir / "photo \xe9.jpg";
+  const std::string contents("\xff\xd8\0\x01jpeg\0\xff\xd9", 11);
+  ASSERT_TRUE(WriteFileReplacing(path.c_str(), contents.data(), contents.size()));
+  std::vector<BYTE> bytes{1, 2, 3};
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), contents);
+
+  ASSERT_TRUE(WriteFileReplacing(path.c_str(), "", 0));
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
+  EXPECT_TRUE(bytes.empty());
+
+  EXPECT_FALSE(ReadWholeFile((dir / "missing.jpg").c_str(), bytes));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(ReadWholeFile(dir.path().c_str(), bytes));  // a folder is not a file
+}

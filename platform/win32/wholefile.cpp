@@ -1,5 +1,6 @@
-// Whole-file replacement through a temporary file and a rename, so that a crash or a full
-// disk never leaves half a file where another program or a later run expects a whole one.
+// Whole-file reads, and whole-file replacement through a temporary file and a rename, so
+// that a crash or a full disk never leaves half a file where another program or a later run
+// expects a whole one.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +10,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/error.h"
@@ -100,6 +103,45 @@ BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) {
   if (dir >= 0) {
     fsync(dir);
     close(dir);
+  }
+  return TRUE;
+}
+
+BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes) {
+  int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(Win32ErrorFromErrno(errno));
+    return FALSE;
+  }
+  struct stat info;
+  bool ok = fstat(fd, &info) == 0;
+  if (ok && !S_ISREG(info.st_mode)) {
+    ok = false;
+    errno = EISDIR;
+  }
+  if (ok) {
+    try {
+      bytes.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      errno = ENOMEM;
+    }
+  }
+  for (size_t done = 0; ok && done < bytes.size();) {
+    ssize_t count = read(fd, bytes.data() + done, bytes.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      ok = false;
+      if (count == 0) errno = EIO;  // the file shrank while it was read
+      break;
+    }
+    done += static_cast<size_t>(count);
+  }
+  int savedErrno = errno;
+  close(fd);
+  if (!ok) {
+    SetLastError(Win32ErrorFromErrno(savedErrno));
+    return FALSE;
   }
   return TRUE;
 }
