@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   setenv("HOME", home.path().toUtf8().constData(), 1);
   setenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8().constData(), 1);
   setenv("XDG_DOCUMENTS_DIR", (home.path() + "/Documents").toUtf8().constData(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no display needed, also when listing tests
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
