@@ -8,6 +8,7 @@
 //   option <flag>                   for the last camera: noraw, noviewfinder, nofocus,
 //                                   stopviewfinder (stop the viewfinder before each release)
 //   name <text...>                  for the last camera: its internal/system device name
+//   viewfinder <width> <height>     for the last camera: its viewfinder frame size (320 240)
 //   fault <function> <call|*> <code>  fails that call of an SDK function (1 = first) or all
 // Example:
 //   camera both Canon PowerShot A640
@@ -93,6 +94,15 @@ bool SimParseScenario(const std::string& text, SimScenario& scenario, std::strin
       else if (value == "nofocus") profile.focusLock = false;
       else if (value == "stopviewfinder") profile.stopViewfinderBeforeRelease = true;
       else return fail("unknown option '" + value + "'");
+    } else if (word == "viewfinder") {
+      if (result.cameras.empty()) return fail("viewfinder before any camera");
+      std::string w, h;
+      unsigned long width = 0, height = 0;
+      if (!(in >> w >> h) || !ParseNumber(w, width) || !ParseNumber(h, height) || width < 16 || height < 16 ||
+          width > 4096 || height > 4096)
+        return fail("viewfinder needs a width and a height from 16 to 4096");
+      result.cameras.back().viewfinderWidth = static_cast<int>(width);
+      result.cameras.back().viewfinderHeight = static_cast<int>(height);
     } else if (word == "fault") {
       std::string function, call, code;
       unsigned long n = 0, e = 0;

@@ -148,7 +148,7 @@ void WorkerMain(std::shared_ptr<Worker> w) {
 }
 
 void ViewfinderMain(std::shared_ptr<ViewfinderRun> run, unsigned epoch, int index) {
-  int counter = 0;
+  int counter = 0, width = 320, height = 240;
   for (;;) {
     std::function<BOOL(const std::vector<BYTE>&)> sink;
     {
@@ -159,9 +159,11 @@ void ViewfinderMain(std::shared_ptr<ViewfinderRun> run, unsigned epoch, int inde
       Camera& c = *s.cameras[index];
       if (c.viewfinder != run) break;
       sink = c.frameSink;
+      width = c.profile.viewfinderWidth;
+      height = c.profile.viewfinderHeight;
       ++c.frames;
     }
-    std::vector<BYTE> frame = EncodeScene(320, 240, ++counter, 70);
+    std::vector<BYTE> frame = EncodeScene(width, height, ++counter, 70);
     if (sink) sink(frame);
     std::unique_lock<std::mutex> lock(run->mutex);
     if (run->wake.wait_for(lock, std::chrono::milliseconds(50), [&] { return run->stop; })) break;
@@ -686,12 +688,16 @@ int SimPumpViewfinder(int camera, int frames) {
   int delivered = 0;
   for (int i = 0; i < frames; ++i) {
     std::function<BOOL(const std::vector<BYTE>&)> sink;
-    int counter = 0;
+    int counter = 0, width = 0, height = 0;
     WithCamera(camera, [&](State&, Camera& c) {
-      if (c.viewfinder && c.frameSink) sink = c.frameSink, counter = ++c.frames;
+      if (!c.viewfinder || !c.frameSink) return;
+      sink = c.frameSink;
+      counter = ++c.frames;
+      width = c.profile.viewfinderWidth;
+      height = c.profile.viewfinderHeight;
     });
     if (!sink) break;
-    sink(EncodeScene(320, 240, counter, 70));
+    sink(EncodeScene(width, height, counter, 70));
     ++delivered;
   }
   return delivered;

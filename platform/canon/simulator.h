@@ -24,6 +24,8 @@ struct SimCameraProfile {
   bool viewfinder = true;
   bool focusLock = true;
   bool stopViewfinderBeforeRelease = false;
+  int viewfinderWidth = 320;  // size of the viewfinder's JPEG frames
+  int viewfinderHeight = 240;
   std::string internalName;  // PRSDK internal name and CDSDK system name; generated when empty
 };
 

@@ -78,7 +78,8 @@ TEST(SimScenarioTest, ParsesStatementsAndRejectsBadLines) {
   std::string error;
   ASSERT_TRUE(SimParseScenario("# two cameras\nmode sync\ncdversions 6 7\n"
                                "camera both Canon PowerShot A640 #2\noption noraw\nname usb-1\n"
-                               "camera pr Canon PowerShot G9\nfault PR_ConnectCamera 2 0x2002\nfault CDRelease * 5\n",
+                               "camera pr Canon PowerShot G9\nviewfinder 640 480\n"
+                               "fault PR_ConnectCamera 2 0x2002\nfault CDRelease * 5\n",
                                s, error))
       << error;
   EXPECT_FALSE(s.threaded);
@@ -88,17 +89,21 @@ TEST(SimScenarioTest, ParsesStatementsAndRejectsBadLines) {
   EXPECT_EQ(kSimBoth, s.cameras[0].sdks);
   EXPECT_FALSE(s.cameras[0].rawCapable);
   EXPECT_EQ("usb-1", s.cameras[0].internalName);
+  EXPECT_EQ(320, s.cameras[0].viewfinderWidth);
+  EXPECT_EQ(640, s.cameras[1].viewfinderWidth);
+  EXPECT_EQ(480, s.cameras[1].viewfinderHeight);
   ASSERT_EQ(2u, s.faults.size());
   EXPECT_EQ(2, s.faults[0].call);
   EXPECT_EQ(0x2002u, s.faults[0].error);
   EXPECT_EQ(0, s.faults[1].call);
 
   const char* bad[] = {"camera usb Canon PowerShot G9", "camera pr", "option noraw", "mode fast",
-                       "fault PR_ConnectCamera x 1", "fault CDRelease 1 0", "frobnicate"};
+                       "fault PR_ConnectCamera x 1", "fault CDRelease 1 0", "frobnicate",
+                       "viewfinder 640 480", "camera pr G9\nviewfinder 640", "camera pr G9\nviewfinder 8 8"};
   for (const char* line : bad) {
     SCOPED_TRACE(line);
     EXPECT_FALSE(SimParseScenario(line, s, error));
-    EXPECT_NE(std::string::npos, error.find("line 1"));
+    EXPECT_NE(std::string::npos, error.find("line "));
   }
 }
 
@@ -456,6 +461,51 @@ prResponse CountFrame(prHCamera, prContext context, prUInt32 size, prVoid* data)
 }
 
 }  // namespace
+
+// Width and height from the first SOF marker of a JPEG, or 0 x 0.
+std::pair<int, int> JpegSize(const BYTE* data, size_t size) {
+  for (size_t i = 2; i + 9 < size;) {
+    if (data[i] != 0xFF) break;
+    BYTE marker = data[i + 1];
+    size_t length = (data[i + 2] << 8) | data[i + 3];
+    if (marker >= 0xC0 && marker <= 0xC2) return {(data[i + 7] << 8) | data[i + 8], (data[i + 5] << 8) | data[i + 6]};
+    i += 2 + length;
+  }
+  return {0, 0};
+}
+
+struct FrameSize {
+  int width = 0, height = 0;
+};
+
+prResponse StoreFrameSize(prHCamera, prContext context, prUInt32 size, prVoid* data) {
+  auto [width, height] = JpegSize(static_cast<BYTE*>(data), size);
+  reinterpret_cast<FrameSize*>(context)->width = width;
+  reinterpret_cast<FrameSize*>(context)->height = height;
+  return prOK;
+}
+
+TEST(SimulatorTest, ViewfinderFramesHaveTheCamerasFrameSize) {
+  const std::pair<int, int> sizes[] = {{320, 240}, {640, 480}, {160, 120}};
+  for (auto [width, height] : sizes) {
+    SCOPED_TRACE(width);
+    SimCameraProfile profile = Profile("Canon PowerShot G9", kSimPr);
+    profile.viewfinderWidth = width;
+    profile.viewfinderHeight = height;
+    SimReset(Sync({profile}));
+    StartSdks();
+    FrameSize frame;
+    EventLog log;
+    prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+    ASSERT_EQ(prOK, PR_RC_StartViewFinder(camera, reinterpret_cast<prContext>(&frame), StoreFrameSize));
+    ASSERT_EQ(1, SimPumpViewfinder(0, 1));
+    EXPECT_EQ(width, frame.width);
+    EXPECT_EQ(height, frame.height);
+    PR_RC_TermViewFinder(camera);
+    PR_DisconnectCamera(camera);
+    PR_DestroyCameraObject(camera);
+  }
+}
 
 TEST(SimulatorThreadedTest, ViewfinderStoppedInsideItsFrameCallbackEndsItsThread) {
   SimScenario scenario = Sync({Profile("Canon PowerShot G9", kSimPr)});
