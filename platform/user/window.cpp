@@ -166,10 +166,17 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (!(style & WS_CHILD)) widget->setWindowTitle(ToQString(record->text));
     if (exStyle & WS_EX_ACCEPTFILES) widget->setAcceptDrops(true);
     if (style & WS_DISABLED) widget->setEnabled(false);
-    if (width != CW_USEDEFAULT && height != CW_USEDEFAULT && width > 0 && height > 0) {
-      widget->resize(width, height);
+    bool sized = width != CW_USEDEFAULT && height != CW_USEDEFAULT && width > 0 && height > 0;
+    bool placed = x != CW_USEDEFAULT && y != CW_USEDEFAULT;
+    if (widget->isWindow()) {
+      QRect outer = OuterRect(widget);
+      if (sized) outer.setSize(QSize(width, height));
+      if (placed) outer.moveTopLeft(QPoint(x, y));
+      if (sized || placed) PlaceTopLevel(widget, outer, placed);
+    } else {
+      if (sized) widget->resize(width, height);
+      if (placed) widget->move(x, y);
     }
-    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) widget->move(x, y);
     record->widget = widget;
   }
   AddWindow(record);
@@ -370,4 +377,15 @@ int GetSystemMetrics(int index) {
     case SM_CYSCREEN: return screen->geometry().height();
   }
   return 0;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT /*uiParam*/, PVOID pvParam, UINT /*winIni*/) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (action != SPI_GETWORKAREA || !pvParam || !screen) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  QRect area = screen->availableGeometry();
+  *static_cast<RECT*>(pvParam) = {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+  return TRUE;
 }

@@ -197,8 +197,24 @@ BOOL IsZoomed(HWND hWnd);
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint);
 /// Moves, sizes and orders a window; HWND_TOPMOST keeps it above other windows.
 BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
-/// Window rectangle in screen coordinates (children too).
+/// Window rectangle in screen coordinates (children too). For a top-level window it is the
+/// frame rectangle, exactly what MoveWindow/SetWindowPos/CreateWindowEx were given.
 BOOL GetWindowRect(HWND hWnd, LPRECT rect);
+struct WINDOWPLACEMENT {
+  UINT length;
+  UINT flags;
+  UINT showCmd;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;
+};
+typedef WINDOWPLACEMENT* LPWINDOWPLACEMENT;
+/// showCmd is SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINIMIZED; rcNormalPosition is the
+/// frame rectangle of the restored window in screen coordinates.
+BOOL GetWindowPlacement(HWND hWnd, LPWINDOWPLACEMENT placement);
+/// Sets the restored rectangle, then shows the window as showCmd says.
+BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement);
+
 /// Client rectangle: always (0, 0, width, height).
 BOOL GetClientRect(HWND hWnd, LPRECT rect);
 BOOL ScreenToClient(HWND hWnd, LPPOINT point);
@@ -230,3 +246,9 @@ LRESULT CallWindowProcA(WNDPROC proc, HWND hWnd, UINT message, WPARAM wParam, LP
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 int GetSystemMetrics(int index);
+
+#define SPI_GETWORKAREA 0x0030
+/// SPI_GETWORKAREA: the primary screen less the desktop's panels, into the RECT at `pvParam`.
+/// FALSE (ERROR_INVALID_PARAMETER) for other actions or a NULL `pvParam`.
+BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
+#define SystemParametersInfo SystemParametersInfoA

@@ -71,6 +71,13 @@ LRESULT CallProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 /// messages).
 bool RunOnOwnerThread(HWND hWnd, const std::function<void()>& call);
 
+/// Places a top-level window so that its frame, not its client area, covers `outer`; without
+/// `move` only its size changes.
+void PlaceTopLevel(QWidget* widget, const QRect& outer, bool move = true);
+/// The frame rectangle of a top-level window in screen coordinates (client area when the
+/// window system draws no frame).
+QRect OuterRect(QWidget* widget);
+
 /// The widget of a window, or NULL (UI thread only).
 QWidget* WidgetOf(HWND hWnd);
 /// The window a widget stands for, or NULL.

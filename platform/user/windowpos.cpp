@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/user/message.h"
 #include "platform/user/window.h"
@@ -29,7 +30,41 @@ void SizeChanged(HWND hWnd, QWidget* widget) {
   CallProc(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(widget->width(), widget->height()));
 }
 
+// The frame the window system puts around a window with these flags. A native window
+// learns its frame only once it exists, so a throwaway one answers for a window not yet made.
+QMargins NormalFrameMargins(QWidget* widget) {
+  QWindow probe;
+  probe.setFlags(widget->windowFlags());
+  probe.create();
+  return probe.frameMargins();
+}
+
+QMargins FrameMargins(QWidget* widget) {
+  if (QWindow* window = widget->windowHandle(); window && window->handle()) return window->frameMargins();
+  return NormalFrameMargins(widget);
+}
+
 }  // namespace
+
+void user_p::PlaceTopLevel(QWidget* widget, const QRect& outer, bool move) {
+  QMargins frame = FrameMargins(widget);
+  QSize inner(std::max(0, outer.width() - frame.left() - frame.right()),
+              std::max(0, outer.height() - frame.top() - frame.bottom()));
+  if (widget->testAttribute(Qt::WA_WState_Created)) {
+    widget->setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), inner));
+  } else {
+    // Until the native window exists Qt takes a position as the frame's.
+    if (move) widget->move(outer.topLeft());
+    widget->resize(inner);
+  }
+}
+
+QRect user_p::OuterRect(QWidget* widget) {
+  QMargins frame = FrameMargins(widget);
+  QRect inner = widget->geometry();
+  if (!widget->testAttribute(Qt::WA_WState_Created)) return QRect(inner.topLeft(), inner.size().grownBy(frame));
+  return inner.marginsAdded(frame);
+}
 
 BOOL ShowWindow(HWND hWnd, int command) {
   return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
@@ -78,7 +113,8 @@ BOOL IsZoomed(HWND hWnd) {
 
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
   return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
-    widget->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    if (widget->isWindow()) PlaceTopLevel(widget, QRect(x, y, width, height));
+    else widget->setGeometry(x, y, std::max(0, width), std::max(0, height));
     SizeChanged(hWnd, widget);
     if (repaint) widget->update();
     return TRUE;
@@ -95,10 +131,18 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       }
       if (insertAfter == HWND_BOTTOM) widget->lower(); else widget->raise();
     }
-    if (!(flags & SWP_NOMOVE)) widget->move(x, y);
-    if (!(flags & SWP_NOSIZE)) {
-      widget->resize(std::max(0, cx), std::max(0, cy));
-      SizeChanged(hWnd, widget);
+    if (widget->isWindow() && (flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+      QRect outer = OuterRect(widget);
+      if (!(flags & SWP_NOMOVE)) outer.moveTopLeft(QPoint(x, y));
+      if (!(flags & SWP_NOSIZE)) outer.setSize(QSize(cx, cy));
+      PlaceTopLevel(widget, outer);
+      if (!(flags & SWP_NOSIZE)) SizeChanged(hWnd, widget);
+    } else if (!widget->isWindow()) {
+      if (!(flags & SWP_NOMOVE)) widget->move(x, y);
+      if (!(flags & SWP_NOSIZE)) {
+        widget->resize(std::max(0, cx), std::max(0, cy));
+        SizeChanged(hWnd, widget);
+      }
     }
     if (flags & SWP_SHOWWINDOW) widget->show();
     if (flags & SWP_HIDEWINDOW) widget->hide();
@@ -109,9 +153,55 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 BOOL GetWindowRect(HWND hWnd, LPRECT rect) {
   if (!rect) return FALSE;
   return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
-    QRect frame = widget->isWindow() ? widget->frameGeometry() : widget->geometry();
+    QRect frame = widget->isWindow() ? OuterRect(widget) : widget->geometry();
     QPoint topLeft = widget->isWindow() ? frame.topLeft() : widget->parentWidget()->mapToGlobal(frame.topLeft());
     *rect = {topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+    return TRUE;
+  });
+}
+
+BOOL GetWindowPlacement(HWND hWnd, LPWINDOWPLACEMENT placement) {
+  if (!placement) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    if (!widget->isWindow()) return FALSE;
+    QRect normal = widget->normalGeometry();
+    if (widget->isMaximized() && normal.isValid()) {
+      normal = normal.marginsAdded(NormalFrameMargins(widget));  // a maximized window may lose its frame
+    } else {
+      normal = OuterRect(widget);
+    }
+    placement->flags = 0;
+    placement->showCmd = widget->isMinimized() ? SW_SHOWMINIMIZED
+                         : widget->isMaximized() ? SW_SHOWMAXIMIZED
+                                                 : SW_SHOWNORMAL;
+    placement->ptMinPosition = {-1, -1};
+    placement->ptMaxPosition = {-1, -1};
+    placement->rcNormalPosition = {normal.left(), normal.top(), normal.left() + normal.width(),
+                                   normal.top() + normal.height()};
+    return TRUE;
+  });
+}
+
+BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement) {
+  if (!placement) return FALSE;
+  return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
+    if (!widget->isWindow()) return FALSE;
+    // The restored rectangle is placed in the normal state, then the asked state is shown.
+    if (widget->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
+      widget->setWindowState(Qt::WindowNoState);
+    }
+    // Qt keeps a not-yet-made window's position as the frame's only until it is shown normally.
+    widget->winId();
+    const RECT& r = placement->rcNormalPosition;
+    PlaceTopLevel(widget, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    SizeChanged(hWnd, widget);
+    switch (placement->showCmd) {
+      case SW_HIDE: widget->hide(); break;
+      case SW_SHOWMAXIMIZED: widget->showMaximized(); break;
+      case SW_SHOWMINIMIZED:
+      case SW_MINIMIZE: widget->showMinimized(); break;
+      default: widget->showNormal(); break;
+    }
     return TRUE;
   });
 }

@@ -57,14 +57,8 @@ TEST_F(StartUpTest, ASavedRectangleIsRestored) {
     EXPECT_EQ(0u, RunTavorin());
     EXPECT_EQ(static_cast<DWORD>(row.left), ReadProductValue("WindowLeft"));
     EXPECT_EQ(static_cast<DWORD>(row.top), ReadProductValue("WindowTop"));
-    // The window layer sizes the client area to the rectangle and reports the frame around
-    // it, so the size may come back larger by the frame's width.
-    LONG width = static_cast<LONG>(ReadProductValue("WindowRight")) - row.left;
-    LONG height = static_cast<LONG>(ReadProductValue("WindowBottom")) - row.top;
-    EXPECT_GE(width, row.right - row.left);
-    EXPECT_LE(width, row.right - row.left + 8);
-    EXPECT_GE(height, row.bottom - row.top);
-    EXPECT_LE(height, row.bottom - row.top + 8);
+    EXPECT_EQ(static_cast<DWORD>(row.right), ReadProductValue("WindowRight"));
+    EXPECT_EQ(static_cast<DWORD>(row.bottom), ReadProductValue("WindowBottom"));
   }
 }
 
