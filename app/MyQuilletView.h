@@ -4,16 +4,23 @@
 // worker threads deliver their results.
 #pragma once
 
+#include <atomic>
+#include <memory>
+#include <memory>
 #include <vector>
 
+#include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
 #include "app/TVNImage.h"
+#include "app/TavorinIPC.h"
 #include "app/ViewMessages.h"
 #include "camera/Camera.h"
 #include "platform/mfc/afxwin.h"
+#include "support/ComboHelpers.h"
 #include "support/Histogram.h"
 
 class CFullscreenDlg;
+class CProgressDlg;
 class CProgressDlg2;
 class CMainFrame;
 
@@ -86,6 +93,10 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnEditImage();
   void OnUpdateZoom();
   LRESULT OnHotSpotMessage(WPARAM wParam, LPARAM lParam);
+  /// Runs the remote-control command waiting in the shared block and writes its reply.
+  void OnIpcMessage();
+  /// Writes a reply to the remote-control client; nothing before the first command.
+  void IpcReply(int status, const char* text = nullptr);
 
   // Photobooth services of the booth session.
   void StartPhotoboothProcessing();
@@ -93,6 +104,66 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnSelectPhotoboothProfile(UINT command);
   void GetTakingScreenImage(CString& path);
   void GetReleaseScreenImage(CString& path);
+
+  // Connect worker, camera-setting combos, zoom, battery and the main timer.
+  /// The connect worker's body (on its own thread): learns the camera's values, fills the form, applies the model's settings.
+  void ConnectToCamera();
+  /// Fills the combo with the values the camera accepts, from the cache in `cache` or by probing (and caching) them.
+  void LearnSettingValues(HKEY cache, const char* name, CComboBox& combo, const ComboTableRow* rows, int count,
+                          SettingProbe probe);
+  /// Refills the combo from the camera's value list unless it already holds exactly those values.
+  static void FillSupportedValues(CComboBox& combo, const ComboTableRow* rows, int count, const WORD* values,
+                                  int length);
+  /// Brings the exposure controls in line with the camera's mode and values; nothing without a camera.
+  void FillReleaseSettingCombos();
+  /// Handles the form's combo notifications; false for other commands.
+  bool OnFormCommand(UINT id, UINT code);
+  void OnSelchangeExpMode();
+  void OnSelchangeTv();
+  void OnSelchangeAv();
+  void OnSelchangeExpComp();
+  void OnSelchangeFlashComp();
+  void OnSelchangeSizeQuality();
+  void OnSelchangeWhiteBalance();
+  void OnSelchangeMeteringMode();
+  void OnSelchangeIso();
+  void OnSelchangeFlashOutput();
+  void OnSelchangePhotoEffect();
+  void OnSelchangeFlash();
+  void OnSelchangeAfDistance();
+  void OnSelchangeFocusPoints();
+  /// Moves the camera to the slider's position and refreshes the lens and digital-zoom texts.
+  void UpdateZoom();
+  /// The lens text from the model's focal-length table; empty without a camera or table.
+  void GetFocalLengthText(int position);
+  /// The zoom slider's WM_HSCROLL: the lens text follows a drag, the camera moves when it ends.
+  void OnZoomScroll(UINT code);
+  void UpdateBatteryText();
+  /// Starts timer 2, the battery clock and the first connection (posted, so the window shows first).
+  void StartMainRoad();
+  void OnTimer(UINT_PTR id) override;
+  /// The connect worker's status line (and title when `setTitle`), on the UI thread.
+  void OnConnectStatus(WPARAM setTitle, LPARAM text);
+  /// Redraws the histogram bitmap of control 1033 from m_histogram and the curve flags.
+  void DrawHistogram();
+
+  /// Seconds clock of the timer (reconnection, battery); tests replace it.
+  static LONGLONG (*s_pfnClock)();
+  /// The worker's pause before it closes the connection window.
+  static DWORD s_nConnectSettleMs;
+
+  CProgressDlg* m_pProgressDlg = nullptr;
+  std::atomic<HWND> m_hProgressWnd{nullptr};
+  /// 0 before the connection window opens, 1 while it is open, 2 once it has gone.
+  std::atomic<int> m_nProgressState{0};
+  bool m_bConnecting = false;
+  UINT_PTR m_nTimerId = 0;
+  LONGLONG m_nNextBatteryUpdate = 0;
+  int m_nTickCount = 0;
+  bool m_bShowingHighlight = false;
+  bool m_bImageSettingsSupported = false;
+  double m_dDigitalZoom = 0;
+  std::unique_ptr<CBitmap> m_pHistogramBitmap;
 
   /// The camera message sink the view gives every camera it connects.
   CameraMessageSink* GetMessageSink();
@@ -110,6 +181,7 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   int m_nCurrentImage = -1;
   int m_nRotation = 0;
   UINT m_nIPCMessage = 0;
+  std::unique_ptr<TavorinIPC> m_pIPC;  // made on the first remote-control command
   CWnd* m_pTimeLapseWindow = nullptr;
   bool m_bPhotoboothActive = false;
   CFullscreenDlg* m_pFullscreenDlg = nullptr;
@@ -150,6 +222,7 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   // Form controls.
   CComboBox m_cbTv, m_cbExpMode, m_cbAv, m_cbIso, m_cbExpComp, m_cbSizeQuality, m_cbWhiteBalance;
   CComboBox m_cbMetering, m_cbAfDistance, m_cbFocusPoints, m_cbFlash, m_cbFlashComp, m_cbPhotoEffect;
+  CComboBox m_cbFlashOutput;
   CSliderCtrl m_zoomSlider;
   CProgressCtrl m_downloadProgress;
   CEdit m_editComment;
@@ -170,6 +243,10 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnReleaseError(DWORD code);
   void OnSavedFile(LPARAM text);
   void RunMouseAction(int action);
+  void OnIpcSetDirectory();
+  void OnIpcConnect(bool connect);
+  /// Sends the view the notification the control would send for a user's choice.
+  void NotifyControl(int id, UINT code);
   /// The item data of a combo's selection, -1 without one.
   static DWORD SelectedItemData(const CComboBox& combo);
   void StartCdsdk();

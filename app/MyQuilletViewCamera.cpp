@@ -1,8 +1,13 @@
 // The view's camera object: connecting, disconnecting, re-learning, losing it, and the copy
 // of the naming and saving settings the camera's download thread works from.
+#include "app/ConnectWorker.h"
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
+#include "app/ProgressDlg.h"
+#include "app/Resource.h"
 #include "platform/registry/registry.h"
+#include "platform/user/message.h"
+#include "platform/win32/thread.h"
 #include "support/ProgramGlobals.h"
 
 BOOL ViewFrameSink(BYTE* buffer, DWORD size, void* context) {
@@ -55,18 +60,77 @@ void CMyQuilletView::UpdateCameraViewSettings() {
   m_pCamera->SetViewSettings(settings);
 }
 
+namespace {
+
+// The connection window that tells the connect worker when it exists.
+class CConnectProgressDlg : public CProgressDlg {
+ public:
+  CConnectProgressDlg(CMyQuilletView* view) : CProgressDlg(view), m_pView(view) {}
+  BOOL OnInitDialog() override {
+    BOOL result = CProgressDlg::OnInitDialog();
+    m_pView->m_hProgressWnd = m_hWnd;
+    m_pView->m_nProgressState = 1;
+    return result;
+  }
+  void OnDestroy() override {
+    m_pView->m_hProgressWnd = nullptr;
+    m_pView->m_nProgressState = 2;
+    CProgressDlg::OnDestroy();
+  }
+
+ private:
+  CMyQuilletView* m_pView;
+};
+
+}  // namespace
+
 void CMyQuilletView::StartCameraConnection() {
-  if (m_pCamera) return;
+  if (m_pCamera || m_bConnecting) return;
+  m_bConnecting = true;
+  m_bMotionDetection = false;
+  // The worker fills these through messages; bind the one the form's data exchange leaves out.
+  if (!m_cbFlashOutput.m_hWnd && GetDlgItem(IDC_FLASHOUTPUT)) m_cbFlashOutput.SubclassDlgItem(IDC_FLASHOUTPUT, this);
+  CWnd* frame = AfxGetMainWnd();
+  if (frame) frame->SetWindowText("Tavorin - Connecting to camera...");
   auto* camera = new CCamera(this);
   camera->SetMessageSink(m_pSink);
   try {
     camera->Connect(nullptr);
   } catch (int) {
     delete camera;
-    return;
+    camera = nullptr;
   }
-  m_pCamera = camera;
-  UpdateCameraViewSettings();
+  if (camera) {
+    m_pCamera = camera;
+    UpdateCameraViewSettings();
+    CConnectProgressDlg progress(this);
+    progress.m_bHidden = m_pFullscreenDlg && m_bFullScreen;
+    m_pProgressDlg = &progress;
+    m_nProgressState = 0;
+    HANDLE worker = CreateThread(nullptr, 0, ConnectThreadProc, this, 0, nullptr);
+    if (worker) {
+      progress.DoModal();
+      m_nProgressState = 2;
+      // The worker may still be sending to the form: keep serving it until it ends.
+      while (WaitForSingleObject(worker, 10) == WAIT_TIMEOUT) PumpWaitingMessages();
+      CloseHandle(worker);
+    }
+    m_pProgressDlg = nullptr;
+    m_hProgressWnd = nullptr;
+    FillReleaseSettingCombos();
+  } else if (frame) {
+    frame->SetWindowText("Tavorin - Not connected");
+  }
+  UpdateControls();
+  m_bConnecting = false;
+}
+
+void CMyQuilletView::OnConnectStatus(WPARAM setTitle, LPARAM text) {
+  const char* line = reinterpret_cast<const char*>(text);
+  if (!line) return;
+  SetStatusText(line);
+  if (setTitle)
+    if (CWnd* frame = AfxGetMainWnd()) frame->SetWindowText(line);
 }
 
 void CMyQuilletView::OnConnectCamera() {

@@ -2,6 +2,7 @@
 // and errors (WM_USER + 1000 + n), and where the registered hot-spot and IPC messages land.
 #include <filesystem>
 
+#include "app/ConnectWorker.h"
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
@@ -29,6 +30,15 @@ LONGLONG FileSizeOf(const CString& path) {
 }  // namespace
 
 LRESULT CMyQuilletView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CONNECT_STATUS) {
+    OnConnectStatus(wParam, lParam);
+    return 0;
+  }
+  if (message == WM_COMMAND && OnFormCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
+  if (message == WM_HSCROLL && m_zoomSlider.m_hWnd && reinterpret_cast<HWND>(lParam) == m_zoomSlider.m_hWnd) {
+    OnZoomScroll(LOWORD(wParam));
+    return 0;
+  }
   if (IsCameraMessage(message)) {
     if (m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd && IsTimeLapseCopy(message))
       m_pTimeLapseWindow->PostMessage(message, wParam, lParam);
@@ -63,6 +73,10 @@ LRESULT CMyQuilletView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       case WM_CAMERA_ROTATION:
         m_nRotation = static_cast<int>(wParam);
         break;
+      case WM_CAMERA_SETTINGS_CHANGED:
+        // The camera's own controls moved (mode dial): the exposure controls follow on this thread.
+        FillReleaseSettingCombos();
+        break;
       case WM_UPDATE_ZOOM:
         OnUpdateZoom();
         break;
@@ -72,13 +86,17 @@ LRESULT CMyQuilletView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CFormView::WindowProc(message, wParam, lParam);
   }
   if (g_nHotSpotMessage != 0 && message == g_nHotSpotMessage) return OnHotSpotMessage(wParam, lParam);
-  if (m_nIPCMessage != 0 && message == m_nIPCMessage) return 1;
+  if (m_nIPCMessage != 0 && message == m_nIPCMessage) {
+    OnIpcMessage();
+    return 1;
+  }
   if (message == WM_MBUTTONDOWN) OnMButtonDown(static_cast<UINT>(wParam), CPoint(LOWORD(lParam), HIWORD(lParam)));
   return CFormView::WindowProc(message, wParam, lParam);
 }
 
 void CMyQuilletView::OnDownloadProgress(WPARAM percent) {
   ShowBlankScreen(false);
+  if (m_pIPC && percent <= 100) m_pIPC->setProgress(static_cast<int>(percent));
   CWnd* lens = GetDlgItem(IDC_LENS);
   if (m_downloadProgress.m_hWnd) m_downloadProgress.ShowWindow(percent == 0 ? SW_HIDE : SW_SHOW);
   if (lens) lens->ShowWindow(percent == 0 ? SW_SHOW : SW_HIDE);
@@ -123,6 +141,7 @@ void CMyQuilletView::OnDisplayJpeg(WPARAM size, LPARAM buffer) {
     m_pFullscreenDlg->PostMessage(WM_DISPLAY_JPEG, m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_pCurrentJpeg));
   }
   RefreshDisplay();
+  DrawHistogram();
   PostMessage(WM_DOWNLOAD_PROGRESS, 0, 0);
   UpdateControls();
 }
@@ -135,6 +154,7 @@ void CMyQuilletView::OnExif(LPARAM exif) {
 
 void CMyQuilletView::OnReleaseError(DWORD code) {
   ShowBlankScreen(false);
+  IpcReply(kIpcRefused);  // before the box, so a remote client is not kept waiting
   m_nBracketStep = -1;
   m_nShotsLeft = -1;
   if (!(m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd)) {
@@ -187,5 +207,6 @@ void CMyQuilletView::OnSavedFile(LPARAM lParam) {
   } else {
     OnShotFinished();
   }
+  if (m_pIPC) IpcReply(kIpcSaved, text && PathFileExistsA(*text) ? static_cast<const char*>(*text) : "");
   delete text;
 }

@@ -1,0 +1,81 @@
+// The histogram picture under the camera controls: a grey intensity histogram and red, green
+// and blue curves drawn into a bitmap that control 1033 shows.
+#include <algorithm>
+#include <memory>
+
+#include "app/MyQuilletView.h"
+#include "app/Resource.h"
+
+namespace {
+
+constexpr int kHistogramHeight = 102;
+
+}  // namespace
+
+void CMyQuilletView::DrawHistogram() {
+  CWnd* control = GetDlgItem(IDC_HISTOGRAM);
+  if (!control) return;
+  if (!m_pHistogramBitmap) {
+    CRect bar(0, 0, 256, 0);
+    if (m_downloadProgress.m_hWnd) m_downloadProgress.GetClientRect(&bar);
+    int width = std::max(static_cast<int>(bar.Width()), 16);
+    CClientDC viewDc(this);
+    auto bitmap = std::make_unique<CBitmap>();
+    if (!bitmap->CreateCompatibleBitmap(&viewDc, width, kHistogramHeight)) return;
+    m_pHistogramBitmap = std::move(bitmap);
+  }
+  BITMAP info{};
+  m_pHistogramBitmap->GetBitmap(&info);
+  const int w = info.bmWidth, h = info.bmHeight;
+  CDC dc;
+  if (!dc.CreateCompatibleDC(nullptr)) return;
+  CBitmap* oldBitmap = dc.SelectObject(m_pHistogramBitmap.get());
+  dc.FillSolidRect(0, 0, w, h, RGB(0, 160, 185));
+  CPen border(PS_SOLID, 1, RGB(0, 0, 0));
+  CPen* oldPen = dc.SelectObject(&border);
+  POINT frame[] = {{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
+  dc.Polyline(frame, 5);
+  CPen grid(PS_SOLID, 1, RGB(0, 120, 150));
+  dc.SelectObject(&grid);
+  for (int i = 1; i <= 4; ++i) {
+    dc.MoveTo(i * w / 5, 1);
+    dc.LineTo(i * w / 5, h - 1);
+  }
+
+  m_histogram.Normalise();
+  const int colourMax = std::max({m_histogram.m_maxRed, m_histogram.m_maxGreen, m_histogram.m_maxBlue});
+  const int intensityMax = m_histogram.m_maxIntensity;
+  auto x = [w](int bin) { return bin * (w - 3) / 255 + 1; };
+  auto y = [h](int count, int maximum) { return h - count * 100 / maximum - 1; };
+  if (m_bIntensity && intensityMax > 0) {
+    CPen pen(PS_SOLID, 1, RGB(90, 90, 90));
+    dc.SelectObject(&pen);
+    for (int i = 0; i < 256; ++i) {
+      dc.MoveTo(x(i), y(m_histogram.m_intensity[i], intensityMax));
+      dc.LineTo(x(i), h - 1);
+    }
+    dc.SelectObject(&grid);
+  }
+  const struct {
+    BOOL on;
+    const int* counts;
+    COLORREF colour;
+  } curves[] = {{m_bRed, m_histogram.m_red, RGB(255, 0, 0)},
+                {m_bGreen, m_histogram.m_green, RGB(20, 255, 20)},
+                {m_bBlue, m_histogram.m_blue, RGB(0, 0, 255)}};
+  for (const auto& curve : curves) {
+    if (!curve.on || colourMax <= 0) continue;
+    CPen pen(PS_SOLID, 1, curve.colour);
+    dc.SelectObject(&pen);
+    POINT points[257];
+    points[0] = {0, h};
+    for (int i = 0; i < 256; ++i) points[i + 1] = {x(i), y(curve.counts[i], colourMax)};
+    dc.Polyline(points, 257);
+    dc.SelectObject(&grid);
+  }
+  dc.SelectObject(oldPen);
+  dc.SelectObject(oldBitmap);
+  control->SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(static_cast<HBITMAP>(*m_pHistogramBitmap)));
+  control->Invalidate(TRUE);
+  control->UpdateWindow();
+}
