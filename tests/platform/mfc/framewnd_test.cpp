@@ -145,7 +145,12 @@ TEST(WndTest, HandlersGetTheirMessagesAndTemporaryWrappersFollowTheWindow) {
   EXPECT_EQ(CWnd::FromHandle(probe.m_hWnd), &probe);
   probe.MoveWindow(0, 0, 300, 200);
   EXPECT_GE(probe.sizes, 1);
-  EXPECT_EQ(probe.lastCx, 300);
+  // The 300 is the outer width of a top-level window; WM_SIZE reports the client width.
+  CRect client;
+  probe.GetClientRect(&client);
+  EXPECT_EQ(probe.lastCx, client.Width());
+  EXPECT_GT(probe.lastCx, 280);
+  EXPECT_LE(probe.lastCx, 300);
   probe.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 34));
   EXPECT_EQ(probe.click, CPoint(12, 34));
   probe.SendMessage(WM_KEYDOWN, VK_SPACE, 1 | (1 << 30));
