@@ -61,6 +61,7 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnShotFinished();
   /// True for a G9 whose AF-lock box is clear: the focus is locked around each release.
   bool IsG9WithoutAfLock();
+  bool PrepareRelease();
 
   // Camera connection.
   void OnConnectCamera();

@@ -27,6 +27,22 @@ bool CMyQuilletView::IsG9WithoutAfLock() {
   return !m_chkAfLock.m_hWnd || m_chkAfLock.GetCheck() == BST_UNCHECKED;
 }
 
+// The checks both releases share: no bulb exposure from here, the camera's UI locked, and
+// the viewfinder stopped. False when the release must not go ahead (the user was told).
+bool CMyQuilletView::PrepareRelease() {
+  if (SelectedItemData(m_cbTv) == kBulb) {
+    MessageBoxTavorin("Bulb mode is only available when using the camera's shutter release", MB_OK);
+    return false;
+  }
+  if (!m_pCamera->LockUI()) {
+    MessageBoxTavorin("Unable to release the shutter.\nPlease check that the camera's LCD display is off and try again",
+                      MB_OK);
+    return false;
+  }
+  if (m_bViewfinderRunning) m_bViewfinderRunning = !m_pCamera->StopViewfinder();
+  return true;
+}
+
 void CMyQuilletView::OnTakePicture() {
   if (!m_pCamera || !m_pCamera->IsConnected()) {
     DeleteCamera();
@@ -38,16 +54,7 @@ void CMyQuilletView::OnTakePicture() {
     UpdateControls();
     return;
   }
-  if (SelectedItemData(m_cbTv) == kBulb) {
-    MessageBoxTavorin("Bulb mode is only available when using the camera's shutter release", MB_OK);
-    return;
-  }
-  if (!m_pCamera->LockUI()) {
-    MessageBoxTavorin("Unable to release the shutter.\nPlease check that the camera's LCD display is off and try again",
-                      MB_OK);
-    return;
-  }
-  if (m_bViewfinderRunning) m_bViewfinderRunning = !m_pCamera->StopViewfinder();
+  if (!PrepareRelease()) return;
   m_bPreviewShot = false;
   m_bBusy = true;
   EnableWindow(FALSE);
@@ -87,16 +94,7 @@ void CMyQuilletView::OnTakePreview() {
     OnTakePicture();  // the same reconnect question
     return;
   }
-  if (SelectedItemData(m_cbTv) == kBulb) {
-    MessageBoxTavorin("Bulb mode is only available when using the camera's shutter release", MB_OK);
-    return;
-  }
-  if (!m_pCamera->LockUI()) {
-    MessageBoxTavorin("Unable to release the shutter.\nPlease check that the camera's LCD display is off and try again",
-                      MB_OK);
-    return;
-  }
-  if (m_bViewfinderRunning) m_bViewfinderRunning = !m_pCamera->StopViewfinder();
+  if (!PrepareRelease()) return;
   // The preview size: from the size/quality entries (high word size, low word quality), last first.
   DWORD size = 2;
   if (m_cbSizeQuality.m_hWnd && (m_nPreviewSize == 1 || m_nPreviewSize == 2)) {
