@@ -1,7 +1,9 @@
 // The value tables of the camera-setting combos.
 #include "app/CameraValueTables.h"
 
+#include <cstddef>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -152,170 +154,6 @@ const ComboTableRow kAvPrRows[] = {
     {36, "3.5"},
     {37, "3.5"},
     {40, "4"},
-    {40, "4"},
-    {44, "4.5"},
-    {43, "4.5"},
-    {45, "5"},
-    {48, "5.6"},
-    {48, "5.6"},
-    {51, "6.3"},
-    {52, "6.7"},
-    {53, "7.1"},
-    {56, "8"},
-    {56, "8"},
-    {59, "9"},
-    {60, "9.5"},
-    {61, "10"},
-    {64, "11"},
-    {64, "11"},
-    {67, "12"},
-    {68, "13"},
-    {69, "14"},
-    {72, "16"},
-    {72, "16"},
-    {75, "18"},
-    {76, "19"},
-    {77, "20"},
-    {80, "22"},
-    {80, "22"},
-    {65535, "Auto"}};
-const ComboTableRow kAvG9Rows[] = {
-    {20, "1.8"},
-    {21, "1.8"},
-    {24, "2"},
-    {27, "2.2"},
-    {28, "2.5"},
-    {29, "2.5"},
-    {32, "2.8"},
-    {32, "2.8"},
-    {35, "3.2"},
-    {36, "3.5"},
-    {37, "3.5"},
-    {40, "4"},
-    {32767, "4.8"},
-    {40, "4"},
-    {44, "4.5"},
-    {43, "4.5"},
-    {45, "5"},
-    {48, "5.6"},
-    {48, "5.6"},
-    {51, "6.3"},
-    {52, "6.7"},
-    {53, "7.1"},
-    {56, "8"},
-    {56, "8"},
-    {59, "9"},
-    {60, "9.5"},
-    {61, "10"},
-    {64, "11"},
-    {64, "11"},
-    {67, "12"},
-    {68, "13"},
-    {69, "14"},
-    {72, "16"},
-    {72, "16"},
-    {75, "18"},
-    {76, "19"},
-    {77, "20"},
-    {80, "22"},
-    {80, "22"},
-    {65535, "Auto"}};
-const ComboTableRow kAvA640Rows[] = {
-    {20, "1.8"},
-    {21, "1.8"},
-    {24, "2"},
-    {27, "2.2"},
-    {28, "2.5"},
-    {29, "2.5"},
-    {32, "2.8"},
-    {32, "2.8"},
-    {35, "3.2"},
-    {36, "3.5"},
-    {37, "3.5"},
-    {40, "4"},
-    {32767, "4.1"},
-    {40, "4"},
-    {44, "4.5"},
-    {43, "4.5"},
-    {45, "5"},
-    {48, "5.6"},
-    {48, "5.6"},
-    {51, "6.3"},
-    {52, "6.7"},
-    {53, "7.1"},
-    {56, "8"},
-    {56, "8"},
-    {59, "9"},
-    {60, "9.5"},
-    {61, "10"},
-    {64, "11"},
-    {64, "11"},
-    {67, "12"},
-    {68, "13"},
-    {69, "14"},
-    {72, "16"},
-    {72, "16"},
-    {75, "18"},
-    {76, "19"},
-    {77, "20"},
-    {80, "22"},
-    {80, "22"},
-    {65535, "Auto"}};
-const ComboTableRow kAvS5Rows[] = {
-    {20, "1.8"},
-    {21, "1.8"},
-    {24, "2"},
-    {27, "2.2"},
-    {28, "2.5"},
-    {29, "2.5"},
-    {32767, "2.7"},
-    {32, "2.8"},
-    {32, "2.8"},
-    {35, "3.2"},
-    {36, "3.5"},
-    {37, "3.5"},
-    {40, "4"},
-    {40, "4"},
-    {44, "4.5"},
-    {43, "4.5"},
-    {45, "5"},
-    {48, "5.6"},
-    {48, "5.6"},
-    {51, "6.3"},
-    {52, "6.7"},
-    {53, "7.1"},
-    {56, "8"},
-    {56, "8"},
-    {59, "9"},
-    {60, "9.5"},
-    {61, "10"},
-    {64, "11"},
-    {64, "11"},
-    {67, "12"},
-    {68, "13"},
-    {69, "14"},
-    {72, "16"},
-    {72, "16"},
-    {75, "18"},
-    {76, "19"},
-    {77, "20"},
-    {80, "22"},
-    {80, "22"},
-    {65535, "Auto"}};
-const ComboTableRow kAvSxRows[] = {
-    {20, "1.8"},
-    {21, "1.8"},
-    {24, "2"},
-    {27, "2.2"},
-    {28, "2.5"},
-    {29, "2.5"},
-    {32, "2.8"},
-    {32, "2.8"},
-    {35, "3.2"},
-    {36, "3.5"},
-    {37, "3.5"},
-    {40, "4"},
-    {32767, "4.3"},
     {40, "4"},
     {44, "4.5"},
     {43, "4.5"},
@@ -501,13 +339,36 @@ const CameraValueTable kPhotoEffectTable{kPhotoEffectRows, static_cast<int>(std:
 
 bool ModelHasAfterFirst(const CString& model, const char* text) { return model.Find(text) > 0; }
 
+namespace {
+
+// Some models have one aperture more than the general table: a row of value 32767 placed
+// next to the first row of the anchor value.
+std::vector<ComboTableRow> WithExtraAperture(const char* label, int anchor, bool after) {
+  std::vector<ComboTableRow> rows(std::begin(kAvPrRows), std::end(kAvPrRows));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].value == anchor) {
+      rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(i) + (after ? 1 : 0), ComboTableRow{32767, label});
+      break;
+    }
+  }
+  return rows;
+}
+
+CameraValueTable TableOf(const std::vector<ComboTableRow>& rows) {
+  return CameraValueTable{rows.data(), static_cast<int>(rows.size())};
+}
+
+}  // namespace
+
 CameraValueTable AvPrTableForModel(const CString& model) {
-  auto table = [](const ComboTableRow* rows, int count) { return CameraValueTable{rows, count}; };
+  static const std::vector<ComboTableRow> g9 = WithExtraAperture("4.8", 40, true);
+  static const std::vector<ComboTableRow> a640 = WithExtraAperture("4.1", 40, true);
+  static const std::vector<ComboTableRow> s5 = WithExtraAperture("2.7", 32, false);
+  static const std::vector<ComboTableRow> sx = WithExtraAperture("4.3", 40, true);
   if (ModelHasAfterFirst(model, "G7") || ModelHasAfterFirst(model, "G9") || ModelHasAfterFirst(model, "G10"))
-    return table(kAvG9Rows, static_cast<int>(std::size(kAvG9Rows)));
-  if (ModelHasAfterFirst(model, "A640")) return table(kAvA640Rows, static_cast<int>(std::size(kAvA640Rows)));
-  if (ModelHasAfterFirst(model, "S5 IS")) return table(kAvS5Rows, static_cast<int>(std::size(kAvS5Rows)));
-  if (ModelHasAfterFirst(model, "SX100 IS") || ModelHasAfterFirst(model, "SX110 IS"))
-    return table(kAvSxRows, static_cast<int>(std::size(kAvSxRows)));
+    return TableOf(g9);
+  if (ModelHasAfterFirst(model, "A640")) return TableOf(a640);
+  if (ModelHasAfterFirst(model, "S5 IS")) return TableOf(s5);
+  if (ModelHasAfterFirst(model, "SX100 IS") || ModelHasAfterFirst(model, "SX110 IS")) return TableOf(sx);
   return kAvPrTable;
 }
