@@ -3,42 +3,10 @@
 #include <cstring>
 
 #include "platform/gdi/wingdi.h"
+#include "tests/platform/gdi/canvas.h"
 #include "tests/platform/gdiplus/gdiplus_test_support.h"
 
 namespace {
-
-// A white top-down 32-bit DIB section selected into a memory DC.
-struct DibCanvas {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  BYTE* bits = nullptr;
-  int width, height;
-
-  DibCanvas(int w, int h) : width(w), height(h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc = CreateCompatibleDC(nullptr);
-    void* p = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = static_cast<BYTE*>(p);
-    std::memset(bits, 0xFF, size_t(w) * h * 4);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~DibCanvas() {
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF at(int x, int y) const {
-    const BYTE* p = bits + (size_t(y) * width + x) * 4;
-    return RGB(p[2], p[1], p[0]);
-  }
-};
 
 const ARGB kQuad[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF000000u};
 
@@ -51,7 +19,7 @@ std::unique_ptr<Bitmap> Quad() {
 COLORREF ToColorref(ARGB argb) { return Color(argb).ToCOLORREF(); }
 
 TEST(GraphicsTest, DrawImageScalesIntoTheDestinationRectangleOfADc) {
-  DibCanvas canvas(8, 8);
+  Canvas canvas(8, 8);
   auto source = Quad();
   Graphics graphics(canvas.dc);
   ASSERT_EQ(graphics.GetLastStatus(), Ok);
@@ -66,7 +34,7 @@ TEST(GraphicsTest, DrawImageScalesIntoTheDestinationRectangleOfADc) {
 }
 
 TEST(GraphicsTest, GdiAndGdiplusDrawingMixInCallOrder) {
-  DibCanvas canvas(4, 4);
+  Canvas canvas(4, 4);
   auto source = Quad();
   {
     Graphics graphics(canvas.dc);
@@ -93,7 +61,7 @@ TEST(GraphicsTest, SourceOverBlendsByAlpha) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << std::hex << row.source);
-    DibCanvas canvas(2, 2);
+    Canvas canvas(2, 2);
     Bitmap source(1, 1, PixelFormat32bppARGB);
     source.SetPixel(0, 0, Color(row.source));
     Graphics graphics(canvas.dc);
@@ -165,7 +133,7 @@ TEST(GraphicsTest, ImageDcTakesGdiDrawingUntilReleased) {
   SolidBrush brush(Color(1, 2, 3));
   EXPECT_EQ(graphics.FillRectangle(&brush, 0, 0, 1, 1), ObjectBusy);
 
-  DibCanvas source(3, 2);
+  Canvas source(3, 2);
   RECT r{0, 0, 3, 2};
   HBRUSH red = CreateSolidBrush(RGB(200, 10, 20));
   FillRect(source.dc, &r, red);
@@ -195,7 +163,7 @@ TEST(GraphicsTest, BadTargetsFailWithoutDrawing) {
   EXPECT_NE(onNothing->GetLastStatus(), Ok);
   EXPECT_NE(onNothing->DrawImage(source.get(), 0, 0), Ok);
 
-  DibCanvas canvas(2, 2);
+  Canvas canvas(2, 2);
   Graphics graphics(canvas.dc);
   EXPECT_EQ(graphics.DrawImage(nullptr, 0, 0), InvalidParameter);
   EXPECT_EQ(graphics.SetPageScale(0), InvalidParameter);
