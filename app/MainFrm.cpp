@@ -90,6 +90,15 @@ void CMainFrame::OnMove(int x, int y) {
   RememberNormalRect();
 }
 
+void CMainFrame::OnClose() {
+  CMyQuilletView* view = GetMainView();
+  if (view && view->m_bConnecting) {
+    view->m_bCloseAfterConnect = true;
+    return;
+  }
+  CFrameWnd::OnClose();
+}
+
 void CMainFrame::OnDestroy() {
   RememberNormalRect();
   HKEY key = nullptr;

@@ -30,6 +30,8 @@ class CMainFrame : public CFrameWnd {
  protected:
   int OnCreate(LPCREATESTRUCT createStruct) override;
   void OnShowWindow(BOOL show, UINT status) override;
+  /// Waits for a connection under way: the connect worker still uses the view.
+  void OnClose() override;
   void OnDestroy() override;
   void OnSize(UINT type, int cx, int cy) override;
   void OnMove(int x, int y) override;

@@ -231,6 +231,7 @@ void CMyQuilletView::OnInitialUpdate() {
     m_downloadProgress.SetRange(0, 100);
     m_downloadProgress.ShowWindow(SW_HIDE);
   }
+  if (s_bStartMainRoad) StartMainRoad();
 }
 
 CameraMessageSink* CMyQuilletView::GetMessageSink() { return m_pSink; }

@@ -152,12 +152,21 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   static LONGLONG (*s_pfnClock)();
   /// The worker's pause before it closes the connection window.
   static DWORD s_nConnectSettleMs;
+  /// Whether the initial update starts the timer and the first connection; tests of single
+  /// handlers turn it off.
+  static bool s_bStartMainRoad;
 
   CProgressDlg* m_pProgressDlg = nullptr;
   std::atomic<HWND> m_hProgressWnd{nullptr};
   /// 0 before the connection window opens, 1 while it is open, 2 once it has gone.
   std::atomic<int> m_nProgressState{0};
   bool m_bConnecting = false;
+  /// A close of the main window that came while connecting; it is done once the worker has ended.
+  bool m_bCloseAfterConnect = false;
+  /// A remote connect command answered "under way" while connecting; it gets its result at the end.
+  bool m_bIpcConnectPending = false;
+  /// A camera shut-down reported while the worker still used the camera (-1: none).
+  int m_nShutdownAfterConnect = -1;
   UINT_PTR m_nTimerId = 0;
   LONGLONG m_nNextBatteryUpdate = 0;
   int m_nTickCount = 0;
@@ -245,12 +254,16 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnSavedFile(LPARAM text);
   void RunMouseAction(int action);
   void OnIpcSetDirectory();
+  /// Commands that arrive while connecting: false when answered here (busy, deferred).
+  bool OnIpcWhileConnecting(int command, int parameter);
   void OnIpcConnect(bool connect);
   /// Sends the view the notification the control would send for a user's choice.
   void NotifyControl(int id, UINT code);
   /// The item data of a combo's selection, -1 without one.
   static DWORD SelectedItemData(const CComboBox& combo);
   void StartCdsdk();
+  /// What came while the connect worker held the camera: a shut-down, a remote connect, a close.
+  void FinishDeferredConnectWork();
 
   CameraMessageSink* m_pSink = nullptr;
 };

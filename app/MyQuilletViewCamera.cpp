@@ -123,6 +123,23 @@ void CMyQuilletView::StartCameraConnection() {
   }
   UpdateControls();
   m_bConnecting = false;
+  FinishDeferredConnectWork();
+}
+
+void CMyQuilletView::FinishDeferredConnectWork() {
+  if (m_nShutdownAfterConnect >= 0) {
+    int reason = m_nShutdownAfterConnect;
+    m_nShutdownAfterConnect = -1;
+    OnCameraShutdown(reason);
+  }
+  if (m_bIpcConnectPending) {
+    m_bIpcConnectPending = false;
+    IpcReply(m_pCamera ? kIpcDone : kIpcRefused);
+  }
+  if (m_bCloseAfterConnect) {
+    m_bCloseAfterConnect = false;
+    if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_CLOSE);
+  }
 }
 
 void CMyQuilletView::OnConnectStatus(WPARAM setTitle, LPARAM text) {
@@ -134,6 +151,7 @@ void CMyQuilletView::OnConnectStatus(WPARAM setTitle, LPARAM text) {
 }
 
 void CMyQuilletView::OnConnectCamera() {
+  if (m_bConnecting) return;
   m_bMotionDetection = false;
   if (!m_pCamera) {
     StartCameraConnection();
@@ -151,7 +169,7 @@ void CMyQuilletView::OnConnectCamera() {
 }
 
 void CMyQuilletView::OnRelearnCameraSettings() {
-  if (m_bBusy) return;
+  if (m_bBusy || m_bConnecting) return;
   CString modelKey = GetCameraModelKey();
   if (m_pCamera) OnConnectCamera();
   // Forget the model's learned value lists and settings, so the next connection learns afresh.
@@ -162,6 +180,11 @@ void CMyQuilletView::OnRelearnCameraSettings() {
 
 void CMyQuilletView::OnCameraShutdown(int reason) {
   if (!m_pCamera) return;
+  if (m_bConnecting) {
+    // The connect worker still uses the camera: it is forgotten once the worker has ended.
+    m_nShutdownAfterConnect = reason;
+    return;
+  }
   static const char* const reasons[] = {"connection lost",  "battery low",        "dial changed",
                                         "Memory card door opened", "battery cover open", "connection timeout"};
   CString message = CString("Camera shutdown: ") + (reason >= 1 && reason <= 5 ? reasons[reason] : reasons[0]);

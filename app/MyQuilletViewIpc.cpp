@@ -51,6 +51,7 @@ void CMyQuilletView::OnIpcMessage() {
   int parameter = 0;
   int command = m_pIPC->readRequest(&parameter);
   TRACE("CMyQuilletView::OnIpcMessage() - command %d, parameter %d\n", command, parameter);
+  if (m_bConnecting && !OnIpcWhileConnecting(command, parameter)) return;
   if (IndexTarget target = IndexCombo(this, command); target.combo) {
     if (!m_pCamera) return IpcReply(kIpcNotConnected);
     if (m_bBusy) return IpcReply(kIpcBusy);
@@ -139,6 +140,34 @@ void CMyQuilletView::OnIpcMessage() {
     default:
       // No client may be left waiting for a command this program does not know.
       return IpcReply(kIpcRefused);
+  }
+}
+
+bool CMyQuilletView::OnIpcWhileConnecting(int command, int parameter) {
+  switch (command) {
+    case kIpcSetDirectory:
+    case kIpcGetDirectory:
+    case kIpcComment:
+    case kIpcPrefix:
+    case kIpcGetModel:
+      return true;  // these leave the camera alone
+    case kIpcConnect:
+      if (parameter == 0) {
+        IpcReply(kIpcBusy);
+      } else {
+        // The connection under way answers this command when it ends.
+        IpcReply(kIpcConnecting);
+        m_bIpcConnectPending = true;
+      }
+      return false;
+    case kIpcExit:
+      IpcReply(kIpcDone);
+      m_bCloseAfterConnect = true;
+      return false;
+    default:
+      // The connect worker is using the camera.
+      IpcReply(kIpcBusy);
+      return false;
   }
 }
 

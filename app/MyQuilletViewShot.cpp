@@ -44,6 +44,7 @@ bool CMyQuilletView::PrepareRelease() {
 }
 
 void CMyQuilletView::OnTakePicture() {
+  if (m_bConnecting) return;  // the connect worker holds the camera
   if (!m_pCamera || !m_pCamera->IsConnected()) {
     DeleteCamera();
     if (MessageBoxTavorin("Camera is not connected.\nDo you wish to reconnect?", MB_YESNO | MB_ICONQUESTION) ==

@@ -21,6 +21,7 @@ int g_failedTextTicks = 0;
 
 LONGLONG (*CMyQuilletView::s_pfnClock)() = SystemSeconds;
 DWORD CMyQuilletView::s_nConnectSettleMs = 700;
+bool CMyQuilletView::s_bStartMainRoad = true;
 
 void CMyQuilletView::StartMainRoad() {
   if (CWnd* frame = AfxGetMainWnd()) frame->SetWindowText("Tavorin - Connecting to camera...");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/MyQuilletApp.h"
+#include "app/MyQuilletView.h"
 
 int main(int argc, char** argv) {
   setenv("TAVORIN_TEST", "1", 0);
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   setenv("TAVORIN_APP_TEST_DIR", folder.c_str(), 1);
   QApplication qtApp(argc, argv);
   CMyQuilletApp app;
+  // Each test starts the connection itself when it wants one.
+  CMyQuilletView::s_bStartMainRoad = false;
   ::testing::InitGoogleTest(&argc, argv);
   int result = RUN_ALL_TESTS();
   std::error_code error;
