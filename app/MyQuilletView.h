@@ -148,6 +148,35 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   /// Redraws the histogram bitmap of control 1033 from m_histogram and the curve flags.
   void DrawHistogram();
 
+  // Menu and accelerators of the main window, and the commands that only flip a setting
+  // (MyQuilletViewCommands.cpp).
+  /// Runs a menu or accelerator command; false for ids it does not handle.
+  bool OnMenuCommand(UINT id);
+  /// Ticks, enables and names the main menu's items from the view's state.
+  void UpdateMenu();
+
+  // The form's camera controls beyond the combos (MyQuilletViewControls.cpp).
+  /// AF lock box, zoom keys, beep, viewfinder output and live view, refresh; false for other ids.
+  bool OnCameraControlCommand(UINT id, UINT code);
+  void OnAfLock();
+  void RefocusWithAfLock();
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReleasedCapture();
+  void OnCameraBeep();
+  /// Commands 160 (LCD), 161 (video out), 162 (off).
+  void OnViewfinderOutput(UINT command);
+  void OnLiveViewfinder();
+  /// Starts or stops the camera's viewfinder; the new running state.
+  bool EnableViewfinder(bool on);
+  /// A viewfinder frame, on the SDK's viewfinder thread.
+  int OnViewfinderFrame(BYTE* jpeg, DWORD size);
+  bool m_bCameraBeep = false;
+
+  // Histogram pop-up (MyQuilletViewHistogram.cpp).
+  /// Commands 163-166 toggle the intensity, red, green and blue curves; false for other ids.
+  bool OnHistogramCommand(UINT id);
+
   /// Seconds clock of the timer (reconnection, battery); tests replace it.
   static LONGLONG (*s_pfnClock)();
   /// The worker's pause before it closes the connection window.
@@ -245,6 +274,11 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnRButtonDown(UINT flags, CPoint point) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnDraw(CDC* dc) override;
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  void OnRButtonUp(UINT flags, CPoint point) override;
+  void OnGetMinMaxInfo(MINMAXINFO* info) override;
+  HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT type) override;
 
  private:
   void OnDownloadProgress(WPARAM percent);

@@ -79,3 +79,11 @@ void CMyQuilletView::DrawHistogram() {
   control->Invalidate(TRUE);
   control->UpdateWindow();
 }
+
+bool CMyQuilletView::OnHistogramCommand(UINT) { return false; }
+
+void CMyQuilletView::OnRButtonUp(UINT flags, CPoint point) { CFormView::OnRButtonUp(flags, point); }
+
+void CMyQuilletView::OnGetMinMaxInfo(MINMAXINFO* info) { CFormView::OnGetMinMaxInfo(info); }
+
+HBRUSH CMyQuilletView::OnCtlColor(CDC* dc, CWnd* wnd, UINT type) { return CFormView::OnCtlColor(dc, wnd, type); }

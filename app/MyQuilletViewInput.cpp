@@ -86,6 +86,7 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
+  if (OnHistogramCommand(id) || OnCameraControlCommand(id, HIWORD(wParam)) || OnMenuCommand(id)) return TRUE;
   if (id >= kFirstProfileCommand && id < kFirstProfileCommand + 18) {
     OnSelectPhotoboothProfile(id);
     return TRUE;
@@ -124,7 +125,7 @@ void CMyQuilletView::ShowBlankScreen(bool show) { m_bBlankScreen = show; }
 
 void CMyQuilletView::OnEditImage() {}
 
-void CMyQuilletView::OnUpdateZoom() {}
+void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
 LRESULT CMyQuilletView::OnHotSpotMessage(WPARAM, LPARAM) { return 0; }
 

@@ -20,7 +20,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCSTR, BOOL makeVisible) {
   context.m_pNewViewClass = m_pViewClass;
   context.m_pCurrentDoc = document;
   context.m_pCurrentFrame = frame;
-  if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
+  if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) {
     // The frame's window was made and destroyed again: the frame deleted itself with it.
     delete document;
     return nullptr;

@@ -12,6 +12,8 @@ BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& 
                        DWORD exStyle, CCreateContext* context) {
   bool useDefault = rect.left == CW_USEDEFAULT;
   m_pCreating = context;
+  m_dwFrameStyle = style & FWS_ADDTOTITLE;
+  style &= ~static_cast<DWORD>(FWS_ADDTOTITLE);
   BOOL created = CreateEx(exStyle, className, title, style, rect.left, rect.top,
                           useDefault ? 1024 : rect.right - rect.left, useDefault ? 768 : rect.bottom - rect.top,
                           parent ? parent->m_hWnd : nullptr, nullptr);
@@ -84,6 +86,7 @@ void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL makeVisible) {
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle) {
+  if (!(m_dwFrameStyle & FWS_ADDTOTITLE)) return;
   CDocument* document = GetActiveDocument();
   CString title = AfxGetAppName();
   if (addToTitle && document && !document->GetTitle().IsEmpty()) title = document->GetTitle() + " - " + title;

@@ -5,6 +5,9 @@
 #include "platform/mfc/view.h"
 #include "platform/mfc/wnd.h"
 
+/// Frame style: the title shows the document's name before the application's.
+#define FWS_ADDTOTITLE 0x00008000L
+
 class CFrameWnd : public CWnd {
  public:
   static const CRect rectDefault;
@@ -25,12 +28,15 @@ class CFrameWnd : public CWnd {
   /// Places the menu bar, the status bar (child AFX_IDW_STATUS_BAR) and the view.
   virtual void RecalcLayout(BOOL notify = TRUE);
   void InitialUpdateFrame(CDocument* document, BOOL makeVisible);
-  /// Sets the title from the document ("title - application") or the application alone.
+  /// Sets the title from the document ("title - application") or the application alone; a
+  /// frame made without FWS_ADDTOTITLE keeps whatever title it has.
   void OnUpdateFrameTitle(BOOL addToTitle);
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
   HACCEL m_hAccelTable = nullptr;
+  /// The frame styles (FWS_...) the window was created with.
+  DWORD m_dwFrameStyle = 0;
 
  protected:
   virtual BOOL OnCreateClient(LPCREATESTRUCT createStruct, CCreateContext* context);

@@ -69,7 +69,7 @@ class ViewHarness {
     context.m_pNewViewClass = RUNTIME_CLASS(CMyQuilletView);
     context.m_pCurrentDoc = m_document;
     context.m_pCurrentFrame = m_frame;
-    if (!m_frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
+    if (!m_frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) {
       m_frame = nullptr;
       return;
     }

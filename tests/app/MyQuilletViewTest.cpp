@@ -45,6 +45,10 @@ TEST_F(MyQuilletViewTest, FirstStartCreatesTheKeyAndKeepsDefaults) {
   EXPECT_NE(nullptr, view->m_pProgressDlg2);
   EXPECT_EQ(CString("2.7"), g_strProgramVersion);
   EXPECT_TRUE(g_cDecimalSeparator == '.' || g_cDecimalSeparator == ',');
+  // The frame's plain style keeps the document's name out of the title.
+  CString title;
+  harness.m_frame->GetWindowText(title);
+  EXPECT_EQ(CString("Tavorin"), title);
 }
 
 TEST_F(MyQuilletViewTest, StoredSettingsAreLoadedByTheConstructor) {
