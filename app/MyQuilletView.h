@@ -173,6 +173,10 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   int OnViewfinderFrame(BYTE* jpeg, DWORD size);
   bool m_bCameraBeep = false;
 
+  // Camera-control state (MyQuilletViewControls.cpp adds here).
+
+  // Display controls: picture statics, blank screen (MyQuilletViewDisplay.cpp adds here).
+
   // Histogram pop-up (MyQuilletViewHistogram.cpp).
   /// Commands 163-166 toggle the intensity, red, green and blue curves; false for other ids.
   bool OnHistogramCommand(UINT id);

@@ -202,3 +202,5 @@ void CMyQuilletView::OnDraw(CDC* dc) {
   dc->BitBlt(place.left, place.top, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
   memory.SelectObject(old);
 }
+
+void CMyQuilletView::ShowBlankScreen(bool show) { m_bBlankScreen = show; }

@@ -121,8 +121,6 @@ void CMyQuilletView::UpdateControls() {
   if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(!m_bBusy && connected);
 }
 
-void CMyQuilletView::ShowBlankScreen(bool show) { m_bBlankScreen = show; }
-
 void CMyQuilletView::OnEditImage() {}
 
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
