@@ -37,5 +37,7 @@ void RegisterMyQuilletForm() {
       {IDC_HISTOGRAM, K::Picture, nullptr, nullptr, 256, 100, "Photo"},
       {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
   };
+  // Three columns: taking and camera, image and flash, and the photo with its histogram.
+  form.columnStarts = {"Shoot", "Image", "Photo"};
   AfxRegisterDialogTemplate(form);
 }

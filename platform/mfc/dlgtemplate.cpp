@@ -95,6 +95,10 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   AfxRegisterListViewClass();
   AfxRegisterDateTimeClass();
   auto* outer = new QVBoxLayout(host);
+  // Boxes go into the current column; a group named in columnStarts opens the next one.
+  QBoxLayout* column = outer;
+  std::vector<QVBoxLayout*> columns;
+  QHBoxLayout* columnRow = nullptr;
   std::map<std::string, QFormLayout*> sections;
   QDialogButtonBox* buttons = nullptr;
   HWND lastEdit = nullptr;
@@ -111,9 +115,21 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       if (name.empty()) {
         outer->addLayout(form);
       } else {
+        const auto& starts = dialogTemplate.columnStarts;
+        if (columns.empty() || std::find(starts.begin(), starts.end(), name) != starts.end()) {
+          if (!starts.empty()) {
+            if (!columnRow) {
+              columnRow = new QHBoxLayout;
+              outer->addLayout(columnRow);
+            }
+            columns.push_back(new QVBoxLayout);
+            columnRow->addLayout(columns.back(), 1);
+            column = columns.back();
+          }
+        }
         auto* box = new QGroupBox(user_p::ToQString(name), host);
         box->setLayout(form);
-        outer->addWidget(box);
+        column->addWidget(box);
       }
     }
     return form;
@@ -131,6 +147,10 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       ok = false;
       continue;
     }
+    // A hidden control keeps its place and size, as programs that swap controls expect.
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
     if (item.binding) {
       widget->setObjectName(user_p::ToQString(item.binding));
       widget->setAccessibleName(user_p::ToQString(item.binding));
@@ -188,6 +208,7 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   int labelWidth = 0;
   for (QWidget* label : labels) labelWidth = std::max(labelWidth, label->sizeHint().width());
   for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
+  for (QVBoxLayout* each : columns) each->addStretch(1);
   if (formView) outer->addStretch(1);
   if (buttons) {
     outer->addSpacing(6);

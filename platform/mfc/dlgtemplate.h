@@ -3,6 +3,7 @@
 // buttons without a group in a row at the bottom.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/mfc/wnd.h"
@@ -46,6 +47,8 @@ struct DlgTemplate {
   const char* caption;
   std::vector<DlgItem> items;
   DWORD style = WS_VISIBLE;  // a modeless dialog made without WS_VISIBLE starts hidden
+  /// Groups that begin a new column of boxes (boxes stack in one column without any).
+  std::vector<std::string> columnStarts = {};
 };
 
 /// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).

@@ -71,3 +71,37 @@ TEST(DialogScreenshotTest, DemoDialogIsLaidOutAsATidyForm) {
   for (size_t i = 0; i < 8; ++i) EXPECT_LT(placed[i].second.bottom(), ok.top());
   dialog.DestroyWindow();
 }
+
+TEST(DialogScreenshotTest, ColumnStartsPlaceBoxesSideBySideAndHiddenControlsKeepTheirPlace) {
+  enum { IDD_COLUMNS = 9202, IDC_A = 1201, IDC_B = 1202, IDC_C = 1203, IDC_D = 1204 };
+  DlgTemplate columns{IDD_COLUMNS,
+                      "Columns",
+                      {
+                          {IDC_A, DlgItemKind::Combo, "A:", nullptr, 0, 0, "Left"},
+                          {IDC_B, DlgItemKind::Progress, "B:", nullptr, 0, 100, "Left"},
+                          {IDC_C, DlgItemKind::Combo, "C:", nullptr, 0, 0, "Lower left"},
+                          {IDC_D, DlgItemKind::Combo, "D:", nullptr, 0, 0, "Right"},
+                      }};
+  columns.columnStarts = {"Left", "Right"};
+  AfxRegisterDialogTemplate(columns);
+  CDialog dialog;
+  ASSERT_TRUE(dialog.Create(IDD_COLUMNS));
+  QWidget* window = user_p::WidgetOf(dialog.m_hWnd);
+  ASSERT_NE(window, nullptr);
+  ::ShowWindow(::GetDlgItem(dialog.m_hWnd, IDC_B), SW_HIDE);
+  window->adjustSize();
+  auto areaOf = [&](int id) {
+    QWidget* control = user_p::WidgetOf(::GetDlgItem(dialog.m_hWnd, id));
+    return control ? QRect(control->mapTo(window, QPoint(0, 0)), control->size()) : QRect();
+  };
+  // "Lower left" stays under "Left"; "Right" starts a column of its own beside them.
+  EXPECT_GT(areaOf(IDC_C).top(), areaOf(IDC_A).bottom());
+  EXPECT_GT(areaOf(IDC_D).left(), areaOf(IDC_A).right());
+  EXPECT_LT(areaOf(IDC_D).top(), areaOf(IDC_C).top());
+  // The hidden bar still has its width, as a hidden window keeps its rectangle.
+  RECT bar{};
+  ::GetClientRect(::GetDlgItem(dialog.m_hWnd, IDC_B), &bar);
+  EXPECT_GT(bar.right, 40);
+  EXPECT_GT(areaOf(IDC_C).top(), areaOf(IDC_B).bottom());
+  dialog.DestroyWindow();
+}
