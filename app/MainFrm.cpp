@@ -1,5 +1,6 @@
 #include "app/MainFrm.h"
 
+#include "app/MainMenu.h"
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
 #include "app/SettingsStore.h"
@@ -60,7 +61,11 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
 }
 
 int CMainFrame::OnCreate(LPCREATESTRUCT createStruct) {
+  // LoadFrame loads accelerator table 128 once the window exists, so it is made ready here.
+  RegisterMainAccelerators();
   if (CFrameWnd::OnCreate(createStruct) == -1) return -1;
+  HMENU menu = BuildMainMenu();
+  if (!AttachMainMenu(m_hWnd, menu)) DestroyMenu(menu);
   static const UINT indicators[] = {ID_SEPARATOR};
   if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 1)) return -1;
   RecalcLayout();

@@ -196,10 +196,21 @@ int CMyQuilletView::OnCreate(LPCREATESTRUCT createStruct) {
 }
 
 void CMyQuilletView::OnDestroy() {
+  ShowBlankScreen(false);
   SaveSettings();
-  // No more camera messages once the window is gone.
+  // No more camera messages once the window is gone; those still queued own their data.
   if (m_pCamera) m_pCamera->SetMessageSink(nullptr);
+  FreeQueuedCameraPayloads();
   CFormView::OnDestroy();
+}
+
+void CMyQuilletView::FreeQueuedCameraPayloads() {
+  MSG msg;
+  while (PeekMessageA(&msg, m_hWnd, WM_DISPLAY_JPEG, WM_DISPLAY_JPEG, PM_REMOVE))
+    delete[] reinterpret_cast<BYTE*>(msg.lParam);
+  while (PeekMessageA(&msg, m_hWnd, WM_EXIF, WM_EXIF, PM_REMOVE)) delete reinterpret_cast<Exif*>(msg.lParam);
+  while (PeekMessageA(&msg, m_hWnd, WM_SAVED_FILE, WM_SAVED_FILE, PM_REMOVE))
+    delete reinterpret_cast<CString*>(msg.lParam);
 }
 
 void CMyQuilletView::DoDataExchange(CDataExchange* dx) {
@@ -223,6 +234,9 @@ void CMyQuilletView::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_RELEASE, m_btnRelease);
   DDX_Control(dx, IDC_PREVIEW, m_btnPreview);
   DDX_Control(dx, IDC_AFLOCK, m_chkAfLock);
+  DDX_Control(dx, IDC_FLASHOUTPUT, m_cbFlashOutput);
+  DDX_Control(dx, IDC_HISTOGRAM, m_histogramPicture);
+  DDX_Control(dx, IDC_PICTURE, m_picture);
 }
 
 void CMyQuilletView::OnInitialUpdate() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/MyStatic.h"
 #include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
 #include "app/TVNImage.h"
@@ -154,6 +155,21 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   bool OnMenuCommand(UINT id);
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
+  /// Save mode 1 (PC only), 2 (camera only) or 3 (camera and PC), also sent to a connected camera.
+  void OnSaveMode(int mode);
+  /// Still Image launch registration (143) and unregistration (144).
+  void OnStillImageRegistration(bool registering);
+  /// The help page: beside the program, else in the source tree's data folder; "" when neither has it.
+  static CString FindHelpFile();
+  /// Opens a file or web address with the desktop's opener; tests replace it.
+  static void (*s_pfnShellOpen)(const char* target);
+  /// The menu UpdateMenu last named, and whether its connect item reads "Disconnect from Camera".
+  HMENU m_hNamedMenu = nullptr;
+  bool m_bMenuSaysDisconnect = false;
+  /// Enables a form control by id; a missing control is ignored.
+  void EnableFormItem(int id, bool on);
+  /// Entries of a form combo by id (0 when it is missing).
+  int FormComboCount(int id) const;
 
   // The form's camera controls beyond the combos (MyQuilletViewControls.cpp).
   /// AF lock box, zoom keys, beep, viewfinder output and live view, refresh; false for other ids.
@@ -174,12 +190,21 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   bool m_bCameraBeep = false;
 
   // Camera-control state (MyQuilletViewControls.cpp adds here).
+  bool IsAfLockTicked() const;
+  /// Moves the zoom slider by `steps`, clamped to its range; a move unticks the AF-lock box only.
+  void StepZoom(int steps);
 
   // Display controls: picture statics, blank screen (MyQuilletViewDisplay.cpp adds here).
+  CMyStatic m_histogramPicture;  // 1033
+  CMyStatic m_picture;           // 1006
+  /// The black window of ShowBlankScreen; NULL while none is shown. The view owns it.
+  class CBlankDlg* m_pBlankDlg = nullptr;
 
   // Histogram pop-up (MyQuilletViewHistogram.cpp).
   /// Commands 163-166 toggle the intensity, red, green and blue curves; false for other ids.
   bool OnHistogramCommand(UINT id);
+  /// The curves menu with each item ticked while its curve shows; the caller destroys it.
+  HMENU BuildHistogramMenu();
 
   /// Seconds clock of the timer (reconnection, battery); tests replace it.
   static LONGLONG (*s_pfnClock)();
@@ -300,14 +325,19 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   /// The item data of a combo's selection, -1 without one.
   static DWORD SelectedItemData(const CComboBox& combo);
   void StartCdsdk();
+  /// Frees the data of camera messages still waiting in the queue when the window goes.
+  void FreeQueuedCameraPayloads();
+  /// After a connection: the booth's live view and ready screen, or the model's stored live view
+  /// and camera viewfinder output.
+  void StartViewfinderAfterConnect();
   /// What came while the connect worker held the camera: a shut-down, a remote connect, a close.
   void FinishDeferredConnectWork();
 
   CameraMessageSink* m_pSink = nullptr;
 };
 
-/// The view's viewfinder frame sink: frames go to the full-screen window while it shows.
-BOOL ViewFrameSink(BYTE* buffer, DWORD size, void* context);
+/// The camera's viewfinder frame callback (SDK thread): hands each frame to the view in `context`.
+BOOL ViewfinderFrameCallback(BYTE* buffer, DWORD size, void* context);
 
 /// The registered "WM_USER_HOTSPOTMESSAGE" (0 until the view is made).
 extern UINT g_nHotSpotMessage;

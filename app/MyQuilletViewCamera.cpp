@@ -10,13 +10,6 @@
 #include "platform/win32/thread.h"
 #include "support/ProgramGlobals.h"
 
-BOOL ViewFrameSink(BYTE* buffer, DWORD size, void* context) {
-  auto* view = static_cast<CMyQuilletView*>(context);
-  if (view && view->m_pFullscreenDlg && view->m_bFullScreen)
-    view->m_pFullscreenDlg->OnLiveViewFrame(buffer, size, view->m_nRotation);
-  return TRUE;
-}
-
 void CMyQuilletView::DeleteCamera() {
   delete m_pCamera;
   m_pCamera = nullptr;
@@ -118,12 +111,34 @@ void CMyQuilletView::StartCameraConnection() {
     m_pProgressDlg = nullptr;
     m_hProgressWnd = nullptr;
     FillReleaseSettingCombos();
+    StartViewfinderAfterConnect();
   } else if (frame) {
     frame->SetWindowText("Tavorin - Not connected");
   }
   UpdateControls();
   m_bConnecting = false;
   FinishDeferredConnectWork();
+}
+
+void CMyQuilletView::StartViewfinderAfterConnect() {
+  if (!m_pCamera) return;
+  if (m_pFullscreenDlg && m_bFullScreen) {
+    // The booth carries on: its live view follows the camera, then the ready screen.
+    if (m_pFullscreenDlg->m_bLiveView && m_pCamera->IsConnected() && EnableViewfinder(true)) m_bLiveViewfinder = true;
+    m_pFullscreenDlg->SetCountdownText("");
+    m_pFullscreenDlg->ShowScreen(m_strPhotoboothImagesDir + "/ready.jpg", 1);
+    m_pFullscreenDlg->SetFocus();
+    return;
+  }
+  // The model's stored wish for live view: the worker read it into the flag.
+  if (m_bLiveViewfinder) {
+    m_bLiveViewfinder = false;
+    OnLiveViewfinder();
+  }
+  if (m_nViewfinderOutput == 1 || m_nViewfinderOutput == 2) {
+    bool accepted = m_nViewfinderOutput == 1 ? m_pCamera->ViewfinderToLcd() : m_pCamera->ViewfinderToVideoOut();
+    if (accepted) EnableViewfinder(true);
+  }
 }
 
 void CMyQuilletView::FinishDeferredConnectWork() {

@@ -8,6 +8,10 @@ namespace {
 
 constexpr DWORD kNoCameraValue = 0xFFFF;
 
+// The flash choices of the S-series models: all four in Program mode, the first two otherwise.
+const ComboTableRow kFlashSProgramRows[] = {{2, "On"}, {6, "On + Red-eye"}, {1, "Auto"}, {5, "Auto + Red-eye"}};
+const ComboTableRow kFlashOffRow[] = {{0, "Off"}};
+
 DWORD ItemDataOfSelection(const CComboBox& combo) {
   int index = combo.m_hWnd ? combo.GetCurSel() : -1;
   return index < 0 ? 0xFFFFFFFFu : static_cast<DWORD>(combo.GetItemData(index));
@@ -105,9 +109,9 @@ void CMyQuilletView::OnSelchangeFlash() {
 }
 
 void CMyQuilletView::OnSelchangeAfDistance() {
-  if (m_chkAfLock.m_hWnd && m_chkAfLock.GetCheck() == BST_CHECKED) {
+  if (IsAfLockTicked()) {
     m_chkAfLock.SetCheck(BST_UNCHECKED);
-    if (m_pCamera) m_pCamera->LockFocus(false);
+    OnAfLock();
   }
   ApplyCombo(m_pCamera, m_cbAfDistance, &CCamera::SetAFDistance, &CCamera::GetAFDistance, false);
 }
@@ -116,15 +120,16 @@ void CMyQuilletView::FillReleaseSettingCombos() {
   if (!m_pCamera || !m_pCamera->IsConnected() || !m_pCamera->LockUI()) return;
   UpdateBatteryText();
   DWORD mode = 0;
-  if (m_pCamera->GetShootingMode(mode)) {
+  bool haveMode = m_pCamera->GetShootingMode(mode);
+  WORD values[256];
+  int length = 0;
+  auto propertyValues = [&](WORD property) {
+    length = static_cast<int>(std::size(values));
+    return m_pCamera->IsPrsdk() && m_pCamera->GetPropertyValues(property, values, length) && length > 0;
+  };
+  if (haveMode) {
     SelectComboByItemData(&m_cbExpMode, mode);
     bool active = mode >= 1 && mode <= 5;
-    WORD values[256];
-    int length = 0;
-    auto propertyValues = [&](WORD property) {
-      length = static_cast<int>(std::size(values));
-      return m_pCamera->IsPrsdk() && m_pCamera->GetPropertyValues(property, values, length) && length > 0;
-    };
     DWORD tv = 0;
     if (mode == 2 || mode == 4) {
       m_cbTv.EnableWindow(TRUE);
@@ -161,21 +166,46 @@ void CMyQuilletView::FillReleaseSettingCombos() {
     bool noBalance = (m_cbPhotoEffect.GetCount() > 1 && (effect == 4 || effect == 5)) || m_cbWhiteBalance.GetCount() < 2;
     m_cbWhiteBalance.EnableWindow(!noBalance);
   }
-  DWORD flash = 0;
-  if (m_pCamera->GetFlashMode(flash)) SelectComboByItemData(&m_cbFlash, flash);
+  if (m_cbFlash.m_hWnd) {
+    if (propertyValues(0xD00A))
+      FillSupportedValues(m_cbFlash, kFlashTable.rows, kFlashTable.count, values, length);
+    else if (m_pCamera->IsPrsdk())
+      m_cbFlash.ResetContent();
+    m_cbFlash.EnableWindow(m_cbFlash.GetCount() > 0);
+    DWORD flash = 0;
+    if (m_pCamera->GetFlashMode(flash)) {
+      CString model = m_pCamera->GetModelName();
+      if (ModelHasAfterFirst(model, "S2 IS") || ModelHasAfterFirst(model, "S3 IS") ||
+          ModelHasAfterFirst(model, "S5 IS")) {
+        // These models offer Auto only in Program mode, and nothing while the flash is down.
+        if (flash != 0) {
+          FillComboFromTable(&m_cbFlash, kFlashSProgramRows, haveMode && mode == 1 ? 4 : 2);
+          m_cbFlash.EnableWindow(TRUE);
+        } else {
+          FillComboFromTable(&m_cbFlash, kFlashOffRow, 1);
+          m_cbFlash.EnableWindow(FALSE);
+        }
+      }
+      SelectComboByItemData(&m_cbFlash, flash);
+    }
+  }
   DWORD level = 0;
-  if (m_cbFlashOutput.m_hWnd && m_pCamera->GetFlashOutput(level) && level < 256 &&
-      m_cbFlashOutput.GetCount() <= static_cast<int>(level)) {
-    m_cbFlashOutput.ResetContent();
-    for (DWORD i = 0; i <= level; ++i) {
-      CString text;
-      text.Format("%d", static_cast<int>(i));
-      m_cbFlashOutput.SetItemData(m_cbFlashOutput.AddString(text), i);
+  if (m_cbFlashOutput.m_hWnd && m_pCamera->GetFlashOutput(level) && level < 256) {
+    if (m_cbFlashOutput.GetCount() <= static_cast<int>(level)) {
+      m_cbFlashOutput.ResetContent();
+      for (DWORD i = 0; i <= level; ++i) {
+        CString text;
+        text.Format("%d", static_cast<int>(i));
+        m_cbFlashOutput.SetItemData(m_cbFlashOutput.AddString(text), i);
+      }
     }
     SelectComboByItemData(&m_cbFlashOutput, level);
   }
-  if (m_cbFlashOutput.m_hWnd)
-    m_cbFlashOutput.EnableWindow(ItemDataOfSelection(m_cbFlash) != 0 && ItemDataOfSelection(m_cbExpMode) == 4);
+  if (m_cbFlashOutput.m_hWnd) {
+    // The output level is the user's only in Manual mode with the flash on.
+    bool flashOn = m_cbFlash.m_hWnd && m_cbFlash.GetCurSel() >= 0 && ItemDataOfSelection(m_cbFlash) != 0;
+    m_cbFlashOutput.EnableWindow(flashOn && ItemDataOfSelection(m_cbExpMode) == 4);
+  }
   m_pCamera->SetSaveMode(static_cast<DWORD>(m_nStoreImage));
   m_pCamera->UnlockUI();
 }

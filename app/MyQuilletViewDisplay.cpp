@@ -1,5 +1,6 @@
 // The photo on display: the bitmap built from the current JPEG, its highlights and grid, and
 // the paint of the view.
+#include "app/BlankDlg.h"
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
@@ -176,31 +177,45 @@ CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height,
 
 void CMyQuilletView::RefreshDisplay() {
   CRect box(0, 0, 320, 240);
-  if (CWnd* picture = GetDlgItem(IDC_PICTURE)) picture->GetClientRect(&box);
+  if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
   m_histogram.Reset();
+  CBitmap* highlight = nullptr;
+  CBitmap* display = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &m_histogram,
+                                        m_bHighlightBlink ? &highlight : nullptr, 0);
+  // The control lets go of the old bitmap before it is freed.
+  if (m_picture.m_hWnd) m_picture.SetBitmap(display ? static_cast<HBITMAP>(*display) : nullptr);
   delete m_pDisplayBitmap;
   delete m_pHighlightBitmap;
-  m_pHighlightBitmap = nullptr;
-  m_pDisplayBitmap = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &m_histogram,
-                                        m_bHighlightBlink ? &m_pHighlightBitmap : nullptr, 0);
-  Invalidate(FALSE);
+  m_pDisplayBitmap = display;
+  m_pHighlightBitmap = highlight;
+  m_bShowingHighlight = false;
+  DrawHistogram();
 }
 
-void CMyQuilletView::OnDraw(CDC* dc) {
-  if (!m_pDisplayBitmap || !dc) return;
-  CWnd* picture = GetDlgItem(IDC_PICTURE);
-  CRect place(0, 0, 0, 0);
-  if (picture) {
-    picture->GetWindowRect(&place);
-    ScreenToClient(&place);
+void CMyQuilletView::OnDraw(CDC*) {
+  // The blink timer swaps the view's bitmaps and repaints the view: the picture follows.
+  HBITMAP shown = m_pDisplayBitmap ? static_cast<HBITMAP>(*m_pDisplayBitmap) : nullptr;
+  if (m_picture.m_hWnd && m_picture.GetBitmap() != shown) m_picture.SetBitmap(shown);
+}
+
+void CMyQuilletView::ShowBlankScreen(bool show) {
+  if (show) {
+    if (m_pBlankDlg && m_pBlankDlg->IsWindowVisible()) return;
+    if (!m_pBlankDlg) {
+      auto* blank = new CBlankDlg(this);
+      if (!blank->Create(IDD_BLANK, this)) {
+        delete blank;
+        return;
+      }
+      m_pBlankDlg = blank;
+    }
+    // Also brings back a window the user clicked away during an earlier shot.
+    m_pBlankDlg->ShowWindow(SW_SHOW);
+    m_pBlankDlg->SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  } else if (m_pBlankDlg) {
+    m_pBlankDlg->DestroyWindow();
+    delete m_pBlankDlg;
+    m_pBlankDlg = nullptr;
   }
-  BITMAP info{};
-  m_pDisplayBitmap->GetBitmap(&info);
-  CDC memory;
-  if (!memory.CreateCompatibleDC(dc)) return;
-  CBitmap* old = memory.SelectObject(m_pDisplayBitmap);
-  dc->BitBlt(place.left, place.top, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(old);
+  m_bBlankScreen = m_pBlankDlg != nullptr;
 }
-
-void CMyQuilletView::ShowBlankScreen(bool show) { m_bBlankScreen = show; }

@@ -80,10 +80,66 @@ void CMyQuilletView::DrawHistogram() {
   control->UpdateWindow();
 }
 
-bool CMyQuilletView::OnHistogramCommand(UINT) { return false; }
+bool CMyQuilletView::OnHistogramCommand(UINT id) {
+  BOOL* flag = nullptr;
+  switch (id) {
+    case ID_HISTOGRAM_INTENSITY: flag = &m_bIntensity; break;
+    case ID_HISTOGRAM_RED: flag = &m_bRed; break;
+    case ID_HISTOGRAM_GREEN: flag = &m_bGreen; break;
+    case ID_HISTOGRAM_BLUE: flag = &m_bBlue; break;
+    default: return false;
+  }
+  *flag = !*flag;
+  DrawHistogram();
+  return true;
+}
 
-void CMyQuilletView::OnRButtonUp(UINT flags, CPoint point) { CFormView::OnRButtonUp(flags, point); }
+HMENU CMyQuilletView::BuildHistogramMenu() {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  const struct {
+    UINT id;
+    const char* text;
+    BOOL on;
+  } items[] = {{ID_HISTOGRAM_INTENSITY, "&Intensity", m_bIntensity},
+               {ID_HISTOGRAM_RED, "&Red", m_bRed},
+               {ID_HISTOGRAM_GREEN, "&Green", m_bGreen},
+               {ID_HISTOGRAM_BLUE, "&Blue", m_bBlue}};
+  for (const auto& item : items) {
+    AppendMenuA(menu, MF_STRING, item.id, item.text);
+    CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.on ? MF_CHECKED : MF_UNCHECKED));
+  }
+  return menu;
+}
 
-void CMyQuilletView::OnGetMinMaxInfo(MINMAXINFO* info) { CFormView::OnGetMinMaxInfo(info); }
+void CMyQuilletView::OnRButtonUp(UINT flags, CPoint point) {
+  CRect place;
+  if (CWnd* control = GetDlgItem(IDC_HISTOGRAM)) {
+    control->GetWindowRect(&place);
+    ScreenToClient(&place);
+  }
+  if (!place.PtInRect(point)) {
+    CFormView::OnRButtonUp(flags, point);
+    return;
+  }
+  HMENU menu = BuildHistogramMenu();
+  if (!menu) return;
+  CPoint screen = point;
+  ClientToScreen(&screen);
+  // The chosen item comes back as WM_COMMAND to the view.
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, m_hWnd, nullptr);
+  DestroyMenu(menu);
+}
 
-HBRUSH CMyQuilletView::OnCtlColor(CDC* dc, CWnd* wnd, UINT type) { return CFormView::OnCtlColor(dc, wnd, type); }
+void CMyQuilletView::OnGetMinMaxInfo(MINMAXINFO* info) {
+  CFormView::OnGetMinMaxInfo(info);
+  if (!info) return;
+  info->ptMinTrackSize.x = 400;
+  info->ptMinTrackSize.y = 410;
+}
+
+HBRUSH CMyQuilletView::OnCtlColor(CDC* dc, CWnd* wnd, UINT type) {
+  HBRUSH brush = CFormView::OnCtlColor(dc, wnd, type);
+  if (dc && wnd && wnd->GetDlgCtrlID() == IDC_DIGITALZOOM) dc->SetTextColor(RGB(255, 0, 0));
+  return brush;
+}

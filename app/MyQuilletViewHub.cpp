@@ -141,7 +141,6 @@ void CMyQuilletView::OnDisplayJpeg(WPARAM size, LPARAM buffer) {
     m_pFullscreenDlg->PostMessage(WM_DISPLAY_JPEG, m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_pCurrentJpeg));
   }
   RefreshDisplay();
-  DrawHistogram();
   PostMessage(WM_DOWNLOAD_PROGRESS, 0, 0);
   UpdateControls();
 }

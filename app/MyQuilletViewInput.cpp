@@ -115,10 +115,42 @@ void CMyQuilletView::OnDropFiles(HDROP drop) {
   DragFinish(drop);
 }
 
+void CMyQuilletView::EnableFormItem(int id, bool on) {
+  if (HWND item = ::GetDlgItem(m_hWnd, id)) ::EnableWindow(item, on ? TRUE : FALSE);
+}
+
+int CMyQuilletView::FormComboCount(int id) const {
+  return ::GetDlgItem(m_hWnd, id) ? static_cast<int>(SendDlgItemMessage(id, CB_GETCOUNT)) : 0;
+}
+
 void CMyQuilletView::UpdateControls() {
   bool connected = m_pCamera && m_pCamera->IsConnected();
   if (m_btnRelease.m_hWnd) m_btnRelease.EnableWindow(!m_bBusy);
   if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(!m_bBusy && connected);
+  if (!m_hWnd) return;
+
+  EnableFormItem(IDC_AUTOBRACKET_SETTINGS, m_nAutoBracket != 0);
+  if (m_pCamera) {
+    for (int id : {IDC_SIZEQUALITY, IDC_EXPMODE, IDC_ZOOM}) EnableFormItem(id, true);
+    for (int id : {IDC_FOCUSPOINTS, IDC_AFDISTANCE, IDC_PHOTOEFFECT}) EnableFormItem(id, FormComboCount(id) > 1);
+    EnableFormItem(IDC_AFLOCK, m_pCamera->HasFocusCapability());
+    DWORD effect = SelectedItemData(m_cbPhotoEffect);
+    EnableFormItem(IDC_WHITEBALANCE, effect != 4 && effect != 5 && FormComboCount(IDC_WHITEBALANCE) > 1);
+  } else {
+    for (int id : {IDC_AFLOCK, IDC_ZOOM, IDC_AFDISTANCE, IDC_EXPMODE, IDC_TV, IDC_AV, IDC_EXPCOMP, IDC_FLASHCOMP,
+                   IDC_SIZEQUALITY, IDC_METERING, IDC_WHITEBALANCE, IDC_ISO, IDC_FLASH, IDC_PHOTOEFFECT,
+                   IDC_FOCUSPOINTS, IDC_FLASHOUTPUT}) {
+      EnableFormItem(id, false);
+    }
+  }
+
+  // Browsing needs somewhere to go: a second photo, or a first one not yet shown.
+  int count = static_cast<int>(m_images.size());
+  bool browse = count > 1 || (count == 1 && (m_nCurrentImage < 0 || m_nCurrentImage >= count));
+  EnableFormItem(IDC_PREV_IMAGE, browse);
+  EnableFormItem(IDC_NEXT_IMAGE, browse);
+
+  UpdateMenu();
 }
 
 void CMyQuilletView::OnEditImage() {}

@@ -12,9 +12,6 @@
 
 namespace {
 
-// The command of the live-viewfinder toggle.
-const UINT kLiveViewfinderCommand = 159;
-
 // The form combo box an index command selects in and its selection-change handler.
 struct IndexTarget {
   CComboBox* combo;
@@ -124,18 +121,17 @@ void CMyQuilletView::OnIpcMessage() {
         IpcReply(kIpcRefused);
       } else {
         IpcReply(kIpcDone);
-        if (parameter == 0 ? m_bLiveViewfinder : !m_bLiveViewfinder)
-          SendMessage(WM_COMMAND, kLiveViewfinderCommand, 0);
+        if (parameter == 0 ? m_bLiveViewfinder : !m_bLiveViewfinder) OnLiveViewfinder();
         if (parameter != 0) m_nViewfinderScale = parameter;
       }
       return;
     case kIpcAfLock:
       IpcReply(kIpcDone);
       if (m_chkAfLock.m_hWnd) m_chkAfLock.SetCheck(parameter == 0 ? BST_CHECKED : BST_UNCHECKED);
-      return NotifyControl(IDC_AFLOCK, BN_CLICKED);
+      return OnAfLock();
     case kIpcRefocus:
       IpcReply(kIpcDone);
-      if (m_pCamera && !m_bBusy) m_pCamera->DoAeAfAwb();
+      if (m_pCamera && !m_bBusy) RefocusWithAfLock();
       return;
     default:
       // No client may be left waiting for a command this program does not know.

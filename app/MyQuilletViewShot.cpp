@@ -195,6 +195,6 @@ void CMyQuilletView::OnShotFinished() {
     }
   }
   if (m_pCamera && (m_bLiveViewfinder || m_nViewfinderOutput != 3 || m_bMotionDetection))
-    m_bViewfinderRunning = m_pCamera->StartViewfinder(ViewFrameSink, this);
+    m_bViewfinderRunning = m_pCamera->StartViewfinder(ViewfinderFrameCallback, this);
   UpdateControls();
 }

@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "app/CameraValueTables.h"
+#include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/ProgressDlg.h"
 #include "app/Resource.h"
@@ -102,6 +103,18 @@ void CMyQuilletView::UpdateZoom() {
     return;
   }
   m_pCamera->SetZoom(static_cast<DWORD>(position));
+  DWORD mode = 0;
+  if (m_pCamera->IsPrsdk() && m_pCamera->GetShootingMode(mode) && (mode == 3 || mode == 4)) {
+    // The apertures on offer change with the focal length.
+    WORD values[256];
+    int length = static_cast<int>(std::size(values));
+    if (m_pCamera->GetPropertyValues(0xD01D, values, length) && length > 0) {
+      CameraValueTable table = AvPrTableForModel(m_pCamera->GetModelName());
+      FillSupportedValues(m_cbAv, table.rows, table.count, values, length);
+      DWORD av = 0;
+      if (m_pCamera->GetAv(av)) SelectComboByItemData(&m_cbAv, av);
+    }
+  }
   double current = 0, wide = 0, tele = 0;
   if (m_pCamera->GetFocalLengths(current, wide, tele)) {
     CString text;
@@ -133,7 +146,7 @@ void CMyQuilletView::UpdateZoom() {
     m_dDigitalZoom = 0;
     ShowDigitalZoom(this, nullptr);
   }
-  if (m_pFullscreenDlg && m_bFullScreen) m_pCamera->DoAf();
+  if (m_pFullscreenDlg && m_pFullscreenDlg->m_bShowingScreen) m_pCamera->DoAf();
 }
 
 void CMyQuilletView::OnZoomScroll(UINT code) {

@@ -36,6 +36,18 @@ void StoreStatus(TavorinIpcBlock* block, int status) {
 
 HWND ToHwnd(uint32_t value) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(value)); }
 
+// The server also writes unasked-for statuses (a photo saved after a release) and late answers
+// to requests that timed out: only a status the command can give counts as its answer.
+bool AnswersStatusCommand(int status) {
+  return status == kIpcNotConnected || status == kIpcIdle || status == kIpcBusy;
+}
+
+bool AnswersCommand(int command, int status) {
+  if (status == 0) return false;
+  if (command == kIpcStatus) return AnswersStatusCommand(status);
+  return status != kIpcSaved || command == kIpcRelease;
+}
+
 // Polls the status briefly at first (a reply usually comes within a millisecond), then gently.
 template <typename Done>
 bool WaitFor(Done done, DWORD timeoutMs) {
@@ -136,7 +148,7 @@ int TavorinIPC::findServer(DWORD timeoutMs) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(ToHwnd(m_pBlock->serverWindow), s_nMessage, 0, 0, SMTO_ABORTIFHUNG, 1000, &result))
       m_pBlock->serverWindow = kTavorinNoServer;
-    else if (!WaitFor([this] { return LoadStatus(m_pBlock) != 0; }, timeoutMs))
+    else if (!WaitFor([this] { return AnswersStatusCommand(LoadStatus(m_pBlock)); }, timeoutMs))
       m_pBlock->serverWindow = kTavorinNoServer;
   }
   if (m_pBlock->serverWindow == kTavorinNoServer) {
@@ -151,16 +163,19 @@ int TavorinIPC::findServer(DWORD timeoutMs) {
       }
     }
     if (m_pBlock->serverWindow == kTavorinNoServer) return 0;
-    WaitFor([this] { return LoadStatus(m_pBlock) != 0; }, timeoutMs);
+    WaitFor([this] { return AnswersStatusCommand(LoadStatus(m_pBlock)); }, timeoutMs);
   }
-  return LoadStatus(m_pBlock);
+  int status = LoadStatus(m_pBlock);
+  return AnswersStatusCommand(status) ? status : kIpcNoAnswer;
 }
 
 int TavorinIPC::post(DWORD timeoutMs) {
+  const int command = m_pBlock->command;
   flush();
   if (!PostMessageA(ToHwnd(m_pBlock->serverWindow), s_nMessage, 0, 0)) return 0;
-  WaitFor([this] { return LoadStatus(m_pBlock) != 0; }, timeoutMs);
-  return LoadStatus(m_pBlock);
+  WaitFor([this, command] { return AnswersCommand(command, LoadStatus(m_pBlock)); }, timeoutMs);
+  int status = LoadStatus(m_pBlock);
+  return AnswersCommand(command, status) ? status : kIpcNoAnswer;
 }
 
 int TavorinIPC::sendCommand(int command, int parameter, DWORD timeoutMs) {

@@ -1,8 +1,11 @@
 #include "platform/canon/simulator.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/canon/simphoto_p.h"
 #include "platform/canon/simulator_p.h"
@@ -187,6 +190,7 @@ State& Sim() {
         scenario = tavsim::SimDefaultScenario();
       }
     }
+    if (const char* gate = getenv("TAVORIN_CAMERA_SIM_RELEASE_GATE"); gate && *gate) scenario.releaseGate = gate;
     LoadLocked(*g_state, scenario);
   }
   return *g_state;
@@ -628,6 +632,18 @@ void DeliverCd(unsigned epoch, int index, bool release, DWORD event, bool hasDat
 
 namespace tavsim_p {
 
+namespace {
+
+// Holds a release's pictures back until the scenario's gate file exists (bounded).
+void WaitForReleaseGate(const std::string& gate) {
+  if (gate.empty()) return;
+  auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (access(gate.c_str(), F_OK) != 0 && std::chrono::steady_clock::now() < limit)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+}  // namespace
+
 void PostPrEvent(State& s, Camera& c, WORD code, DWORD parameter, Deferred& now) {
   prEventRecord record{};
   record.Length = 16;
@@ -636,7 +652,12 @@ void PostPrEvent(State& s, Camera& c, WORD code, DWORD parameter, Deferred& now)
   record.Parameter[0] = parameter;
   unsigned epoch = s.epoch;
   int index = c.index;
-  Post(s, c, [=] { tavsim::DeliverPr(epoch, index, record); }, now);
+  bool picture = code == prPTP_EVENT_FULL_VIEW_RELEASED || code == prPTP_EVENT_THUMBNAIL_RELEASED;
+  std::string gate = picture ? s.scenario.releaseGate : std::string();
+  Post(s, c, [=] {
+    WaitForReleaseGate(gate);
+    tavsim::DeliverPr(epoch, index, record);
+  }, now);
 }
 
 void PostCdEvent(State& s, Camera& c, bool release, DWORD event, const DWORD* data, Deferred& now) {
@@ -644,7 +665,12 @@ void PostCdEvent(State& s, Camera& c, bool release, DWORD event, const DWORD* da
   int index = c.index;
   bool hasData = data != nullptr;
   DWORD value = data ? *data : 0;
-  Post(s, c, [=] { tavsim::DeliverCd(epoch, index, release, event, hasData, value); }, now);
+  bool pictures = release && event == cdRELEASE_EVENT_RELEASE_COMPLETE;
+  std::string gate = pictures ? s.scenario.releaseGate : std::string();
+  Post(s, c, [=] {
+    WaitForReleaseGate(gate);
+    tavsim::DeliverCd(epoch, index, release, event, hasData, value);
+  }, now);
 }
 
 }  // namespace tavsim_p

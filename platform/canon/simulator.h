@@ -41,6 +41,10 @@ struct SimScenario {
   std::vector<SimFault> faults;
   std::vector<int> cdVersions{5, 6, 7, 8, 9, 10};  // versions CDStartSDK accepts
   bool threaded = true;
+  // Test hook: the pictures of a release wait (at most two minutes) until this file exists,
+  // so a test can watch the program while a shot is under way. Empty: no wait. The
+  // environment variable TAVORIN_CAMERA_SIM_RELEASE_GATE sets it for the loaded scenario.
+  std::string releaseGate;
 };
 
 /// One SDK call: the function and its key arguments (property or setting id, byte count, value).

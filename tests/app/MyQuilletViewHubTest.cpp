@@ -333,3 +333,14 @@ TEST_F(MyQuilletViewHubTest, TheBoothWindowGetsTheSequenceAsAGrid) {
 }
 
 }  // namespace
+
+// The leak checker of the test build fails this test when queued photo data is dropped.
+TEST_F(MyQuilletViewHubTest, PhotoDataStillQueuedWhenTheViewClosesIsFreed) {
+  std::string path = WriteTestPhoto("queued.jpg");
+  ASSERT_TRUE(::PostMessageA(m_view->m_hWnd, WM_EXIF, 0, reinterpret_cast<LPARAM>(new Exif(path.c_str()))));
+  ASSERT_TRUE(::PostMessageA(m_view->m_hWnd, WM_SAVED_FILE, 0, reinterpret_cast<LPARAM>(new CString(path.c_str()))));
+  ASSERT_TRUE(::PostMessageA(m_view->m_hWnd, WM_DISPLAY_JPEG, 4, reinterpret_cast<LPARAM>(new BYTE[4]{1, 2, 3, 4})));
+  m_harness->Close();
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_DOWNLOAD_PROGRESS, WM_UPDATE_ZOOM, PM_NOREMOVE));
+}

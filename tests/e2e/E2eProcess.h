@@ -57,14 +57,19 @@ class TestDesktop {
   const std::string& Root() const { return m_root; }
 
   std::vector<std::string> Environment() const {
-    return {"HOME=" + m_root + "/home",
-            "XDG_RUNTIME_DIR=" + m_root + "/run",
-            "XDG_CONFIG_HOME=" + m_root + "/config",
-            "TAVORIN_REGISTRY=" + m_root + "/config/registry.sqlite3",
-            "QT_QPA_PLATFORM=offscreen",
-            "ASAN_OPTIONS=detect_leaks=0",
-            "PATH=/usr/bin:/bin"};
+    std::vector<std::string> environment = {"HOME=" + m_root + "/home",
+                                            "XDG_RUNTIME_DIR=" + m_root + "/run",
+                                            "XDG_CONFIG_HOME=" + m_root + "/config",
+                                            "TAVORIN_REGISTRY=" + m_root + "/config/registry.sqlite3",
+                                            "QT_QPA_PLATFORM=offscreen",
+                                            "ASAN_OPTIONS=detect_leaks=0",
+                                            "PATH=/usr/bin:/bin"};
+    environment.insert(environment.end(), m_extraEnvironment.begin(), m_extraEnvironment.end());
+    return environment;
   }
+
+  /// Adds "NAME=value" to the environment of the processes started from now on.
+  void AddEnvironment(const std::string& entry) { m_extraEnvironment.push_back(entry); }
 
   /// Starts the program; false when it cannot be started.
   bool Start() {
@@ -149,6 +154,7 @@ class TestDesktop {
   }
 
   std::string m_root;
+  std::vector<std::string> m_extraEnvironment;
   pid_t m_program = 0;
   int m_lock = -1;
 };

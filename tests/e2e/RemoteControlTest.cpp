@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/MappedFile.h"
@@ -159,6 +161,110 @@ TEST_F(RemoteControlTest, RawClientGetsAnAnswerToEveryCommand) {
   EXPECT_EQ(lost, 0);
   std::nth_element(microseconds.begin(), microseconds.begin() + 5000, microseconds.end());
   std::printf("status round trip: median %.0f us over 10000\n", microseconds[5000]);
+}
+
+// Status commands back to back, as a polling client sends them: every one is answered with
+// the idle status and the camera's model, none lost or mixed up with another reply.
+TEST_F(RemoteControlTest, EveryStatusCommandIsAnsweredWithTheModel) {
+  setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);
+  TavorinIPC client;
+  ASSERT_EQ(client.findServer(5000), kIpcIdle);
+  ASSERT_EQ(client.sendCommand(kIpcGetModel, 0, 5000), kIpcDone);
+  char model[768];
+  client.getReplyText(model, sizeof model);
+  ASSERT_STRNE(model, "");
+  ClientRun query = m_desktop.Client({"-q", "-n"});
+  EXPECT_TRUE(Contains(query.out, std::string("\nCamera model: ") + model + "\n")) << query.out;
+
+  int wrongStatus = 0, wrongText = 0, firstWrong = -1;
+  std::string firstAnswer;
+  for (int i = 0; i < 10000; ++i) {
+    int status = client.sendCommand(kIpcStatus, 0, 5000);
+    char reply[768];
+    client.getReplyText(reply, sizeof reply);
+    if (status != kIpcIdle) ++wrongStatus;
+    if (std::strcmp(reply, model) != 0) ++wrongText;
+    if (firstWrong < 0 && (status != kIpcIdle || std::strcmp(reply, model) != 0)) {
+      firstWrong = i;
+      firstAnswer = std::to_string(status) + " '" + reply + "'";
+    }
+  }
+  EXPECT_EQ(wrongStatus, 0) << "first wrong answer at command " << firstWrong << ": " << firstAnswer;
+  EXPECT_EQ(wrongText, 0) << "first wrong answer at command " << firstWrong << ": " << firstAnswer;
+}
+
+// The simulated camera holds a release's pictures back until the test creates the gate file,
+// so the shot is under way for as long as the test needs.
+class RemoteControlBusyTest : public RemoteControlTest {
+ protected:
+  void SetUp() override {
+    m_gate = m_desktop.Root() + "/release-gate";
+    m_desktop.AddEnvironment("TAVORIN_CAMERA_SIM_RELEASE_GATE=" + m_gate);
+    RemoteControlTest::SetUp();
+  }
+
+  void OpenGate() { std::ofstream(m_gate).put('1'); }
+
+  std::string m_gate;
+};
+
+TEST_F(RemoteControlBusyTest, CommandsDuringAShotAnswerBusy) {
+  ASSERT_EQ(m_desktop.Client({"-o", Photos(), "-n"}).exitCode, 0);
+  setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);
+  TavorinIPC client;
+  ASSERT_EQ(client.findServer(5000), kIpcIdle);
+  ASSERT_EQ(client.sendCommand(kIpcGetModel, 0, 5000), kIpcDone);
+  char model[768];
+  client.getReplyText(model, sizeof model);
+  ASSERT_STRNE(model, "");
+
+  ASSERT_EQ(client.sendCommand(kIpcRelease, 0, 5000), kIpcReleaseStarted);
+  // The program queues the release behind its reply, so one status sent at once may come
+  // first and still find the camera idle; the next one comes after it.
+  int status = kIpcIdle;
+  for (int i = 0; i < 3 && status == kIpcIdle; ++i) status = client.sendCommand(kIpcStatus, 0, 5000);
+  EXPECT_EQ(status, kIpcBusy);
+  char reply[768];
+  client.getReplyText(reply, sizeof reply);
+  EXPECT_STREQ(reply, model);
+
+  struct Row {
+    const char* name;
+    int command;
+    int parameter;
+  };
+  const Row rows[] = {
+      {"release", kIpcRelease, 0}, {"zoom", kIpcZoom, 0}, {"ISO", kIpcIso, 0},
+      {"disconnect", kIpcConnect, 0}, {"status again", kIpcStatus, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(client.sendCommand(row.command, row.parameter, 5000), kIpcBusy);
+  }
+  ClientRun second = m_desktop.Client({});
+  EXPECT_EQ(second.exitCode, 0);
+  EXPECT_EQ(second.out, "");
+  EXPECT_EQ(second.err, "Camera is busy\n");
+
+  // Once the pictures come, the shot ends: the photo is saved and the camera is idle again.
+  // Status commands go back to back meanwhile: the "saved" reply the program writes for the
+  // release lands while one of them waits, and must not be taken for that command's answer.
+  OpenGate();
+  int savedAnswers = 0;
+  for (int i = 0; i < 200000 && status != kIpcIdle; ++i) {
+    status = client.sendCommand(kIpcStatus, 0, 5000);
+    if (status == kIpcSaved) ++savedAnswers;
+  }
+  ASSERT_EQ(status, kIpcIdle);
+  EXPECT_EQ(savedAnswers, 0);
+  ClientRun third = m_desktop.Client({});
+  EXPECT_TRUE(Contains(third.out, "Success, image saved as: " + Photos())) << third.out << third.err;
+  std::vector<std::string> photos;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Photos()))
+    if (entry.is_regular_file() && entry.path().extension() == ".JPG") photos.push_back(entry.path().string());
+  std::string names;
+  for (const std::string& name : photos) names += name + "\n";
+  EXPECT_EQ(photos.size(), 2u) << names;
 }
 
 TEST(RemoteControlNotRunningTest, ClientSaysTavorinIsNotRunning) {

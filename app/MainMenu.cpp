@@ -1,0 +1,125 @@
+#include "app/MainMenu.h"
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "app/Resource.h"
+#include "platform/user/input.h"
+#include "platform/user/window.h"
+
+namespace {
+
+struct MenuEntry {
+  UINT id;  // 0: a separator
+  const char* text;
+};
+
+HMENU Popup(std::initializer_list<MenuEntry> entries) {
+  HMENU popup = CreatePopupMenu();
+  for (const MenuEntry& entry : entries) {
+    if (entry.id == 0) AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+    else AppendMenuA(popup, MF_STRING, entry.id, entry.text);
+  }
+  return popup;
+}
+
+void AddPopup(HMENU bar, const char* title, HMENU popup) {
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), title);
+}
+
+// The window layer does not free a window's menu with the window, so the menus shown are kept here.
+struct AttachedMenus {
+  std::vector<std::pair<HWND, HMENU>> menus;
+  ~AttachedMenus() {
+    for (auto& shown : menus) DestroyMenu(shown.second);
+  }
+};
+
+}  // namespace
+
+BOOL AttachMainMenu(HWND window, HMENU menu) {
+  static AttachedMenus attached;
+  if (!SetMenu(window, menu)) return FALSE;
+  auto& menus = attached.menus;
+  for (auto it = menus.begin(); it != menus.end();) {
+    if (it->second == menu) {
+      it = menus.erase(it);  // shown again: listed once below
+    } else if (it->first == window || !IsWindow(it->first)) {
+      DestroyMenu(it->second);
+      it = menus.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  menus.emplace_back(window, menu);
+  return TRUE;
+}
+
+HMENU BuildMainMenu(const char* connectText) {
+  HMENU bar = CreateMenu();
+  // The platform's printer-setup dialog has no command handler yet, so "Printer Setup..." waits.
+  AddPopup(bar, "&File", Popup({{ID_APP_EXIT, "E&xit"}}));
+  AddPopup(bar, "&Camera",
+           Popup({{ID_CONNECT_CAMERA, connectText},
+                  {ID_RELEARN_CAMERA_SETTINGS, "Re-learn Camera Settings"},
+                  {ID_AUTO_RECONNECT, "Auto Reconnect"},
+                  {ID_REFRESH, "&Refresh\tF5"},
+                  {0, nullptr},
+                  {ID_SAVE_PC_ONLY, "Save to &PC only"},
+                  {ID_SAVE_CAMERA_AND_PC, "&Save to Camera && PC"},
+                  {ID_SAVE_CAMERA_ONLY, "Save to &Camera only"},
+                  {0, nullptr},
+                  {ID_VIEWFINDER_LCD, "Viewfinder to LCD"},
+                  {ID_VIEWFINDER_VIDEO_OUT, "Viewfinder to Video Out"},
+                  {ID_VIEWFINDER_OFF, "Viewfinder Off"},
+                  {ID_CAMERA_BEEP, "Camera Beep"},
+                  {0, nullptr},
+                  {ID_REGISTER_STI, "&Register for camera events"},
+                  {ID_UNREGISTER_STI, "&Unregister for camera events"}}));
+
+  HMENU view = Popup({{ID_LIVE_VIEWFINDER, "Live Viewfinder\tCtrl+L"}});
+  AddPopup(view, "Viewfinder Size",
+           Popup({{ID_VIEWFINDER_SCALE_1X, "1x (320x240 pixels)"},
+                  {ID_VIEWFINDER_SCALE_1X + 1, "2x (640x480 pixels)"},
+                  {ID_VIEWFINDER_SCALE_1X + 2, "3x (960x720 pixels)"},
+                  {ID_VIEWFINDER_SCALE_4X, "4x (1280x960 pixels)"},
+                  {ID_VIEWFINDER_FILL_SCREEN, "Fill Screen"}}));
+  AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(view, MF_STRING, ID_DISPLAY_GRID, "Display &Grid\tCtrl+G");
+  AppendMenuA(view, MF_STRING, ID_FLASHING_HIGHLIGHTS, "F&lashing Highlights\tCtrl+H");
+  AppendMenuA(view, MF_STRING, ID_HQ_SHARPENING, "HQ Sharpening\tCtrl+Q");
+  AppendMenuA(view, MF_STRING, ID_BLANK_SCREEN, "&Blank screen when taking photo");
+  AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+  AddPopup(view, "Orientation",
+           Popup({{ID_ORIENTATION_LANDSCAPE, "Landscape"},
+                  {ID_ORIENTATION_LANDSCAPE + 1, "Portrait (90CCW)"},
+                  {ID_ORIENTATION_LANDSCAPE + 2, "Portrait (90CW)"},
+                  {ID_ORIENTATION_LANDSCAPE + 3, "Inverted"},
+                  {ID_ORIENTATION_SENSOR, "Use Orientation Sensor"}}));
+  AppendMenuA(view, MF_STRING, ID_AUTO_ROTATE, "Auto-rotate");
+  AddPopup(bar, "&View", view);
+
+  AddPopup(bar, "&Help",
+           Popup({{ID_HELP_CONTENTS, "&Contents..."},
+                  {ID_CHECK_UPDATES, "Check for &updates online"},
+                  {ID_VISIT_WEBSITE, "&Visit Website"},
+                  {0, nullptr},
+                  {ID_APP_ABOUT, "&About Tavorin..."}}));
+  return bar;
+}
+
+void RegisterMainAccelerators() {
+  static const ACCEL keys[] = {
+      {FVIRTKEY, VK_F5, ID_REFRESH},
+      {FVIRTKEY, VK_F8, IDC_RELEASE},
+      {FVIRTKEY, VK_F9, IDC_PREVIEW},
+      {FVIRTKEY, VK_UP, ID_ZOOM_IN},
+      {FVIRTKEY, VK_DOWN, ID_ZOOM_OUT},
+      {FVIRTKEY | FCONTROL, 'L', ID_LIVE_VIEWFINDER},
+      {FVIRTKEY | FCONTROL, 'G', ID_DISPLAY_GRID},
+      {FVIRTKEY | FCONTROL, 'H', ID_FLASHING_HIGHLIGHTS},
+      {FVIRTKEY | FCONTROL, 'Q', ID_HQ_SHARPENING},
+  };
+  AddAcceleratorResource(IDR_MAINFRAME, keys, static_cast<int>(sizeof(keys) / sizeof(keys[0])));
+}
