@@ -15,10 +15,18 @@ constexpr int kHistogramHeight = 102;
 void CMyQuilletView::DrawHistogram() {
   CWnd* control = GetDlgItem(IDC_HISTOGRAM);
   if (!control) return;
+  // As wide as the download bar, or as the picture control when the form's layout made that
+  // wider; a layout that changes the width gets a new bitmap.
+  CRect bar(0, 0, 256, 0), picture;
+  if (m_downloadProgress.m_hWnd) m_downloadProgress.GetClientRect(&bar);
+  control->GetClientRect(&picture);
+  const int width = std::max({static_cast<int>(bar.Width()), static_cast<int>(picture.Width()), 16});
+  if (m_pHistogramBitmap) {
+    BITMAP current{};
+    m_pHistogramBitmap->GetBitmap(&current);
+    if (current.bmWidth != width) m_pHistogramBitmap.reset();
+  }
   if (!m_pHistogramBitmap) {
-    CRect bar(0, 0, 256, 0);
-    if (m_downloadProgress.m_hWnd) m_downloadProgress.GetClientRect(&bar);
-    int width = std::max(static_cast<int>(bar.Width()), 16);
     CClientDC viewDc(this);
     auto bitmap = std::make_unique<CBitmap>();
     if (!bitmap->CreateCompatibleBitmap(&viewDc, width, kHistogramHeight)) return;

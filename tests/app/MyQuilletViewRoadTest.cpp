@@ -230,6 +230,10 @@ TEST_F(HistogramDisplayTest, EmptyCountsDrawOnlyBackgroundBorderAndGrid) {
   EXPECT_EQ(RGB(0, 160, 185), column[50]);
   std::vector<COLORREF> grid = DrawAndReadColumn(Width() / 5);
   EXPECT_EQ(RGB(0, 120, 150), grid[50]);
+  // The bitmap fills its picture control, whose width the form's layout decides.
+  CRect picture;
+  m_view->GetDlgItem(IDC_HISTOGRAM)->GetClientRect(&picture);
+  EXPECT_GE(Width(), static_cast<int>(picture.Width()));
 }
 
 TEST_F(HistogramDisplayTest, CurvesFollowTheirFlags) {
