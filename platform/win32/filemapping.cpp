@@ -91,10 +91,21 @@ void AddOwnSlot(BlockHeader* header) {
   TRACE("AddOwnSlot() - every slot of the shared block is taken\n");
 }
 
-// "/tavorin-<uid>-<name>", with bytes outside [A-Za-z0-9._-] written as %XX.
+// Names live per desktop session, as windows do: two sessions of one user (or two test
+// desktops) never share a block by accident.
+std::string SessionTag() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  uint32_t hash = 2166136261u;
+  for (const char* p = runtime ? runtime : ""; *p; ++p) hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
+  char tag[9];
+  std::snprintf(tag, sizeof tag, "%08x", hash);
+  return tag;
+}
+
+// "/tavorin-<uid>-<session>-<name>", with bytes outside [A-Za-z0-9._-] written as %XX.
 bool ShmName(const char* name, std::string* out) {
   if (!name || !*name) return false;
-  *out = "/tavorin-" + std::to_string(geteuid()) + "-";
+  *out = "/tavorin-" + std::to_string(geteuid()) + "-" + SessionTag() + "-";
   for (const char* p = name; *p; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (std::isalnum(c) || c == '.' || c == '_' || c == '-') {
@@ -254,6 +265,11 @@ std::map<const char*, View>::iterator ViewOf(const char* address) {
 }
 
 }  // namespace
+
+std::string SharedMemoryName(const char* name) {
+  std::string shmName;
+  return ShmName(name, &shmName) ? shmName : std::string();
+}
 
 HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect, DWORD maximumSizeHigh,
                           DWORD maximumSizeLow, LPCSTR name) {

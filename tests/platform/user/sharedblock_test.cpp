@@ -34,9 +34,9 @@ TEST(SharedBlockTest, TwoProcessesSeeEachOthersWrites) {
   EXPECT_TRUE(FlushViewOfFile(view, 788));
   EXPECT_EQ(peer.Command("read 780"), "ours");
 
-  // Per user, private to the user.
+  // Per user and session, private to the user.
   struct stat st;
-  ASSERT_EQ(stat(("/dev/shm/tavorin-" + std::to_string(geteuid()) + "-" + name).c_str(), &st), 0);
+  ASSERT_EQ(stat(("/dev/shm" + SharedMemoryName(name.c_str())).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(st.st_uid, geteuid());
 

@@ -16,9 +16,8 @@ namespace {
 
 std::string UniqueName(const char* what) { return std::string("TavorinMapTest") + what + std::to_string(getpid()); }
 
-std::string ShmPath(const std::string& escapedName) {
-  return "/dev/shm/tavorin-" + std::to_string(geteuid()) + "-" + escapedName;
-}
+// The file behind a block whose name needs no escaping.
+std::string ShmPath(const std::string& name) { return "/dev/shm" + SharedMemoryName(name.c_str()); }
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -123,11 +122,13 @@ TEST(FileMappingTest, BadCallsFailTheWayCallersExpect) {
   EXPECT_FALSE(CloseHandle(mapping));
 }
 
-TEST(FileMappingTest, NamesAreEscapedIntoOneFileOfTheUser) {
+TEST(FileMappingTest, NamesAreEscapedIntoOneFileOfTheUsersSession) {
   std::string name = "Local\\" + UniqueName("Escaped") + "/x";
   HANDLE mapping = Create(name);
   ASSERT_TRUE(mapping);
-  std::string file = ShmPath("Local%5C" + UniqueName("Escaped") + "%2Fx");
+  std::string file = ShmPath(UniqueName("Escaped"));
+  file.replace(file.rfind(UniqueName("Escaped")), UniqueName("Escaped").size(),
+               "Local%5C" + UniqueName("Escaped") + "%2Fx");
   struct stat st;
   ASSERT_EQ(stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -139,7 +140,7 @@ TEST(FileMappingTest, ABlockWithoutOurHeaderIsNeverTrusted) {
   // Whatever sits under the name (a crash half-way, another program's bytes) is not a live
   // block: open says it is missing, create starts afresh.
   std::string name = UniqueName("Garbage");
-  std::string shmName = "/tavorin-" + std::to_string(geteuid()) + "-" + name;
+  std::string shmName = SharedMemoryName(name.c_str());
   for (size_t size : {size_t{0}, size_t{100}, size_t{8192}}) {
     SCOPED_TRACE(size);
     int fd = shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
@@ -164,4 +165,28 @@ TEST(FileMappingTest, ABlockWithoutOurHeaderIsNeverTrusted) {
     UnmapViewOfFile(view);
     CloseHandle(mapping);
   }
+}
+
+TEST(FileMappingTest, EachDesktopSessionHasItsOwnBlocks) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  std::string restore = saved ? saved : "";
+  std::string name = UniqueName("Session");
+  setenv("XDG_RUNTIME_DIR", "/run/user/session-one", 1);
+  HANDLE first = Create(name);
+  ASSERT_TRUE(first);
+  std::string firstFile = ShmPath(name);
+  setenv("XDG_RUNTIME_DIR", "/run/user/session-two", 1);
+  // Another session does not see the block, and its own block of that name is a new one.
+  EXPECT_EQ(OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()), nullptr);
+  HANDLE second = Create(name);
+  ASSERT_TRUE(second);
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_NE(ShmPath(name), firstFile);
+  EXPECT_TRUE(CloseHandle(second));
+  setenv("XDG_RUNTIME_DIR", "/run/user/session-one", 1);
+  EXPECT_TRUE(CloseHandle(first));
+  if (saved)
+    setenv("XDG_RUNTIME_DIR", restore.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
 }
