@@ -56,12 +56,12 @@ BOOL AttachMainMenu(HWND window, HMENU menu) {
   return TRUE;
 }
 
-HMENU BuildMainMenu(const char* connectText) {
+HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
   // The platform's printer-setup dialog has no command handler yet, so "Printer Setup..." waits.
   AddPopup(bar, "&File", Popup({{ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",
-           Popup({{ID_CONNECT_CAMERA, connectText},
+           Popup({{ID_CONNECT_CAMERA, "Connect to camera"},
                   {ID_RELEARN_CAMERA_SETTINGS, "Re-learn Camera Settings"},
                   {ID_AUTO_RECONNECT, "Auto Reconnect"},
                   {ID_REFRESH, "&Refresh\tF5"},

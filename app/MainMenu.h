@@ -3,9 +3,9 @@
 
 #include "platform/user/menu.h"
 
-/// Builds the main menu bar; `connectText` names the connect command (174), which changes with
-/// the connection. The caller owns the menu (SetMenu hands it to a window).
-HMENU BuildMainMenu(const char* connectText = "Connect to camera");
+/// Builds the main menu bar (the view renames the connect command 174 with the connection).
+/// The caller owns the menu (SetMenu hands it to a window).
+HMENU BuildMainMenu();
 /// Shows the menu as the window's menu bar. The menu it replaces there, and the menus of windows
 /// that are gone, are freed; the last ones are freed when the program ends. FALSE when the menu
 /// cannot be shown; the caller then still owns it.

@@ -163,9 +163,6 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   static CString FindHelpFile();
   /// Opens a file or web address with the desktop's opener; tests replace it.
   static void (*s_pfnShellOpen)(const char* target);
-  /// The menu UpdateMenu last named, and whether its connect item reads "Disconnect from Camera".
-  HMENU m_hNamedMenu = nullptr;
-  bool m_bMenuSaysDisconnect = false;
   /// Enables a form control by id; a missing control is ignored.
   void EnableFormItem(int id, bool on);
   /// Entries of a form combo by id (0 when it is missing).

@@ -143,14 +143,8 @@ void CMyQuilletView::UpdateMenu() {
   if (!menu) return;
   bool camera = m_pCamera != nullptr;
 
-  // Menu items cannot be renamed, so a changed connect text means a new menu bar.
-  if (menu != m_hNamedMenu || camera != m_bMenuSaysDisconnect) {
-    HMENU named = BuildMainMenu(camera ? "Disconnect from Camera" : "Connect to Camera");
-    if (AttachMainMenu(frame->m_hWnd, named)) menu = named;
-    else DestroyMenu(named);
-    m_hNamedMenu = menu;
-    m_bMenuSaysDisconnect = camera;
-  }
+  ModifyMenuA(menu, ID_CONNECT_CAMERA, MF_BYCOMMAND | MF_STRING, ID_CONNECT_CAMERA,
+              camera ? "Disconnect from Camera" : "Connect to Camera");
 
   Check(menu, ID_BLANK_SCREEN, m_bBlankScreenWhenTakingPhoto);
   Check(menu, ID_DISPLAY_GRID, m_bDisplayGrid);

@@ -133,6 +133,18 @@ BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
   return TRUE;
 }
 
+BOOL ModifyMenuA(HMENU menu, UINT item, UINT flags, UINT_PTR newId, LPCSTR text) {
+  MenuRecord* record = RecordOf(menu);
+  MenuItem* entry = FindItem(record, item, flags);
+  if (!entry || (flags & MF_POPUP) || (entry->flags & MF_POPUP)) return FALSE;
+  entry->flags = flags & ~static_cast<UINT>(MF_BYPOSITION);
+  entry->id = newId;
+  entry->text = text ? text : "";
+  // Pop-ups are filled as they open; only the bar itself needs building again.
+  if (record->owner) RebuildBar(record->owner);
+  return TRUE;
+}
+
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check) {
   MenuItem* entry = FindItem(RecordOf(menu), item, check);
   if (!entry) return static_cast<DWORD>(-1);

@@ -27,6 +27,9 @@ BOOL DestroyMenu(HMENU menu);
 /// With MF_POPUP, `id` is the HMENU of the pop-up, which the menu then owns.
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
 #define AppendMenu AppendMenuA
+/// Replaces an item's flags, command id and text (by command, searching pop-ups, or by position).
+BOOL ModifyMenuA(HMENU menu, UINT item, UINT flags, UINT_PTR newId, LPCSTR text);
+#define ModifyMenu ModifyMenuA
 /// Returns the previous state (MF_CHECKED or MF_UNCHECKED), or -1 when there is no such item.
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
 /// Returns the previous state (MF_ENABLED, MF_GRAYED), or -1 when there is no such item.
