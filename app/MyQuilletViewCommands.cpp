@@ -2,6 +2,7 @@
 #include <initializer_list>
 
 #include "app/AboutDlg.h"
+#include "app/DataFiles.h"
 #include "app/MainMenu.h"
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
@@ -126,15 +127,7 @@ void CMyQuilletView::OnStillImageRegistration(bool) {
                 MB_ICONERROR);
 }
 
-CString CMyQuilletView::FindHelpFile() {
-  CString path = CString(GetProgramFolder()) + "Tavorin.htm";
-  if (PathFileExistsA(path)) return path;
-#ifdef TAVORIN_SOURCE_DATA_DIR
-  path = CString(TAVORIN_SOURCE_DATA_DIR "/Tavorin.htm");
-  if (PathFileExistsA(path)) return path;
-#endif
-  return CString();
-}
+CString CMyQuilletView::FindHelpFile() { return FindDataFile("Tavorin.htm"); }
 
 void CMyQuilletView::UpdateMenu() {
   CWnd* frame = GetTopLevelParent();

@@ -1,6 +1,7 @@
 #include "app/ProgressDlg.h"
 
 #include "app/BitmapFile.h"
+#include "app/DataFiles.h"
 #include "app/Resource.h"
 #include "app/ViewMessages.h"
 #include "platform/win32/files.h"
@@ -20,15 +21,7 @@ void RegisterProgressTemplate(int pictureWidth, int pictureHeight) {
 
 }  // namespace
 
-CString FindSplashBitmap() {
-  CString path = CString(GetProgramFolder()) + "splash.bmp";
-  if (PathFileExistsA(path)) return path;
-#ifdef TAVORIN_SOURCE_DATA_DIR
-  path = CString(TAVORIN_SOURCE_DATA_DIR "/splash.bmp");
-  if (PathFileExistsA(path)) return path;
-#endif
-  return CString();
-}
+CString FindSplashBitmap() { return FindDataFile("splash.bmp"); }
 
 CProgressDlg::CProgressDlg(CWnd* parent) : CDialog(IDD_PROGRESS, parent) {
   CString splash = FindSplashBitmap();

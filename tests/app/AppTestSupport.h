@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/MainFrm.h"
@@ -96,6 +97,28 @@ class ViewHarness {
 
  private:
   CMyQuilletDoc* m_document = nullptr;
+};
+
+/// A test with a fresh view in its main frame over a synchronous simulated G9 (not connected),
+/// and a clean settings key and message-box record before and after.
+class ViewTestBase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearProductKey();
+    ClearMessageBoxes();
+    ResetSimulator({SimModel("Canon PowerShot G9")}, false);
+    m_harness = std::make_unique<ViewHarness>();
+    ASSERT_NE(nullptr, m_harness->m_view);
+    m_view = m_harness->m_view;
+  }
+  void TearDown() override {
+    m_harness.reset();
+    ClearMessageBoxes();
+    ClearProductKey();
+  }
+
+  std::unique_ptr<ViewHarness> m_harness;
+  CMyQuilletView* m_view = nullptr;
 };
 
 /// Writes a camera-made photo and returns its path.

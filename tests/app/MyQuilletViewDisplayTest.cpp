@@ -13,21 +13,8 @@
 
 namespace {
 
-class MyQuilletViewDisplayTest : public ::testing::Test {
+class MyQuilletViewDisplayTest : public ViewTestBase {
  protected:
-  void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, false);
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-  }
-  void TearDown() override {
-    m_harness.reset();
-    ClearMessageBoxes();
-    ClearProductKey();
-  }
 
   /// Whether any pixel of the histogram bitmap has that colour.
   bool HistogramHas(COLORREF colour) {
@@ -52,8 +39,6 @@ class MyQuilletViewDisplayTest : public ::testing::Test {
     return place.CenterPoint();
   }
 
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
 };
 
 QImage Grab(HWND hwnd) {

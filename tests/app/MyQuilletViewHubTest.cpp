@@ -6,21 +6,11 @@
 
 namespace {
 
-class MyQuilletViewHubTest : public ::testing::Test {
+class MyQuilletViewHubTest : public ViewTestBase {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, false);
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-    m_view->m_strDirectory = CString(TestFolder() + "/photos");
-  }
-  void TearDown() override {
-    m_harness.reset();
-    ClearMessageBoxes();
-    ClearProductKey();
+    ViewTestBase::SetUp();
+    if (m_view) m_view->m_strDirectory = CString(TestFolder() + "/photos");
   }
   CString Status() { return m_harness->m_frame->GetStatusText(0); }
   CString Title() {
@@ -48,8 +38,6 @@ class MyQuilletViewHubTest : public ::testing::Test {
     ASSERT_NE(nullptr, m_view->m_pCamera);
   }
 
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
 };
 
 TEST_F(MyQuilletViewHubTest, ADownloadedPhotoIsListedShownAndReported) {

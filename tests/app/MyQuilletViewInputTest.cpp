@@ -3,21 +3,8 @@
 
 namespace {
 
-class MyQuilletViewInputTest : public ::testing::Test {
+class MyQuilletViewInputTest : public ViewTestBase {
  protected:
-  void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, false);
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-  }
-  void TearDown() override {
-    m_harness.reset();
-    ClearMessageBoxes();
-    ClearProductKey();
-  }
   BOOL Key(WPARAM key, bool repeat = false) {
     MSG msg{};
     msg.hwnd = m_view->m_hWnd;
@@ -26,8 +13,6 @@ class MyQuilletViewInputTest : public ::testing::Test {
     msg.lParam = repeat ? (1 << 30) : 0;
     return m_view->PreTranslateMessage(&msg);
   }
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
 };
 
 TEST_F(MyQuilletViewInputTest, DigitsTypeTheCommentAndEnterStartsANewOne) {

@@ -30,6 +30,15 @@ class RemoteControlTest : public ::testing::Test {
 
   std::string Photos() const { return m_desktop.Root() + "/photos"; }
 
+  /// A client of the channel in this test's desktop, found idle, with the camera model it reads.
+  void OpenRawClient(TavorinIPC& client, char (&model)[768]) {
+    setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);
+    ASSERT_EQ(client.findServer(5000), kIpcIdle);
+    ASSERT_EQ(client.sendCommand(kIpcGetModel, 0, 5000), kIpcDone);
+    client.getReplyText(model, sizeof model);
+    ASSERT_STRNE(model, "");
+  }
+
   TestDesktop m_desktop;
 };
 
@@ -166,13 +175,9 @@ TEST_F(RemoteControlTest, RawClientGetsAnAnswerToEveryCommand) {
 // Status commands back to back, as a polling client sends them: every one is answered with
 // the idle status and the camera's model, none lost or mixed up with another reply.
 TEST_F(RemoteControlTest, EveryStatusCommandIsAnsweredWithTheModel) {
-  setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);
   TavorinIPC client;
-  ASSERT_EQ(client.findServer(5000), kIpcIdle);
-  ASSERT_EQ(client.sendCommand(kIpcGetModel, 0, 5000), kIpcDone);
   char model[768];
-  client.getReplyText(model, sizeof model);
-  ASSERT_STRNE(model, "");
+  ASSERT_NO_FATAL_FAILURE(OpenRawClient(client, model));
   ClientRun query = m_desktop.Client({"-q", "-n"});
   EXPECT_TRUE(Contains(query.out, std::string("\nCamera model: ") + model + "\n")) << query.out;
 
@@ -210,13 +215,9 @@ class RemoteControlBusyTest : public RemoteControlTest {
 
 TEST_F(RemoteControlBusyTest, CommandsDuringAShotAnswerBusy) {
   ASSERT_EQ(m_desktop.Client({"-o", Photos(), "-n"}).exitCode, 0);
-  setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);
   TavorinIPC client;
-  ASSERT_EQ(client.findServer(5000), kIpcIdle);
-  ASSERT_EQ(client.sendCommand(kIpcGetModel, 0, 5000), kIpcDone);
   char model[768];
-  client.getReplyText(model, sizeof model);
-  ASSERT_STRNE(model, "");
+  ASSERT_NO_FATAL_FAILURE(OpenRawClient(client, model));
 
   ASSERT_EQ(client.sendCommand(kIpcRelease, 0, 5000), kIpcReleaseStarted);
   // The program queues the release behind its reply, so one status sent at once may come
