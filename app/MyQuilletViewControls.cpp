@@ -9,15 +9,6 @@
 
 namespace {
 
-const UINT kViewfinderToLcd = 160;
-const UINT kViewfinderToVideoOut = 161;
-const UINT kViewfinderOff = 162;
-const UINT kLiveViewfinder = 159;
-const UINT kRefresh = 145;
-const UINT kCameraBeep = 167;
-const UINT kZoomIn = 32830;
-const UINT kZoomOut = 32831;
-
 // The output value the view keeps for "off"; the viewfinder then runs only for live view or motion.
 const int kOutputOff = 3;
 
@@ -34,14 +25,14 @@ bool CMyQuilletView::OnCameraControlCommand(UINT id, UINT code) {
       if (code != BN_CLICKED) return false;
       OnAfLock();
       return true;
-    case kZoomIn: OnZoomIn(); return true;
-    case kZoomOut: OnZoomOut(); return true;
-    case kCameraBeep: OnCameraBeep(); return true;
-    case kViewfinderToLcd:
-    case kViewfinderToVideoOut:
-    case kViewfinderOff: OnViewfinderOutput(id); return true;
-    case kLiveViewfinder: OnLiveViewfinder(); return true;
-    case kRefresh: {
+    case ID_ZOOM_IN: OnZoomIn(); return true;
+    case ID_ZOOM_OUT: OnZoomOut(); return true;
+    case ID_CAMERA_BEEP: OnCameraBeep(); return true;
+    case ID_VIEWFINDER_LCD:
+    case ID_VIEWFINDER_VIDEO_OUT:
+    case ID_VIEWFINDER_OFF: OnViewfinderOutput(id); return true;
+    case ID_LIVE_VIEWFINDER: OnLiveViewfinder(); return true;
+    case ID_REFRESH: {
       DWORD distance = 0;
       if (m_pCamera && m_pCamera->IsConnected() && m_pCamera->GetAFDistance(distance))
         SelectComboByItemData(&m_cbAfDistance, distance);
@@ -125,19 +116,19 @@ void CMyQuilletView::OnCameraBeep() {
 void CMyQuilletView::OnViewfinderOutput(UINT command) {
   if (m_pCamera && m_pCamera->IsConnected()) {
     switch (command) {
-      case kViewfinderToLcd:
+      case ID_VIEWFINDER_LCD:
         if (m_pCamera->ViewfinderToLcd()) {
           m_nViewfinderOutput = 1;
           EnableViewfinder(true);
         }
         break;
-      case kViewfinderToVideoOut:
+      case ID_VIEWFINDER_VIDEO_OUT:
         if (m_pCamera->ViewfinderToVideoOut()) {
           m_nViewfinderOutput = 2;
           EnableViewfinder(true);
         }
         break;
-      case kViewfinderOff:
+      case ID_VIEWFINDER_OFF:
         if (m_pCamera->ViewfinderOff()) {
           m_nViewfinderOutput = kOutputOff;
           if (!m_bLiveViewfinder && !m_bMotionDetection) EnableViewfinder(false);

@@ -8,11 +8,6 @@
 
 namespace {
 
-const UINT kZoomIn = 32830;
-const UINT kZoomOut = 32831;
-const UINT kRefresh = 145;
-const UINT kLiveViewfinder = 159;
-const UINT kCameraBeep = 167;
 const DWORD kZoomProperty = 0xD02A;
 const DWORD kFlashProperty = 0xD00A;
 const DWORD kFlashOutputProperty = 0xD042;
@@ -153,7 +148,7 @@ TEST_F(MyQuilletViewControlsTest, ZoomKeysClampAndUntickTheAfLockWithoutUnlockin
     int start;
     UINT command;
     int expected;
-  } rows[] = {{5, kZoomIn, 6}, {5, kZoomOut, 4}, {19, kZoomIn, 19}, {0, kZoomOut, 0}};
+  } rows[] = {{5, ID_ZOOM_IN, 6}, {5, ID_ZOOM_OUT, 4}, {19, ID_ZOOM_IN, 19}, {0, ID_ZOOM_OUT, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.start << " " << row.command);
     m_view->m_zoomSlider.SetPos(row.start);
@@ -225,16 +220,16 @@ TEST_F(MyQuilletViewControlsTest, TheExposureWheelMovesTvOrAvByMode) {
 TEST_F(MyQuilletViewControlsTest, TheBeepTogglesAndKeepsWhatTheCameraReadsBack) {
   Open("Canon PowerShot G9");
   m_view->m_bCameraBeep = false;
-  Command(kCameraBeep);
+  Command(ID_CAMERA_BEEP);
   EXPECT_TRUE(m_view->m_bCameraBeep);
   EXPECT_EQ(1u, CameraValue(0xD00B));
-  Command(kCameraBeep);
+  Command(ID_CAMERA_BEEP);
   EXPECT_FALSE(m_view->m_bCameraBeep);
   EXPECT_EQ(0u, CameraValue(0xD00B));
   // A camera that keeps beeping whatever it is told.
   tavsim::SimReadBackAs(0, tavsim::kSimRoadPr, 0xD00B, 0, 1);
-  Command(kCameraBeep);
-  Command(kCameraBeep);
+  Command(ID_CAMERA_BEEP);
+  Command(ID_CAMERA_BEEP);
   EXPECT_TRUE(m_view->m_bCameraBeep);
 }
 
@@ -258,7 +253,7 @@ TEST_F(MyQuilletViewControlsTest, ViewfinderOutputIsStoredOnlyWhenTheCameraTakes
   EXPECT_FALSE(m_view->m_bViewfinderRunning);
   // Live view keeps the camera's viewfinder running when its output goes off.
   Command(160);
-  Command(kLiveViewfinder);
+  Command(ID_LIVE_VIEWFINDER);
   Command(162);
   EXPECT_TRUE(m_view->m_bViewfinderRunning);
 }
@@ -267,19 +262,19 @@ TEST_F(MyQuilletViewControlsTest, LiveViewStartsAndStopsTheCameraViewfinder) {
   Open("Canon PowerShot G9");
   ASSERT_EQ(3, m_view->m_nViewfinderOutput);
   tavsim::SimClearCallLog();
-  Command(kLiveViewfinder);
+  Command(ID_LIVE_VIEWFINDER);
   EXPECT_TRUE(m_view->m_bLiveViewfinder);
   EXPECT_TRUE(m_view->m_bViewfinderRunning);
   EXPECT_TRUE(PumpUntil([] { return tavsim::SimViewfinderFrames(0) > 0; }, 10000));
-  Command(kLiveViewfinder);
+  Command(ID_LIVE_VIEWFINDER);
   EXPECT_FALSE(m_view->m_bLiveViewfinder);
   EXPECT_FALSE(m_view->m_bViewfinderRunning);
   EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_TermViewFinder").size());
 
   // With the output on the camera's screen, the viewfinder outlives live view.
   Command(160);
-  Command(kLiveViewfinder);
-  Command(kLiveViewfinder);
+  Command(ID_LIVE_VIEWFINDER);
+  Command(ID_LIVE_VIEWFINDER);
   EXPECT_FALSE(m_view->m_bLiveViewfinder);
   EXPECT_TRUE(m_view->m_bViewfinderRunning);
 }
@@ -314,7 +309,7 @@ TEST_F(MyQuilletViewControlsTest, LiveViewCannotStartWithoutTheCamerasViewfinder
   tavsim::SimCameraProfile profile = SimModel("Canon PowerShot G9");
   profile.viewfinder = false;
   Open(profile);
-  Command(kLiveViewfinder);
+  Command(ID_LIVE_VIEWFINDER);
   EXPECT_FALSE(m_view->m_bLiveViewfinder);
   EXPECT_FALSE(m_view->m_bViewfinderRunning);
 }
@@ -499,7 +494,7 @@ TEST_F(MyQuilletViewControlsTest, RefreshReadsTheAfDistanceAndTheMode) {
   Open("Canon PowerShot G9");
   ASSERT_TRUE(tavsim::SimSetValue(0, tavsim::kSimRoadPr, 0xD011, 3));
   ASSERT_TRUE(tavsim::SimSetValue(0, tavsim::kSimRoadPr, kShootingModeProperty, 3));
-  Command(kRefresh);
+  Command(ID_REFRESH);
   EXPECT_EQ(3u, SelectedData(m_view->m_cbAfDistance));
   EXPECT_EQ(3u, SelectedData(m_view->m_cbExpMode));
 }
