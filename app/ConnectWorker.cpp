@@ -179,7 +179,10 @@ void CMyQuilletView::ConnectToCamera() {
   if (m_zoomSlider.m_hWnd) {
     if (camera->GetMaxZoom(maxZoom, maxOptical)) {
       m_zoomSlider.SetRange(0, static_cast<int>(maxZoom), TRUE);
-      if (maxZoom > 25) m_zoomSlider.SetTicFreq(static_cast<int>(maxZoom / 10));
+      // A long zoom range gets eleven ticks; a short one none.
+      m_zoomSlider.ClearTics(TRUE);
+      if (maxZoom > 25)
+        for (int i = 0; i <= 10; ++i) m_zoomSlider.SetTic(static_cast<int>(i * maxZoom / 10));
       camera->SetZoom(m_nMinZoomSetting >= 1 ? static_cast<DWORD>(m_nMinZoomSetting) : 0);
     } else {
       m_zoomSlider.SetRange(0, 0, TRUE);

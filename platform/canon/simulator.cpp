@@ -592,6 +592,13 @@ void SimSetEnumeration(int camera, DWORD code, const std::vector<DWORD>& values)
   });
 }
 
+void SimSetRange(int camera, DWORD code, DWORD minimum, DWORD maximum) {
+  WithProperty(camera, kSimRoadPr, code, [&](Camera&, Property& p) {
+    p.values = {minimum, maximum, 1};
+    p.form = prFORM_RANGE;
+  });
+}
+
 namespace {
 
 // Delivery re-checks at call time that the callback is still registered.

@@ -103,6 +103,8 @@ bool SimGetValue(int camera, SimRoad road, DWORD key, DWORD& value);
 bool SimSetValue(int camera, SimRoad road, DWORD key, DWORD value);
 /// Replaces the enumeration of a PRSDK property (an empty list removes the form).
 void SimSetEnumeration(int camera, DWORD code, const std::vector<DWORD>& values);
+/// Makes a PRSDK property a range minimum..maximum (step 1), e.g. the zoom positions.
+void SimSetRange(int camera, DWORD code, DWORD minimum, DWORD maximum);
 
 /// Raises a camera event on an open camera (PRSDK event code with one parameter).
 void SimRaisePrEvent(int camera, WORD code, DWORD parameter = 0);

@@ -19,6 +19,10 @@ class CSliderCtrl : public CWnd {
   int GetRangeMin() const { return static_cast<int>(SendMessage(TBM_GETRANGEMIN)); }
   int GetRangeMax() const { return static_cast<int>(SendMessage(TBM_GETRANGEMAX)); }
   void SetTicFreq(int frequency) { SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(frequency)); }
+  void ClearTics(BOOL redraw = FALSE) { SendMessage(TBM_CLEARTICS, redraw); }
+  BOOL SetTic(int position) { return static_cast<BOOL>(SendMessage(TBM_SETTIC, 0, position)); }
+  /// The tick marks set with SetTic since the last ClearTics.
+  UINT GetNumTics() const { return static_cast<UINT>(SendMessage(TBM_GETNUMTICS)); }
   int SetPageSize(int size) { return static_cast<int>(SendMessage(TBM_SETPAGESIZE, 0, size)); }
   int SetLineSize(int size) { return static_cast<int>(SendMessage(TBM_SETLINESIZE, 0, size)); }
 };

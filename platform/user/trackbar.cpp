@@ -1,6 +1,11 @@
 // "msctls_trackbar32": a slider. The parent hears of the user's moves by WM_HSCROLL (or
 // WM_VSCROLL) with the scroll code and, when the thumb is let go, NM_RELEASEDCAPTURE.
+// Tick marks set one by one (TBM_SETTIC) are kept as a list; the slider draws them at the
+// smallest spacing between them, which is exact for evenly spread ticks.
 #include <QSlider>
+#include <QVariant>
+#include <algorithm>
+#include <vector>
 
 #include "platform/user/controls.h"
 #include "platform/user/controls_p.h"
@@ -15,6 +20,27 @@ void Scroll(HWND hwnd, QSlider* slider, int code) {
   if (!parent) return;
   UINT message = slider->orientation() == Qt::Horizontal ? WM_HSCROLL : WM_VSCROLL;
   SendMessageA(parent, message, MAKEWPARAM(code, slider->sliderPosition()), reinterpret_cast<LPARAM>(hwnd));
+}
+
+const char* const kTicsProperty = "tavorinTics";
+
+std::vector<int> TicsOf(QSlider* slider) {
+  std::vector<int> tics;
+  for (const QVariant& tic : slider->property(kTicsProperty).toList()) tics.push_back(tic.toInt());
+  return tics;
+}
+
+void ShowTics(QSlider* slider, std::vector<int> tics) {
+  QVariantList stored;
+  for (int tic : tics) stored.push_back(tic);
+  slider->setProperty(kTicsProperty, stored);
+  std::sort(tics.begin(), tics.end());
+  tics.erase(std::unique(tics.begin(), tics.end()), tics.end());
+  int spacing = 0;
+  for (size_t i = 1; i < tics.size(); ++i)
+    if (spacing == 0 || tics[i] - tics[i - 1] < spacing) spacing = tics[i] - tics[i - 1];
+  slider->setTickPosition(tics.empty() ? QSlider::NoTicks : QSlider::TicksBelow);
+  slider->setTickInterval(std::max(spacing, 1));
 }
 
 }  // namespace
@@ -58,6 +84,16 @@ LRESULT CALLBACK TrackbarProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
     case TBM_SETRANGEMIN: slider->setMinimum(static_cast<int>(lParam)); return 0;
     case TBM_SETRANGEMAX: slider->setMaximum(static_cast<int>(lParam)); return 0;
     case TBM_SETTICFREQ: slider->setTickInterval(static_cast<int>(wParam)); return 0;
+    case TBM_CLEARTICS: ShowTics(slider, {}); return 0;
+    case TBM_SETTIC: {
+      int tic = static_cast<int>(lParam);
+      if (tic < slider->minimum() || tic > slider->maximum()) return FALSE;
+      std::vector<int> tics = TicsOf(slider);
+      tics.push_back(tic);
+      ShowTics(slider, tics);
+      return TRUE;
+    }
+    case TBM_GETNUMTICS: return static_cast<LRESULT>(TicsOf(slider).size());
     case TBM_SETPAGESIZE: {
       int old = slider->pageStep();
       slider->setPageStep(static_cast<int>(lParam));

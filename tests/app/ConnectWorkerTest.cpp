@@ -158,3 +158,22 @@ TEST_F(ConnectWorkerTest, FillSupportedValuesKeepsAComboThatAlreadyMatches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConnectWorkerTest, ALongZoomRangeGetsElevenTicksAndAShortOneNone) {
+  const struct {
+    DWORD maximum;
+    UINT ticks;
+  } rows[] = {{19, 0}, {25, 0}, {26, 11}, {120, 11}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.maximum);
+    tavsim::SimSetRange(0, 0xD02A, 0, row.maximum);
+    Connect();
+    EXPECT_EQ(static_cast<int>(row.maximum), m_view->m_zoomSlider.GetRangeMax());
+    EXPECT_EQ(row.ticks, m_view->m_zoomSlider.GetNumTics());
+    Disconnect();
+  }
+}
+
+}  // namespace
