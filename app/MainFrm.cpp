@@ -68,6 +68,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT createStruct) {
   if (!AttachMainMenu(m_hWnd, menu)) DestroyMenu(menu);
   static const UINT indicators[] = {ID_SEPARATOR};
   if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 1)) return -1;
+  LoadBarState();
   RecalcLayout();
   RememberNormalRect();
   return 0;
@@ -104,8 +105,29 @@ void CMainFrame::OnClose() {
   CFrameWnd::OnClose();
 }
 
+// The frame's bars (the status bar) keep their visibility in the program's own key.
+void CMainFrame::LoadBarState() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, CString(kProductKey) + kBarStateKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return;
+  DWORD visible = 1;
+  if (ReadRegDword(key, "StatusBarVisible", visible) && visible == 0) m_wndStatusBar.ShowWindow(SW_HIDE);
+  RegCloseKey(key);
+}
+
+void CMainFrame::SaveBarState() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, CString(kProductKey) + kBarStateKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  // The style bit, not IsWindowVisible: the frame itself is already hidden while it is destroyed.
+  WriteRegDword(key, "StatusBarVisible", m_wndStatusBar.m_hWnd && (m_wndStatusBar.GetStyle() & WS_VISIBLE) ? 1 : 0);
+  RegCloseKey(key);
+}
+
 void CMainFrame::OnDestroy() {
   RememberNormalRect();
+  SaveBarState();
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                       nullptr, &key, nullptr) == ERROR_SUCCESS) {

@@ -26,6 +26,8 @@ class CMainFrame : public CFrameWnd {
   CStatusBar m_wndStatusBar;
   UINT m_nIPCMessage;
   bool m_bStartMaximised = false;
+  /// The sub-key of the program's key that holds the bars' state.
+  static constexpr const char* kBarStateKey = "ControlBarState";
 
  protected:
   int OnCreate(LPCREATESTRUCT createStruct) override;
@@ -38,6 +40,8 @@ class CMainFrame : public CFrameWnd {
 
  private:
   void RememberNormalRect();
+  void LoadBarState();
+  void SaveBarState();
   CRect m_rectNormal;
   bool m_bPreviewWasShowing = false;
 };

@@ -77,6 +77,13 @@ BOOL ShowWindow(HWND hWnd, int command) {
       case SW_RESTORE: widget->showNormal(); break;
       default: widget->show(); break;
     }
+    // The window's own WS_VISIBLE bit follows, whatever its parent shows.
+    if (std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd)) {
+      if (command == SW_HIDE)
+        record->style &= ~static_cast<DWORD>(WS_VISIBLE);
+      else
+        record->style |= WS_VISIBLE;
+    }
     bool activates = command != SW_HIDE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
     if (activates && widget->isWindow()) {
       // The offscreen platform (tests) has no stacking to change, only activation.

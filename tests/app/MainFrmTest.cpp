@@ -164,3 +164,30 @@ TEST_F(StartUpTest, PrinterRecordsOfTheWrongSizeAreNotInstalled) {
 }
 
 }  // namespace
+
+TEST_F(StartUpTest, TheStatusBarKeepsItsVisibilityInTheProgramsKey) {
+  const CString barKey = CString(kProductKey) + CMainFrame::kBarStateKey;
+  auto storedVisible = [&] {
+    HKEY key = nullptr;
+    DWORD value = 0xDEADBEEF;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, barKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      ReadRegDword(key, "StatusBarVisible", value);
+      RegCloseKey(key);
+    }
+    return value;
+  };
+  {
+    ViewHarness harness;
+    ASSERT_NE(nullptr, harness.m_frame);
+    EXPECT_TRUE(harness.m_frame->m_wndStatusBar.GetStyle() & WS_VISIBLE);
+    harness.m_frame->m_wndStatusBar.ShowWindow(SW_HIDE);
+  }
+  EXPECT_EQ(0u, storedVisible());
+  {
+    ViewHarness harness;
+    ASSERT_NE(nullptr, harness.m_frame);
+    EXPECT_FALSE(harness.m_frame->m_wndStatusBar.GetStyle() & WS_VISIBLE);
+    harness.m_frame->m_wndStatusBar.ShowWindow(SW_SHOW);
+  }
+  EXPECT_EQ(1u, storedVisible());
+}
