@@ -18,7 +18,12 @@ struct CursorRecord {
   bool system;
 };
 
-std::map<WORD, CursorRecord*> g_system;
+// System cursors live as long as the process: kept behind a pointer that is never freed, so
+// no QCursor outlives the application at exit and the leak checker still sees them reachable.
+std::map<WORD, CursorRecord*>& SystemCursors() {
+  static auto* cursors = new std::map<WORD, CursorRecord*>;
+  return *cursors;
+}
 QPointer<QWidget> g_target;
 HCURSOR g_current = nullptr;
 std::atomic<int> g_showCount{0};
@@ -52,7 +57,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (instance || !IS_INTRESOURCE(name)) return nullptr;
   WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
   if (id != 32512 && ShapeOf(id) == Qt::ArrowCursor) return nullptr;
-  CursorRecord*& record = g_system[id];
+  CursorRecord*& record = SystemCursors()[id];
   if (!record) record = new CursorRecord{QCursor(ShapeOf(id)), true};
   return reinterpret_cast<HCURSOR>(record);
 }
