@@ -64,58 +64,15 @@ const ComboTableRow kTvCdRows[] = {
     {149, "1/3200"},
     {152, "1/4000"},
     {65535, "Auto"}};
-const ComboTableRow kTvPrRows[] = {
-    {4, "bulb"},
-    {24, "15\""},
-    {27, "13\""},
-    {29, "10\""},
-    {32, "8\""},
-    {35, "6\""},
-    {37, "5\""},
-    {40, "4\""},
-    {43, "3.2\""},
-    {45, "2.5\""},
-    {48, "2\""},
-    {51, "1.6\""},
-    {53, "1.3\""},
-    {56, "1\""},
-    {59, "0.8\""},
-    {61, "0.6\""},
-    {64, "0.5\""},
-    {67, "0.4\""},
-    {69, "0.3\""},
-    {72, "1/4"},
-    {75, "1/5"},
-    {77, "1/6"},
-    {80, "1/8"},
-    {83, "1/10"},
-    {85, "1/13"},
-    {88, "1/15"},
-    {91, "1/20"},
-    {93, "1/25"},
-    {96, "1/30"},
-    {99, "1/40"},
-    {101, "1/50"},
-    {104, "1/60"},
-    {107, "1/80"},
-    {109, "1/100"},
-    {112, "1/125"},
-    {115, "1/160"},
-    {117, "1/200"},
-    {120, "1/250"},
-    {123, "1/320"},
-    {125, "1/400"},
-    {128, "1/500"},
-    {131, "1/640"},
-    {133, "1/800"},
-    {136, "1/1000"},
-    {139, "1/1250"},
-    {141, "1/1600"},
-    {144, "1/2000"},
-    {147, "1/2500"},
-    {149, "1/3200"},
-    {152, "1/4000"},
-    {65535, "Auto"}};
+// The PRSDK offers bulb before the same speeds as the CDSDK.
+const std::vector<ComboTableRow>& TvPrRows() {
+  static const std::vector<ComboTableRow> rows = [] {
+    std::vector<ComboTableRow> all{{4, "bulb"}};
+    all.insert(all.end(), std::begin(kTvCdRows), std::end(kTvCdRows));
+    return all;
+  }();
+  return rows;
+}
 const ComboTableRow kAvCdRows[] = {
     {20, "1.8"},
     {21, "1.8"},
@@ -320,7 +277,7 @@ const ComboTableRow kPhotoEffectRows[] = {
 
 const CameraValueTable kExpModeTable{kExpModeRows, static_cast<int>(std::size(kExpModeRows))};
 const CameraValueTable kTvCdTable{kTvCdRows, static_cast<int>(std::size(kTvCdRows))};
-const CameraValueTable kTvPrTable{kTvPrRows, static_cast<int>(std::size(kTvPrRows))};
+const CameraValueTable kTvPrTable{TvPrRows().data(), static_cast<int>(TvPrRows().size())};
 const CameraValueTable kAvCdTable{kAvCdRows, static_cast<int>(std::size(kAvCdRows))};
 const CameraValueTable kAvPrTable{kAvPrRows, static_cast<int>(std::size(kAvPrRows))};
 const CameraValueTable kIsoCdTable{kIsoCdRows, static_cast<int>(std::size(kIsoCdRows))};
