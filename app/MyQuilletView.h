@@ -317,8 +317,6 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   /// Commands that arrive while connecting: false when answered here (busy, deferred).
   bool OnIpcWhileConnecting(int command, int parameter);
   void OnIpcConnect(bool connect);
-  /// Sends the view the notification the control would send for a user's choice.
-  void NotifyControl(int id, UINT code);
   /// The item data of a combo's selection, -1 without one.
   static DWORD SelectedItemData(const CComboBox& combo);
   void StartCdsdk();

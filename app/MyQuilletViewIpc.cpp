@@ -39,10 +39,6 @@ void CMyQuilletView::IpcReply(int status, const char* text) {
   if (m_pIPC) m_pIPC->sendReply(m_hWnd, status, text);
 }
 
-void CMyQuilletView::NotifyControl(int id, UINT code) {
-  SendMessage(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, id)));
-}
-
 void CMyQuilletView::OnIpcMessage() {
   if (!m_pIPC) m_pIPC = std::make_unique<TavorinIPC>();
   int parameter = 0;
