@@ -2,7 +2,9 @@
 #include "app/CameraValueTables.h"
 
 #include <cstddef>
+#include <initializer_list>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -64,16 +66,18 @@ const ComboTableRow kTvCdRows[] = {
     {149, "1/3200"},
     {152, "1/4000"},
     {65535, "Auto"}};
-// The PRSDK offers bulb before the same speeds as the CDSDK.
-const std::vector<ComboTableRow>& TvPrRows() {
-  static const std::vector<ComboTableRow> rows = [] {
-    std::vector<ComboTableRow> all{{4, "bulb"}};
-    all.insert(all.end(), std::begin(kTvCdRows), std::end(kTvCdRows));
-    return all;
-  }();
+
+// Builds a table from runs of rows, in order.
+std::vector<ComboTableRow> Joined(std::initializer_list<std::pair<const ComboTableRow*, size_t>> runs) {
+  std::vector<ComboTableRow> rows;
+  for (const auto& [first, count] : runs) rows.insert(rows.end(), first, first + count);
   return rows;
 }
-const ComboTableRow kAvCdRows[] = {
+
+const ComboTableRow kAutoAperture[] = {{65535, "Auto"}};
+const ComboTableRow kBulb[] = {{4, "bulb"}};
+// The apertures both SDKs offer, and the smaller ones only the PRSDK offers.
+const ComboTableRow kAvWideRows[] = {
     {20, "1.8"},
     {21, "1.8"},
     {24, "2"},
@@ -96,32 +100,8 @@ const ComboTableRow kAvCdRows[] = {
     {52, "6.7"},
     {53, "7.1"},
     {56, "8"},
-    {56, "8"},
-    {65535, "Auto"}};
-const ComboTableRow kAvPrRows[] = {
-    {20, "1.8"},
-    {21, "1.8"},
-    {24, "2"},
-    {27, "2.2"},
-    {28, "2.5"},
-    {29, "2.5"},
-    {32, "2.8"},
-    {32, "2.8"},
-    {35, "3.2"},
-    {36, "3.5"},
-    {37, "3.5"},
-    {40, "4"},
-    {40, "4"},
-    {44, "4.5"},
-    {43, "4.5"},
-    {45, "5"},
-    {48, "5.6"},
-    {48, "5.6"},
-    {51, "6.3"},
-    {52, "6.7"},
-    {53, "7.1"},
-    {56, "8"},
-    {56, "8"},
+    {56, "8"}};
+const ComboTableRow kAvNarrowRows[] = {
     {59, "9"},
     {60, "9.5"},
     {61, "10"},
@@ -136,8 +116,13 @@ const ComboTableRow kAvPrRows[] = {
     {76, "19"},
     {77, "20"},
     {80, "22"},
-    {80, "22"},
-    {65535, "Auto"}};
+    {80, "22"}};
+
+// The PRSDK offers bulb before the same speeds as the CDSDK.
+const std::vector<ComboTableRow> kTvPrRows = Joined({{kBulb, 1}, {kTvCdRows, std::size(kTvCdRows)}});
+const std::vector<ComboTableRow> kAvCdRows = Joined({{kAvWideRows, std::size(kAvWideRows)}, {kAutoAperture, 1}});
+const std::vector<ComboTableRow> kAvPrRows = Joined(
+    {{kAvWideRows, std::size(kAvWideRows)}, {kAvNarrowRows, std::size(kAvNarrowRows)}, {kAutoAperture, 1}});
 const ComboTableRow kIsoCdRows[] = {
     {64, "50"},
     {72, "100"},
@@ -277,9 +262,9 @@ const ComboTableRow kPhotoEffectRows[] = {
 
 const CameraValueTable kExpModeTable{kExpModeRows, static_cast<int>(std::size(kExpModeRows))};
 const CameraValueTable kTvCdTable{kTvCdRows, static_cast<int>(std::size(kTvCdRows))};
-const CameraValueTable kTvPrTable{TvPrRows().data(), static_cast<int>(TvPrRows().size())};
-const CameraValueTable kAvCdTable{kAvCdRows, static_cast<int>(std::size(kAvCdRows))};
-const CameraValueTable kAvPrTable{kAvPrRows, static_cast<int>(std::size(kAvPrRows))};
+const CameraValueTable kTvPrTable{kTvPrRows.data(), static_cast<int>(kTvPrRows.size())};
+const CameraValueTable kAvCdTable{kAvCdRows.data(), static_cast<int>(kAvCdRows.size())};
+const CameraValueTable kAvPrTable{kAvPrRows.data(), static_cast<int>(kAvPrRows.size())};
 const CameraValueTable kIsoCdTable{kIsoCdRows, static_cast<int>(std::size(kIsoCdRows))};
 const CameraValueTable kIsoPrTable{kIsoPrRows, static_cast<int>(std::size(kIsoPrRows))};
 const CameraValueTable kSizeQualityCdTable{kSizeQualityCdRows, static_cast<int>(std::size(kSizeQualityCdRows))};
@@ -301,7 +286,7 @@ namespace {
 // Some models have one aperture more than the general table: a row of value 32767 placed
 // next to the first row of the anchor value.
 std::vector<ComboTableRow> WithExtraAperture(const char* label, int anchor, bool after) {
-  std::vector<ComboTableRow> rows(std::begin(kAvPrRows), std::end(kAvPrRows));
+  std::vector<ComboTableRow> rows = kAvPrRows;
   for (size_t i = 0; i < rows.size(); ++i) {
     if (rows[i].value == anchor) {
       rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(i) + (after ? 1 : 0), ComboTableRow{32767, label});
