@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/error.h"
+#include "platform/win32/mbcs.h"
 
 namespace {
 
@@ -88,6 +89,10 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 }
 
 bool IsAnsiCodePage(UINT codePage) { return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_1252; }
+// Pages other than 1252 and UTF-8 go through iconv.
+bool IsKnownCodePage(UINT codePage) {
+  return IsAnsiCodePage(codePage) || codePage == CP_UTF8 || win32_p::IsIconvCodePage(codePage);
+}
 
 // Copies a converted result out the way both conversion calls report sizes.
 template <typename Char>
@@ -110,7 +115,7 @@ int Deliver(const std::basic_string<Char>& result, Char* dest, int destLength) {
 UINT GetACP() { return CP_1252; }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest, int destLength) {
-  if (!source || sourceLength == 0 || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
+  if (!source || sourceLength == 0 || sourceLength < -1 || !IsKnownCodePage(codePage)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -118,7 +123,9 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
   const auto* bytes = reinterpret_cast<const unsigned char*>(source);
   std::u16string result;
   result.reserve(length);
-  if (codePage == CP_UTF8) {
+  if (!IsAnsiCodePage(codePage) && codePage != CP_UTF8) {
+    if (!win32_p::IconvToUtf16(codePage, source, length, flags & MB_ERR_INVALID_CHARS, result)) return 0;
+  } else if (codePage == CP_UTF8) {
     for (size_t i = 0; i < length;) {
       char32_t cp;
       if (!DecodeUtf8(bytes, length, i, cp)) {
@@ -139,7 +146,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
 
 int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR dest, int destLength,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar) {
-  if (!source || sourceLength == 0 || sourceLength < -1 || (!IsAnsiCodePage(codePage) && codePage != CP_UTF8)) {
+  if (!source || sourceLength == 0 || sourceLength < -1 || !IsKnownCodePage(codePage)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -152,6 +159,14 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, 
   if (usedDefaultChar) *usedDefaultChar = FALSE;
   std::string result;
   result.reserve(length);
+  if (!IsAnsiCodePage(codePage) && codePage != CP_UTF8) {
+    bool used = false;
+    if (!win32_p::IconvFromUtf16(codePage, source, length, defaultChar && *defaultChar ? *defaultChar : '?', result,
+                                 &used))
+      return 0;
+    if (usedDefaultChar) *usedDefaultChar = used ? TRUE : FALSE;
+    return Deliver(result, dest, destLength);
+  }
   for (size_t i = 0; i < length; ++i) {
     char32_t cp = source[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && source[i + 1] >= 0xDC00 && source[i + 1] <= 0xDFFF) {
