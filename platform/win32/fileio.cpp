@@ -9,6 +9,7 @@
 
 #include "platform/win32/codepage.h"
 #include "platform/win32/error.h"
+#include "platform/win32/files.h"
 #include "platform/win32/files_p.h"
 #include "platform/win32/kernel_object_p.h"
 
@@ -158,4 +159,18 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
   if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<unsigned long long>(result) >> 32);
   SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(static_cast<unsigned long long>(result) & 0xFFFFFFFFu);
+}
+
+BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
+  if (!(flags & MOVEFILE_REPLACE_EXISTING)) return MoveFileA(existingPath, newPath);
+  if (!existingPath || !newPath) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string from = NativePath(existingPath), to = NativePath(newPath);
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    win32_p::SetLastErrorFromErrno(errno, from);
+    return FALSE;
+  }
+  return TRUE;
 }

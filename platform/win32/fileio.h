@@ -39,3 +39,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 /// Moves the file position; returns its new low 32 bits, INVALID_SET_FILE_POINTER on failure.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod);
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+/// MoveFileA; with MOVEFILE_REPLACE_EXISTING an existing target file is replaced in one step
+/// (both paths must then be on one file system).
+BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags);
+#define MoveFileEx MoveFileExA
