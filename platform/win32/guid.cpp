@@ -21,12 +21,12 @@ HRESULT CoCreateGuid(GUID* guid) {
     if (n <= 0) return E_FAIL;
     got += static_cast<size_t>(n);
   }
-  bytes[6] = static_cast<BYTE>((bytes[6] & 0x0F) | 0x40);  // version 4
-  bytes[8] = static_cast<BYTE>((bytes[8] & 0x3F) | 0x80);  // variant 1
   std::memcpy(&guid->Data1, bytes, 4);
   std::memcpy(&guid->Data2, bytes + 4, 2);
   std::memcpy(&guid->Data3, bytes + 6, 2);
   std::memcpy(guid->Data4, bytes + 8, 8);
+  guid->Data3 = static_cast<WORD>((guid->Data3 & 0x0FFF) | 0x4000);  // version 4
+  guid->Data4[0] = static_cast<BYTE>((guid->Data4[0] & 0x3F) | 0x80);  // variant 1
   return S_OK;
 }
 
