@@ -227,6 +227,11 @@ void LoopbackHttpServer::Serve(int fd) {
       pending.erase(0, headEnd + 4);
       bool chunked = false;
       size_t bodyLength = ContentLengthOf(request, chunked);
+      // As real servers do; a client that waits for it would otherwise stall for a second.
+      if (strcasestr(request.c_str(), "\r\nExpect: 100-continue\r\n")) {
+        static const char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
+        if (!stream.Write(kContinue, sizeof kContinue - 1)) goto done;
+      }
       size_t received = 0;
       auto take = [&](size_t n) {
         size_t keep = received < recordLimit_ ? std::min(n, recordLimit_ - received) : 0;
