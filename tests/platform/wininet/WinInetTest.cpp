@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win32/error.h"
+#include "platform/wininet/urlmon.h"
 #include "platform/wininet/wininet.h"
 #include "platform/wininet/wininet_testing.h"
 #include "tests/http/LoopbackHttpServer.h"
@@ -282,3 +283,35 @@ TEST_F(WinInetTlsTest, PeerAndHostAreCheckedAgainstTheSystemStoreAndTheTestCa) {
 }
 
 }  // namespace
+
+TEST(UrlmonTest, KnownSignaturesOnly) {
+  struct Row {
+    std::string bytes;
+    const char* mime;  // null: none
+  } rows[] = {
+      {"\xFF\xD8\xFF\xE1rest", "image/jpeg"},
+      {std::string("\x89PNG\r\n\x1A\n", 8), "image/png"},
+      {"GIF89a..", "image/gif"},
+      {"BM....", "image/bmp"},
+      {std::string("II*\0", 4), "image/tiff"},
+      {std::string("MM\0*", 4), "image/tiff"},
+      {"plain text", nullptr},
+      {"\xFF\xD8", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.bytes);
+    LPWSTR mime = nullptr;
+    HRESULT hr = FindMimeFromData(nullptr, nullptr, const_cast<char*>(row.bytes.data()),
+                                  static_cast<DWORD>(row.bytes.size()), nullptr, 0, &mime, 0);
+    if (!row.mime) {
+      EXPECT_TRUE(FAILED(hr));
+      EXPECT_EQ(mime, nullptr);
+      continue;
+    }
+    ASSERT_EQ(hr, S_OK);
+    std::string text;
+    for (LPWSTR c = mime; *c; ++c) text += static_cast<char>(*c);
+    EXPECT_EQ(text, row.mime);
+    CoTaskMemFree(mime);
+  }
+}
