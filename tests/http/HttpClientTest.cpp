@@ -258,12 +258,12 @@ TEST_F(HttpClientTest, FailedRequestsKeepTheSettingsAndReportTheLastError) {
   CaughtHttpError caught = CatchHttpError([&] { delete client.RequestGet(server_.url("/slow").c_str()); });
   EXPECT_EQ(caught.code, 406u);
   EXPECT_EQ(caught.lastError, 12002u);
+  WinInetSetTimeoutsForTesting(0, 0);
   std::unique_ptr<CHttpClientA::CHttpResponse> response(client.RequestGet(server_.url("/again").c_str()));
   EXPECT_EQ(response->GetStatus(), 200u);
   ASSERT_TRUE(server_.WaitForRequests(2));
   EXPECT_EQ(server_.Requests()[1], "GET /again?p=1 HTTP/1.1\r\n" + HostLine() +
                                        "User-Agent: Agent/2\r\nAccept: */*\r\nCache-Control: no-cache\r\nX-Keep: 1\r\n\r\n");
-  WinInetSetTimeoutsForTesting(0, 0);
 }
 
 TEST_F(HttpClientTest, ResponseOutlivesItsClient) {
