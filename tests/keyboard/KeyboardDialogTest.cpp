@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "KeyboardDialogTestSupport.h"
 #include "keyboard/KeyboardResource.h"
@@ -292,4 +294,27 @@ TEST_F(KeyboardDialogTest, LayoutErrorsAreShownAndTheKeyboardStillOpens) {
   EXPECT_EQ(boxes[0].caption, "Tavorin");
   EXPECT_EQ(boxes[1].text, "Can't find <forbidden_words> tag, file may not be a photobooth settings file\nXML file: " +
                                (m_folder / "forbidden_words.xml").string());
+}
+
+TEST_F(KeyboardDialogTest, AKeyboardOpenedByAWorkerRunsOnTheUiThread) {
+  CKeyboardDialog keyboard(nullptr, FALSE, KeyboardPassword);
+  keyboard.m_layoutFolder = Folder();
+  std::thread::id scriptThread;
+  PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
+    scriptThread = std::this_thread::get_id();
+    auto* kb = static_cast<CKeyboardDialog*>(dialog);
+    TypeOnKeyboard(kb, "secret");
+    TouchKey(kb, "OK");
+  }));
+  std::atomic<bool> done{false};
+  INT_PTR result = -1;
+  std::thread worker([&] {
+    result = keyboard.DoModal();
+    done = true;
+  });
+  while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  worker.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(scriptThread, std::this_thread::get_id());
+  EXPECT_EQ(LastKeyboardTexts[0], "secret");
 }

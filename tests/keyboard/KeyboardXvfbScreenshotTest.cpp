@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <QDir>
 #include <chrono>
+#include <cstdio>
 
 #include "KeyboardDialogTestSupport.h"
 #include "keyboard/KeyboardResource.h"
@@ -50,15 +51,18 @@ TEST_F(XvfbScreenshotTest, KeyboardXvfbScreenshotOfEachKind) {
     if (type == KeyboardMessage) keyboard.Field(0).m_text = "Happy birthday,\nAnna!";
     QImage shot;
     QRect window;
+    auto start = std::chrono::steady_clock::now();
     PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
       auto* kb = static_cast<CKeyboardDialog*>(dialog);
+      // Opened: composed, drawn and shown (the script runs once the window is up).
+      auto opened = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+      std::printf("keyboard type %d at %dx%d opened in %lld ms\n", type, WidgetOfDialog(kb)->width(),
+                  WidgetOfDialog(kb)->height(), static_cast<long long>(opened.count()));
       Settle();
       window = WidgetOfDialog(kb)->geometry();
       shot = GrabScreen();
     }));
-    auto start = std::chrono::steady_clock::now();
     keyboard.DoModal();
-    (void)start;
     QString name = QString("keyboard-type%1.png").arg(type);
     ASSERT_TRUE(shot.save(OutputPath(name.toUtf8().constData())));
     QSize screen = QGuiApplication::primaryScreen()->size();
