@@ -104,11 +104,17 @@ TEST_F(KeyboardDialogTest, ReleaseOnAnotherKeyPerformsThatKey) {
     TouchKey(kb, "e");
     TouchKey(kb, "r");
     EXPECT_EQ(kb->Field(0).m_text, "wEr");
+    // The tablet's press-and-hold query is a touch, answered "off".
+    QPoint t = CentreOf(KeyWithLegend(kb, "t"));
+    EXPECT_EQ(kb->SendMessage(0x2CC, 0, MAKELPARAM(t.x(), t.y())), 1);
+    EXPECT_EQ(kb->m_pressedKey.m_legend, "t");
+    Touch(kb, t);
     // A touch on field 2's box selects it.
     const KeyboardTextField& second = kb->Field(1);
     ASSERT_TRUE(second.IsDefined());
     Touch(kb, QPoint((second.m_x + second.m_right) / 2, (second.m_y + second.m_bottom) / 2));
     EXPECT_EQ(kb->m_editor.m_currentField, 1);
+    EXPECT_EQ(kb->Field(0).m_text, "wErt");
     TouchKey(kb, "Cancel");
   }));
   EXPECT_EQ(keyboard.DoModal(), 2);
