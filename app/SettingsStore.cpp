@@ -5,6 +5,7 @@
 
 #include "platform/mfc/gdiobjects.h"
 #include "platform/win32/folders.h"
+#include "keyboard/KeyboardGlobals.h"
 #include "support/ProgramGlobals.h"
 
 BOOL g_bEnableColourManagement = FALSE;
@@ -119,6 +120,9 @@ std::vector<SettingEntry> BuildSettingsTable(ViewSettings& s) {
       {"Photobooth3to2Crop", K::Flag, &s.m_bPhotobooth3to2Crop},
       {"PhotoboothPreviewTime", K::Number, &s.m_nPhotoboothPreviewTime},
       {"PhotoboothMsgFont", K::Font, &s.m_photoboothMsgFont},
+      // The on-screen keyboard's process-wide values.
+      {"PhotoboothKeyboardTimeout", K::Number, &KeyboardTimeout},
+      {"PhotoboothKeyboardEmailErrorMsg", K::Text, &KeyboardEmailErrorMessage},
   };
 }
 

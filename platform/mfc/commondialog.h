@@ -19,6 +19,7 @@ struct ShownCommonDialog {
   std::string title;
   std::string filter;  // file dialogs: the filter as the program gave it
   INT_PTR result;
+  std::string initialFolder = {};  // folder browser: the folder its callback selected at the start
 };
 
 void PushCommonDialogAnswer(const CommonDialogAnswer& answer);

@@ -29,10 +29,15 @@ bool IsPushButton(HWND hWnd) {
 BOOL CDialog::CreateDialogWindow(const DlgTemplate& dialogTemplate) {
   CWnd* parent = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
   HWND owner = parent ? parent->GetTopLevelParent()->GetSafeHwnd() : nullptr;
-  if (!CreateEx(0, "#32770", dialogTemplate.caption, WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+  // A template made as a bare popup (full-screen screens) gets no title bar.
+  bool bare = (dialogTemplate.style & WS_POPUP) && !(dialogTemplate.style & WS_CAPTION);
+  DWORD style = bare ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  if (!CreateEx(0, "#32770", dialogTemplate.caption, style, CW_USEDEFAULT,
                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr)) {
     return FALSE;
   }
+  // A bare popup without controls draws itself at whatever size it takes: no form to fit.
+  if (bare && dialogTemplate.items.empty()) return TRUE;
   if (!AfxBuildDialogControls(m_hWnd, dialogTemplate, FALSE)) {
     TRACE("CDialog::CreateDialogWindow() - a control of dialog %u could not be made\n", dialogTemplate.id);
   }

@@ -46,7 +46,8 @@ struct DlgTemplate {
   UINT id;
   const char* caption;
   std::vector<DlgItem> items;
-  DWORD style = WS_VISIBLE;  // a modeless dialog made without WS_VISIBLE starts hidden
+  DWORD style = WS_VISIBLE;  // a modeless dialog made without WS_VISIBLE starts hidden; WS_POPUP
+                             // without WS_CAPTION makes a dialog without a title bar
   /// Groups that begin a new column of boxes (boxes stack in one column without any).
   std::vector<std::string> columnStarts = {};
 };

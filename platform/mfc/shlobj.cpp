@@ -7,6 +7,7 @@
 #include "platform/mfc/commondialog.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/threadqueue_p.h"
+#include "platform/user/window.h"
 #include "platform/user/window_p.h"
 
 struct ITEMIDLIST {
@@ -16,10 +17,40 @@ struct ITEMIDLIST {
 
 namespace {
 const DWORD kMagic = 0x5049444C;  // "PIDL"
+
+// The window a browse callback talks to: it keeps the folder BFFM_SETSELECTION names.
+LRESULT CALLBACK BrowserProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == BFFM_SETSELECTIONA && wParam && lParam) {
+    auto* selection = reinterpret_cast<std::string*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    if (selection) *selection = reinterpret_cast<const char*>(lParam);
+    return 0;
+  }
+  return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+// Runs the caller's callback with BFFM_INITIALIZED; the folder it selected, or empty.
+std::string InitialSelection(const BROWSEINFOA* info) {
+  std::string selection;
+  if (!info->lpfn) return selection;
+  user_p::RunOnUiThread([&] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = BrowserProc;
+    wc.lpszClassName = "TavorinFolderBrowser";
+    ::RegisterClassA(&wc);  // fails harmlessly once registered
+    HWND window = ::CreateWindowExA(0, "TavorinFolderBrowser", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                    nullptr);
+    if (!window) return;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&selection));
+    info->lpfn(window, BFFM_INITIALIZED, 0, info->lParam);
+    ::DestroyWindow(window);
+  });
+  return selection;
+}
 }
 
 LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   if (!info) return nullptr;
+  std::string initial = InitialSelection(info);
   CommonDialogAnswer answer;
   std::string chosen;
   INT_PTR result = 2;
@@ -29,14 +60,15 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   } else {
     user_p::RunOnUiThread([&] {
       QString folder = QFileDialog::getExistingDirectory(user_p::WidgetOf(info->hwndOwner),
-                                                         user_p::ToQString(info->lpszTitle));
+                                                         user_p::ToQString(info->lpszTitle),
+                                                         user_p::ToQString(initial.c_str()));
       if (!folder.isEmpty()) {
         chosen = user_p::FromQString(folder);
         result = 1;
       }
     });
   }
-  mfc_p::RecordCommonDialog({"folder", info->lpszTitle ? info->lpszTitle : "", "", result});
+  mfc_p::RecordCommonDialog({"folder", info->lpszTitle ? info->lpszTitle : "", "", result, initial});
   if (result != 1 || chosen.empty()) return nullptr;
   if (info->pszDisplayName) {
     std::string name = chosen.substr(chosen.find_last_of('/') + 1);

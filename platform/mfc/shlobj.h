@@ -12,6 +12,13 @@ typedef ITEMIDLIST* LPITEMIDLIST;
 typedef const ITEMIDLIST* LPCITEMIDLIST;
 typedef int(CALLBACK* BFFCALLBACK)(HWND, UINT, LPARAM, LPARAM);
 
+// The browser calls lpfn with BFFM_INITIALIZED before it shows; the callback may then send
+// BFFM_SETSELECTION (wParam TRUE, lParam the path) to the window it was given.
+#define BFFM_INITIALIZED 1
+#define BFFM_SELCHANGED 2
+#define BFFM_SETSELECTIONA (0x0400 + 102)
+#define BFFM_SETSELECTION BFFM_SETSELECTIONA
+
 struct BROWSEINFOA {
   HWND hwndOwner;
   LPCITEMIDLIST pidlRoot;

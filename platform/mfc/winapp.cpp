@@ -36,6 +36,8 @@ int CWinThread::ExitInstance() { return m_exitCode; }
 
 CWinApp::CWinApp(LPCSTR appName) : m_appName(appName ? appName : "Tavorin") {
   m_pszAppName = m_appName;
+  // The program's module: resources are built in, so any non-null token names it.
+  m_hInstance = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000));
   g_app = this;
 }
 

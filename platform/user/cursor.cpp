@@ -28,6 +28,8 @@ QPointer<QWidget> g_target;
 HCURSOR g_current = nullptr;
 std::atomic<int> g_showCount{0};
 
+const WORD kInvisibleCursorResource = 210;
+
 Qt::CursorShape ShapeOf(WORD id) {
   switch (id) {
     case 32513: return Qt::IBeamCursor;
@@ -54,8 +56,18 @@ void SetCursorTarget(QWidget* widget) { g_target = widget; }
 }  // namespace user_p
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
-  if (instance || !IS_INTRESOURCE(name)) return nullptr;
+  if (!IS_INTRESOURCE(name)) return nullptr;
   WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+  if (instance) {
+    if (id != kInvisibleCursorResource) return nullptr;
+    // The program's own invisible cursor (touch screens show no pointer).
+    static auto* invisible = [] {
+      QPixmap blank(32, 32);
+      blank.fill(Qt::transparent);
+      return new CursorRecord{QCursor(blank, 0, 0), true};
+    }();
+    return reinterpret_cast<HCURSOR>(invisible);
+  }
   if (id != 32512 && ShapeOf(id) == Qt::ArrowCursor) return nullptr;
   CursorRecord*& record = SystemCursors()[id];
   if (!record) record = new CursorRecord{QCursor(ShapeOf(id)), true};

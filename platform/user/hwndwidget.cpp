@@ -1,6 +1,7 @@
 #include "platform/user/hwndwidget_p.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QCloseEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -113,7 +114,17 @@ void HwndWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, keyed);
   } else {
     painter.drawImage(0, 0, m_buffer);
+    if (m_colorKey >= 0) ShapeToColorKey();
   }
+}
+
+// Without a compositor the key colour is cut out of the window's shape (X11 SHAPE), so those
+// pixels show whatever lies below and pass clicks on to it.
+void HwndWidget::ShapeToColorKey() {
+  QRgb key = qRgb(m_colorKey & 0xFF, (m_colorKey >> 8) & 0xFF, (m_colorKey >> 16) & 0xFF);
+  QRegion shape(QBitmap::fromImage(m_buffer.createMaskFromColor(key, Qt::MaskInColor)));
+  if (shape.isEmpty()) shape = QRegion(0, 0, 1, 1);  // an empty region would clear the mask
+  if (shape != mask()) setMask(shape);
 }
 
 void HwndWidget::resizeEvent(QResizeEvent*) {

@@ -24,9 +24,12 @@ class HwndWidget : public QWidget {
   void UseBuffer() { m_bufferInUse = true; }
   bool InPaint() const { return m_inPaint; }
 
-  /// Colour key of a layered window (-1: none). Pixels of that colour are see-through when a
-  /// compositor exists, else drawn as they are.
-  void SetColorKey(long colorKey) { m_colorKey = colorKey; }
+  /// Colour key of a layered window (-1: none). Pixels of that colour are see-through: made
+  /// transparent where a compositor exists, else cut out of the window's shape after each paint.
+  void SetColorKey(long colorKey) {
+    m_colorKey = colorKey;
+    if (colorKey < 0) clearMask();
+  }
 
  protected:
   bool event(QEvent* event) override;
@@ -49,6 +52,7 @@ class HwndWidget : public QWidget {
 
  private:
   LRESULT Input(UINT message, WPARAM wParam, LPARAM lParam);
+  void ShapeToColorKey();
 
   HWND m_hwnd;
   QImage m_buffer;

@@ -118,7 +118,7 @@ BOOL SetLayeredWindowAttributes(HWND hWnd, COLORREF colorKey, BYTE alpha, DWORD 
     if (!widget) return;
     widget->SetColorKey((flags & LWA_COLORKEY) ? static_cast<long>(colorKey & 0xFFFFFF) : -1);
     // Wayland always composites; on X11 and offscreen we cannot count on it, so the window
-    // stays opaque and the key colour shows as drawn.
+    // is shaped to its pixels outside the key colour instead.
     bool compositing = QGuiApplication::platformName().startsWith("wayland");
     if ((flags & LWA_COLORKEY) && compositing) widget->setAttribute(Qt::WA_TranslucentBackground, true);
     widget->setWindowOpacity((flags & LWA_ALPHA) ? alpha / 255.0 : 1.0);

@@ -29,7 +29,7 @@ int ReleaseDC(HWND hWnd, HDC dc);
 // Layered windows
 #define LWA_COLORKEY 0x00000001u
 #define LWA_ALPHA 0x00000002u
-/// Pixels of the key colour become see-through (where a compositor exists; elsewhere the
-/// window is drawn opaque) and LWA_ALPHA sets the whole window's opacity. FALSE for a window
+/// Pixels of the key colour become see-through and let clicks through (without a compositor
+/// the window's shape leaves them out) and LWA_ALPHA sets the whole window's opacity. FALSE for a window
 /// without WS_EX_LAYERED or without a screen presence.
 BOOL SetLayeredWindowAttributes(HWND hWnd, COLORREF colorKey, BYTE alpha, DWORD flags);

@@ -44,6 +44,16 @@ QMargins FrameMargins(QWidget* widget) {
   return NormalFrameMargins(widget);
 }
 
+// Without a window manager nothing resizes a window asked to maximise, so a frameless
+// popup takes the screen's free area itself first (a window manager may still adjust it).
+void ShowMaximized(QWidget* widget) {
+  if (widget->isWindow() && (widget->windowFlags() & Qt::FramelessWindowHint)) {
+    QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    if (screen) widget->setGeometry(screen->availableGeometry());
+  }
+  widget->showMaximized();
+}
+
 }  // namespace
 
 void user_p::PlaceTopLevel(QWidget* widget, const QRect& outer, bool move) {
@@ -71,7 +81,7 @@ BOOL ShowWindow(HWND hWnd, int command) {
     BOOL wasVisible = widget->isVisible() ? TRUE : FALSE;
     switch (command) {
       case SW_HIDE: widget->hide(); break;
-      case SW_SHOWMAXIMIZED: widget->showMaximized(); break;
+      case SW_SHOWMAXIMIZED: ShowMaximized(widget); break;
       case SW_MINIMIZE:
       case SW_SHOWMINIMIZED: widget->showMinimized(); break;
       case SW_RESTORE: widget->showNormal(); break;
@@ -204,7 +214,7 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement) {
     SizeChanged(hWnd, widget);
     switch (placement->showCmd) {
       case SW_HIDE: widget->hide(); break;
-      case SW_SHOWMAXIMIZED: widget->showMaximized(); break;
+      case SW_SHOWMAXIMIZED: ShowMaximized(widget); break;
       case SW_SHOWMINIMIZED:
       case SW_MINIMIZE: widget->showMinimized(); break;
       default: widget->showNormal(); break;

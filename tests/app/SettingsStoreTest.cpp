@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/SettingsStore.h"
+#include "keyboard/KeyboardGlobals.h"
 
 namespace {
 
@@ -26,7 +27,10 @@ class SettingsStoreTest : public ::testing::Test {
     g_bEnableColourManagement = FALSE;
     g_nCustomNaming = 0;
     g_strCustomNamingSeparator = "_";
+    KeyboardTimeout = 300;
+    KeyboardEmailErrorMessage = kDefaultEmailError;
   }
+  static constexpr const char* kDefaultEmailError = "Please enter a valid email address in the form name@example.com";
   HKEY m_key = nullptr;
 };
 
@@ -150,6 +154,39 @@ TEST_F(SettingsStoreTest, DefaultsOfAFirstStart) {
   EXPECT_DOUBLE_EQ(0.05, settings.m_dPostProcessingLevelBlack);
   EXPECT_STREQ("Arial", settings.m_photoboothMsgFont.lfFaceName);
   EXPECT_LT(settings.m_photoboothMsgFont.lfHeight, 0);
+}
+
+TEST_F(SettingsStoreTest, KeyboardValuesLoadIntoTheKeyboardAndAreSaved) {
+  ViewSettings settings;
+  std::vector<SettingEntry> table = BuildSettingsTable(settings);
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(KeyboardTimeout, 300);
+  EXPECT_EQ(KeyboardEmailErrorMessage, kDefaultEmailError) << "absent: the built-in text stays";
+
+  WriteRegDword(m_key, "PhotoboothKeyboardTimeout", 45);
+  WriteRegText(m_key, "PhotoboothKeyboardEmailErrorMsg", "Bad address\\nTry again");
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(KeyboardTimeout, 45);
+  EXPECT_EQ(KeyboardEmailErrorMessage, "Bad address\\nTry again");
+
+  std::string longest(kMaxSettingText - 1, 'x');
+  WriteRegText(m_key, "PhotoboothKeyboardEmailErrorMsg", longest.c_str());
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(KeyboardEmailErrorMessage.GetLength(), static_cast<int>(kMaxSettingText - 1));
+  std::string tooLong(kMaxSettingText, 'y');
+  WriteRegText(m_key, "PhotoboothKeyboardEmailErrorMsg", tooLong.c_str());
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(KeyboardEmailErrorMessage.str(), longest) << "a text over the limit is refused";
+
+  KeyboardTimeout = 0;
+  KeyboardEmailErrorMessage = "Saved";
+  SaveSettingsTable(m_key, table);
+  DWORD timeout = 99;
+  CString message;
+  EXPECT_TRUE(ReadRegDword(m_key, "PhotoboothKeyboardTimeout", timeout));
+  EXPECT_EQ(timeout, 0u);
+  EXPECT_TRUE(ReadRegText(m_key, "PhotoboothKeyboardEmailErrorMsg", message));
+  EXPECT_EQ(message, "Saved");
 }
 
 TEST_F(SettingsStoreTest, StoredValuesAreTransformedOnLoad) {

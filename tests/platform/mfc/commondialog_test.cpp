@@ -81,3 +81,35 @@ TEST_F(CommonDialogTest, ColourFontAndFolderDialogs) {
   EXPECT_EQ(SHBrowseForFolderA(&info), nullptr);  // unanswered: cancelled
   EXPECT_FALSE(SHGetPathFromIDListA(nullptr, path));
 }
+
+namespace {
+
+int CALLBACK SelectStart(HWND hWnd, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) ::SendMessageA(hWnd, BFFM_SETSELECTION, TRUE, data);
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(CommonDialogTest, FolderBrowserCallbackChoosesTheStartFolder) {
+  PushCommonDialogAnswer({IDOK, {"/tmp/chosen"}});
+  const char* start = "/tmp/booth/images";
+  BROWSEINFOA info{};
+  info.lpszTitle = "Select folder to save keyboard settings";
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = SelectStart;
+  info.lParam = reinterpret_cast<LPARAM>(start);
+  LPITEMIDLIST item = SHBrowseForFolderA(&info);
+  ASSERT_NE(item, nullptr);
+  char path[MAX_PATH] = {0};
+  EXPECT_TRUE(SHGetPathFromIDListA(item, path));
+  EXPECT_STREQ(path, "/tmp/chosen");
+  ILFree(item);
+  std::vector<ShownCommonDialog> shown = GetShownCommonDialogs();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].initialFolder, start);
+
+  info.lpfn = nullptr;
+  EXPECT_EQ(SHBrowseForFolderA(&info), nullptr) << "unanswered: cancelled";
+  EXPECT_EQ(GetShownCommonDialogs().back().initialFolder, "");
+}

@@ -68,7 +68,7 @@ TEST(PaintTest, DcFailuresAreReportedNotCrashed) {
   worker.join();
 }
 
-TEST(PaintTest, LayeredColourKeyNeedsTheLayeredStyleAndIsOpaqueWithoutACompositor) {
+TEST(PaintTest, LayeredColourKeyNeedsTheLayeredStyleAndIsCutOutWithoutACompositor) {
   TestWindow plain;
   EXPECT_FALSE(SetLayeredWindowAttributes(plain.hwnd, RGB(255, 0, 255), 255, LWA_COLORKEY));
   HWND layered = CreateWindowExA(WS_EX_LAYERED, "TavorinTestWindow", "overlay", WS_POPUP, 0, 0, 60, 60, nullptr,
@@ -78,11 +78,18 @@ TEST(PaintTest, LayeredColourKeyNeedsTheLayeredStyleAndIsOpaqueWithoutAComposito
   ShowWindow(layered, SW_SHOW);
   HDC dc = GetDC(layered);
   Fill(dc, 60, 60, RGB(255, 0, 255));
+  Fill(dc, 20, 20, RGB(255, 0, 0));
   ReleaseDC(layered, dc);
-  // Offscreen there is no compositor: the key colour is drawn as it is.
-  QRgb pixel = PixelOf(layered, 5, 5);
-  EXPECT_EQ(qRed(pixel), 255);
-  EXPECT_EQ(qBlue(pixel), 255);
+  QWidget* widget = user_p::WidgetOf(layered);
+  widget->grab();  // paints
+  // Offscreen there is no compositor: the window's shape leaves the key colour out, so it
+  // shows (and passes clicks to) what lies below.
+  QRegion shape = widget->mask();
+  EXPECT_TRUE(shape.contains(QPoint(5, 5)));
+  EXPECT_FALSE(shape.contains(QPoint(40, 40)));
+  EXPECT_EQ(qRed(PixelOf(layered, 5, 5)), 255);
+  EXPECT_TRUE(SetLayeredWindowAttributes(layered, RGB(255, 0, 255), 255, LWA_ALPHA));
+  EXPECT_TRUE(widget->mask().isEmpty()) << "without a key the whole window shows again";
   DestroyWindow(layered);
 }
 
