@@ -114,6 +114,7 @@ void CMyQuilletView::LoadSettings() {
                       nullptr, &key, nullptr) != ERROR_SUCCESS)
     return;
   LoadSettingsTable(key, BuildSettingsTable(*this));
+  m_nAutoBracketNumShots = ClampAutoBracketShots(m_nAutoBracketNumShots);
   // An old layout switch that is only read once, then forgotten.
   RegDeleteValueA(key, "PhotoboothCustomDoubleStrip");
 

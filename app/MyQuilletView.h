@@ -50,7 +50,9 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   /// The registry path of the connected model's key ("" without a camera).
   CString GetCameraModelKey() const;
 
+  /// A handler that throws (out of memory) ends the shot under way instead of leaving the view busy.
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL PreTranslateMessage(MSG* msg) override;
   void OnInitialUpdate() override;
   void DoDataExchange(CDataExchange* dx) override;
@@ -60,6 +62,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnTakePreview();
   /// The common end of every shot: buttons back, model work-arounds, bracket series, viewfinder.
   void OnShotFinished();
+  /// Shots of an auto-bracket series: the setting within 1..49.
+  int AutoBracketShots() const { return ClampAutoBracketShots(m_nAutoBracketNumShots); }
   /// True for a G9 whose AF-lock box is clear: the focus is locked around each release.
   bool IsG9WithoutAfLock();
   bool PrepareRelease();

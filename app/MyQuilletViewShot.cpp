@@ -68,8 +68,8 @@ void CMyQuilletView::OnTakePicture() {
       m_bracketRestore = {m_cbTv.m_hWnd ? m_cbTv.GetCurSel() : -1, m_cbAv.m_hWnd ? m_cbAv.GetCurSel() : -1,
                           m_cbExpComp.m_hWnd ? m_cbExpComp.GetCurSel() : -1};
       // The plan itself comes from the auto-bracket planner; without one every step keeps the settings.
-      if (static_cast<int>(m_bracketPlan.size()) < m_nAutoBracketNumShots)
-        m_bracketPlan.resize(m_nAutoBracketNumShots > 0 ? m_nAutoBracketNumShots : 0);
+      if (static_cast<int>(m_bracketPlan.size()) < AutoBracketShots())
+        m_bracketPlan.resize(AutoBracketShots());
     }
     CString text;
     text.Format("Auto-bracket shot %d", m_nBracketStep);
@@ -167,7 +167,7 @@ void CMyQuilletView::OnShotFinished() {
     m_bPreviewShot = false;
   } else if (m_nBracketStep > 0) {
     bool ended = false;
-    if (m_nBracketStep < m_nAutoBracketNumShots) {
+    if (m_nBracketStep < AutoBracketShots()) {
       ++m_nBracketStep;
       const BracketStep next = m_nBracketStep - 1 < static_cast<int>(m_bracketPlan.size())
                                    ? m_bracketPlan[m_nBracketStep - 1]

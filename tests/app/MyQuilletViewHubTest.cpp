@@ -3,6 +3,8 @@
 
 #include "AppTestSupport.h"
 #include "app/FullscreenDlg.h"
+#include "app/AboutDlg.h"
+#include "platform/mfc/dialogscript.h"
 
 namespace {
 
@@ -188,6 +190,22 @@ TEST_F(MyQuilletViewHubTest, ACameraEventForgetsTheCamera) {
       EXPECT_EQ(row.message, boxes[0].text);
     }
   }
+}
+
+TEST_F(MyQuilletViewHubTest, ACameraShutdownEndsTheOpenDialogWithTwo) {
+  Connect();
+  m_view->m_bAutoReconnect = TRUE;
+  bool stillConnected = false;
+  PushDialogScript(DialogScript(IDD_ABOUTBOX).Call([&](CDialog*) {
+    stillConnected = m_view->m_pCamera != nullptr;
+    m_view->SendMessage(WM_CAMERA_EVENT, 1, 0);
+  }).Press(IDOK));  // too late: the dialog has ended
+  CAboutDlg registers;  // its template
+  CDialog dialog(IDD_ABOUTBOX, m_view);
+  EXPECT_EQ(2, dialog.DoModal());
+  EXPECT_TRUE(stillConnected);
+  EXPECT_EQ(nullptr, m_view->m_pCamera);
+  EXPECT_EQ(CString("Camera shutdown: battery low"), Status());
 }
 
 TEST_F(MyQuilletViewHubTest, RotationAndInitialConnectMessages) {

@@ -4,6 +4,7 @@
 #include <QWindow>
 
 #include "AppTestSupport.h"
+#include "app/FullscreenDlg.h"
 #include "platform/user/input.h"
 #include "platform/user/window_p.h"
 
@@ -133,6 +134,49 @@ TEST_F(MyQuilletViewInputTest, FunctionKeysReachTheFrameBeforeTheFocusedComboBox
     ASSERT_EQ(1u, GetShownMessageBoxes().size());  // no camera: the reconnect question
     EXPECT_EQ("Camera is not connected.\nDo you wish to reconnect?", GetShownMessageBoxes()[0].text);
   }
+}
+
+TEST_F(MyQuilletViewInputTest, AnAbsurdBracketCountIsKeptWithinFortyNineShots) {
+  m_harness.reset();
+  HKEY key = OpenProductKey();
+  WriteRegDword(key, "AutoBracketNumShots", 0x7FFFFFFF);
+  RegCloseKey(key);
+  m_harness = std::make_unique<ViewHarness>();
+  m_view = m_harness->m_view;
+  ASSERT_NE(nullptr, m_view);
+  EXPECT_EQ(49, m_view->m_nAutoBracketNumShots);
+
+  PR_StartSDK();
+  m_view->StartCameraConnection();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_nAutoBracket = 1;
+  m_view->m_nAutoBracketNumShots = 0x7FFFFFFF;  // as a settings dialog or remote client might set it
+  m_view->OnTakePicture();
+  EXPECT_EQ(49u, m_view->m_bracketPlan.size());
+  EXPECT_TRUE(m_view->m_bBusy);
+}
+
+// A handler that fails (out of memory, say) while a shot is under way ends the shot.
+TEST_F(MyQuilletViewInputTest, AFailingHandlerDoesNotLeaveTheViewBusy) {
+  class CThrowingBooth : public CFullscreenDlg {
+   public:
+    using CFullscreenDlg::CFullscreenDlg;
+    void SetCountdownText(const char*) override { throw std::bad_alloc(); }
+  } booth(nullptr, 0);
+  PR_StartSDK();
+  m_view->StartCameraConnection();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_bAutoReconnect = TRUE;  // no message box
+  m_view->OnTakePicture();
+  ASSERT_TRUE(m_view->m_bBusy);
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bFullScreen = true;
+  m_view->SendMessage(WM_CAMERA_EVENT, 0, 0);  // the camera shut down; the booth screen fails
+  m_view->m_pFullscreenDlg = nullptr;
+  m_view->m_bFullScreen = false;
+  EXPECT_FALSE(m_view->m_bBusy);
+  EXPECT_TRUE(m_view->IsWindowEnabled());
+  EXPECT_TRUE(m_view->m_btnRelease.IsWindowEnabled());
 }
 
 }  // namespace
