@@ -7,7 +7,6 @@
 #include "platform/win32/folders.h"
 #include "support/ProgramGlobals.h"
 
-BOOL g_bEnableColourManagement = FALSE;
 int g_nCustomNaming = 0;
 
 ViewSettings::ViewSettings()
