@@ -103,6 +103,11 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnIpcMessage();
   /// Writes a reply to the remote-control client; nothing before the first command.
   void IpcReply(int status, const char* text = nullptr);
+  /// A remote release was answered "started" and the view has not yet asked the camera.
+  bool m_bIpcReleaseWaiting = false;
+  /// Answers a waiting remote release with a refusal (the view will not release).
+  void RefuseIpcRelease();
+  bool IsBulbSelected() const;
 
   // Photobooth services of the booth session.
   void StartPhotoboothProcessing();

@@ -29,12 +29,22 @@ bool CMyQuilletView::IsG9WithoutAfLock() {
 
 // The checks both releases share: no bulb exposure from here, the camera's UI locked, and
 // the viewfinder stopped. False when the release must not go ahead (the user was told).
+bool CMyQuilletView::IsBulbSelected() const { return SelectedItemData(m_cbTv) == kBulb; }
+
+void CMyQuilletView::RefuseIpcRelease() {
+  if (!m_bIpcReleaseWaiting) return;
+  m_bIpcReleaseWaiting = false;
+  IpcReply(kIpcRefused);
+}
+
 bool CMyQuilletView::PrepareRelease() {
-  if (SelectedItemData(m_cbTv) == kBulb) {
+  if (IsBulbSelected()) {
+    RefuseIpcRelease();
     MessageBoxTavorin("Bulb mode is only available when using the camera's shutter release", MB_OK);
     return false;
   }
   if (!m_pCamera->LockUI()) {
+    RefuseIpcRelease();
     MessageBoxTavorin("Unable to release the shutter.\nPlease check that the camera's LCD display is off and try again",
                       MB_OK);
     return false;
@@ -44,6 +54,7 @@ bool CMyQuilletView::PrepareRelease() {
 }
 
 void CMyQuilletView::OnTakePicture() {
+  if (m_bConnecting || !m_pCamera || !m_pCamera->IsConnected()) RefuseIpcRelease();
   if (m_bConnecting) return;  // the connect worker holds the camera
   if (!m_pCamera || !m_pCamera->IsConnected()) {
     DeleteCamera();
@@ -56,6 +67,7 @@ void CMyQuilletView::OnTakePicture() {
     return;
   }
   if (!PrepareRelease()) return;
+  m_bIpcReleaseWaiting = false;  // asked of the camera now: its own errors end the client's wait
   m_bPreviewShot = false;
   m_bBusy = true;
   EnableWindow(FALSE);

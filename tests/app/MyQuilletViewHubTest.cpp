@@ -1,9 +1,12 @@
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 
 #include "AppTestSupport.h"
 #include "app/FullscreenDlg.h"
 #include "app/AboutDlg.h"
+#include "app/TavorinIPC.h"
 #include "platform/mfc/dialogscript.h"
 
 namespace {
@@ -206,6 +209,28 @@ TEST_F(MyQuilletViewHubTest, ACameraShutdownEndsTheOpenDialogWithTwo) {
   EXPECT_TRUE(stillConnected);
   EXPECT_EQ(nullptr, m_view->m_pCamera);
   EXPECT_EQ(CString("Camera shutdown: battery low"), Status());
+}
+
+// A remote release the view refuses is answered at once, not after the client's time-out.
+TEST_F(MyQuilletViewHubTest, ARemoteReleaseInBulbIsRefused) {
+  Connect();
+  m_view->m_bAutoReconnect = TRUE;
+  m_view->m_cbTv.SetItemData(m_view->m_cbTv.AddString("BULB"), 4);  // the camera's bulb entry
+  m_view->m_cbTv.SetCurSel(m_view->m_cbTv.GetCount() - 1);
+  std::atomic<int> found{-1}, answer{-1};
+  std::atomic<bool> done{false};
+  std::thread client([&] {
+    TavorinIPC ipc;
+    found = ipc.findServer(10000);
+    if (found == kIpcIdle) answer = ipc.sendCommand(kIpcRelease, 0, 10000);
+    done = true;
+  });
+  PushMessageBoxAnswer(IDOK);
+  ASSERT_TRUE(PumpUntil([&] { return done.load(); }, 30000));
+  client.join();
+  EXPECT_EQ(kIpcIdle, found.load());
+  EXPECT_EQ(kIpcRefused, answer.load());
+  EXPECT_FALSE(m_view->m_bBusy);
 }
 
 TEST_F(MyQuilletViewHubTest, RotationAndInitialConnectMessages) {
