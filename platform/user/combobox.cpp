@@ -43,8 +43,7 @@ QWidget* CreateComboBox(HWND hwnd, DWORD style, QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->setEditable((style & 0x3) == CBS_DROPDOWN || (style & 0x3) == CBS_SIMPLE);
   combo->setProperty("tavorin_sort", (style & CBS_SORT) != 0);
-  // As wide as its longest entry, so no entry is cut ("Large/superfine").
-  combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   combo->setMinimumContentsLength(8);
   QObject::connect(combo, qOverload<int>(&QComboBox::activated), [hwnd] { NotifyParent(hwnd, CBN_SELCHANGE); });
   if (combo->isEditable()) {
