@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "app/CameraValueTables.h"
 #include "app/MyQuilletView.h"
@@ -163,13 +164,23 @@ void CMyQuilletView::ConnectToCamera() {
   const CString model = camera->GetModelName();
   const CString modelKey = CString(kProductKey) + model;
   HKEY cache = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, modelKey, 0, KEY_READ, &cache) == ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, modelKey, 0, KEY_READ | KEY_WRITE, &cache) == ERROR_SUCCESS) {
     DWORD type = 0, size = 0;
     bool stale = RegQueryValueExA(cache, "ExpComp", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size < 10;
+    // An early list of compensation values was cut short: learn every cached value again, but
+    // keep the model's saved settings (the "Settings" sub-key).
+    if (stale) {
+      std::vector<CString> names;
+      char name[256];
+      for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof(name);
+        if (RegEnumValueA(cache, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name);
+      }
+      for (const CString& learned : names) RegDeleteValueA(cache, learned);
+    }
     RegCloseKey(cache);
     cache = nullptr;
-    // An early list of compensation values was cut short: learn everything again.
-    if (stale) SHDeleteKeyA(HKEY_CURRENT_USER, modelKey);
   }
   RegCreateKeyExA(HKEY_CURRENT_USER, modelKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
                   &cache, nullptr);

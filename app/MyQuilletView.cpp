@@ -114,6 +114,7 @@ void CMyQuilletView::LoadSettings() {
                       nullptr, &key, nullptr) != ERROR_SUCCESS)
     return;
   LoadSettingsTable(key, BuildSettingsTable(*this));
+  m_nAutoBracketNumShots = ClampAutoBracketShots(m_nAutoBracketNumShots);
   // An old layout switch that is only read once, then forgotten.
   RegDeleteValueA(key, "PhotoboothCustomDoubleStrip");
 
@@ -190,7 +191,7 @@ void CMyQuilletView::SaveCameraSettings() {
 int CMyQuilletView::OnCreate(LPCREATESTRUCT createStruct) {
   if (CFormView::OnCreate(createStruct) == -1) return -1;
   delete m_pSink;
-  m_pSink = new WindowMessageSink(m_hWnd);
+  m_pSink = new WindowMessageSink(m_hWnd, &m_bReleasePending);
   DragAcceptFiles(TRUE);
   return 0;
 }

@@ -50,7 +50,9 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   /// The registry path of the connected model's key ("" without a camera).
   CString GetCameraModelKey() const;
 
+  /// A handler that throws (out of memory) ends the shot under way instead of leaving the view busy.
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL PreTranslateMessage(MSG* msg) override;
   void OnInitialUpdate() override;
   void DoDataExchange(CDataExchange* dx) override;
@@ -60,6 +62,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnTakePreview();
   /// The common end of every shot: buttons back, model work-arounds, bracket series, viewfinder.
   void OnShotFinished();
+  /// Shots of an auto-bracket series: the setting within 1..49.
+  int AutoBracketShots() const { return ClampAutoBracketShots(m_nAutoBracketNumShots); }
   /// True for a G9 whose AF-lock box is clear: the focus is locked around each release.
   bool IsG9WithoutAfLock();
   bool PrepareRelease();
@@ -99,6 +103,11 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnIpcMessage();
   /// Writes a reply to the remote-control client; nothing before the first command.
   void IpcReply(int status, const char* text = nullptr);
+  /// A remote release was answered "started" and the view has not yet asked the camera.
+  bool m_bIpcReleaseWaiting = false;
+  /// Answers a waiting remote release with a refusal (the view will not release).
+  void RefuseIpcRelease();
+  bool IsBulbSelected() const;
 
   // Photobooth services of the booth session.
   void StartPhotoboothProcessing();
@@ -258,7 +267,6 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   int m_nPreviewTicks = 0;
   BOOL m_bPhotoboothShowGrid = FALSE;
   CString m_strPhotoboothImagesDir;
-  int m_nDisplayOrientation = 0;
   int m_nBracketStep = -1;
   std::vector<BracketStep> m_bracketPlan;
   BracketStep m_bracketRestore;

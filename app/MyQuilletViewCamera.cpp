@@ -203,6 +203,10 @@ void CMyQuilletView::OnCameraShutdown(int reason) {
   static const char* const reasons[] = {"connection lost",  "battery low",        "dial changed",
                                         "Memory card door opened", "battery cover open", "connection timeout"};
   CString message = CString("Camera shutdown: ") + (reason >= 1 && reason <= 5 ? reasons[reason] : reasons[0]);
+  // A settings dialog is left with Cancel's result; the booth window stays to show the camera is gone.
+  HWND popup = m_hWnd ? ::GetLastActivePopup(m_hWnd) : nullptr;
+  if (popup && popup != m_hWnd && !(m_pFullscreenDlg && popup == m_pFullscreenDlg->m_hWnd))
+    ::EndDialog(popup, 2);
   DeleteCamera();
   if (m_pFullscreenDlg && m_bFullScreen) {
     m_pFullscreenDlg->SetCountdownText("");

@@ -20,6 +20,11 @@ DWORD ItemDataOfSelection(const CComboBox& combo) {
 }  // namespace
 
 bool CMyQuilletView::OnFormCommand(UINT id, UINT code) {
+  if (id == IDC_AUTOBRACKET && code == BN_CLICKED) {
+    m_nAutoBracket = IsDlgButtonChecked(IDC_AUTOBRACKET) == BST_CHECKED ? 1 : 0;
+    UpdateControls();
+    return true;
+  }
   if (code != CBN_SELCHANGE) return false;
   switch (id) {
     case IDC_EXPMODE: OnSelchangeExpMode(); return true;

@@ -30,6 +30,25 @@ LONGLONG FileSizeOf(const CString& path) {
 }  // namespace
 
 LRESULT CMyQuilletView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    TRACE("CMyQuilletView::WindowProc() - message 0x%04X failed\n", message);
+  }
+  try {
+    m_nBracketStep = -1;
+    m_nShotsLeft = -1;
+    ShowBlankScreen(false);
+    OnShotFinished();
+    SetStatusText("Error: the command could not be completed");
+  } catch (...) {
+    m_bBusy = false;
+    EnableWindow(TRUE);
+  }
+  return 0;
+}
+
+LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CONNECT_STATUS) {
     OnConnectStatus(wParam, lParam);
     return 0;

@@ -129,6 +129,7 @@ void CMyQuilletView::UpdateControls() {
   if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(!m_bBusy && connected);
   if (!m_hWnd) return;
 
+  if (::GetDlgItem(m_hWnd, IDC_AUTOBRACKET)) CheckDlgButton(IDC_AUTOBRACKET, m_nAutoBracket ? BST_CHECKED : BST_UNCHECKED);
   EnableFormItem(IDC_AUTOBRACKET_SETTINGS, m_nAutoBracket != 0);
   if (m_pCamera) {
     for (int id : {IDC_SIZEQUALITY, IDC_EXPMODE, IDC_ZOOM}) EnableFormItem(id, true);

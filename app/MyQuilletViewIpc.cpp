@@ -61,8 +61,11 @@ void CMyQuilletView::OnIpcMessage() {
     case kIpcRelease:
       if (!m_pCamera) return IpcReply(kIpcNotConnected);
       if (m_bBusy) return IpcReply(kIpcBusy);
+      // Refusals the view can see now are answered now; the client would wait in vain.
+      if (!m_pCamera->IsConnected() || IsBulbSelected()) return IpcReply(kIpcRefused);
       m_pIPC->setProgress(0);
       IpcReply(kIpcReleaseStarted);
+      m_bIpcReleaseWaiting = true;  // a later refusal of the view still answers
       PostMessage(WM_COMMAND, IDC_RELEASE, 0);
       return;
     case kIpcZoom: {

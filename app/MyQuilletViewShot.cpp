@@ -29,12 +29,22 @@ bool CMyQuilletView::IsG9WithoutAfLock() {
 
 // The checks both releases share: no bulb exposure from here, the camera's UI locked, and
 // the viewfinder stopped. False when the release must not go ahead (the user was told).
+bool CMyQuilletView::IsBulbSelected() const { return SelectedItemData(m_cbTv) == kBulb; }
+
+void CMyQuilletView::RefuseIpcRelease() {
+  if (!m_bIpcReleaseWaiting) return;
+  m_bIpcReleaseWaiting = false;
+  IpcReply(kIpcRefused);
+}
+
 bool CMyQuilletView::PrepareRelease() {
-  if (SelectedItemData(m_cbTv) == kBulb) {
+  if (IsBulbSelected()) {
+    RefuseIpcRelease();
     MessageBoxTavorin("Bulb mode is only available when using the camera's shutter release", MB_OK);
     return false;
   }
   if (!m_pCamera->LockUI()) {
+    RefuseIpcRelease();
     MessageBoxTavorin("Unable to release the shutter.\nPlease check that the camera's LCD display is off and try again",
                       MB_OK);
     return false;
@@ -44,6 +54,7 @@ bool CMyQuilletView::PrepareRelease() {
 }
 
 void CMyQuilletView::OnTakePicture() {
+  if (m_bConnecting || !m_pCamera || !m_pCamera->IsConnected()) RefuseIpcRelease();
   if (m_bConnecting) return;  // the connect worker holds the camera
   if (!m_pCamera || !m_pCamera->IsConnected()) {
     DeleteCamera();
@@ -56,6 +67,7 @@ void CMyQuilletView::OnTakePicture() {
     return;
   }
   if (!PrepareRelease()) return;
+  m_bIpcReleaseWaiting = false;  // asked of the camera now: its own errors end the client's wait
   m_bPreviewShot = false;
   m_bBusy = true;
   EnableWindow(FALSE);
@@ -68,8 +80,8 @@ void CMyQuilletView::OnTakePicture() {
       m_bracketRestore = {m_cbTv.m_hWnd ? m_cbTv.GetCurSel() : -1, m_cbAv.m_hWnd ? m_cbAv.GetCurSel() : -1,
                           m_cbExpComp.m_hWnd ? m_cbExpComp.GetCurSel() : -1};
       // The plan itself comes from the auto-bracket planner; without one every step keeps the settings.
-      if (static_cast<int>(m_bracketPlan.size()) < m_nAutoBracketNumShots)
-        m_bracketPlan.resize(m_nAutoBracketNumShots > 0 ? m_nAutoBracketNumShots : 0);
+      if (static_cast<int>(m_bracketPlan.size()) < AutoBracketShots())
+        m_bracketPlan.resize(AutoBracketShots());
     }
     CString text;
     text.Format("Auto-bracket shot %d", m_nBracketStep);
@@ -167,7 +179,7 @@ void CMyQuilletView::OnShotFinished() {
     m_bPreviewShot = false;
   } else if (m_nBracketStep > 0) {
     bool ended = false;
-    if (m_nBracketStep < m_nAutoBracketNumShots) {
+    if (m_nBracketStep < AutoBracketShots()) {
       ++m_nBracketStep;
       const BracketStep next = m_nBracketStep - 1 < static_cast<int>(m_bracketPlan.size())
                                    ? m_bracketPlan[m_nBracketStep - 1]

@@ -8,7 +8,6 @@
 #include "keyboard/KeyboardGlobals.h"
 #include "support/ProgramGlobals.h"
 
-BOOL g_bEnableColourManagement = FALSE;
 int g_nCustomNaming = 0;
 
 ViewSettings::ViewSettings()

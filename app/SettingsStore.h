@@ -120,6 +120,8 @@ struct ViewSettings {
 
 /// The rows of the table in save order; the pointers lead into `settings` and the globals.
 std::vector<SettingEntry> BuildSettingsTable(ViewSettings& settings);
+/// An auto-bracket series takes 1 to 49 shots, whatever the registry holds.
+inline int ClampAutoBracketShots(int shots) { return shots < 1 ? 1 : (shots > 49 ? 49 : shots); }
 
 /// Reads every row from the open key; rows that do not read keep their members.
 void LoadSettingsTable(HKEY key, const std::vector<SettingEntry>& table);

@@ -10,6 +10,7 @@ const char kProductKey[] = "SOFTWARE\\MorvaneSystems\\Tavorin\\102\\";
 
 CRITICAL_SECTION g_printerSettingsLock;
 CString g_strCustomNamingSeparator("_");
+BOOL g_bEnableColourManagement = FALSE;
 CString g_strMonitorProfile;
 CString g_strCameraProfile;
 CString g_strPhotoboothStatusCmd;

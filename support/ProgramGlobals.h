@@ -12,6 +12,8 @@ extern const char kProductKey[];
 /// Guards the application's printer DEVMODE and DEVNAMES while they are copied.
 extern CRITICAL_SECTION g_printerSettingsLock;
 extern CString g_strCustomNamingSeparator;
+/// Display colour management, as the view loaded it or a dialog changed it.
+extern BOOL g_bEnableColourManagement;
 extern CString g_strMonitorProfile;
 extern CString g_strCameraProfile;
 extern CString g_strPhotoboothStatusCmd;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/win32/codepage.h"
@@ -20,45 +21,63 @@ struct XmlTreeBuilder {
   XmlNode* m_current = &m_holder;
   XML_Parser m_parser = nullptr;
   bool m_failed = false;
+  // The character data since the last tag, as read (UTF-8), and where its trailing line break
+  // and indentation start when they are the file's own layout (npos: no such tail).
+  std::string m_run;
+  size_t m_layoutTail = std::string::npos;
 };
 
-// True for white space only: indentation the writer put between child elements.
-bool IsLayout(const char* text, int length) {
-  for (int i = 0; i < length; ++i)
-    if (!std::strchr(" \t\r\n", text[i]) || text[i] == '\0') return false;
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool IsLayout(const std::string& text) {
+  for (char c : text)
+    if (!IsBlank(c)) return false;
   return true;
 }
 
-// The writer puts a line break and indentation between an element's text and its first child;
-// white space there is layout, so a re-written file stays the same.
-void DropLayoutBeforeChild(XmlNode* parent) { parent->m_text.TrimRight(" \t\r\n"); }
+// Rules for the text of an element, so that what the writer wrote reads back the same: a run
+// of character data beside a child element that is only white space is layout and dropped;
+// a line break with indentation that ends a run before a child tag is the writer's layout
+// too. Any other run is kept whole, blanks included. A line break written as a character
+// reference is text, never layout.
+void TakeRun(XmlTreeBuilder* builder, bool beforeChild) {
+  std::string& run = builder->m_run;
+  XmlNode* node = builder->m_current;
+  if (beforeChild && builder->m_layoutTail != std::string::npos) run.erase(builder->m_layoutTail);
+  bool besideChild = beforeChild || node->m_firstChild;
+  if (!run.empty() && node != &builder->m_holder && !(besideChild && IsLayout(run)))
+    node->m_text += Utf8TextToAnsi(run.data(), static_cast<int>(run.size()));
+  run.clear();
+  builder->m_layoutTail = std::string::npos;
+}
 
-void FinishText(XmlNode* node) {
-  if (node->m_firstChild) DropLayoutBeforeChild(node);
-  node->m_text = XmlEscapeText(node->m_text);
+void FinishText(XmlNode* node) { node->m_text = XmlEscapeText(node->m_text); }
+
+void Fail(XmlTreeBuilder* builder) {
+  builder->m_failed = true;
+  XML_StopParser(builder->m_parser, XML_FALSE);
 }
 
 void XMLCALL OnStartElement(void* userData, const XML_Char* name, const XML_Char** attributes) {
   auto* builder = static_cast<XmlTreeBuilder*>(userData);
   try {
-    if (builder->m_current != &builder->m_holder) DropLayoutBeforeChild(builder->m_current);
+    TakeRun(builder, true);
     XmlNode* node = builder->m_current->AddElement(name, nullptr);
     builder->m_current = node;
     for (int i = 0; attributes && attributes[i] && attributes[i + 1]; i += 2)
       node->AddAttribute(attributes[i], Utf8AttributeToAnsi(attributes[i + 1]));
   } catch (const std::bad_alloc&) {
-    builder->m_failed = true;
-    XML_StopParser(builder->m_parser, XML_FALSE);
+    Fail(builder);
   }
 }
 
 void XMLCALL OnEndElement(void* userData, const XML_Char*) {
   auto* builder = static_cast<XmlTreeBuilder*>(userData);
   try {
+    TakeRun(builder, false);
     FinishText(builder->m_current);
   } catch (const std::bad_alloc&) {
-    builder->m_failed = true;
-    XML_StopParser(builder->m_parser, XML_FALSE);
+    Fail(builder);
   }
   XmlNode* parent = builder->m_current->m_parent;
   builder->m_current = parent ? parent : &builder->m_holder;
@@ -67,12 +86,19 @@ void XMLCALL OnEndElement(void* userData, const XML_Char*) {
 void XMLCALL OnCharacterData(void* userData, const XML_Char* text, int length) {
   auto* builder = static_cast<XmlTreeBuilder*>(userData);
   if (length <= 0 || builder->m_current == &builder->m_holder) return;
-  if (builder->m_current->m_firstChild && IsLayout(text, length)) return;
+  // Written as it reads (a line break may be CR LF in the file), not as a reference like "&#xA;".
+  int bytes = XML_GetCurrentByteCount(builder->m_parser);
+  bool literal = bytes == length || (length == 1 && text[0] == '\n' && bytes == 2);
   try {
-    builder->m_current->m_text += Utf8TextToAnsi(text, length);
+    for (int i = 0; i < length; ++i) {
+      if (literal && text[i] == '\n')
+        builder->m_layoutTail = builder->m_run.size() + i;
+      else if (!literal || (text[i] != ' ' && text[i] != '\t'))
+        builder->m_layoutTail = std::string::npos;
+    }
+    builder->m_run.append(text, static_cast<size_t>(length));
   } catch (const std::bad_alloc&) {
-    builder->m_failed = true;
-    XML_StopParser(builder->m_parser, XML_FALSE);
+    Fail(builder);
   }
 }
 
@@ -107,6 +133,7 @@ class Parse {
   XmlNode* TakeRoot() {
     if (m_builder.m_failed) return nullptr;
     // Elements left open by a damaged file still get their text in stored form.
+    if (m_builder.m_current != &m_builder.m_holder) TakeRun(&m_builder, false);
     for (XmlNode* node = m_builder.m_current; node && node != &m_builder.m_holder; node = node->m_parent)
       FinishText(node);
     XmlNode* root = m_builder.m_holder.m_firstChild;

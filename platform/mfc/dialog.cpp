@@ -99,6 +99,13 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   return m_hWnd != nullptr;
 }
 
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+  auto* wnd = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(dialog));
+  if (!wnd) return FALSE;
+  wnd->EndDialog(static_cast<int>(result));
+  return TRUE;
+}
+
 void CDialog::EndDialog(int result) {
   m_result = result;
   if (!m_modal) {

@@ -5,6 +5,9 @@
 #include "platform/mfc/dlgtemplate.h"
 #include "platform/mfc/wnd.h"
 
+/// Ends the modal dialog of that window with the result; FALSE when it is no dialog.
+BOOL EndDialog(HWND dialog, INT_PTR result);
+
 class CDialog : public CWnd {
  public:
   CDialog() = default;

@@ -389,3 +389,24 @@ BOOL SystemParametersInfoA(UINT action, UINT /*uiParam*/, PVOID pvParam, UINT /*
   *static_cast<RECT*>(pvParam) = {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
   return TRUE;
 }
+
+namespace {
+
+HWND TopLevelOf(HWND hWnd) {
+  while (hWnd && (GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD)) hWnd = GetParent(hWnd);
+  return hWnd;
+}
+
+}  // namespace
+
+HWND GetLastActivePopup(HWND hWnd) {
+  if (!IsWindow(hWnd)) return nullptr;
+  QWidget* modal = QApplication::activeModalWidget();
+  HWND popup = modal ? user_p::HwndOf(modal) : nullptr;
+  if (!popup || popup == hWnd) return hWnd;
+  HWND top = TopLevelOf(hWnd);
+  for (HWND owner = GetWindow(popup, GW_OWNER); owner; owner = GetWindow(TopLevelOf(owner), GW_OWNER)) {
+    if (TopLevelOf(owner) == top) return popup;
+  }
+  return hWnd;
+}

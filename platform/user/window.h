@@ -144,6 +144,9 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value);
 #define SetWindowLong SetWindowLongPtrA
 
 HWND GetParent(HWND hWnd);
+/// The modal window that the window's top-level window (or a window it owns) has open now;
+/// the window itself when there is none, NULL for an unknown window.
+HWND GetLastActivePopup(HWND hWnd);
 /// The child with the given control id, or NULL.
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND hWnd);

@@ -96,7 +96,7 @@ TEST_F(ConnectWorkerTest, ASecondConnectionOfTheModelProbesNothing) {
   EXPECT_EQ(iso, ItemsOf(m_view->m_cbIso));
 }
 
-TEST_F(ConnectWorkerTest, AShortCompensationListForgetsTheWholeModel) {
+TEST_F(ConnectWorkerTest, AShortCompensationListIsLearnedAgainAndTheSavedSettingsStay) {
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (ModelKey() + "\\Settings").c_str(), 0, nullptr, 0,
                                            KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
@@ -109,10 +109,14 @@ TEST_F(ConnectWorkerTest, AShortCompensationListForgetsTheWholeModel) {
 
   Connect();
   EXPECT_GT(m_view->m_cbExpComp.GetCount(), 1);
-  EXPECT_EQ(0, m_view->m_nOrientationSetting);
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (ModelKey() + "\\Settings").c_str(), 0, KEY_READ, &key));
+  EXPECT_EQ(3, m_view->m_nOrientationSetting);
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, ModelKey().c_str(), 0, KEY_READ, &key));
   DWORD type = 0, size = 0;
-  EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(key, "OrientationSetting", nullptr, &type, nullptr, &size));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "ExpComp", nullptr, &type, nullptr, &size));
+  EXPECT_GE(size, 10u) << "the list is learned again";
+  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (ModelKey() + "\\Settings").c_str(), 0, KEY_READ, &key));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "OrientationSetting", nullptr, &type, nullptr, &size));
   RegCloseKey(key);
 }
 

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -270,6 +272,25 @@ TEST_F(MyQuilletViewCommandsTest, AutoBracketSettingsNeedAutoBracket) {
     m_view->m_nAutoBracket = on;
     m_view->UpdateControls();
     EXPECT_EQ(on != 0, ItemEnabled(IDC_AUTOBRACKET_SETTINGS));
+  }
+}
+
+TEST_F(MyQuilletViewCommandsTest, TheAutoBracketBoxFollowsAndSetsTheSetting) {
+  m_view->m_nAutoBracket = 1;
+  m_view->UpdateControls();
+  EXPECT_EQ(static_cast<UINT>(BST_CHECKED), m_view->IsDlgButtonChecked(IDC_AUTOBRACKET));
+  QWidget* box = user_p::WidgetOf(::GetDlgItem(m_view->m_hWnd, IDC_AUTOBRACKET));
+  ASSERT_NE(nullptr, box);
+  for (int expected : {0, 1}) {
+    SCOPED_TRACE(expected);
+    QPointF centre(box->width() / 2.0, box->height() / 2.0);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent click(type, centre, box->mapToGlobal(centre), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(box, &click);
+    }
+    EXPECT_EQ(expected, m_view->m_nAutoBracket);
+    EXPECT_EQ(expected != 0, ItemEnabled(IDC_AUTOBRACKET_SETTINGS));
   }
 }
 

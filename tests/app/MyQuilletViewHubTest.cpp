@@ -1,8 +1,13 @@
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 
 #include "AppTestSupport.h"
 #include "app/FullscreenDlg.h"
+#include "app/AboutDlg.h"
+#include "app/TavorinIPC.h"
+#include "platform/mfc/dialogscript.h"
 
 namespace {
 
@@ -55,6 +60,14 @@ TEST_F(MyQuilletViewHubTest, ADownloadedPhotoIsListedShownAndReported) {
   EXPECT_EQ(0, Status().Find((CString("Saved: ") + path.c_str() + " (").GetString())) << Status().GetString();
   EXPECT_FALSE(m_view->m_bReleasePending);
   EXPECT_TRUE(GetShownMessageBoxes().empty());
+}
+
+TEST_F(MyQuilletViewHubTest, AReleaseMarksItselfPendingUntilItsPhotoIsShown) {
+  Connect();
+  m_view->m_pCamera->Release(false);  // through the sink the view installed
+  EXPECT_TRUE(m_view->m_bReleasePending);
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_pCurrentJpeg != nullptr; }));
+  EXPECT_FALSE(m_view->m_bReleasePending);
 }
 
 TEST_F(MyQuilletViewHubTest, SavingTheSameFileTwiceKeepsOneEntryAtTheEnd) {
@@ -180,6 +193,73 @@ TEST_F(MyQuilletViewHubTest, ACameraEventForgetsTheCamera) {
       EXPECT_EQ(row.message, boxes[0].text);
     }
   }
+}
+
+TEST_F(MyQuilletViewHubTest, ACameraShutdownEndsTheOpenDialogWithTwo) {
+  Connect();
+  m_view->m_bAutoReconnect = TRUE;
+  bool stillConnected = false;
+  PushDialogScript(DialogScript(IDD_ABOUTBOX).Call([&](CDialog*) {
+    stillConnected = m_view->m_pCamera != nullptr;
+    m_view->SendMessage(WM_CAMERA_EVENT, 1, 0);
+  }).Press(IDOK));  // too late: the dialog has ended
+  CAboutDlg registers;  // its template
+  CDialog dialog(IDD_ABOUTBOX, m_view);
+  EXPECT_EQ(2, dialog.DoModal());
+  EXPECT_TRUE(stillConnected);
+  EXPECT_EQ(nullptr, m_view->m_pCamera);
+  EXPECT_EQ(CString("Camera shutdown: battery low"), Status());
+}
+
+// A remote release the view refuses is answered at once, not after the client's time-out.
+TEST_F(MyQuilletViewHubTest, ARemoteReleaseInBulbIsRefused) {
+  Connect();
+  m_view->m_bAutoReconnect = TRUE;
+  m_view->m_cbTv.SetItemData(m_view->m_cbTv.AddString("BULB"), 4);  // the camera's bulb entry
+  m_view->m_cbTv.SetCurSel(m_view->m_cbTv.GetCount() - 1);
+  std::atomic<int> found{-1}, answer{-1};
+  std::atomic<bool> done{false};
+  std::thread client([&] {
+    TavorinIPC ipc;
+    found = ipc.findServer(10000);
+    if (found == kIpcIdle) answer = ipc.sendCommand(kIpcRelease, 0, 10000);
+    done = true;
+  });
+  PushMessageBoxAnswer(IDOK);
+  ASSERT_TRUE(PumpUntil([&] { return done.load(); }, 30000));
+  client.join();
+  EXPECT_EQ(kIpcIdle, found.load());
+  EXPECT_EQ(kIpcRefused, answer.load());
+  EXPECT_FALSE(m_view->m_bBusy);
+}
+
+// The last entry and the zoom's top position are taken; one past them is refused.
+TEST_F(MyQuilletViewHubTest, RemoteIndexesAreCheckedAtTheirEdges) {
+  Connect();
+  int isoCount = m_view->m_cbIso.GetCount();
+  int zoomMax = m_view->m_zoomSlider.GetRangeMax();
+  ASSERT_GT(isoCount, 1);
+  ASSERT_GT(zoomMax, 0);
+  struct Row {
+    int command, parameter, answer;
+  } rows[] = {{kIpcIso, isoCount - 1, kIpcDone}, {kIpcIso, isoCount, kIpcRefused}, {kIpcIso, -1, kIpcRefused},
+              {kIpcZoom, zoomMax, kIpcDone},     {kIpcZoom, zoomMax + 1, kIpcRefused}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.command << " " << row.parameter);
+    std::atomic<int> answer{-1};
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+      TavorinIPC ipc;
+      if (ipc.findServer(10000) == kIpcIdle) answer = ipc.sendCommand(row.command, row.parameter, 10000);
+      done = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return done.load(); }, 30000));
+    client.join();
+    EXPECT_EQ(row.answer, answer.load());
+    PumpUntil([&] { return false; }, 50);  // let the chosen value reach the camera
+  }
+  EXPECT_EQ(isoCount - 1, m_view->m_cbIso.GetCurSel());
+  EXPECT_EQ(zoomMax, m_view->m_zoomSlider.GetPos());
 }
 
 TEST_F(MyQuilletViewHubTest, RotationAndInitialConnectMessages) {

@@ -1,5 +1,12 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
 #include "AppTestSupport.h"
+#include "app/FullscreenDlg.h"
 #include "platform/user/input.h"
+#include "platform/user/window_p.h"
 
 namespace {
 
@@ -97,6 +104,79 @@ TEST_F(MyQuilletViewInputTest, TheLastBracketShotRestoresTheExposure) {
   EXPECT_EQ(-1, m_view->m_nBracketStep);
   EXPECT_EQ(0, m_view->m_cbAv.GetCurSel());
   EXPECT_FALSE(m_view->m_bBusy);
+}
+
+// A key pressed and released on the window that holds the control, as the display server
+// delivers it: the window hands it to its focus widget.
+void TypeKey(HWND control, Qt::Key key) {
+  QWidget* widget = user_p::WidgetOf(control);
+  ASSERT_NE(nullptr, widget);
+  QWindow* window = widget->window()->windowHandle();
+  ASSERT_NE(nullptr, window);
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent event(type, key, Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+  }
+}
+
+TEST_F(MyQuilletViewInputTest, FunctionKeysReachTheFrameBeforeTheFocusedComboBox) {
+  QWidget* frame = user_p::WidgetOf(m_harness->m_frame->m_hWnd);
+  frame->activateWindow();
+  ASSERT_TRUE(PumpUntil([&] { return frame->isActiveWindow(); }, 5000));
+  m_view->m_cbIso.SetFocus();
+  ASSERT_EQ(user_p::WidgetOf(m_view->m_cbIso.m_hWnd), QApplication::focusWidget());
+  // Each key twice: a later key may arrive in the same place in memory as the last one.
+  for (Qt::Key key : {Qt::Key_F8, Qt::Key_F8, Qt::Key_F9, Qt::Key_F9}) {
+    SCOPED_TRACE(key);
+    ClearMessageBoxes();
+    PushMessageBoxAnswer(IDNO);
+    TypeKey(m_view->m_cbIso.m_hWnd, key);
+    ASSERT_EQ(1u, GetShownMessageBoxes().size());  // no camera: the reconnect question
+    EXPECT_EQ("Camera is not connected.\nDo you wish to reconnect?", GetShownMessageBoxes()[0].text);
+  }
+}
+
+TEST_F(MyQuilletViewInputTest, AnAbsurdBracketCountIsKeptWithinFortyNineShots) {
+  m_harness.reset();
+  HKEY key = OpenProductKey();
+  WriteRegDword(key, "AutoBracketNumShots", 0x7FFFFFFF);
+  RegCloseKey(key);
+  m_harness = std::make_unique<ViewHarness>();
+  m_view = m_harness->m_view;
+  ASSERT_NE(nullptr, m_view);
+  EXPECT_EQ(49, m_view->m_nAutoBracketNumShots);
+
+  PR_StartSDK();
+  m_view->StartCameraConnection();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_nAutoBracket = 1;
+  m_view->m_nAutoBracketNumShots = 0x7FFFFFFF;  // as a settings dialog or remote client might set it
+  m_view->OnTakePicture();
+  EXPECT_EQ(49u, m_view->m_bracketPlan.size());
+  EXPECT_TRUE(m_view->m_bBusy);
+}
+
+// A handler that fails (out of memory, say) while a shot is under way ends the shot.
+TEST_F(MyQuilletViewInputTest, AFailingHandlerDoesNotLeaveTheViewBusy) {
+  class CThrowingBooth : public CFullscreenDlg {
+   public:
+    using CFullscreenDlg::CFullscreenDlg;
+    void SetCountdownText(const char*) override { throw std::bad_alloc(); }
+  } booth(nullptr, 0);
+  PR_StartSDK();
+  m_view->StartCameraConnection();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_bAutoReconnect = TRUE;  // no message box
+  m_view->OnTakePicture();
+  ASSERT_TRUE(m_view->m_bBusy);
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bFullScreen = true;
+  m_view->SendMessage(WM_CAMERA_EVENT, 0, 0);  // the camera shut down; the booth screen fails
+  m_view->m_pFullscreenDlg = nullptr;
+  m_view->m_bFullScreen = false;
+  EXPECT_FALSE(m_view->m_bBusy);
+  EXPECT_TRUE(m_view->IsWindowEnabled());
+  EXPECT_TRUE(m_view->m_btnRelease.IsWindowEnabled());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "JpegTestImages.h"
@@ -322,5 +323,15 @@ TEST(JpegDisplayTest, SharpenMatchesTheKernelEverywhere) {
                    2 * (at(0, -1) + at(0, 1) + at(-1, 0) + at(1, 0))) / divisor;
           ASSERT_EQ(got[(y * w + x) * 3 + c], std::clamp(v, 0, 255)) << x << "," << y;
         }
+  }
+}
+
+// Rendering reads the colour settings from the registry: the test's own, never the user's.
+TEST(JpegDisplayTest, RunsWithATemporaryHomeAndRegistry) {
+  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "TAVORIN_REGISTRY"}) {
+    SCOPED_TRACE(name);
+    const char* value = std::getenv(name);
+    ASSERT_NE(nullptr, value);
+    EXPECT_NE(nullptr, std::strstr(value, "/tavorin-test-")) << value;
   }
 }
