@@ -48,7 +48,7 @@ bool EndsWithNoCase(const CString& text, const char* suffix) {
 
 // Finds the orientation entry of an Exif segment; its value field's offset inside the segment, or 0.
 size_t FindOrientationField(const std::vector<BYTE>& segment, ExifTiff& tiff, ExifEntry& found) {
-  if (segment.size() < 8 || std::memcmp(segment.data() + 2, "Exif", 4) != 0) return 0;
+  if (segment.size() < 8 || std::memcmp(segment.data() + 2, "Exif\0\0", 6) != 0) return 0;
   if (!tiff.ReadHeader()) return 0;
   try {
     std::set<DWORD> visited;  // a chain that loops back ends the search

@@ -13,6 +13,7 @@
 
 #include "platform/canon/cdsdk.h"
 #include "platform/canon/simulator.h"
+#include "tests/support/ExifFixtures.h"
 
 namespace {
 
@@ -192,7 +193,8 @@ TEST(ExifTest, ExposureTexts) {
       {b.Rational(0x829A, 1, 250), "1/250"},  {b.Rational(0x829A, 1, 2), "0.5"},
       {b.Rational(0x829A, 3, 10), "0.3"},     {b.Rational(0x829A, 29, 100), "1/3"},
       {b.Rational(0x829A, 10, 2500), "1/250"}, {b.Rational(0x829A, 15, 1), "15"},
-      {b.Rational(0x829A, 1, 60), "1/60"},    {b.Rational(0x829A, 0, 1), ""},
+      {b.Rational(0x829A, 1, 60), "1/60"},    {b.Rational(0x829A, 15385, 1000000), "1/65"},
+      {b.Rational(0x829A, 0, 1), ""},
       {b.Rational(0x829A, 1, 0), ""},         {b.Rational(0x829A, DWORD(-1), 250, 10), ""},
       {b.Rational(0x829A, 1, 4000000000u), "1/2147483647"}, {b.Long(0x829A, 5), ""},
   };
@@ -389,6 +391,23 @@ TEST(ExifTest, SetOrientationRewritesTheJpegInPlace) {
       EXPECT_EQ(after[first + 2], 0);
     }
   }
+}
+
+TEST(ExifTest, ReaderAndWriterFindTheExifBlockAfterAnXmpBlock) {
+  TempFolder folder;
+  exiftest::Options options;
+  options.orientation = 6;
+  options.xmpFirst = true;
+  Bytes photo = exiftest::MakeCameraJpeg(64, 48, [](int x, int y) { return exiftest::Quadrants(x, y, 64, 48); },
+                                         options);
+  std::string path = folder.Write("xmp-before-exif.jpg", photo);
+  EXPECT_EQ(Exif(path.c_str()).GetRotation(), 90);
+  EXPECT_EQ(Exif(path.c_str()).GetModel(), "Canon PowerShot G9");
+  EXPECT_EQ(FromBuffer(photo).GetRotation(), 90);
+  EXPECT_EQ(FromBuffer(photo).GetExposure(), "1/125");
+  Exif(path.c_str()).SetOrientation(180);
+  EXPECT_EQ(Exif(path.c_str()).GetRotation(), 180);
+  EXPECT_EQ(ReadAll(path).size(), photo.size());
 }
 
 TEST(ExifTest, SetOrientationFollowsTheIfdChainWithoutLooping) {
