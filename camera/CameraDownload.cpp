@@ -222,7 +222,9 @@ bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& ang
 
 void CCamera::FinishSavedFile(const CString& path, bool jpeg, BYTE*& buffer, DWORD& size, int angle,
                               const CameraViewSettings& s) {
-  if (!s.comment.IsEmpty()) Exif(path).SetComment(s.comment);
+  // The view tells the user when the comment is not in the file; the trace says why here.
+  if (!s.comment.IsEmpty() && !Exif(path).SetComment(s.comment))
+    TRACE("CCamera::ReleaseThread() - comment not stored in %s\n", path.GetString());
   if (angle >= 0) Exif(path).SetOrientation(angle);
   if (!jpeg || !s.losslessAutoRotate) return;
   int rotation = Exif(path).GetRotation();

@@ -124,13 +124,14 @@ void Exif::SetOrientation(int degrees) {
   CDFlashImageItemProperty(item.Image());
 }
 
-void Exif::SetComment(const char* comment) {
+BOOL Exif::SetComment(const char* comment) {
   ImageItem item(m_path);
-  if (!item.Image()) return;
+  if (!item.Image()) return FALSE;
   char buffer[kCommentSize] = {};
   if (comment) std::strncpy(buffer, comment, kCommentSize - 1);
-  if (CDSetImageItemProperty(item.Image(), cdIMG_PROP_COMMENT, kCommentSize, buffer) == cdOK)
-    CDFlashImageItemProperty(item.Image());
+  // Stored only when the SDK wrote it into the file.
+  return CDSetImageItemProperty(item.Image(), cdIMG_PROP_COMMENT, kCommentSize, buffer) == cdOK &&
+         CDFlashImageItemProperty(item.Image()) == cdOK;
 }
 
 CString Exif::GetComment() {

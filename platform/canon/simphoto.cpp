@@ -266,6 +266,7 @@ struct Tiff {
   BYTE* data;
   size_t size;
   bool little;
+  size_t app1 = 0;  // position of the APP1 marker in the JPEG
   bool Get16(size_t at, DWORD& v) const {
     if (at + 2 > size) return false;
     v = little ? data[at] | data[at + 1] << 8 : data[at] << 8 | data[at + 1];
@@ -280,6 +281,9 @@ struct Tiff {
   void Set16(size_t at, DWORD v) {
     if (little) data[at] = v & 0xFF, data[at + 1] = (v >> 8) & 0xFF;
     else data[at] = (v >> 8) & 0xFF, data[at + 1] = v & 0xFF;
+  }
+  void Set32(size_t at, DWORD v) {
+    for (int i = 0; i < 4; ++i) data[at + (little ? i : 3 - i)] = BYTE(v >> (8 * i));
   }
   /// Offset of the 12-byte entry with the tag in the IFD at `ifd`, or 0.
   size_t Find(size_t ifd, WORD tag) const {
@@ -305,6 +309,7 @@ bool FindTiff(std::vector<BYTE>& jpeg, Tiff& tiff) {
     if (marker == 0xE1 && length >= 16 && std::memcmp(&jpeg[pos + 4], "Exif\0\0", 6) == 0) {
       tiff.data = &jpeg[pos + 10];
       tiff.size = length - 8;
+      tiff.app1 = pos;
       if (tiff.data[0] == 'I' && tiff.data[1] == 'I') tiff.little = true;
       else if (tiff.data[0] == 'M' && tiff.data[1] == 'M') tiff.little = false;
       else return false;
@@ -367,11 +372,92 @@ bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* o
   return true;
 }
 
+namespace {
+
+const size_t kCommentSlot = 264;  // what the camera writes: an 8-byte code and 256 bytes of text
+
+// Appends bytes to the end of the Exif block (word-aligned); their TIFF offset, or 0 when the
+// segment would pass its 64 KB limit. Offsets already in the block stay valid.
+size_t AppendToTiff(std::vector<BYTE>& jpeg, Tiff& tiff, std::vector<BYTE> extra) {
+  size_t length = size_t(jpeg[tiff.app1 + 2]) << 8 | jpeg[tiff.app1 + 3];
+  size_t pad = tiff.size % 2;
+  if (length + pad + extra.size() > 0xFFFF) return 0;
+  extra.insert(extra.begin(), pad, 0);
+  size_t at = tiff.size + pad;
+  jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(tiff.app1 + 2 + length), extra.begin(), extra.end());
+  length += extra.size();
+  jpeg[tiff.app1 + 2] = BYTE(length >> 8);
+  jpeg[tiff.app1 + 3] = BYTE(length & 0xFF);
+  tiff.data = &jpeg[tiff.app1 + 10];
+  tiff.size = length - 8;
+  return at;
+}
+
+std::vector<BYTE> EmptyCommentSlot() {
+  std::vector<BYTE> slot(kCommentSlot, 0);
+  std::memcpy(slot.data(), "ASCII\0\0\0", 8);
+  return slot;
+}
+
+// Makes a comment slot of the camera's size when the photo has none or one too small for the
+// text: a longer slot at the end of the block, or a copy of the Exif IFD with the entry added.
+bool MakeCommentRoom(std::vector<BYTE>& jpeg, Tiff& tiff, size_t textLength) {
+  size_t at, count;
+  if (CommentSlot(tiff, at, count) && count > textLength) return true;
+  DWORD ifd0, exifIfd, n;
+  if (!tiff.Get32(4, ifd0)) return false;
+  size_t pointer = tiff.Find(ifd0, 0x8769);
+  if (!pointer || !tiff.Get32(pointer + 8, exifIfd) || !tiff.Get16(exifIfd, n)) return false;
+  if (size_t entry = tiff.Find(exifIfd, 0x9286)) {
+    size_t slot = AppendToTiff(jpeg, tiff, EmptyCommentSlot());
+    if (!slot) return false;
+    tiff.Set16(entry + 2, 7);
+    tiff.Set32(entry + 4, DWORD(kCommentSlot));
+    tiff.Set32(entry + 8, DWORD(slot));
+    return true;
+  }
+  if (n == 0 || exifIfd + 2 + size_t(n) * 12 + 4 > tiff.size) return false;
+  // The new IFD keeps the entries in tag order, then its next link, then the slot.
+  std::vector<BYTE> ifd(2 + (size_t(n) + 1) * 12 + 4);
+  size_t write = 2, insertAt = 0;
+  bool inserted = false;
+  for (DWORD i = 0; i <= n; ++i) {
+    DWORD tag = 0xFFFF;
+    if (i < n) tiff.Get16(exifIfd + 2 + size_t(i) * 12, tag);
+    if (!inserted && tag > 0x9286) {
+      insertAt = write;
+      write += 12;
+      inserted = true;
+    }
+    if (i < n) {
+      std::memcpy(&ifd[write], tiff.data + exifIfd + 2 + size_t(i) * 12, 12);
+      write += 12;
+    }
+  }
+  std::memcpy(&ifd[write], tiff.data + exifIfd + 2 + size_t(n) * 12, 4);
+  std::vector<BYTE> slot = EmptyCommentSlot();
+  size_t slotInIfd = ifd.size();
+  ifd.insert(ifd.end(), slot.begin(), slot.end());
+  size_t newIfd = AppendToTiff(jpeg, tiff, ifd);
+  if (!newIfd) return false;
+  tiff.Set16(newIfd, n + 1);
+  size_t entry = newIfd + insertAt;
+  tiff.Set16(entry, 0x9286);
+  tiff.Set16(entry + 2, 7);
+  tiff.Set32(entry + 4, DWORD(kCommentSlot));
+  tiff.Set32(entry + 8, DWORD(newIfd + slotInIfd));
+  tiff.Set32(pointer + 8, DWORD(newIfd));
+  return true;
+}
+
+}  // namespace
+
 bool WriteExifFields(std::vector<BYTE>& jpeg, const std::string* comment, const WORD* orientation) {
   Tiff tiff;
   if (!FindTiff(jpeg, tiff)) return false;
   size_t commentAt = 0, commentCount = 0, orientationAt = 0;
-  if (comment && !CommentSlot(tiff, commentAt, commentCount)) return false;
+  if (comment && (!MakeCommentRoom(jpeg, tiff, comment->size()) || !CommentSlot(tiff, commentAt, commentCount)))
+    return false;
   if (orientation) {
     DWORD ifd0;
     if (!tiff.Get32(4, ifd0)) return false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -442,6 +443,49 @@ TEST(ExifTest, CommentAndRotationThroughTheCameraSdk) {
   std::string longComment(400, 'x');
   exif.SetComment(longComment.c_str());
   EXPECT_EQ(exif.GetComment(), CString(std::string(255, 'x')));
+  CDFinishSDK();
+}
+
+TEST(ExifTest, ACommentThatDoesNotFitGetsRoomOrIsReportedAsNotStored) {
+  cdVersionInfo version{};
+  version.Size = sizeof version;
+  version.MajorVersion = 7;
+  ASSERT_EQ(cdOK, CDStartSDK(&version, 0));
+  TempFolder folder;
+  const std::string comment = "a wedding in the garden, second table, with the whole family";
+  auto picture = [](int x, int y) { return exiftest::Quadrants(x, y, 64, 48); };
+  const struct {
+    const char* name;
+    size_t slot;  // 0: no UserComment entry
+    bool exif;
+    BOOL stored;
+  } rows[] = {{"camera's 264-byte slot", 264, true, TRUE},
+              {"35-byte slot", 35, true, TRUE},
+              {"no UserComment slot", 0, true, TRUE},
+              {"no Exif block at all", 0, false, FALSE}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    exiftest::Options options;
+    options.commentSlot = row.slot;
+    options.orientation = 6;
+    Bytes photo = row.exif ? exiftest::MakeCameraJpeg(64, 48, picture, options) : jpegtest::Encode(64, 48, picture);
+    std::string path = folder.Write("comment.jpg", photo);
+    Exif exif(path.c_str());
+    EXPECT_EQ(row.stored, exif.SetComment(comment.c_str()));
+    Exif after(path.c_str());
+    EXPECT_EQ(after.m_comment, row.stored ? CString(comment.c_str()) : CString());
+    Bytes written = ReadAll(path);
+    if (!row.stored) {
+      EXPECT_EQ(written, photo) << "a comment not stored leaves the file as it was";
+      continue;
+    }
+    EXPECT_EQ(after.GetRotation(), 90);
+    EXPECT_EQ(after.GetExposure(), "1/125");
+    EXPECT_EQ(after.GetModel(), "Canon PowerShot G9");
+    if (row.slot == 264) EXPECT_EQ(written.size(), photo.size()) << "written in place";
+    // The pixels after the Exif block are untouched.
+    EXPECT_TRUE(std::equal(photo.end() - 300, photo.end(), written.end() - 300));
+  }
   CDFinishSDK();
 }
 
