@@ -1,6 +1,7 @@
 // One orientation rule on every road: a setting's angle replaces the camera's tag, "Use
 // Orientation Sensor" keeps it; the plain road (tag written), the lossless road (pixels turned)
-// and the processed road must show the same upright picture for every setting and tag.
+// and the processed road (with or without the live-view crop) must show the same upright
+// picture for every setting and tag.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -109,7 +110,7 @@ class CameraOrientationRuleTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(CameraOrientationRuleTest, EveryRoadShowsTheSameUprightPicture) {
-  const char* roads[] = {"plain", "lossless", "processed"};
+  const char* roads[] = {"plain", "lossless", "processed", "cropped"};
   const int settingAngle[] = {0, 270, 90, 180, -1};
   int round = 0;
   for (bool xmpFirst : {false, true})
@@ -132,6 +133,9 @@ TEST_F(CameraOrientationRuleTest, EveryRoadShowsTheSameUprightPicture) {
           s.orientationSetting = setting;
           s.losslessAutoRotate = std::string(road) == "lossless";
           s.postProcessingEnable = std::string(road) == "processed";
+          // The live-view crop over the whole frame keeps every pixel but takes the crop's road.
+          s.viewfinderCropOn = std::string(road) == "cropped";
+          s.viewfinderCropRect = RECT{0, 0, 319, 239};
           m_camera->SetViewSettings(s);
           Deliver(*m_camera, photo);
           std::string path = LastSaved();
