@@ -252,6 +252,7 @@ void CMyQuilletView::OnInitialUpdate() {
 CameraMessageSink* CMyQuilletView::GetMessageSink() { return m_pSink; }
 
 void CMyQuilletView::SetStatusText(const char* text) {
+  m_strStatusText = text ? text : "";
   if (CMainFrame* frame = dynamic_cast<CMainFrame*>(GetParentFrame())) frame->SetStatusText(0, text);
 }
 

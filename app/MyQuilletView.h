@@ -95,6 +95,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   CString GetCommentText();
   /// Sets status-bar pane 0 through the main frame.
   void SetStatusText(const char* text);
+  /// What the status says after "Saved: " when the comment or rotation asked for is not in the file.
+  CString SavedFileNotes(const CString& path);
   void OnDropFiles(HDROP drop) override;
   void OnEditImage();
   void OnUpdateZoom();
@@ -283,6 +285,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   CProgressDlg2* m_pProgressDlg2 = nullptr;
   /// What the last release-error or shut-down box said (also kept in the status bar).
   CString m_strLastMessage;
+  /// The text last put into the status bar by the view.
+  CString m_strStatusText;
 
   // Per-model camera values.
   int m_nOrientationSetting = 0;
