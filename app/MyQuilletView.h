@@ -13,7 +13,7 @@
 #include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
 #include "app/TVNImage.h"
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 #include "app/ViewMessages.h"
 #include "camera/Camera.h"
 #include "platform/mfc/afxwin.h"

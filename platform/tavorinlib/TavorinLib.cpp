@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 
 namespace {
 
