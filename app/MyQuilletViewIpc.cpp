@@ -90,6 +90,8 @@ void CMyQuilletView::OnIpcMessage() {
     case kIpcPrefix: {
       char text[768];
       if (!m_pIPC->requestText(text) || std::strlen(text) >= 256) return IpcReply(kIpcRefused);
+      // A prefix names a file inside the chosen folder, never another folder.
+      if (command == kIpcPrefix && std::strchr(text, '/')) return IpcReply(kIpcRefused);
       IpcReply(kIpcDone);
       if (command == kIpcComment) {
         if (m_editComment.m_hWnd) m_editComment.SetWindowText(text);

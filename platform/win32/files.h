@@ -78,6 +78,10 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD bufferLength);
 /// failure (missing folder, no permission, disk full) the temporary file is removed, any old
 /// file is left untouched, and FALSE is returned with the last error set.
 BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size);
+/// Removes the temporary files that WriteFileReplacing left in `folder` when its process died
+/// mid-write: only names of its own pattern, whose process no longer runs here and which are
+/// older than `minAgeSeconds`. Returns how many were removed.
+int RemoveStaleReplacingTemps(LPCSTR folder, int minAgeSeconds);
 /// Reads a whole file into bytes. FALSE (last error set) when it cannot be opened or read
 /// whole; bytes is then unspecified.
 BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes);

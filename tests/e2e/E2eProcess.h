@@ -55,6 +55,8 @@ class TestDesktop {
   }
 
   const std::string& Root() const { return m_root; }
+  /// The running program's process id, 0 when it is not running.
+  pid_t ProgramPid() const { return m_program; }
 
   std::vector<std::string> Environment() const {
     std::vector<std::string> environment = {"HOME=" + m_root + "/home",
@@ -123,6 +125,8 @@ class TestDesktop {
     std::vector<std::string> environment = Environment();
     pid_t pid = fork();
     if (pid == 0) {
+      // A test may put a file-size limit on the program: the write must fail, not kill it.
+      signal(SIGXFSZ, SIG_IGN);
       if (chdir((m_root + "/work").c_str()) != 0) _exit(126);
       if (!freopen(out.c_str(), "w", stdout)) _exit(126);
       if (out == err ? dup2(1, 2) < 0 : !freopen(err.c_str(), "w", stderr)) _exit(126);
