@@ -97,6 +97,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   LRESULT OnHotSpotMessage(WPARAM wParam, LPARAM lParam);
   /// Runs the remote-control command waiting in the shared block and writes its reply.
   void OnIpcMessage();
+  /// Tells the user once when other programs cannot reach the remote-control channel.
+  void CheckIpcChannel();
   /// Writes a reply to the remote-control client; nothing before the first command.
   void IpcReply(int status, const char* text = nullptr);
 

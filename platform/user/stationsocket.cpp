@@ -27,6 +27,7 @@
 #include "platform/user/window.h"
 #include "platform/user/window_p.h"
 #include "platform/win32/error.h"
+#include "platform/win32/stationfolder.h"
 #include "platform/win32/trace.h"
 
 namespace user_p {
@@ -435,6 +436,22 @@ class ForeignRoute : public WindowRoute {
 
 }  // namespace
 
+namespace {
+std::mutex g_problemMutex;
+std::string g_listenerProblem;
+
+void SetListenerProblem(const std::string& problem) {
+  TRACE("StartStationListener() - %s\n", problem.c_str());
+  std::lock_guard<std::mutex> lock(g_problemMutex);
+  g_listenerProblem = problem;
+}
+}  // namespace
+
+std::string StationListenerProblem() {
+  std::lock_guard<std::mutex> lock(g_problemMutex);
+  return g_listenerProblem;
+}
+
 void StartStationListener() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -442,15 +459,16 @@ void StartStationListener() {
     DWORD pid = static_cast<DWORD>(getpid());
     std::string path = StationSocketPath(pid);
     if (!SocketAddress(path, &address)) {
-      TRACE("StartStationListener() - socket path too long: %s\n", path.c_str());
+      SetListenerProblem("the socket path " + path + " is longer than the system allows (" +
+                         std::to_string(sizeof address.sun_path - 1) + " bytes)");
       return;
     }
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return;
+    if (fd < 0) return SetListenerProblem(std::string("no socket: ") + std::strerror(errno));
     unlink(path.c_str());  // left by an earlier process with our pid
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || chmod(path.c_str(), 0600) != 0 ||
         listen(fd, 64) != 0) {
-      TRACE("StartStationListener() - cannot listen on %s (%d)\n", path.c_str(), errno);
+      SetListenerProblem("cannot listen on " + path + ": " + std::strerror(errno));
       close(fd);
       return;
     }
@@ -476,3 +494,8 @@ bool IsForeignWindow(HWND hWnd) {
 }
 
 }  // namespace user_p
+
+std::string GetStationProblem() {
+  if (user_p::StationFolder().empty()) return GetStationFolderProblem();
+  return user_p::StationListenerProblem();
+}

@@ -31,16 +31,11 @@ inline std::string ReadWhole(const std::string& path) {
   return text.str();
 }
 
-/// A temporary desktop: its own home, photo folder, registry and window station. The
-/// remote-control block is one per user, so desktops take turns (a lock across processes).
+/// A temporary desktop: its own home, photo folder, registry and window station (which holds
+/// the remote-control block too), so desktops run side by side.
 class TestDesktop {
  public:
   TestDesktop() {
-    std::string lockPath = "/tmp/tavorin-e2e-" + std::to_string(geteuid()) + ".lock";
-    m_lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-    while (m_lock >= 0 && flock(m_lock, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < limit)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     char pattern[] = "/tmp/tavorin-e2e-XXXXXX";
     m_root = mkdtemp(pattern);
     for (const char* folder : {"home", "run", "config", "photos", "work"})
@@ -51,7 +46,6 @@ class TestDesktop {
     Stop();
     std::error_code error;
     std::filesystem::remove_all(m_root, error);
-    if (m_lock >= 0) close(m_lock);
   }
 
   const std::string& Root() const { return m_root; }
@@ -66,7 +60,12 @@ class TestDesktop {
                                             "QT_QPA_PLATFORM=offscreen",
                                             "ASAN_OPTIONS=detect_leaks=0",
                                             "PATH=/usr/bin:/bin"};
-    environment.insert(environment.end(), m_extraEnvironment.begin(), m_extraEnvironment.end());
+    for (const std::string& extra : m_extraEnvironment) {
+      // An added entry replaces the default of the same name.
+      std::string name = extra.substr(0, extra.find('=') + 1);
+      std::erase_if(environment, [&](const std::string& entry) { return entry.rfind(name, 0) == 0; });
+      environment.push_back(extra);
+    }
     return environment;
   }
 
@@ -166,5 +165,4 @@ class TestDesktop {
   std::string m_root;
   std::vector<std::string> m_extraEnvironment;
   pid_t m_program = 0;
-  int m_lock = -1;
 };
