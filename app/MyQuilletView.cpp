@@ -246,6 +246,7 @@ void CMyQuilletView::OnInitialUpdate() {
     m_downloadProgress.ShowWindow(SW_HIDE);
   }
   if (s_bStartMainRoad) {
+    TellSettingsProblems();
     CheckIpcChannel();
     StartMainRoad();
   }

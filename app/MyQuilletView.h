@@ -99,6 +99,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void OnIpcMessage();
   /// Tells the user once when other programs cannot reach the remote-control channel.
   void CheckIpcChannel();
+  /// Tells the user when the settings could not be read or their file was damaged.
+  void TellSettingsProblems();
   /// Writes a reply to the remote-control client; nothing before the first command.
   void IpcReply(int status, const char* text = nullptr);
 
