@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -362,7 +363,10 @@ BOOL FlushViewOfFile(LPCVOID baseAddress, SIZE_T bytes) {
   uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   uintptr_t start = reinterpret_cast<uintptr_t>(address) & ~(page - 1);
   size_t length = bytes + (reinterpret_cast<uintptr_t>(address) - start);
-  if (msync(reinterpret_cast<void*>(start), length, MS_SYNC) != 0) {
+  // The block stands for page-file memory: other processes see the shared pages at once, and
+  // nothing needs to reach the disk (the station folder may be on one), so no waiting here.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (msync(reinterpret_cast<void*>(start), length, MS_ASYNC) != 0) {
     SetLastError(Win32ErrorFromErrno(errno));
     return FALSE;
   }
