@@ -246,7 +246,11 @@ void CMyQuilletView::OnInitialUpdate() {
     m_downloadProgress.SetRange(0, 100);
     m_downloadProgress.ShowWindow(SW_HIDE);
   }
-  if (s_bStartMainRoad) StartMainRoad();
+  if (s_bStartMainRoad) {
+    TellSettingsProblems();
+    CheckIpcChannel();
+    StartMainRoad();
+  }
 }
 
 CameraMessageSink* CMyQuilletView::GetMessageSink() { return m_pSink; }

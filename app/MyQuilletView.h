@@ -13,7 +13,7 @@
 #include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
 #include "app/TVNImage.h"
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 #include "app/ViewMessages.h"
 #include "camera/Camera.h"
 #include "platform/mfc/afxwin.h"
@@ -103,6 +103,10 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   LRESULT OnHotSpotMessage(WPARAM wParam, LPARAM lParam);
   /// Runs the remote-control command waiting in the shared block and writes its reply.
   void OnIpcMessage();
+  /// Tells the user once when other programs cannot reach the remote-control channel.
+  void CheckIpcChannel();
+  /// Tells the user when the settings could not be read or their file was damaged.
+  void TellSettingsProblems();
   /// Writes a reply to the remote-control client; nothing before the first command.
   void IpcReply(int status, const char* text = nullptr);
   /// A remote release was answered "started" and the view has not yet asked the camera.

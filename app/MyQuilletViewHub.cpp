@@ -225,6 +225,16 @@ void CMyQuilletView::OnSavedFile(LPARAM lParam) {
   } else {
     OnShotFinished();
   }
-  if (m_pIPC) IpcReply(kIpcSaved, text && PathFileExistsA(*text) ? static_cast<const char*>(*text) : "");
+  if (m_pIPC) {
+    if (text && !text->IsEmpty() && PathFileExistsA(*text)) {
+      IpcReply(kIpcSaved, *text);
+    } else if (text && (*text == STATUS_IMAGE_SAVED_TO_CARD || *text == STATUS_IMAGE_STORED_ON_CARD ||
+                        *text == STATUS_IMAGE_DOWNLOADED)) {
+      IpcReply(kIpcSaved, "");  // the picture stayed on the card, or was only a preview
+    } else {
+      // Nothing reached the computer although it should have: never report that as saved.
+      IpcReply(kIpcRefused, text ? static_cast<const char*>(*text) : STATUS_ERROR_SAVING_IMAGE);
+    }
+  }
   delete text;
 }

@@ -6,6 +6,7 @@
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
 #include "camera/CameraNaming.h"
+#include "ipc/MappedFile.h"
 #include "platform/user/message.h"
 #include "platform/win32/files.h"
 #include "platform/win32/trace.h"
@@ -34,6 +35,17 @@ IndexTarget IndexCombo(CMyQuilletView* view, int command) {
 }
 
 }  // namespace
+
+void CMyQuilletView::CheckIpcChannel() {
+  std::string problem = GetStationProblem();
+  MappedFile block;
+  if (problem.empty() && !block.GetMappedView()) problem = "the shared block of the channel cannot be made";
+  if (problem.empty()) return;
+  CString text = "Other programs cannot remote-control Tavorin in this session:\n";
+  text += problem.c_str();
+  CWnd* frame = AfxGetMainWnd();
+  ::MessageBoxA(frame ? frame->m_hWnd : nullptr, text, "Tavorin", MB_ICONWARNING);
+}
 
 void CMyQuilletView::IpcReply(int status, const char* text) {
   if (m_pIPC) m_pIPC->sendReply(m_hWnd, status, text);
@@ -93,6 +105,8 @@ void CMyQuilletView::OnIpcMessage() {
     case kIpcPrefix: {
       char text[768];
       if (!m_pIPC->requestText(text) || std::strlen(text) >= 256) return IpcReply(kIpcRefused);
+      // A prefix names a file inside the chosen folder, never another folder.
+      if (command == kIpcPrefix && std::strchr(text, '/')) return IpcReply(kIpcRefused);
       IpcReply(kIpcDone);
       if (command == kIpcComment) {
         if (m_editComment.m_hWnd) m_editComment.SetWindowText(text);

@@ -10,6 +10,7 @@
 #include "camera/CameraPostProcess.h"
 #include "camera/CameraTrampolines.h"
 #include "platform/polyimage/polyimage.h"
+#include "platform/win32/error.h"
 #include "platform/win32/files.h"
 #include "platform/win32/sync.h"
 #include "platform/win32/thread.h"
@@ -43,6 +44,32 @@ BYTE* CopyBytes(const BYTE* data, DWORD size) {
 // PRSDK reports every picture as JPEG; a raw file is known by its CIFF header.
 bool LooksRaw(const BYTE* data, DWORD size) {
   return size >= 14 && data[0] == 'I' && data[1] == 'I' && std::memcmp(data + 6, "HEAPCCDR", 8) == 0;
+}
+
+// A save cut short by a crash leaves its temporary file; the next save into the folder clears
+// those whose process is gone.
+void SweepFolderOf(const CString& path) {
+  int slash = path.ReverseFind('/');
+  if (slash > 0) RemoveStaleReplacingTemps(path.Left(slash), 300);
+}
+
+// "Error saving image" and, where the system said why, the reason, for the status bar and
+// the remote client.
+CString SaveErrorText(DWORD error) {
+  const char* reason = nullptr;
+  switch (error) {
+    case ERROR_FILENAME_EXCED_RANGE: reason = "file name too long"; break;
+    case ERROR_DISK_FULL: reason = "disk full"; break;
+    case ERROR_ACCESS_DENIED: reason = "access denied"; break;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: reason = "folder not found"; break;
+    case ERROR_DIRECTORY: reason = "a folder has that name"; break;
+    case ERROR_WRITE_FAULT: reason = "write fault"; break;
+    default: break;
+  }
+  CString text = STATUS_ERROR_SAVING_IMAGE;
+  if (reason) text += CString(": ") + reason;
+  return text;
 }
 
 }  // namespace
@@ -139,8 +166,11 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
     } else if (toComputer) {
       CString path = MakeNumberedFileName(NUMBERED_JPG, exif, s);
       PostExif(exif);
+      SweepFolderOf(path);
+      SetLastError(ERROR_SUCCESS);
       if (SaveJpeg(path, buffer, size, angle, s)) saved = path;
-      PostSavedFile(!saved.IsEmpty() ? saved.GetString() : STATUS_ERROR_SAVING_IMAGE);
+      if (!saved.IsEmpty()) PostSavedFile(saved);
+      else PostSavedFile(SaveErrorText(GetLastError()));
     } else {
       PostExif(exif);
       PostSavedFile(STATUS_IMAGE_SAVED_TO_CARD);
@@ -164,8 +194,10 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
     } else {
       Exif naming(data, size);
       CString path = MakeNumberedFileName(NUMBERED_CRW, &naming, s);
+      SweepFolderOf(path);
+      SetLastError(ERROR_SUCCESS);
       if (!WriteFileReplacingUnflushed(path, data, size) || !PathFileExistsA(path)) {
-        PostSavedFile(STATUS_ERROR_SAVING_IMAGE);
+        PostSavedFile(SaveErrorText(GetLastError()));
       } else {
         BYTE* none = nullptr;
         DWORD noSize = 0;
@@ -189,6 +221,7 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
   } else {
     Exif naming(buffer, size);
     CString path = MakeNumberedFileName(NUMBERED_THM, &naming, s);
+    SweepFolderOf(path);
     if (WriteFileReplacingUnflushed(path, buffer, size) && PathFileExistsA(path)) {
       BYTE* none = nullptr;
       DWORD noSize = 0;

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 
 namespace {
 

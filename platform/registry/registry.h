@@ -13,6 +13,8 @@
 // kept beside as "<name>.damaged-<time>" and replaced by an empty hive. All functions are thread-safe.
 #pragma once
 
+#include <string>
+
 #include "platform/win32/error.h"
 #include "platform/win32/windef.h"
 
@@ -93,3 +95,10 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameL
 #define SHDeleteKey SHDeleteKeyA
 #define RegEnumKeyEx RegEnumKeyExA
 #define RegEnumValue RegEnumValueA
+
+/// TRUE once a read failed because another program held the settings file (after a few short
+/// waits): what the caller holds are defaults, so from then on this run writes and deletes no
+/// value (ERROR_ACCESS_DENIED) rather than replace the stored settings.
+BOOL RegistryReadsMissed();
+/// Where a damaged settings file was kept this run ("<name>.damaged-<time>"), or "".
+std::string RegistryDamagedFileKept();

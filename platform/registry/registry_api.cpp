@@ -28,6 +28,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*key
     KeyId id = 0;
     bool created = false;
     if (error == ERROR_SUCCESS) error = CreateKey(parent.id, names, Allows(parent, KEY_CREATE_SUB_KEY), &id, &created);
+    HiveEndRead(error);
     if (error != ERROR_SUCCESS) return error;
     HKEY handle = AddHandle(id, access);
     if (!handle) return ERROR_NOT_ENOUGH_MEMORY;
@@ -47,6 +48,7 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM access,
     LONG error = SplitKeyPath(subKey, &names);
     if (error == ERROR_SUCCESS) error = ResolveHandle(key, &parent);
     if (error == ERROR_SUCCESS) error = FindKey(parent.id, names, &id);
+    HiveEndRead(error);
     if (error != ERROR_SUCCESS) return error;
     HKEY handle = AddHandle(id, access);
     if (!handle) return ERROR_NOT_ENOUGH_MEMORY;
@@ -78,6 +80,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
     if (error == ERROR_SUCCESS) error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS && !Allows(open, KEY_QUERY_VALUE)) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = QueryValue(open.id, name, &storedType, &bytes);
+    HiveEndRead(error);
     if (error != ERROR_SUCCESS) return error;
     if (type) *type = storedType;
     return CopyValueData(bytes, data, dataSize);
@@ -93,6 +96,8 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD typ
     LONG error = ValueNameOf(valueName, &name);
     if (error == ERROR_SUCCESS) error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS && !Allows(open, KEY_SET_VALUE)) error = ERROR_ACCESS_DENIED;
+    // Values read as defaults while the file was held must not replace the stored ones.
+    if (error == ERROR_SUCCESS && HiveReadsMissed()) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = SetValue(open.id, name, type, data, dataSize);
     return error;
   });
@@ -105,6 +110,7 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
     LONG error = ValueNameOf(valueName, &name);
     if (error == ERROR_SUCCESS) error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS && !Allows(open, KEY_SET_VALUE)) error = ERROR_ACCESS_DENIED;
+    if (error == ERROR_SUCCESS && HiveReadsMissed()) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = DeleteValue(open.id, name);
     return error;
   });
@@ -121,6 +127,7 @@ LSTATUS DeleteSubKey(HKEY key, LPCSTR subKey, bool withSubKeys, bool keepKey) {
     LONG error = SplitKeyPath(subKey, &names);
     if (error == ERROR_SUCCESS) error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS) error = FindKey(open.id, names, &id);
+    if (error == ERROR_SUCCESS && HiveReadsMissed()) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = DeleteKey(id, withSubKeys, keepKey);
     return error;
   });

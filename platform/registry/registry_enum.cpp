@@ -27,6 +27,7 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPD
     LONG error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS && !Allows(open, KEY_ENUMERATE_SUB_KEYS)) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = EnumKey(open.id, index, &found);
+    HiveEndRead(error);
     if (error == ERROR_SUCCESS) error = CopyName(found, name, nameLength);
     if (error != ERROR_SUCCESS) return error;
     if (keyClass && *classLength) keyClass[0] = '\0';
@@ -46,6 +47,7 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameL
     LONG error = ResolveHandle(key, &open);
     if (error == ERROR_SUCCESS && !Allows(open, KEY_QUERY_VALUE)) error = ERROR_ACCESS_DENIED;
     if (error == ERROR_SUCCESS) error = EnumValue(open.id, index, &found, &storedType, &bytes);
+    HiveEndRead(error);
     if (error == ERROR_SUCCESS) error = CopyName(found, valueName, valueNameLength);
     if (error != ERROR_SUCCESS) return error;
     if (type) *type = storedType;

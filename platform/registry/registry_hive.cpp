@@ -22,8 +22,12 @@ namespace regstore {
 namespace {
 
 constexpr int kApplicationId = 0x54565247;  // marks the file as ours: "TVRG"
-// Another process may hold the write lock for a moment; wait rather than fail.
-constexpr int kBusyTimeoutMs = 30000;
+// Another process may hold the file for a moment: reads wait a few hundred ms, writes (which
+// queue behind other writers) a few seconds. Once a call gave up, later calls try once until
+// one succeeds again, so a long lock never costs more than one wait.
+constexpr int kBusyStepMs = 10;
+constexpr int kReadWaitMs = 400;
+constexpr int kWriteWaitMs = 3000;
 
 const char kSchema[] =
     "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER, name BLOB NOT NULL,"
@@ -40,6 +44,11 @@ struct Hive {
   bool damaged = false;  // SQLite saw damage mid-run; check the file again before the next call
   std::unordered_map<const char*, sqlite3_stmt*> statements;
   std::string reportedFailure;  // a failure to open is reported once per file
+  bool busy = false;             // the last call found the file held by another process
+  bool writing = false;          // a write transaction is being begun
+  bool failFast = false;         // a call gave up on a held file: do not wait again yet
+  bool readsMissed = false;      // a read failed that way: what the caller holds was not loaded
+  std::string damagedKept;       // where a damaged file was kept this run
 };
 
 // Never destroyed: a worker thread may still read a setting while the program exits.
@@ -49,6 +58,19 @@ Hive& TheHive() {
 }
 
 enum class OpenResult { kOk, kDamaged, kFailed };
+
+int BusyWait(void*, int count) {
+  Hive& hive = TheHive();
+  hive.busy = true;
+  if (hive.failFast || count * kBusyStepMs >= (hive.writing ? kWriteWaitMs : kReadWaitMs)) return 0;
+  sqlite3_sleep(kBusyStepMs);
+  return 1;
+}
+
+bool IsBusy(int rc) {
+  rc &= 0xff;
+  return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+}
 
 bool IsDamage(int rc) {
   rc &= 0xff;
@@ -111,25 +133,31 @@ int QueryText(sqlite3* db, const char* sql, std::string* text) {
 
 // Makes the tables in a new file; a file with other tables is not ours and counts as damaged.
 OpenResult PrepareSchema(sqlite3* db, std::string* problem) {
-  int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   std::string tables, appId;
-  if (rc == SQLITE_OK) rc = QueryText(db, "SELECT count(*) FROM sqlite_master", &tables);
-  if (rc == SQLITE_OK) rc = QueryText(db, "PRAGMA application_id", &appId);
-  if (rc == SQLITE_OK && tables == "0") {
-    rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
-    char pragma[64];
-    std::snprintf(pragma, sizeof pragma, "PRAGMA application_id = %d", kApplicationId);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragma, nullptr, nullptr, nullptr);
-  } else if (rc == SQLITE_OK && appId != std::to_string(kApplicationId)) {
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    *problem = "not a Tavorin registry";
-    return OpenResult::kDamaged;
-  }
-  if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    *problem = sqlite3_errmsg(db);
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return IsDamage(rc) ? OpenResult::kDamaged : OpenResult::kFailed;
+  // A hive of ours needs no write lock to open, so another process writing it holds no reader up.
+  bool ours = QueryText(db, "SELECT count(*) FROM sqlite_master", &tables) == SQLITE_OK && tables != "0" &&
+              QueryText(db, "PRAGMA application_id", &appId) == SQLITE_OK && appId == std::to_string(kApplicationId);
+  if (!ours) {
+    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = QueryText(db, "SELECT count(*) FROM sqlite_master", &tables);
+    if (rc == SQLITE_OK) rc = QueryText(db, "PRAGMA application_id", &appId);
+    if (rc == SQLITE_OK && tables == "0") {
+      rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+      char pragma[64];
+      std::snprintf(pragma, sizeof pragma, "PRAGMA application_id = %d", kApplicationId);
+      if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragma, nullptr, nullptr, nullptr);
+    } else if (rc == SQLITE_OK && appId != std::to_string(kApplicationId)) {
+      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+      *problem = "not a Tavorin registry";
+      return OpenResult::kDamaged;
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+      *problem = sqlite3_errmsg(db);
+      if (IsBusy(rc)) TheHive().busy = true;
+      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+      return IsDamage(rc) ? OpenResult::kDamaged : OpenResult::kFailed;
+    }
   }
   // Our marker on a file whose tables were since changed by hand: not usable either.
   sqlite3_stmt* keys = nullptr;
@@ -161,7 +189,7 @@ OpenResult TryOpen(const std::string& path, sqlite3** out, std::string* problem)
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                            nullptr);
   std::string verdict;
-  if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (rc == SQLITE_OK) rc = sqlite3_busy_handler(db, BusyWait, nullptr);
   // WAL lets readers and one writer of other processes go on together; FULL makes each commit
   // durable before the call returns.
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
@@ -169,6 +197,7 @@ OpenResult TryOpen(const std::string& path, sqlite3** out, std::string* problem)
   if (rc == SQLITE_OK) rc = QueryText(db, "PRAGMA integrity_check", &verdict);
   if (rc != SQLITE_OK) {
     *problem = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    if (IsBusy(rc)) TheHive().busy = true;
     sqlite3_close_v2(db);
     return IsDamage(rc) ? OpenResult::kDamaged : OpenResult::kFailed;
   }
@@ -213,6 +242,7 @@ void Report(const char* text) {
 }
 
 void ReportFailure(Hive& hive, const std::string& path, const std::string& problem) {
+  if (hive.busy) return;  // held by another process: the caller notes it, no file is at fault
   if (hive.reportedFailure == path) return;
   hive.reportedFailure = path;
   std::string text = "cannot open the settings file " + path + " (" + problem + "); settings are not kept";
@@ -277,6 +307,7 @@ LONG HiveOpen() {
     std::string text = "the settings file " + path + " was damaged (" + problem + "); kept it as " + kept +
                        " and started with empty settings";
     Report(text.c_str());
+    hive.damagedKept = kept;
     replaced = true;
     result = TryOpen(path, &db, &problem);
   }
@@ -322,6 +353,26 @@ sqlite3_stmt* HiveStatement(const char* sql, int* rc) {
 
 void HiveMarkDamaged() { TheHive().damaged = true; }
 
+void HiveStartCall() { TheHive().busy = false; }
+
+void HiveEndCall(LONG error) {
+  Hive& hive = TheHive();
+  if (error == ERROR_SUCCESS) hive.failFast = false;
+  else if (hive.busy) hive.failFast = true;
+}
+
+void HiveSetWriting(bool writing) { TheHive().writing = writing; }
+
+void HiveEndRead(LONG error) {
+  Hive& hive = TheHive();
+  if (error != ERROR_SUCCESS && hive.busy && !hive.readsMissed) {
+    hive.readsMissed = true;
+    Report("the settings file is in use by another program: settings were not read and are not saved this run");
+  }
+}
+
+bool HiveReadsMissed() { return TheHive().readsMissed; }
+
 void HiveClose() {
   Hive& hive = TheHive();
   if (hive.db) CloseConnection(hive);
@@ -342,6 +393,8 @@ LONG ErrorFromSqlite(int rc, bool writing) {
     case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: HiveMarkDamaged(); return ERROR_BADDB;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: TheHive().busy = true; return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
     default: return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
   }
 }
@@ -355,3 +408,13 @@ void RegistryReopenForTest() {
 }
 
 std::string RegistryPathForTest() { return regstore::HivePath(); }
+
+BOOL RegistryReadsMissed() {
+  std::lock_guard<std::mutex> lock(regstore::RegistryMutex());
+  return regstore::HiveReadsMissed() ? TRUE : FALSE;
+}
+
+std::string RegistryDamagedFileKept() {
+  std::lock_guard<std::mutex> lock(regstore::RegistryMutex());
+  return regstore::TheHive().damagedKept;
+}

@@ -26,13 +26,21 @@ inline constexpr size_t kMaxValueNameLength = 16383;
 inline constexpr size_t kMaxKeyDepth = 512;
 
 std::mutex& RegistryMutex();
+void HiveStartCall();
+/// Every Reg* call ends here with its result.
+void HiveEndCall(LONG error);
+/// Set while a write transaction is begun: writes wait longer for another writer.
+void HiveSetWriting(bool writing);
 
 /// Runs the body of one Reg* call under the registry lock; nothing thrown inside reaches the caller.
 template <typename Body>
 LSTATUS Guarded(Body&& body) noexcept {
   try {
     std::lock_guard<std::mutex> lock(RegistryMutex());
-    return body();
+    HiveStartCall();
+    LSTATUS result = body();
+    HiveEndCall(result);
+    return result;
   } catch (const std::bad_alloc&) {
     return ERROR_NOT_ENOUGH_MEMORY;
   } catch (...) {
@@ -60,6 +68,12 @@ uint64_t HiveGeneration();
 sqlite3_stmt* HiveStatement(const char* sql, int* rc);
 /// Called when SQLite reports a damaged file mid-run: the next HiveOpen checks and replaces it.
 void HiveMarkDamaged();
+/// Every Reg* call starts here: it forgets whether the last call found the file held.
+void HiveStartCall();
+/// A read ended with `error`: when another process held the file, the run's reads are missed.
+void HiveEndRead(LONG error);
+/// True once a read was missed: settings the caller holds were not loaded, so none are written.
+bool HiveReadsMissed();
 void HiveClose();
 /// The hive file: $TAVORIN_REGISTRY, else $XDG_CONFIG_HOME (or ~/.config) /tavorin/registry.sqlite3.
 std::string HivePath();

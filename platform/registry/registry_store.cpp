@@ -44,7 +44,7 @@ class Query {
 class WriteTransaction {
  public:
   // IMMEDIATE takes the write lock up front, where the busy timeout applies.
-  WriteTransaction() : rc_(sqlite3_exec(HiveDb(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) {}
+  WriteTransaction() : rc_(Begin()) {}
   ~WriteTransaction() {
     if (rc_ == SQLITE_OK && !committed_) sqlite3_exec(HiveDb(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
@@ -59,6 +59,13 @@ class WriteTransaction {
   }
 
  private:
+  static int Begin() {
+    HiveSetWriting(true);
+    int rc = sqlite3_exec(HiveDb(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    HiveSetWriting(false);
+    return rc;
+  }
+
   int rc_;
   bool committed_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 
 namespace {
 
@@ -56,6 +56,10 @@ int TavorinLibReleaseShutter(int timeoutSeconds, char* path, int pathSize) {
   DWORD limit = timeoutSeconds > 0 ? static_cast<DWORD>(timeoutSeconds) * 1000 : kCommandMs;
   status = Channel().waitStatusChange(kIpcReleaseStarted, limit);
   if (status == kIpcReleaseStarted) return kTavorinLibTimeout;
+  if (status == kIpcRefused) {
+    Channel().getReplyText(path, pathSize);
+    return kTavorinLibNotSaved;
+  }
   if (status != kIpcSaved) return FromStatus(status == kIpcDone ? kIpcRefused : status);
   Channel().getReplyText(path, pathSize);
   return kTavorinLibSuccess;

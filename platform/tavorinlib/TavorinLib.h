@@ -11,10 +11,12 @@ enum TavorinLibResult {
   kTavorinLibTimeout = 4,       // no (final) answer within the time limit
   kTavorinLibRefused = 5,       // out of range, too long, or the operation failed
   kTavorinLibNotSupported = 6,  // this Tavorin cannot do it
+  kTavorinLibNotSaved = 7,      // the picture was taken but could not be saved
 };
 
 /// Releases the shutter and waits up to `timeoutSeconds` for the file; on 0 `path` holds the
-/// saved file's full path, or "" when the picture stayed on the camera's card.
+/// saved file's full path, or "" when the picture stayed on the camera's card; on 7 (the save
+/// failed) it holds the program's reason.
 int TavorinLibReleaseShutter(int timeoutSeconds, char* path, int pathSize);
 /// Moves the zoom to a position (0 = wide angle); 5 beyond the lens's maximum.
 int TavorinLibSetZoom(int position);

@@ -62,6 +62,14 @@ QString MenuText(const std::string& ansi) {
   return shown;
 }
 
+// Empties a bar or pop-up whose items are built again. addMenu leaves each sub-menu a child of
+// its parent, so the old ones go too; later, as one may still be open at this moment.
+void ClearMenus(QWidget* parent) {
+  for (QMenu* sub : parent->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) sub->deleteLater();
+  if (auto* bar = qobject_cast<QMenuBar*>(parent)) bar->clear();
+  else if (auto* menu = qobject_cast<QMenu*>(parent)) menu->clear();
+}
+
 void Fill(QMenu* qmenu, MenuRecord* menu, HWND owner, UINT_PTR* chosen) {
   for (const MenuItem& item : menu->items) {
     if (item.flags & MF_SEPARATOR) {
@@ -87,14 +95,14 @@ void RebuildBar(HWND hWnd) {
   auto it = g_menuBars.find(hWnd);
   if (it == g_menuBars.end() || !it->second.second) return;
   QMenuBar* bar = it->second.second;
-  bar->clear();
+  ClearMenus(bar);
   for (const MenuItem& item : it->second.first->items) {
     if (!(item.flags & MF_POPUP) || !item.popup) continue;
     QMenu* sub = bar->addMenu(MenuText(item.text));
     // Built each time it opens so check marks and enabling are current.
     MenuRecord* popup = item.popup;
     QObject::connect(sub, &QMenu::aboutToShow, [sub, popup, hWnd] {
-      sub->clear();
+      ClearMenus(sub);
       Fill(sub, popup, hWnd, nullptr);
     });
   }

@@ -4,6 +4,8 @@
 // sending thread keeps running messages that other threads send to its own windows.
 #pragma once
 
+#include <string>
+
 #include "platform/user/winmsg.h"
 
 /// Runs the window procedure (on its owner thread) and returns its result; 0 with
@@ -47,6 +49,9 @@ void PostQuitMessage(int exitCode);
 /// process; returns 0 for a NULL or empty name.
 UINT RegisterWindowMessageA(LPCSTR name);
 #define RegisterWindowMessage RegisterWindowMessageA
+/// Why other processes cannot reach this process's windows (no usable private station folder,
+/// or its listener could not start), for telling the user; "" when they can.
+std::string GetStationProblem();
 
 /// TRUE when the calling thread is the UI thread (the one that runs the application object).
 BOOL IsUiThread();

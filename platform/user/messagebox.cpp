@@ -10,6 +10,7 @@
 #include "platform/user/threadqueue_p.h"
 #include "platform/user/window_p.h"
 #include "platform/user/winmsg.h"
+#include "platform/win32/trace.h"
 
 using namespace user_p;
 
@@ -82,6 +83,7 @@ BOOL IsUserTestRun() {
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   ShownMessageBox shown{text ? text : "", caption ? caption : "Error", type & MB_ICONMASK, type & MB_TYPEMASK, 0};
+  TRACE("MessageBox: %s: %s\n", shown.caption.c_str(), shown.text.c_str());
   bool scripted = false;
   {
     std::lock_guard<std::mutex> lock(g_mutex);

@@ -17,6 +17,7 @@
 #include <set>
 
 #include "platform/win32/process.h"
+#include "platform/win32/stationfolder.h"
 #include "platform/win32/trace.h"
 
 namespace user_p {
@@ -214,32 +215,15 @@ DWORD TakeBlockLocked() {
 
 }  // namespace
 
-std::string StationFolderPath() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) return std::string(runtime) + "/tavorin-station";
-  const char* temp = std::getenv("TMPDIR");
-  std::string base = temp && *temp ? temp : "/tmp";
-  return base + "/tavorin-station-" + std::to_string(geteuid());
-}
+std::string StationFolderPath() { return GetStationFolderPath(); }
 
-bool PrepareStationFolder(const std::string& path) {
-  if (path.empty()) return false;
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  if (st.st_uid != geteuid()) {
-    TRACE("PrepareStationFolder() - %s belongs to uid %u; not used\n", path.c_str(), static_cast<unsigned>(st.st_uid));
-    return false;
-  }
-  if ((st.st_mode & 07777) != 0700 && chmod(path.c_str(), 0700) != 0) return false;
-  return true;
-}
+bool PrepareStationFolder(const std::string& path) { return PrepareStationFolderAt(path); }
 
 const std::string& StationFolder() {
   // Kept for the whole run: the exit handler and other threads' late calls still need it.
   static const std::string* folder = [] {
-    std::string path = StationFolderPath();
-    if (!PrepareStationFolder(path)) return new std::string();
+    std::string path = GetStationFolder();
+    if (path.empty()) return new std::string();
     g_pid = static_cast<DWORD>(getpid());
     std::atexit(RemoveOwnFiles);
     return new std::string(path);

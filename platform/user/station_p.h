@@ -1,6 +1,7 @@
 // Private: the per-user window station that lets processes see and message each other's
 // windows. It is one folder, mode 0700 and owned by the user, under $XDG_RUNTIME_DIR (or the
-// temporary folder when that is unset). In it each window-owning process keeps
+// user's cache folder when that is unset; see platform/win32/stationfolder.h). In it each
+// window-owning process keeps
 //   <pid>.sock     the Unix-domain socket its messages arrive on, and
 //   <pid>.windows  what it publishes: its start time, the handle blocks it took and its
 //                  top-level windows (handle, class, title), rewritten whenever they change;
@@ -58,5 +59,7 @@ std::shared_ptr<class WindowRoute> StationRoute(HWND hWnd);
 void StartStationListener();
 /// Asks the owner whether a foreign handle names a live window (bounded wait).
 bool IsForeignWindow(HWND hWnd);
+/// Why this process's listener could not start; "" when it runs or has not been tried.
+std::string StationListenerProblem();
 
 }  // namespace user_p

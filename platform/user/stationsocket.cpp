@@ -2,7 +2,10 @@
 // owner's socket: a fixed header, then the payload of messages that carry data (WM_COPYDATA,
 // WM_SETTEXT), answered by a fixed reply. The owner delivers the message with SendMessage or
 // PostMessage from the connection's thread, so it runs on the window's own thread. Everything
-// read from a socket is checked; every wait has a deadline.
+// read from a socket is checked; every wait has a deadline. Any process of the user can
+// connect, so only messages whose parameters are plain values are delivered (a pointer from
+// another process would be read here), payloads are read as they arrive under a cap per peer,
+// and a peer that sends nothing is dropped.
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/socket.h>
@@ -13,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,6 +27,7 @@
 #include "platform/user/window.h"
 #include "platform/user/window_p.h"
 #include "platform/win32/error.h"
+#include "platform/win32/stationfolder.h"
 #include "platform/win32/trace.h"
 
 namespace user_p {
@@ -33,10 +38,18 @@ using Clock = std::chrono::steady_clock;
 const uint32_t kWireMagic = 0x54565331;  // "TVS1"
 const uint32_t kSend = 1, kPost = 2, kIsWindow = 3;
 const uint32_t kOk = 0, kNoWindow = 1, kBadRequest = 2;
-const uint32_t kMaxPayload = 64u << 20;
+const uint32_t kMaxPayload = 16u << 20;
+// Payload bytes held for one peer process, and for all peers together.
+const size_t kPeerPayloadCap = 16u << 20;
+const size_t kTotalPayloadCap = 64u << 20;
+const size_t kPayloadChunk = 64u << 10;
 const int kMaxConnections = 64;
+// One peer process may not hold every connection.
+const int kMaxPeerConnections = 8;
 // A request must arrive, and a reply leave, within this time; a stalled peer gets no more.
 const DWORD kIoTimeout = 5000;
+// A peer that sends nothing for this long is dropped.
+const DWORD kIdleTimeout = 2000;
 // SendMessage to another process gives up after this long (a hung or dying peer).
 const DWORD kSendTimeout = 10000;
 
@@ -59,6 +72,56 @@ struct WireReply {
 static_assert(sizeof(WireRequest) == 48 && sizeof(WireReply) == 16, "wire layout");
 
 std::atomic<int> g_connections{0};
+
+// Connections and payload bytes per peer process.
+struct PeerUse {
+  int connections = 0;
+  size_t bytes = 0;
+};
+std::mutex g_peerMutex;
+std::map<pid_t, PeerUse> g_peers;
+size_t g_payloadBytes = 0;
+
+bool TakeConnection(pid_t peer) {
+  std::lock_guard<std::mutex> lock(g_peerMutex);
+  PeerUse& use = g_peers[peer];
+  if (use.connections >= kMaxPeerConnections) return false;
+  ++use.connections;
+  return true;
+}
+
+void ReturnConnection(pid_t peer, size_t bytes) {
+  std::lock_guard<std::mutex> lock(g_peerMutex);
+  PeerUse& use = g_peers[peer];
+  use.bytes -= bytes;
+  g_payloadBytes -= bytes;
+  if (--use.connections <= 0) g_peers.erase(peer);
+}
+
+bool TakePayloadBytes(pid_t peer, size_t bytes) {
+  std::lock_guard<std::mutex> lock(g_peerMutex);
+  PeerUse& use = g_peers[peer];
+  if (use.bytes + bytes > kPeerPayloadCap || g_payloadBytes + bytes > kTotalPayloadCap) return false;
+  use.bytes += bytes;
+  g_payloadBytes += bytes;
+  return true;
+}
+
+// What another process may ask for: the message's parameters must mean the same here, so only
+// values (registered messages, WM_NULL, WM_CLOSE, WM_GETTEXTLENGTH) and the data messages whose
+// payload travels with them (sent, never posted). Private messages may carry pointers.
+bool AcceptedFromPeer(uint32_t kind, uint32_t message) {
+  if (kind == kIsWindow) return true;
+  if (message >= 0xC000 && message <= 0xFFFF) return true;
+  switch (message) {
+    case WM_NULL:
+    case WM_CLOSE: return true;
+    case WM_GETTEXTLENGTH:
+    case WM_COPYDATA:
+    case WM_SETTEXT: return kind == kSend;
+    default: return false;
+  }
+}
 
 int MillisecondsLeft(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -180,28 +243,57 @@ WireReply Deliver(const WireRequest& request, std::string& payload) {
   return reply;
 }
 
-void Serve(int fd) {
-  ucred peer{};
-  socklen_t length = sizeof peer;
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kIoTimeout);
-  WireRequest request;
-  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != geteuid() ||
-      !ReadAll(fd, &request, sizeof request, deadline)) {
-    return;
+// Reads the announced payload as it arrives, never holding more than the peer's share; false
+// when the peer stalls, closes or passes its cap.
+bool ReadPayload(int fd, pid_t peer, size_t size, std::string& payload, size_t& charged, Clock::time_point deadline) {
+  char chunk[4096];
+  while (payload.size() < size) {
+    Clock::time_point idle = std::min(deadline, Clock::now() + std::chrono::milliseconds(kIdleTimeout));
+    if (!WaitFor(fd, POLLIN, idle)) return false;
+    size_t want = std::min(sizeof chunk, size - payload.size());
+    ssize_t got = recv(fd, chunk, want, MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (got <= 0) return false;
+    if (payload.capacity() < payload.size() + static_cast<size_t>(got)) {
+      size_t grown = std::min(size, std::max(payload.capacity() * 2, payload.size() + kPayloadChunk));
+      if (!TakePayloadBytes(peer, grown - payload.capacity())) return false;
+      charged += grown - payload.capacity();
+      try {
+        payload.reserve(grown);
+      } catch (const std::bad_alloc&) {
+        return false;
+      }
+    }
+    payload.append(chunk, static_cast<size_t>(got));
   }
+  return true;
+}
+
+// Serves one request; returns the payload bytes charged to the peer.
+size_t Serve(int fd, pid_t peer) {
+  // A peer must say what it wants at once; one that says nothing only holds a connection.
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kIdleTimeout);
+  WireRequest request;
+  if (!ReadAll(fd, &request, sizeof request, deadline)) return 0;
   WireReply reply{kWireMagic, kBadRequest, 0};
   bool carriesData = request.message == WM_COPYDATA || request.message == WM_SETTEXT;
   bool valid = request.magic == kWireMagic && request.kind >= kSend && request.kind <= kIsWindow &&
-               request.payloadSize <= kMaxPayload && (!request.payloadSize || (carriesData && request.kind == kSend));
+               AcceptedFromPeer(request.kind, request.message) && request.payloadSize <= kMaxPayload &&
+               (!request.payloadSize || (carriesData && request.kind == kSend));
+  if (!valid) TRACE("Serve() - refused message 0x%x (kind %u) from process %d\n", request.message, request.kind, peer);
   std::string payload;
+  size_t charged = 0;
+  bool read = true;
   if (valid && request.payloadSize) {
-    payload.resize(request.payloadSize);
     // Big frames get time in proportion; a peer that stops sending is dropped.
-    deadline += std::chrono::milliseconds(request.payloadSize >> 10);
-    if (!ReadAll(fd, payload.data(), payload.size(), deadline)) return;
+    deadline = Clock::now() + std::chrono::milliseconds(kIoTimeout + (request.payloadSize >> 10));
+    read = ReadPayload(fd, peer, request.payloadSize, payload, charged, deadline);
   }
-  if (valid) reply = Deliver(request, payload);
-  WriteAll(fd, &reply, sizeof reply, Clock::now() + std::chrono::milliseconds(kIoTimeout));
+  if (read) {
+    if (valid) reply = Deliver(request, payload);
+    WriteAll(fd, &reply, sizeof reply, Clock::now() + std::chrono::milliseconds(kIoTimeout));
+  }
+  return charged;
 }
 
 void Listen(int listener) {
@@ -216,19 +308,27 @@ void Listen(int listener) {
       TRACE("Listen() - accept failed (%d); no more messages from other processes\n", errno);
       return;
     }
-    if (g_connections.fetch_add(1) >= kMaxConnections) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != geteuid()) {
+      close(fd);
+      continue;
+    }
+    if (g_connections.fetch_add(1) >= kMaxConnections || !TakeConnection(peer.pid)) {
       g_connections.fetch_sub(1);
       close(fd);
       continue;
     }
     try {
-      std::thread([fd] {
-        Serve(fd);
+      std::thread([fd, pid = peer.pid] {
+        size_t charged = Serve(fd, pid);
         close(fd);
+        ReturnConnection(pid, charged);
         g_connections.fetch_sub(1);
       }).detach();
     } catch (...) {
       close(fd);
+      ReturnConnection(peer.pid, 0);
       g_connections.fetch_sub(1);
     }
   }
@@ -336,6 +436,22 @@ class ForeignRoute : public WindowRoute {
 
 }  // namespace
 
+namespace {
+std::mutex g_problemMutex;
+std::string g_listenerProblem;
+
+void SetListenerProblem(const std::string& problem) {
+  TRACE("StartStationListener() - %s\n", problem.c_str());
+  std::lock_guard<std::mutex> lock(g_problemMutex);
+  g_listenerProblem = problem;
+}
+}  // namespace
+
+std::string StationListenerProblem() {
+  std::lock_guard<std::mutex> lock(g_problemMutex);
+  return g_listenerProblem;
+}
+
 void StartStationListener() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -343,15 +459,16 @@ void StartStationListener() {
     DWORD pid = static_cast<DWORD>(getpid());
     std::string path = StationSocketPath(pid);
     if (!SocketAddress(path, &address)) {
-      TRACE("StartStationListener() - socket path too long: %s\n", path.c_str());
+      SetListenerProblem("the socket path " + path + " is longer than the system allows (" +
+                         std::to_string(sizeof address.sun_path - 1) + " bytes)");
       return;
     }
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return;
+    if (fd < 0) return SetListenerProblem(std::string("no socket: ") + std::strerror(errno));
     unlink(path.c_str());  // left by an earlier process with our pid
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || chmod(path.c_str(), 0600) != 0 ||
         listen(fd, 64) != 0) {
-      TRACE("StartStationListener() - cannot listen on %s (%d)\n", path.c_str(), errno);
+      SetListenerProblem("cannot listen on " + path + ": " + std::strerror(errno));
       close(fd);
       return;
     }
@@ -377,3 +494,8 @@ bool IsForeignWindow(HWND hWnd) {
 }
 
 }  // namespace user_p
+
+std::string GetStationProblem() {
+  if (user_p::StationFolder().empty()) return GetStationFolderProblem();
+  return user_p::StationListenerProblem();
+}

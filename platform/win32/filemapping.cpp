@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "platform/win32/error.h"
 #include "platform/win32/kernel_object_p.h"
 #include "platform/win32/process.h"
+#include "platform/win32/stationfolder.h"
 #include "platform/win32/trace.h"
 
 namespace {
@@ -91,21 +93,13 @@ void AddOwnSlot(BlockHeader* header) {
   TRACE("AddOwnSlot() - every slot of the shared block is taken\n");
 }
 
-// Names live per desktop session, as windows do: two sessions of one user (or two test
-// desktops) never share a block by accident.
-std::string SessionTag() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  uint32_t hash = 2166136261u;
-  for (const char* p = runtime ? runtime : ""; *p; ++p) hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
-  char tag[9];
-  std::snprintf(tag, sizeof tag, "%08x", hash);
-  return tag;
-}
-
-// "/tavorin-<uid>-<session>-<name>", with bytes outside [A-Za-z0-9._-] written as %XX.
+// "<station folder>/<name>.block", with bytes outside [A-Za-z0-9._-] written as %XX. The
+// folder is the user's private one of this desktop session, so nobody else can take the name.
 bool ShmName(const char* name, std::string* out) {
-  if (!name || !*name) return false;
-  *out = "/tavorin-" + std::to_string(geteuid()) + "-" + SessionTag() + "-";
+  if (!name || !*name || std::strlen(name) > 200) return false;
+  const std::string& folder = GetStationFolder();
+  if (folder.empty()) return false;
+  *out = folder + "/";
   for (const char* p = name; *p; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (std::isalnum(c) || c == '.' || c == '_' || c == '-') {
@@ -116,7 +110,8 @@ bool ShmName(const char* name, std::string* out) {
       *out += escaped;
     }
   }
-  return out->size() < 250;
+  *out += ".block";
+  return true;
 }
 
 // This process's hold on one named block: the slot in its header. Handles and views share
@@ -134,7 +129,7 @@ struct Attachment {
           if (slot.pid == self) slot = Slot{};
         }
         if (PurgeDeadSlots(&header) == 0) {
-          shm_unlink(name.c_str());
+          unlink(name.c_str());
         } else {
           WriteHeader(fd, header);
         }
@@ -181,7 +176,7 @@ std::shared_ptr<Attachment> Attach(const std::string& name, Mode mode, unsigned 
   }
   for (int attempt = 0; attempt < 8; ++attempt) {
     int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mode == Mode::kCreate ? O_CREAT : 0);
-    int fd = shm_open(name.c_str(), flags, 0600);
+    int fd = open(name.c_str(), flags, 0600);
     if (fd < 0) {
       SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(errno));
       return nullptr;
@@ -206,7 +201,7 @@ std::shared_ptr<Attachment> Attach(const std::string& name, Mode mode, unsigned 
     bool live = valid && PurgeDeadSlots(&header) > 0;
     if (!live && mode == Mode::kOpen) {
       // Nobody alive holds it: the mapping is gone, as it would be with its last process.
-      shm_unlink(name.c_str());
+      unlink(name.c_str());
       close(fd);
       SetLastError(ERROR_FILE_NOT_FOUND);
       return nullptr;
@@ -218,7 +213,7 @@ std::shared_ptr<Attachment> Attach(const std::string& name, Mode mode, unsigned 
       if (fchmod(fd, 0600) != 0 || ftruncate(fd, 0) != 0 ||
           ftruncate(fd, static_cast<off_t>(kHeaderSize + size)) != 0) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        shm_unlink(name.c_str());
+        unlink(name.c_str());
         close(fd);
         return nullptr;
       }
@@ -266,7 +261,7 @@ std::map<const char*, View>::iterator ViewOf(const char* address) {
 
 }  // namespace
 
-std::string SharedMemoryName(const char* name) {
+std::string SharedBlockPath(const char* name) {
   std::string shmName;
   return ShmName(name, &shmName) ? shmName : std::string();
 }
@@ -278,6 +273,10 @@ HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD p
   std::string shmName;
   if (file != INVALID_HANDLE_VALUE) {
     SetLastError(ERROR_NOT_SUPPORTED);  // only page-file mappings are shared between processes here
+    return nullptr;
+  }
+  if (GetStationFolder().empty()) {
+    SetLastError(ERROR_ACCESS_DENIED);  // no private folder to keep the block in
     return nullptr;
   }
   if (size == 0 || size > kMaxSize || (protect != PAGE_READWRITE && protect != PAGE_READONLY) ||
@@ -297,7 +296,7 @@ HANDLE OpenFileMappingA(DWORD desiredAccess, BOOL inheritHandle, LPCSTR name) {
   (void)inheritHandle;
   std::string shmName;
   if (!ShmName(name, &shmName)) {
-    SetLastError(ERROR_INVALID_NAME);
+    SetLastError(GetStationFolder().empty() ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME);
     return nullptr;
   }
   bool existed = false;
@@ -364,7 +363,10 @@ BOOL FlushViewOfFile(LPCVOID baseAddress, SIZE_T bytes) {
   uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   uintptr_t start = reinterpret_cast<uintptr_t>(address) & ~(page - 1);
   size_t length = bytes + (reinterpret_cast<uintptr_t>(address) - start);
-  if (msync(reinterpret_cast<void*>(start), length, MS_SYNC) != 0) {
+  // The block stands for page-file memory: other processes see the shared pages at once, and
+  // nothing needs to reach the disk (the station folder may be on one), so no waiting here.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (msync(reinterpret_cast<void*>(start), length, MS_ASYNC) != 0) {
     SetLastError(Win32ErrorFromErrno(errno));
     return FALSE;
   }

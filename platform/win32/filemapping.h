@@ -1,7 +1,7 @@
 // Named shared memory: page-file mappings by name, shared by the processes of one user's
 // desktop session (the same $XDG_RUNTIME_DIR, as windows are shared by one window station).
-// A named block is POSIX shared memory "/tavorin-<uid>-<session>-<name>", mode 0600, where
-// <session> is eight hex digits of a hash of $XDG_RUNTIME_DIR. Its first page is
+// A named block is the file "<name>.block", mode 0600, in the user's private station folder
+// (platform/win32/stationfolder.h), mapped from there. Its first page is
 // a header the views never show: the user size and the processes attached to it (pid and
 // start time). A block none of whose attached processes is alive any more is stale (left by
 // a crash): CreateFileMapping resets it to zeros and reports it as new, OpenFileMapping
@@ -23,8 +23,8 @@
 #define ERROR_INVALID_ADDRESS 487L
 #endif
 
-/// The POSIX shared-memory name of a named block ("" for an empty or over-long name).
-std::string SharedMemoryName(const char* name);
+/// The file of a named block ("" for an empty or over-long name, or without a station folder).
+std::string SharedBlockPath(const char* name);
 
 /// Creates or opens the named page-file mapping (file must be INVALID_HANDLE_VALUE; a name is
 /// required). An existing live block is opened with GetLastError() == ERROR_ALREADY_EXISTS

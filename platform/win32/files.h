@@ -83,6 +83,10 @@ BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size);
 BOOL WriteFileReplacingUnflushed(LPCSTR path, const void* data, size_t size);
 /// Flushes a file's data and its folder's entry to disk; FALSE (last error set) on failure.
 BOOL FlushFileToDisk(LPCSTR path);
+/// Removes the temporary files that WriteFileReplacing left in `folder` when its process died
+/// mid-write: only names of its own pattern, whose process no longer runs here and which are
+/// older than `minAgeSeconds`. Returns how many were removed.
+int RemoveStaleReplacingTemps(LPCSTR folder, int minAgeSeconds);
 /// Reads a whole file into bytes. FALSE (last error set) when it cannot be opened or read
 /// whole; bytes is then unspecified.
 BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes);

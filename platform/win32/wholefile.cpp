@@ -1,13 +1,17 @@
 // Whole-file reads, and whole-file replacement through a temporary file and a rename, so
 // that a crash or a full disk never leaves half a file where another program or a later run
 // expects a whole one.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -52,7 +56,52 @@ std::string ResolveLink(const std::string& target) {
   return resolved;
 }
 
+// The process id in a temporary name ".<name>.<pid>.<n>.<tick>.tmp"; 0 when the name is not one.
+pid_t TempOwner(const char* entry) {
+  size_t length = std::strlen(entry);
+  if (entry[0] != '.' || length < 12 || std::strcmp(entry + length - 4, ".tmp") != 0) return 0;
+  std::string rest(entry + 1, length - 5);
+  size_t tick = rest.find_last_of('.');
+  if (tick == std::string::npos || tick + 1 == rest.size()) return 0;
+  size_t counter = rest.find_last_of('.', tick - 1);
+  if (counter == std::string::npos || counter == 0) return 0;
+  size_t pid = rest.find_last_of('.', counter - 1);
+  if (pid == std::string::npos || pid == 0) return 0;
+  auto all = [&](size_t from, size_t to, const char* digits) {
+    return to > from && rest.find_first_not_of(digits, from) >= to;
+  };
+  if (!all(tick + 1, rest.size(), "0123456789abcdef") || !all(counter + 1, tick, "0123456789") ||
+      !all(pid + 1, counter, "0123456789") || counter - pid > 10) {
+    return 0;
+  }
+  long value = std::strtol(rest.c_str() + pid + 1, nullptr, 10);
+  return value > 0 && value <= INT_MAX ? static_cast<pid_t>(value) : 0;
+}
+
 }  // namespace
+
+int RemoveStaleReplacingTemps(LPCSTR folder, int minAgeSeconds) {
+  if (!folder || !*folder) return 0;
+  std::string native = NativePath(folder);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  DIR* dir = opendir(native.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  const time_t now = time(nullptr);
+  while (dirent* entry = readdir(dir)) {
+    pid_t owner = TempOwner(entry->d_name);
+    // A live owner may still be writing; a pid of this process is a write under way.
+    if (owner <= 0 || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH) continue;
+    struct stat st;
+    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != geteuid() || now - st.st_mtime < minAgeSeconds) {
+      continue;
+    }
+    if (unlinkat(dirfd(dir), entry->d_name, 0) == 0) ++removed;
+  }
+  closedir(dir);
+  return removed;
+}
 
 namespace {
 

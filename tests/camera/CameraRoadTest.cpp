@@ -1,6 +1,9 @@
 // The photo road end to end on the threaded simulated camera: release, download, naming,
 // saving, and the messages the view receives, recorded by a test sink.
 #include <gtest/gtest.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -322,6 +325,24 @@ TEST_F(CameraRoadTest, ReleaseFailuresAreReported) {
   EXPECT_TRUE(ListFolder(m_dir).empty());
 }
 
+// A save cut short by a crash (kill -9) left its hidden temporary file: the next save into the
+// folder clears it.
+TEST_F(CameraRoadTest, NextSaveRemovesTheTemporaryFileOfACrashedSave) {
+  pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  waitpid(dead, nullptr, 0);
+  const std::string stale = ".IMG_0001.JPG." + std::to_string(dead) + ".0.2f1c.tmp";
+  std::ofstream(Path(stale.c_str())) << "half a photo";
+  timeval times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+  ASSERT_EQ(utimes(Path(stale.c_str()).c_str(), times), 0);
+  Connect(kSimPr);
+  ASSERT_TRUE(m_camera->SetSaveMode(1));
+  m_camera->Release(false);
+  ASSERT_TRUE(m_sink->WaitFor(WM_DISPLAY_JPEG, 1));
+  EXPECT_EQ((std::vector<std::string>{"IMG_0001.JPG"}), ListFolder(m_dir));
+}
+
 TEST_F(CameraRoadTest, DownloadAndSaveFailuresAreReported) {
   Connect(kSimPr);
   // The thumbnail's download fails; the picture still arrives.
@@ -343,7 +364,7 @@ TEST_F(CameraRoadTest, DownloadAndSaveFailuresAreReported) {
   ASSERT_TRUE(m_sink->WaitFor(WM_SAVED_FILE, 3));
   ASSERT_TRUE(m_sink->WaitFor(WM_DISPLAY_JPEG, 2));
   shot = m_sink->Messages();
-  EXPECT_EQ("Error saving image", shot[shot.size() - 2].text);
+  EXPECT_EQ("Error saving image: folder not found", shot[shot.size() - 2].text);
   EXPECT_EQ((std::vector<std::string>{"IMG_0001.JPG", "blocker"}), ListFolder(m_dir));
 }
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/MappedFile.h"
-#include "app/TavorinIPC.h"
+#include "ipc/MappedFile.h"
+#include "ipc/TavorinIPC.h"
 #include "platform/user/message.h"
 #include "tests/e2e/E2eProcess.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/tavorinlib/TavorinLib.h"
+#include "platform/win32/codepage.h"
 #include "tools/test-client/TavorinTest.h"
 
 namespace {
@@ -105,13 +106,18 @@ bool Failed(int status, const char* words) {
 
 }  // namespace
 
-void PrintReleaseError(int status) {
+void PrintReleaseError(int status, const char* reason) {
   switch (status) {
     case 1: Err("Tavorin is not running"); break;
     case 2: Err("Camera is not connected"); break;
     case 3: Err("Camera is busy"); break;
     case 4: Err("Timeout waiting for image to be saved"); break;
-    default: Err("ERROR: unexpected return status: " + std::to_string(status)); break;
+    default: {
+      std::string text = "ERROR: unexpected return status: " + std::to_string(status);
+      if (reason && *reason) text += " (" + AnsiToUtf8(reason) + ")";
+      Err(text);
+      break;
+    }
   }
 }
 
@@ -133,7 +139,8 @@ int main(int argc, char** argv) {
       if (std::strcmp(option, entry.name) != 0) continue;
       if (!next) return Usage();
       ++i;
-      if (Failed(entry.call(next), entry.error)) return 1;
+      // The program's texts are 1252; the terminal's are UTF-8.
+      if (Failed(entry.call(AnsiFromUtf8(next).c_str()), entry.error)) return 1;
       done = true;
     }
     if (done) continue;
@@ -153,9 +160,9 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(option, "-q") == 0) {
       char text[256] = {};
       if (Failed(TavorinLibGetOutputDirectory(text, sizeof text), "Error getting output directory")) return 1;
-      Out(std::string("Output directory: ") + text);
+      Out(std::string("Output directory: ") + AnsiToUtf8(text));
       if (Failed(TavorinLibGetCameraModel(text, sizeof text), "Error getting camera model")) return 1;
-      Out(std::string("Camera model: ") + text);
+      Out(std::string("Camera model: ") + AnsiToUtf8(text));
     } else if (std::strcmp(option, "-n") == 0) {
       finalRelease = false;
     } else if (std::strcmp(option, "-X") == 0) {
@@ -173,11 +180,11 @@ int main(int argc, char** argv) {
     char path[256] = {};
     int status = TavorinLibReleaseShutter(60, path, sizeof path);
     if (status == 0 && path[0])
-      Out(std::string("Success, image saved as: ") + path);
+      Out(std::string("Success, image saved as: ") + AnsiToUtf8(path));
     else if (status == 0)
       Out("Success, image saved on CF card?");
     else
-      PrintReleaseError(status);
+      PrintReleaseError(status, path);
   }
   return 0;
 }

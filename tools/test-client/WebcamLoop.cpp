@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/tavorinlib/TavorinLib.h"
+#include "platform/win32/codepage.h"
 #include "tools/test-client/TavorinTest.h"
 
 namespace {
@@ -55,15 +56,15 @@ void RunWebcamLoop(int shots, int interval) {
     int status = TavorinLibReleaseShutter(60, path, sizeof path);
     if (status != 0) {
       stop = true;
-      PrintReleaseError(status);
+      PrintReleaseError(status, path);
     } else if (path[0]) {
-      Say(TimeStamp() + ": Image saved as: " + path);
+      Say(TimeStamp() + ": Image saved as: " + AnsiToUtf8(path));
       std::error_code error;
       if (std::filesystem::exists("webcam.jpg", error) && !std::filesystem::remove("webcam.jpg", error)) {
         Complain("Error renaming file");
         stop = true;
       }
-      if (!MoveOver(path, "webcam.jpg")) {
+      if (!MoveOver(AnsiToUtf8(path), "webcam.jpg")) {
         Complain("Error renaming file");
         stop = true;
       } else {

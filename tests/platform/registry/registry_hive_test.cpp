@@ -1,10 +1,12 @@
 // The hive file: where it lives, damaged files, and writers in several processes and threads.
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -249,3 +251,58 @@ TEST_F(RegistryTest, TwoThreadsWriteAtOnce) {
 }
 
 }  // namespace
+
+// Another program holds the settings file for a long time: no call waits long, nothing read is
+// taken for loaded, and the defaults the program runs on never replace the stored settings.
+TEST_F(RegistryTest, AHeldHiveCostsShortWaitsAndIsNeverOverwrittenWithDefaults) {
+  HKEY key = Create(kProductKey);
+  const char chosen[] = "/chosen/photos";
+  ASSERT_EQ(RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(chosen), sizeof chosen),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  RegistryReopenForTest();
+  EXPECT_FALSE(RegistryReadsMissed());
+
+  int held[2], release[2];
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(release), 0);
+  pid_t holder = fork();
+  if (holder == 0) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path_.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE keys SET name = name WHERE id = 1;",
+                     nullptr, nullptr, nullptr) != SQLITE_OK) {
+      _exit(2);
+    }
+    char byte = 'L';
+    if (write(held[1], &byte, 1) != 1 || read(release[0], &byte, 1) != 1) _exit(3);
+    _exit(0);  // the transaction dies with the process
+  }
+  ASSERT_GT(holder, 0);
+  char byte = 0;
+  ASSERT_EQ(read(held[0], &byte, 1), 1);
+
+  auto started = std::chrono::steady_clock::now();
+  HKEY locked = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ | KEY_WRITE, &locked), ERROR_SUCCESS);
+  for (int i = 0; i < 50; ++i) RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &locked);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+  EXPECT_TRUE(RegistryReadsMissed());
+
+  ASSERT_EQ(write(release[1], &byte, 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+  // The file answers again, but this run read defaults: its writes are refused.
+  key = Open(kProductKey, KEY_READ | KEY_WRITE);
+  const char defaults[] = "/root/Photos";
+  EXPECT_EQ(RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(defaults), sizeof defaults),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueA(key, "Directory"), ERROR_ACCESS_DENIED);
+  char text[64] = {};
+  DWORD size = sizeof text;
+  EXPECT_EQ(RegQueryValueExA(key, "Directory", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+  EXPECT_STREQ(text, chosen);
+  RegCloseKey(key);
+}

@@ -2,6 +2,7 @@
 // bar showing what the records hold.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -46,6 +47,36 @@ TEST(MenuTest, ModifyMenuRenamesAnItemInAPopupByCommandOrPosition) {
   EXPECT_FALSE(ModifyMenuA(bar, 0, MF_BYPOSITION | MF_STRING, 13, "Not a pop-up"));
   EXPECT_FALSE(ModifyMenuA(nullptr, 12, MF_BYCOMMAND, 12, "No menu"));
   EXPECT_EQ(ShownItems(window.hwnd), (std::vector<std::string>{"Disconnect", "Quiet"}));
+  SetMenu(window.hwnd, nullptr);
+  DestroyMenu(bar);
+}
+
+// Every rebuild of the bar and every opening of a pop-up makes new Qt menus: the old ones must
+// go, or a program that updates its menu on each shot grows without end.
+TEST(MenuTest, RebuildingTheBarAndOpeningPopupsKeepTheNumberOfMenus) {
+  TestWindow window;
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  HMENU recent = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenuA(recent, MF_STRING, 20, "One"));
+  ASSERT_TRUE(AppendMenuA(file, MF_STRING, 10, "Connect"));
+  ASSERT_TRUE(AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "Recent"));
+  ASSERT_TRUE(AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File"));
+  ASSERT_TRUE(SetMenu(window.hwnd, bar));
+  auto menus = [] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int count = 0;
+    for (QWidget* widget : QApplication::allWidgets()) count += qobject_cast<QMenu*>(widget) != nullptr;
+    return count;
+  };
+  ShownItems(window.hwnd);
+  const int before = menus();
+  for (int i = 0; i < 1000; ++i) {
+    ModifyMenuA(bar, 10, MF_BYCOMMAND | MF_STRING, 10, i % 2 ? "Connect" : "Disconnect");
+    ShownItems(window.hwnd);
+  }
+  EXPECT_EQ(menus(), before);
+  EXPECT_EQ(ShownItems(window.hwnd), (std::vector<std::string>{"Connect", "Recent"}));
   SetMenu(window.hwnd, nullptr);
   DestroyMenu(bar);
 }

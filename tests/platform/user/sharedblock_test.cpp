@@ -36,7 +36,7 @@ TEST(SharedBlockTest, TwoProcessesSeeEachOthersWrites) {
 
   // Per user and session, private to the user.
   struct stat st;
-  ASSERT_EQ(stat(("/dev/shm" + SharedMemoryName(name.c_str())).c_str(), &st), 0);
+  ASSERT_EQ(stat(SharedBlockPath(name.c_str()).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(st.st_uid, geteuid());
 

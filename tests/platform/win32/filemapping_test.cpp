@@ -6,18 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/win32/error.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/stationfolder.h"
 
 namespace {
 
 std::string UniqueName(const char* what) { return std::string("TavorinMapTest") + what + std::to_string(getpid()); }
 
 // The file behind a block whose name needs no escaping.
-std::string ShmPath(const std::string& name) { return "/dev/shm" + SharedMemoryName(name.c_str()); }
+std::string ShmPath(const std::string& name) { return SharedBlockPath(name.c_str()); }
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -140,10 +142,10 @@ TEST(FileMappingTest, ABlockWithoutOurHeaderIsNeverTrusted) {
   // Whatever sits under the name (a crash half-way, another program's bytes) is not a live
   // block: open says it is missing, create starts afresh.
   std::string name = UniqueName("Garbage");
-  std::string shmName = SharedMemoryName(name.c_str());
+  std::string shmName = SharedBlockPath(name.c_str());
   for (size_t size : {size_t{0}, size_t{100}, size_t{8192}}) {
     SCOPED_TRACE(size);
-    int fd = shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    int fd = open(shmName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     std::string junk(size, '\x7f');
     ASSERT_EQ(write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
@@ -151,7 +153,7 @@ TEST(FileMappingTest, ABlockWithoutOurHeaderIsNeverTrusted) {
     EXPECT_EQ(OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-    fd = shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    fd = open(shmName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
     close(fd);
@@ -167,26 +169,32 @@ TEST(FileMappingTest, ABlockWithoutOurHeaderIsNeverTrusted) {
   }
 }
 
-TEST(FileMappingTest, EachDesktopSessionHasItsOwnBlocks) {
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  std::string restore = saved ? saved : "";
+// Blocks are files of the user's private station folder of this session: a name in a
+// folder others can write could be taken first by another user.
+TEST(FileMappingTest, BlocksAreFilesOfThePrivateStationFolder) {
   std::string name = UniqueName("Session");
-  setenv("XDG_RUNTIME_DIR", "/run/user/session-one", 1);
-  HANDLE first = Create(name);
-  ASSERT_TRUE(first);
-  std::string firstFile = ShmPath(name);
-  setenv("XDG_RUNTIME_DIR", "/run/user/session-two", 1);
-  // Another session does not see the block, and its own block of that name is a new one.
-  EXPECT_EQ(OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()), nullptr);
-  HANDLE second = Create(name);
-  ASSERT_TRUE(second);
-  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  EXPECT_NE(ShmPath(name), firstFile);
-  EXPECT_TRUE(CloseHandle(second));
-  setenv("XDG_RUNTIME_DIR", "/run/user/session-one", 1);
-  EXPECT_TRUE(CloseHandle(first));
-  if (saved)
-    setenv("XDG_RUNTIME_DIR", restore.c_str(), 1);
-  else
-    unsetenv("XDG_RUNTIME_DIR");
+  HANDLE mapping = Create(name);
+  ASSERT_TRUE(mapping);
+  ASSERT_FALSE(GetStationFolder().empty());
+  EXPECT_EQ(GetStationFolder(), GetStationFolderPath());
+  std::string file = GetStationFolder() + "/" + name + ".block";
+  EXPECT_EQ(ShmPath(name), file);
+  struct stat st;
+  ASSERT_EQ(lstat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(CloseHandle(mapping));
+}
+
+// Without a runtime folder the station lives under the user's own cache folder, never in a
+// shared temporary folder.
+TEST(FileMappingTest, WithoutARuntimeFolderTheStationIsInTheCacheFolder) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string saved = runtime ? runtime : "";
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("XDG_CACHE_HOME", "/home/someone/.cache", 1);
+  std::string path = GetStationFolderPath();
+  EXPECT_EQ(path.rfind("/home/someone/.cache/tavorin-station-", 0), 0u) << path;
+  unsetenv("XDG_CACHE_HOME");
+  if (runtime) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 
 #include <cstring>
 #include <functional>
@@ -320,4 +322,42 @@ TEST_F(FilesTest, ReadWholeFileGetsEveryByteAndReportsWhatIsNotAFile) {
   EXPECT_FALSE(ReadWholeFile((dir / "missing.jpg").c_str(), bytes));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(ReadWholeFile(dir.path().c_str(), bytes));  // a folder is not a file
+}
+
+// A write cut short by a crash leaves its hidden temporary file; the next writer of the folder
+// removes it, but only when it is surely stale: its own pattern, a dead process, old enough.
+TEST_F(FilesTest, StaleTemporariesOfDeadWritersAreRemovedAndNothingElse) {
+  pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  waitpid(dead, nullptr, 0);
+  const std::string deadPid = std::to_string(dead), ownPid = std::to_string(getpid());
+  struct Row {
+    std::string name;
+    bool old;
+    bool removed;
+  };
+  const Row rows[] = {
+      {".IMG_0001.JPG." + deadPid + ".3.1a2b.tmp", true, true},
+      {".IMG_0002.JPG." + deadPid + ".4.1a2c.tmp", false, false},  // too recent
+      {".IMG_0003.JPG." + ownPid + ".5.1a2d.tmp", true, false},    // this process writes it
+      {".IMG_0004.JPG.1.6.1a2e.tmp", true, false},                 // a live process
+      {".IMG_0005.JPG.tmp", true, false},                          // not our pattern
+      {"IMG_0006.JPG." + deadPid + ".7.1a2f.tmp", true, false},    // not hidden
+      {".IMG_0007.JPG." + deadPid + ".x.1a30.tmp", true, false},
+      {"IMG_0008.JPG", true, false},
+  };
+  for (const Row& row : rows) {
+    TempDir::Write(dir / row.name, "half a photo");
+    if (row.old) {
+      timeval times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+      ASSERT_EQ(utimes((dir / row.name).c_str(), times), 0);
+    }
+  }
+  EXPECT_EQ(RemoveStaleReplacingTemps((dir.path() + "/").c_str(), 300), 1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(TempDir::Exists(dir / row.name), !row.removed);
+  }
+  EXPECT_EQ(RemoveStaleReplacingTemps((dir / "missing").c_str(), 300), 0);
 }

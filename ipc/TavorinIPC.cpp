@@ -1,11 +1,11 @@
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
-#include "app/MappedFile.h"
+#include "ipc/MappedFile.h"
 #include "platform/user/message.h"
 #include "platform/user/window.h"
 #include "platform/win32/filemapping.h"

@@ -1,6 +1,6 @@
-#include "app/MappedFile.h"
+#include "ipc/MappedFile.h"
 
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 #include "platform/win32/error.h"
 #include "platform/win32/filemapping.h"
 #include "platform/win32/handle.h"
