@@ -351,8 +351,7 @@ BOOL ImportPrintLayout(const char* path, PrintLayoutModel& model, const char* im
   const bool pageWide = model.pageWidth > model.pageHeight, pageTall = model.pageHeight > model.pageWidth;
   if ((pageWide && file.height > file.width) || (pageTall && file.width > file.height)) {
     SetPrinterOrientation(GetPrinterOrientation() == 2 ? 1 : 2);
-    int dpiX, dpiY;
-    GetPrinterPageInfo(dpiX, dpiY, model.pageWidth, model.pageHeight);
+    GetPrinterPageInfo(model.dpiX, model.dpiY, model.pageWidth, model.pageHeight);
     GetPrinterMargins(model.leftMargin, model.topMargin, model.rightMargin, model.bottomMargin);
     Call(hooks.pageChanged);
   }

@@ -9,24 +9,10 @@
 
 #include "platform/mfc/cstring.h"
 #include "platform/win32/windef.h"
-#include "printlayout/PhotoboothCaption.h"
-#include "printlayout/PhotoboothCustomLayoutBox.h"
+#include "printlayout/PrintLayoutModel.h"
 
-/// Boxes may name photos up to this number.
-const int kMaxLayoutPhotos = 20;
 /// The layer images in file order (after the thumbnail).
 extern const char* const kLayoutLayerFiles[4];
-
-/// The layout as the editor holds it, with the page it was designed on.
-struct PrintLayoutModel {
-  PhotoboothCaption captions[kLayoutCaptionCount];
-  LayoutEditBox boxes[kLayoutBoxCount];
-  int photos = 4;
-  COLORREF background = 0x00FFFFFF;
-  int aspectWidth = 3, aspectHeight = 2;
-  int pageWidth = 0, pageHeight = 0;  // HORZRES, VERTRES of the printer
-  int leftMargin = 0, topMargin = 0, rightMargin = 0, bottomMargin = 0;
-};
 
 struct PrintLayoutFileHooks {
   /// Shows a box captioned "Tavorin" and returns the answer; MessageBox when not set.
