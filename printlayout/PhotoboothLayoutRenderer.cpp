@@ -1,5 +1,6 @@
 #include "printlayout/PhotoboothLayoutRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -106,10 +107,8 @@ void PhotoboothLayoutRenderer::MakeScaledImage(HDC dc, const char* file, ScaledI
   if (image.bitmap) return;
   const CString path = m_strImagesFolder + "/" + file;
   if (!PathFileExistsA(path)) return;
-  PipSession session;
-  if (!cLoadImage(session.m_hSession, path, 0, 0, 0)) return;
-  const unsigned w = session.GetWidth(), h = session.GetHeight();
-  if (!w || !h) return;
+  DWORD w = 0, h = 0;
+  if (!cGetImageFileInfo(path, 0, &w, &h, nullptr, nullptr) || !w || !h) return;
   int scaledWidth = ToPreview(static_cast<int>(w)), scaledHeight = ToPreview(static_cast<int>(h));
   if (scaledWidth <= 0 || scaledHeight <= 0) return;
   // Round up whichever side lost more, so the scaled image never lacks a pixel.
@@ -119,10 +118,32 @@ void PhotoboothLayoutRenderer::MakeScaledImage(HDC dc, const char* file, ScaledI
   } else {
     ++scaledWidth;
   }
-  if (!cOpResize(session.m_hSession, scaledWidth, scaledHeight, 3, 1, 0)) return;
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, scaledWidth, scaledHeight);
+  // Decoded at a reduced scale when the preview needs no more.
+  PipSession session;
+  if (!cLoadThumbnail(session.m_hSession, path, std::max<int>(scaledWidth, 1), std::max<int>(scaledHeight, 1))) return;
+  if ((session.GetWidth() != static_cast<DWORD>(scaledWidth) || session.GetHeight() != static_cast<DWORD>(scaledHeight)) &&
+      !cOpResize(session.m_hSession, scaledWidth, scaledHeight, 3, 1, 0))
+    return;
+  // The scaled pixels go straight into a 32-bit top-down DIB: no drawing, no conversion.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = scaledWidth;
+  info.bmiHeader.biHeight = -scaledHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  BYTE* source = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return;
-  {
+  if (bits && cGetBitsPtr(session.m_hSession, &source) && source && session.GetBitsPerPixel() == 24) {
+    for (int y = 0; y < scaledHeight; ++y) {
+      const BYTE* from = source + static_cast<size_t>(y) * scaledWidth * 3;
+      BYTE* to = static_cast<BYTE*>(bits) + static_cast<size_t>(y) * scaledWidth * 4;
+      for (int x = 0; x < scaledWidth; ++x, from += 3, to += 4) to[0] = from[0], to[1] = from[1], to[2] = from[2], to[3] = 255;
+    }
+    GdiFlush();
+  } else {
     BitmapDC target(dc, bitmap);
     cDrawImage(session.m_hSession, target.Get(), 0, 0, scaledWidth - 1, scaledHeight - 1, 0, 0, 0, 1);
   }
@@ -420,4 +441,49 @@ void PhotoboothLayoutRenderer::DrawSelection(HDC dc) {
   }
   DeleteObject(red);
   DeleteObject(selection);
+}
+
+std::vector<BYTE> PhotoboothLayoutRenderer::MakeThumbnail(int clientWidth, int clientHeight, int controlsRight) {
+  const LayoutShowFlags shown = s_show;
+  const std::vector<int> boxes = m_selectedBoxes, captions = m_selectedCaptions;
+  std::function<void(int)> undo;
+  undo.swap(m_recordUndo);
+  m_selectedBoxes.clear();
+  m_selectedCaptions.clear();
+  s_show.background = s_show.overlay = s_show.captions = s_show.backgroundColour = true;
+
+  std::vector<BYTE> jpeg;
+  PipSession image;
+  if (clientWidth > 0 && clientHeight > 0 && cNewImage(image.m_hSession, clientWidth, clientHeight, RGB(255, 255, 255))) {
+    if (HDC dc = cGetImageDC(image.m_hSession)) {
+      DrawLayout(dc, clientWidth, clientHeight, controlsRight, 0);
+      cReleaseImageDC(image.m_hSession, dc);
+    }
+    // Every margin scales by the width ratio, halves away from zero.
+    auto scaled = [&](int margin) { return PrinterToPreview(margin, m_nPreviewWidth, m_model.pageWidth); };
+    const int X = m_nOriginX, Y = m_nOriginY;
+    cSetOpRectangle(image.m_hSession, X + scaled(m_model.leftMargin), Y + scaled(m_model.topMargin),
+                    X + m_nPreviewWidth - scaled(m_model.rightMargin), Y + m_nPreviewHeight - scaled(m_model.bottomMargin),
+                    0);
+    if (m_nPreviewWidth > 0 && m_nPreviewHeight > 0 && cOpCrop(image.m_hSession) &&
+        cOpResizeEx(image.m_hSession, 200, 200, 3, 1)) {
+      const int w = static_cast<int>(image.GetWidth()), h = static_cast<int>(image.GetHeight());
+      if (HDC dc = cGetImageDC(image.m_hSession)) {
+        HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_PEN));
+        POINT frame[5] = {{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
+        Polyline(dc, frame, 5);
+        SetPixel(dc, 0, 0, RGB(0, 0, 0));
+        SelectObject(dc, old);
+        cReleaseImageDC(image.m_hSession, dc);
+      }
+      PolyArray bytes;
+      if (cSaveToMemory(image.m_hSession, PIP_FORMAT_JPEG, &bytes, 0, 0) && bytes.Size() > 0) jpeg = bytes.Bytes();
+    }
+  }
+
+  s_show = shown;
+  m_selectedBoxes = boxes;
+  m_selectedCaptions = captions;
+  m_recordUndo.swap(undo);
+  return jpeg;
 }

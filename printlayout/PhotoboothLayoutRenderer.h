@@ -35,6 +35,11 @@ class PhotoboothLayoutRenderer {
   /// x = controlsRight; then records an undo snapshot with the tag unless a drag is under way.
   void DrawLayout(HDC dc, int clientWidth, int clientHeight, int controlsRight, int undoTag);
 
+  /// The layout file's thumbnail: the whole layout without selection, every layer shown, cut to
+  /// the printable part, fitted into 200 x 200 with a one-pixel black frame, as JPEG bytes
+  /// (empty when it cannot be made). Selections, show flags and undo are as they were after.
+  std::vector<BYTE> MakeThumbnail(int clientWidth, int clientHeight, int controlsRight);
+
   /// The client area changed: preview, background, header and footer are made again.
   void DropSizeCaches();
   /// The printer changed: everything is made again.

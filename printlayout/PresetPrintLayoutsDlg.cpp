@@ -53,6 +53,7 @@ CPresetPrintLayoutsDlg::CPresetPrintLayoutsDlg(CWnd* parent, int aspectWidth, in
                               {IDOK, K::DefButton, "OK"},
                               {IDCANCEL, K::Button, "Cancel"}}};
   dialogTemplate.style |= WS_THICKFRAME | WS_MAXIMIZE;
+  dialogTemplate.paintedClientArea = true;
   AfxRegisterDialogTemplate(dialogTemplate);
 }
 

@@ -153,3 +153,27 @@ TEST_F(PhotoboothLayoutRendererTest, HiddenLayersAndDragsRecordNoUndo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PhotoboothLayoutRendererTest, ThumbnailShowsEveryLayerWithoutSelection) {
+  PhotoboothLayoutRenderer::s_show.background = false;
+  m_renderer.m_selectedBoxes = {1};
+  std::vector<BYTE> jpeg = m_renderer.MakeThumbnail(kClientWidth, kClientHeight, kControlsRight);
+  ASSERT_FALSE(jpeg.empty());
+  EXPECT_TRUE(m_undoTags.empty());
+  EXPECT_FALSE(PhotoboothLayoutRenderer::s_show.background);
+  EXPECT_EQ(m_renderer.m_selectedBoxes, std::vector<int>{1});
+  PipSession thumbnail;
+  ASSERT_NE(cLoadData(thumbnail.m_hSession, jpeg.data(), static_cast<DWORD>(jpeg.size()), 0, 0, 0), 0);
+  EXPECT_EQ(thumbnail.GetWidth(), 200u);  // the printable part, 1120 x 760 preview pixels, fitted into 200 x 200
+  EXPECT_NEAR(static_cast<int>(thumbnail.GetHeight()), 136, 1);
+  COLORREF corner = 0xFFFFFF, inside = 0;
+  cGetPixelColor(thumbnail.m_hSession, 0, 50, &corner);
+  EXPECT_LT(GetRValue(corner), 80);  // the black frame
+  cGetPixelColor(thumbnail.m_hSession, 100, 70, &inside);
+  EXPECT_GT(GetBValue(inside), 150);  // the background is shown again
+  EXPECT_LT(GetRValue(inside), 100);
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "PrintLayoutTestSupport.h"
@@ -201,6 +202,27 @@ TEST_F(PhotoboothPrinterSetupDlgTest, TestPrintIsACalibrationPage) {
   EXPECT_TRUE(darkIn(rulerX + 20 * stepX - 20, D + 2, rulerX + 20 * stepX + 20, D + 80));
   EXPECT_TRUE(darkIn(D + 2, H / 2 - 40, D + 140, H / 2 + 40));
   EXPECT_FALSE(darkIn(W / 2 - 30, H / 2 - 400, W / 2 + 30, H / 2 - 300));
+}
+
+}  // namespace
+
+namespace {
+
+// The PDF cannot be written where the documents folder is a regular file: the failed job is
+// reported instead of passing for a print.
+TEST_F(PhotoboothPrinterSetupDlgTest, FailedTestPrintIsReported) {
+  const std::string documents = std::getenv("XDG_DOCUMENTS_DIR");
+  const std::string blocker = PrintLayoutTestDir() + "/not-a-folder";
+  { std::ofstream(blocker) << "x"; }
+  setenv("XDG_DOCUMENTS_DIR", (blocker + "/Documents").c_str(), 1);
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_PRINTER_SETUP).Press(IDC_PBPS_TEST_PRINT).Press(IDCANCEL));
+  CPhotoboothPrinterSetupDlg dialog;
+  dialog.DoModal();
+  setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
+  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "Unable to print test page");
+  EXPECT_EQ(shown[0].icon, MB_ICONERROR);
 }
 
 }  // namespace
