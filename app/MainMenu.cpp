@@ -58,8 +58,7 @@ BOOL AttachMainMenu(HWND window, HMENU menu) {
 
 HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
-  // The platform's printer-setup dialog has no command handler yet, so "Printer Setup..." waits.
-  AddPopup(bar, "&File", Popup({{ID_APP_EXIT, "E&xit"}}));
+  AddPopup(bar, "&File", Popup({{ID_FILE_PRINT_SETUP, "Printer Setup..."}, {0, nullptr}, {ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",
            Popup({{ID_CONNECT_CAMERA, "Connect to camera"},
                   {ID_RELEARN_CAMERA_SETTINGS, "Re-learn Camera Settings"},

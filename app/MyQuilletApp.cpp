@@ -47,12 +47,9 @@ bool NeedsCompatibilityRelaunch(DWORD majorVersion, DWORD minorVersion, bool lay
   return !layerValue || std::strcmp(layerValue, "WINXPSP2") != 0;
 }
 
-CMyQuilletApp::CMyQuilletApp() : CWinApp("Tavorin") {}
+CMyQuilletApp::CMyQuilletApp() : CWinApp("Tavorin") { m_pPrinterLock = &g_printerSettingsLock; }
 
-CMyQuilletApp::~CMyQuilletApp() {
-  if (m_hDevMode) GlobalFree(m_hDevMode);
-  if (m_hDevNames) GlobalFree(m_hDevNames);
-}
+CMyQuilletApp::~CMyQuilletApp() = default;
 
 BOOL CMyQuilletApp::InitInstance() {
   SetTimeLocaleFromSystem();
@@ -80,42 +77,9 @@ BOOL CMyQuilletApp::InitInstance() {
   return TRUE;
 }
 
-void CMyQuilletApp::FillDefaultPrinter() {
-  char name[256] = {};
-  DWORD nameSize = sizeof(name);
-  if (!GetDefaultPrinterA(name, &nameSize) || !name[0]) return;
-  if (!m_hDevMode) {
-    HANDLE printer = nullptr;
-    if (OpenPrinterA(name, &printer, nullptr)) {
-      LONG size = DocumentPropertiesA(nullptr, printer, name, nullptr, nullptr, 0);
-      if (size >= static_cast<LONG>(sizeof(DEVMODEA))) {
-        std::vector<BYTE> data(static_cast<size_t>(size));
-        if (DocumentPropertiesA(nullptr, printer, name, reinterpret_cast<DEVMODEA*>(data.data()), nullptr,
-                                DM_OUT_BUFFER) == IDOK)
-          m_hDevMode = NewGlobal(data.data(), data.size());
-      }
-      ClosePrinter(printer);
-    }
-  }
-  if (!m_hDevNames) {
-    // Driver, device and port names after the header, counted in characters from its start.
-    const char driver[] = "winspool";
-    size_t deviceLength = std::strlen(name);
-    std::vector<BYTE> data(sizeof(DEVNAMES) + sizeof(driver) + deviceLength + 1 + 1, 0);
-    auto* names = reinterpret_cast<DEVNAMES*>(data.data());
-    names->wDriverOffset = sizeof(DEVNAMES);
-    names->wDeviceOffset = static_cast<WORD>(names->wDriverOffset + sizeof(driver));
-    names->wOutputOffset = static_cast<WORD>(names->wDeviceOffset + deviceLength + 1);
-    names->wDefault = DN_DEFAULTPRN;
-    std::memcpy(data.data() + names->wDriverOffset, driver, sizeof(driver));
-    std::memcpy(data.data() + names->wDeviceOffset, name, deviceLength + 1);
-    m_hDevNames = NewGlobal(data.data(), data.size());
-  }
-}
-
 BOOL CMyQuilletApp::GetPrinterSettings(BYTE*& devMode, DWORD& devModeSize, BYTE*& devNames, DWORD& devNamesSize) {
   EnterCriticalSection(&g_printerSettingsLock);
-  if (!m_hDevMode || !m_hDevNames) FillDefaultPrinter();
+  if (!m_hDevMode || !m_hDevNames) GetPrinterDeviceDefaults(nullptr);
   if (!m_hDevMode || !m_hDevNames) {
     LeaveCriticalSection(&g_printerSettingsLock);
     return FALSE;

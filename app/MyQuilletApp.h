@@ -22,12 +22,6 @@ class CMyQuilletApp : public CWinApp {
   BOOL SetPrinterSettings(const BYTE* devMode, DWORD devModeSize, const BYTE* devNames, DWORD devNamesSize);
 
   CMyQuilletView* m_pView = nullptr;
-  HGLOBAL m_hDevMode = nullptr;
-  HGLOBAL m_hDevNames = nullptr;
-
- private:
-  /// Fills missing printer handles from the default printer (caller holds the printer lock).
-  void FillDefaultPrinter();
 };
 
 /// The application object when it is a CMyQuilletApp, else NULL.

@@ -172,6 +172,9 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   void UpdateMenu();
   /// Save mode 1 (PC only), 2 (camera only) or 3 (camera and PC), also sent to a connected camera.
   void OnSaveMode(int mode);
+  /// The photobooth printer setup; a change of margins alone moves the layout with the
+  /// printable area's centre (MyQuilletViewPrinterSetup.cpp).
+  void OnPhotoboothPrinterSetup();
   /// Still Image launch registration (143) and unregistration (144).
   void OnStillImageRegistration(bool registering);
   /// The help page: beside the program, else in the source tree's data folder; "" when neither has it.

@@ -105,6 +105,9 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     case ID_APP_ABOUT:
       if (CMyQuilletApp* app = GetMyQuilletApp()) app->OnAppAbout();
       return true;
+    case ID_FILE_PRINT_SETUP:
+      if (CWinApp* app = AfxGetApp()) app->OnFilePrintSetup();
+      return true;
     case ID_APP_EXIT:
       // Posted: the close destroys the frame and this view, which are still in this command.
       if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_CLOSE);

@@ -83,6 +83,9 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_RELEARN_CAMERA_SETTINGS:
       OnRelearnCameraSettings();
       return TRUE;
+    case IDC_PHOTOBOOTH_PRINTER_SETUP:
+      if (HIWORD(wParam) == BN_CLICKED) OnPhotoboothPrinterSetup();
+      return TRUE;
     default:
       break;
   }

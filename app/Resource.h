@@ -56,6 +56,9 @@
 
 // Main menu and accelerator commands.
 #define ID_APP_EXIT 0xE141
+#define ID_FILE_PRINT_SETUP 0xE106
+#define IDC_PHOTOBOOTH_PRINTER_SETUP 1353
+#define IDC_PHOTOBOOTH_SHORTCUTS 1358
 #define ID_DISPLAY_GRID 131
 #define ID_REGISTER_STI 143
 #define ID_UNREGISTER_STI 144

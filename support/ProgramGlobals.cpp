@@ -1,6 +1,11 @@
 #include "support/ProgramGlobals.h"
 
+#include <cstring>
+
 #include "platform/gdi/wingdi.h"
+#include "platform/mfc/printdialog.h"
+#include "platform/mfc/winapp.h"
+#include "platform/winspool/globalmem.h"
 #include "platform/registry/registry.h"
 #include "platform/win32/version.h"
 #include "platform/winspool/printdc.h"
@@ -21,7 +26,6 @@ CString g_strProgramVersion;
 CString g_strTouchscreenExitPassword;
 CString g_strNamingText;
 CStringArray g_forbiddenWords;
-CString g_strInvalidEmailMessage("Please enter a valid e-mail address, for example name@example.com");
 CString g_strProhibitedWordMessage("Sorry, this word is prohibited\nPlease enter a different word");
 CString g_keyboardFieldTexts[10];
 
@@ -41,6 +45,16 @@ HDC CreateDefaultPrinterDC() {
   return CreateDCA(nullptr, name, nullptr, nullptr);
 }
 
+std::vector<BYTE> CopyBlock(HGLOBAL block) {
+  std::vector<BYTE> bytes;
+  if (!block) return bytes;
+  if (const void* data = GlobalLock(block)) {
+    bytes.assign(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + GlobalSize(block));
+    GlobalUnlock(block);
+  }
+  return bytes;
+}
+
 PrinterSettingsLockLife s_printerSettingsLockLife;
 
 }  // namespace
@@ -56,9 +70,43 @@ void GetPrinterResolution(int& xDpi, int& yDpi) {
   GetPrinterPageInfo(xDpi, yDpi, width, height);
 }
 
+BOOL CopyApplicationPrinter(std::vector<BYTE>& devMode, std::vector<BYTE>& devNames) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return FALSE;
+  EnterCriticalSection(&g_printerSettingsLock);
+  BOOL ok = app->GetPrinterDeviceDefaults(nullptr);
+  if (ok) {
+    devMode = CopyBlock(app->m_hDevMode);
+    devNames = CopyBlock(app->m_hDevNames);
+  }
+  LeaveCriticalSection(&g_printerSettingsLock);
+  return ok && !devNames.empty();
+}
+
+HDC CreateApplicationPrinterDC() {
+  if (!AfxGetApp()) return CreateDefaultPrinterDC();
+  std::vector<BYTE> devMode, devNames;
+  if (!CopyApplicationPrinter(devMode, devNames)) return nullptr;
+  // The DC is made from the copies, so the UI may replace the printer meanwhile.
+  auto toBlock = [](const std::vector<BYTE>& bytes) -> HGLOBAL {
+    if (bytes.empty()) return nullptr;
+    HGLOBAL block = GlobalAlloc(GHND, bytes.size());
+    if (void* data = block ? GlobalLock(block) : nullptr) {
+      std::memcpy(data, bytes.data(), bytes.size());
+      GlobalUnlock(block);
+    }
+    return block;
+  };
+  HGLOBAL names = toBlock(devNames), mode = toBlock(devMode);
+  HDC dc = names ? AfxCreateDC(names, mode) : nullptr;
+  if (names) GlobalFree(names);
+  if (mode) GlobalFree(mode);
+  return dc;
+}
+
 void GetPrinterPageInfo(int& xDpi, int& yDpi, int& width, int& height) {
   xDpi = 300, yDpi = 300, width = 0, height = 0;
-  HDC dc = CreateDefaultPrinterDC();
+  HDC dc = CreateApplicationPrinterDC();
   if (!dc) return;
   xDpi = GetDeviceCaps(dc, LOGPIXELSX);
   yDpi = GetDeviceCaps(dc, LOGPIXELSY);

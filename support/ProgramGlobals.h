@@ -1,6 +1,8 @@
 // Objects the program keeps for its whole run and the small helpers used all over.
 #pragma once
 
+#include <vector>
+
 #include "platform/mfc/collections.h"
 #include "platform/mfc/cstring.h"
 #include "platform/win32/sync.h"
@@ -24,7 +26,6 @@ extern CString g_strProgramVersion;
 extern CString g_strTouchscreenExitPassword;
 extern CString g_strNamingText;
 extern CStringArray g_forbiddenWords;
-extern CString g_strInvalidEmailMessage;
 extern CString g_strProhibitedWordMessage;
 extern CString g_keyboardFieldTexts[10];
 
@@ -36,9 +37,17 @@ BOOL IsScreenCloseRequested();
 /// Does nothing; click handlers call it.
 void OnUserActivity();
 
-/// 300 x 300 dpi, or the default printer's LOGPIXELSX and LOGPIXELSY when there is one.
+/// Copies of the application's printer DEVMODE and DEVNAMES, taken under the printer lock (the
+/// system default printer filled in when the application has none). FALSE when there is no
+/// printer; the DEVMODE copy may be empty.
+BOOL CopyApplicationPrinter(std::vector<BYTE>& devMode, std::vector<BYTE>& devNames);
+/// A DC on the application's printer (the system default one without an application object);
+/// NULL when none can be made. Free it with DeleteDC.
+HDC CreateApplicationPrinterDC();
+
+/// 300 x 300 dpi, or the application's printer's LOGPIXELSX and LOGPIXELSY when there is one.
 void GetPrinterResolution(int& xDpi, int& yDpi);
-/// 300, 300, 0, 0, or the default printer's LOGPIXELSX, LOGPIXELSY, HORZRES and VERTRES.
+/// 300, 300, 0, 0, or the application's printer's LOGPIXELSX, LOGPIXELSY, HORZRES and VERTRES.
 void GetPrinterPageInfo(int& xDpi, int& yDpi, int& width, int& height);
 
 /// TRUE when the system version is 6.0.

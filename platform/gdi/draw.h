@@ -12,6 +12,8 @@ BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
+/// A closed shape through the points, outlined with the pen and filled with the brush.
+BOOL Polygon(HDC dc, const POINT* points, int count);
 /// Fills without an outline. Returns 0 on failure.
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 /// A one-pixel frame in the brush's colour. Returns 0 on failure.

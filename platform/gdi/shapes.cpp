@@ -1,6 +1,7 @@
 // Lines and shapes with the selected pen and brush. Outlines cover the pixels from left/top
 // to right-1/bottom-1, as on the platform.
 #include <QPainterPath>
+#include <QPolygonF>
 
 #include "platform/gdi/draw.h"
 #include "platform/gdi/gdi_p.h"
@@ -79,6 +80,15 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
   return DrawShape(dc, [&](QPainter& p, bool) {
     p.drawRoundedRect(ShapeRect(left, top, right, bottom), std::abs(ellipseWidth) / 2.0, std::abs(ellipseHeight) / 2.0);
+  });
+}
+
+BOOL Polygon(HDC dc, const POINT* points, int count) {
+  if (!points || count < 2) return FALSE;
+  return DrawShape(dc, [&](QPainter& p, bool) {
+    QPolygonF shape;
+    for (int i = 0; i < count; ++i) shape << QPointF(points[i].x + 0.5, points[i].y + 0.5);
+    p.drawPolygon(shape);
   });
 }
 

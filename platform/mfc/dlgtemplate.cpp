@@ -94,7 +94,16 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   if (!host) return FALSE;
   AfxRegisterListViewClass();
   AfxRegisterDateTimeClass();
-  auto* outer = new QVBoxLayout(host);
+  // A painted dialog keeps its controls in a column at the left and leaves the rest to its paint.
+  const bool painted = dialogTemplate.paintedClientArea && !formView;
+  QWidget* controls = host;
+  if (painted) {
+    auto* row = new QHBoxLayout(host);
+    controls = new QWidget(host);
+    row->addWidget(controls, 0, Qt::AlignLeft | Qt::AlignTop);
+    row->addStretch(1);
+  }
+  auto* outer = new QVBoxLayout(controls);
   // Boxes go into the current column; a group named in columnStarts opens the next one.
   QBoxLayout* column = outer;
   std::vector<QVBoxLayout*> columns;
@@ -215,7 +224,12 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
     outer->addSpacing(6);
     outer->addWidget(buttons);
   }
-  if (!formView) outer->setSizeConstraint(QLayout::SetFixedSize);
-  host->adjustSize();
+  if (painted) {
+    host->setMinimumSize(controls->sizeHint().width() + 200, controls->sizeHint().height());
+    host->resize(controls->sizeHint().width() + 600, std::max(controls->sizeHint().height(), 450));
+  } else {
+    if (!formView) outer->setSizeConstraint(QLayout::SetFixedSize);
+    host->adjustSize();
+  }
   return ok ? TRUE : FALSE;
 }

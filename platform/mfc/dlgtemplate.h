@@ -50,6 +50,9 @@ struct DlgTemplate {
                              // without WS_CAPTION makes a dialog without a title bar
   /// Groups that begin a new column of boxes (boxes stack in one column without any).
   std::vector<std::string> columnStarts = {};
+  /// A resizable dialog: the controls stand in a column at the left and the rest of the client
+  /// area is the dialog's own to paint (its WM_PAINT).
+  bool paintedClientArea = false;
 };
 
 /// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).

@@ -5,6 +5,7 @@
 
 #include "platform/mfc/doctemplate.h"
 #include "platform/user/qtstring_p.h"
+#include "platform/winspool/globalmem.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ CWinApp::CWinApp(LPCSTR appName) : m_appName(appName ? appName : "Tavorin") {
 
 CWinApp::~CWinApp() {
   for (CDocTemplate* docTemplate : m_templates) delete docTemplate;
+  if (m_hDevMode) GlobalFree(m_hDevMode);
+  if (m_hDevNames) GlobalFree(m_hDevNames);
   if (g_app == this) g_app = nullptr;
 }
 

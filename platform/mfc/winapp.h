@@ -9,6 +9,9 @@
 
 class CDocTemplate;
 class CCommandLineInfo;
+class CDC;
+struct PRINTDLGA;
+struct CRITICAL_SECTION;
 
 class CWinThread : public CObject {
  public:
@@ -49,6 +52,21 @@ class CWinApp : public CWinThread {
   /// The message box behind AfxMessageBox, captioned with the application's name.
   virtual int DoMessageBox(LPCSTR prompt, UINT type, UINT helpId);
   BOOL Enable3dControls() { return TRUE; }
+
+  /// The application's printer: movable DEVMODE and DEVNAMES blocks owned by the application.
+  /// Workers read them, so every change happens under m_pPrinterLock when one is set.
+  HGLOBAL m_hDevMode = nullptr;
+  HGLOBAL m_hDevNames = nullptr;
+  CRITICAL_SECTION* m_pPrinterLock = nullptr;
+  /// Fills in the system's default printer when the application has none yet, then hands out
+  /// the application's handles (still owned by it). FALSE when there is no printer at all.
+  BOOL GetPrinterDeviceDefaults(PRINTDLGA* printDialog);
+  /// A DC on the application's printer attached to `dc`; FALSE when none can be made.
+  BOOL CreatePrinterDC(CDC& dc);
+  /// Makes the blocks the application's printer (the application owns them from now on).
+  void SelectPrinter(HGLOBAL devNames, HGLOBAL devMode, BOOL freeOld = TRUE);
+  /// File > Print Setup: the print-setup dialog on the application's printer.
+  virtual void OnFilePrintSetup();
 
   int m_argc = 0;
   char** m_argv = nullptr;

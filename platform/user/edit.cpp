@@ -1,5 +1,6 @@
 // "Edit": single-line (QLineEdit) and multi-line (QPlainTextEdit) edits. Multi-line text uses
 // "\r\n" line ends as the program expects.
+#include <QEvent>
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,6 +27,20 @@ std::string EditText(QWidget* widget) {
   return "";
 }
 
+// Tells the parent when the edit gains or loses the keyboard focus.
+class FocusNotifier : public QObject {
+ public:
+  FocusNotifier(HWND hwnd, QObject* parent) : QObject(parent), m_hwnd(hwnd) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) NotifyParent(m_hwnd, EN_SETFOCUS);
+    if (event->type() == QEvent::FocusOut) NotifyParent(m_hwnd, EN_KILLFOCUS);
+    return false;
+  }
+
+ private:
+  HWND m_hwnd;
+};
+
 }  // namespace
 
 QWidget* CreateEdit(HWND hwnd, DWORD style, QWidget* parent) {
@@ -34,6 +49,7 @@ QWidget* CreateEdit(HWND hwnd, DWORD style, QWidget* parent) {
     edit->setReadOnly(style & ES_READONLY);
     edit->setTabChangesFocus(true);
     QObject::connect(edit, &QPlainTextEdit::textChanged, [hwnd] { NotifyParent(hwnd, EN_CHANGE); });
+    edit->installEventFilter(new FocusNotifier(hwnd, edit));
     return edit;
   }
   auto* edit = new QLineEdit(parent);
@@ -43,6 +59,7 @@ QWidget* CreateEdit(HWND hwnd, DWORD style, QWidget* parent) {
   if (style & ES_CENTER) edit->setAlignment(Qt::AlignCenter);
   if (style & ES_RIGHT) edit->setAlignment(Qt::AlignRight);
   QObject::connect(edit, &QLineEdit::textChanged, [hwnd] { NotifyParent(hwnd, EN_CHANGE); });
+  edit->installEventFilter(new FocusNotifier(hwnd, edit));
   return edit;
 }
 

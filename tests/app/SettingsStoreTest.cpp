@@ -5,6 +5,11 @@
 #include "AppTestSupport.h"
 #include "app/SettingsStore.h"
 #include "keyboard/KeyboardGlobals.h"
+#include "platform/user/messagebox.h"
+#include "platform/win32/folders.h"
+#include "printlayout/PresetPrintLayoutsDlg.h"
+#include "support/PipSession.h"
+#include "support/ProgramGlobals.h"
 
 namespace {
 
@@ -41,10 +46,64 @@ void SetDistinctValue(const SettingEntry& row, int n) {
       *static_cast<BOOL*>(row.member) = !*static_cast<BOOL*>(row.member);
       break;
     case SettingKind::Number:
+    case SettingKind::Interval:
+    case SettingKind::Preset:
       *static_cast<int*>(row.member) = 1000 + n;
+      break;
+    case SettingKind::Clamped:
+      *static_cast<int*>(row.member) = row.minValue + 1;
+      break;
+    case SettingKind::EvfOffset:
+      *static_cast<int*>(row.member) = 1999;
+      break;
+    case SettingKind::Word:
+      *static_cast<WORD*>(row.member) = static_cast<WORD>(row.minValue < row.maxValue ? row.minValue + 3 : 40000 + n);
+      break;
+    case SettingKind::Low32:
+      *static_cast<LONGLONG*>(row.member) = 0x80000000LL + n;
+      break;
+    case SettingKind::Decimal:
+      *static_cast<double*>(row.member) = 2.75;
+      break;
+    case SettingKind::FastResize:
+      *static_cast<BOOL*>(row.member) = !*static_cast<BOOL*>(row.member);
       break;
     case SettingKind::Scale:
       *static_cast<int*>(row.member) = 3;
+      break;
+    case SettingKind::Scrambled:
+    case SettingKind::BrowseFolder:
+      *static_cast<CString*>(row.member) = CString("/value/") + row.name;
+      break;
+    case SettingKind::Captions:
+      for (int i = 0; i < kLayoutCaptionCount; ++i) {
+        PhotoboothCaption& caption = static_cast<PhotoboothCaption*>(row.member)[i];
+        caption = PhotoboothCaption::MakeNew(i + 1, 300 + i, 400 + i);
+        caption.m_nEnable = i % 2;
+        caption.m_nMaxNumberOfLines = i;
+        caption.m_nMaxLineWidth = 500 + i;
+        caption.m_nAlignment = i % 3;
+        caption.m_dAngle = -4.5 + i;
+        caption.m_colour = RGB(i, 2 * i, 3 * i);
+        caption.m_font.lfHeight = -10 - i;
+      }
+      break;
+    case SettingKind::LayoutBoxes:
+      for (int i = 0; i < kLayoutBoxCount; ++i)
+        static_cast<PhotoboothCustomLayoutBox*>(row.member)[i] = {i == 3 ? 1000 : i, 10 * i, 20 * i, 10 * i + 100,
+                                                                  20 * i + 50, 3599 - i};
+      break;
+    case SettingKind::Profiles:
+      for (int i = 0; i < kPhotoboothProfileCount; ++i)
+        static_cast<CString*>(row.member)[i].Format("/profiles/%d.xml", i);
+      break;
+    case SettingKind::TouchscreenButtons:
+      for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i)
+        static_cast<PhotoboothTouchscreenButton*>(row.member)[i] = {i, i + 1, i + 2, i + 3, i + 4};
+      break;
+    case SettingKind::ShortcutButtons:
+      for (int i = 0; i < kPhotoboothShortcutButtonCount; ++i)
+        static_cast<PhotoboothShortcutButton*>(row.member)[i].shown = i % 2;
       break;
     case SettingKind::Level:
       *static_cast<double*>(row.member) = 0.0029 + n * 0.0001;
@@ -70,10 +129,61 @@ void SetDistinctValue(const SettingEntry& row, int n) {
       if ((*static_cast<BOOL*>(a.member) != 0) == (*static_cast<BOOL*>(b.member) != 0))
         return ::testing::AssertionSuccess();
       break;
+    case SettingKind::FastResize:
+      if ((*static_cast<BOOL*>(a.member) != 0) == (*static_cast<BOOL*>(b.member) != 0))
+        return ::testing::AssertionSuccess();
+      break;
     case SettingKind::Number:
     case SettingKind::Scale:
+    case SettingKind::Clamped:
+    case SettingKind::EvfOffset:
+    case SettingKind::Interval:
+    case SettingKind::Preset:
       if (*static_cast<int*>(a.member) == *static_cast<int*>(b.member)) return ::testing::AssertionSuccess();
       break;
+    case SettingKind::Word:
+      if (*static_cast<WORD*>(a.member) == *static_cast<WORD*>(b.member)) return ::testing::AssertionSuccess();
+      break;
+    case SettingKind::Low32:
+      if (*static_cast<LONGLONG*>(b.member) == (*static_cast<LONGLONG*>(a.member) & 0xFFFFFFFF))
+        return ::testing::AssertionSuccess();
+      break;
+    case SettingKind::Decimal:
+      if (*static_cast<double*>(a.member) == *static_cast<double*>(b.member)) return ::testing::AssertionSuccess();
+      break;
+    case SettingKind::Scrambled:
+    case SettingKind::BrowseFolder:
+      if (*static_cast<CString*>(a.member) == *static_cast<CString*>(b.member)) return ::testing::AssertionSuccess();
+      break;
+    case SettingKind::Captions:
+      for (int i = 0; i < kLayoutCaptionCount; ++i)
+        if (static_cast<PhotoboothCaption*>(a.member)[i] != static_cast<PhotoboothCaption*>(b.member)[i])
+          return ::testing::AssertionFailure() << "caption " << i + 1 << " differs";
+      return ::testing::AssertionSuccess();
+    case SettingKind::LayoutBoxes:
+      for (int i = 0; i < kLayoutBoxCount; ++i) {
+        const auto& x = static_cast<PhotoboothCustomLayoutBox*>(a.member)[i];
+        const auto& y = static_cast<PhotoboothCustomLayoutBox*>(b.member)[i];
+        if (x.image != y.image || x.left != y.left || x.top != y.top || x.right != y.right || x.bottom != y.bottom ||
+            x.rotation != y.rotation)
+          return ::testing::AssertionFailure() << "box " << i + 1 << " differs";
+      }
+      return ::testing::AssertionSuccess();
+    case SettingKind::Profiles:
+      for (int i = 0; i < kPhotoboothProfileCount; ++i)
+        if (static_cast<CString*>(a.member)[i] != static_cast<CString*>(b.member)[i])
+          return ::testing::AssertionFailure() << "profile " << i + 1 << " differs";
+      return ::testing::AssertionSuccess();
+    case SettingKind::TouchscreenButtons:
+      for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i) {
+        const auto& x = static_cast<PhotoboothTouchscreenButton*>(a.member)[i];
+        const auto& y = static_cast<PhotoboothTouchscreenButton*>(b.member)[i];
+        if (x.action != y.action || x.left != y.left || x.top != y.top || x.right != y.right || x.bottom != y.bottom)
+          return ::testing::AssertionFailure() << "button " << i + 1 << " differs";
+      }
+      return ::testing::AssertionSuccess();
+    case SettingKind::ShortcutButtons:
+      return ::testing::AssertionSuccess();  // program-wide: compared by the test
     case SettingKind::Level:
       if (std::fabs(*static_cast<double*>(a.member) - *static_cast<double*>(b.member)) < 1e-9)
         return ::testing::AssertionSuccess();
@@ -312,6 +422,162 @@ TEST_F(SettingsStoreTest, BinaryReadsAreLengthChecked) {
   EXPECT_EQ(std::vector<BYTE>{9}, data);
   EXPECT_TRUE(ReadRegBinary(m_key, "Fine", data, 1, kMaxPrinterRecord));
   EXPECT_EQ(fine, data);
+}
+
+}  // namespace
+
+namespace {
+
+DWORD StoredDword(HKEY key, const char* name) {
+  DWORD value = 0xDEADBEEF;
+  ReadRegDword(key, name, value);
+  return value;
+}
+
+TEST_F(SettingsStoreTest, PhotoboothValuesAreMendedOnLoad) {
+  struct Row {
+    const char* name;
+    DWORD stored;
+    int expected;
+  } rows[] = {
+      {"PhotoboothJpegSaveQuality", 5, 10},      {"PhotoboothJpegSaveQuality", 150, 100},
+      {"PhotoboothJpegSaveQuality", 85, 85},     {"PhotoboothEvfMaxHeight", 50, 100},
+      {"PhotoboothEvfMaxHeight", 0xFFFFFFFFu, 100}, {"PhotoboothEvfMaxHeight", 720, 720},
+      {"PhotoboothEvfXOffset", 2500, -1},        {"PhotoboothEvfXOffset", 0xFFFFFFFEu, -1},
+      {"PhotoboothEvfXOffset", 2000, 2000},      {"NumberOfPhotoboothImages", 0, 1},
+      {"NumberOfPhotoboothImages", 25, 20},      {"NumberOfPhotoboothImages", 0xFFFFFFFFu, 1},
+      {"GreenScreenRedPercentage", 0x10005, 5},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.name << " " << row.stored);
+    WriteRegDword(m_key, row.name, row.stored);
+    ViewSettings settings;
+    g_nJpegQuality = 90;
+    LoadSettingsTable(m_key, BuildSettingsTable(settings));
+    int loaded = 0;
+    if (std::strcmp(row.name, "PhotoboothJpegSaveQuality") == 0) loaded = g_nJpegQuality;
+    if (std::strcmp(row.name, "PhotoboothEvfMaxHeight") == 0) loaded = settings.m_nPhotoboothEvfMaxHeight;
+    if (std::strcmp(row.name, "PhotoboothEvfXOffset") == 0) loaded = settings.m_nPhotoboothEvfXOffset;
+    if (std::strcmp(row.name, "NumberOfPhotoboothImages") == 0) loaded = settings.m_nNumberOfPhotoboothImages;
+    if (std::strcmp(row.name, "GreenScreenRedPercentage") == 0) loaded = settings.m_nGreenScreenRedPercentage;
+    EXPECT_EQ(loaded, row.expected);
+  }
+  g_nJpegQuality = 90;
+}
+
+TEST_F(SettingsStoreTest, LoadStepsOfThePhotoboothValues) {
+  WriteRegDword(m_key, "PhotoboothInterval", 8);
+  WriteRegText(m_key, "PhotoboothBorderInMM", "1,5");
+  WriteRegDword(m_key, "PhotoboothFastResize", 0);
+  WriteRegDword(m_key, "PhotoboothInactivityTimeout", 0xFFFFFFF0u);
+  g_nPresetLayoutSpacing = 7;
+  g_nPresetLayout = 3;
+  g_strPhotoboothImageBrowseDir = "";
+  g_strPhotoboothTemplateBrowseDir = "";
+  ViewSettings settings;
+  settings.m_nPhotoboothInactivityTimeout = 0x1234567800000000LL;
+  LoadSettingsTable(m_key, BuildSettingsTable(settings));
+  EXPECT_EQ(settings.m_nPhotoboothInterval, 8);
+  EXPECT_EQ(settings.m_nPhotoboothFirstInterval, 8);
+  EXPECT_DOUBLE_EQ(settings.m_dPhotoboothBorderInMM, 1.5);
+  EXPECT_FALSE(settings.m_bPhotoboothFastResize);
+  EXPECT_EQ(g_nPhotoboothResizeMode, 7);
+  EXPECT_EQ(settings.m_nPhotoboothInactivityTimeout, 0xFFFFFFF0LL);
+  EXPECT_EQ(g_nPresetLayoutSpacing, 50);
+  EXPECT_EQ(g_nPresetLayout, 0);
+  const CString images = CString(GetDocumentsFolder() + "/PhotoboothImages");
+  EXPECT_EQ(g_strPhotoboothImageBrowseDir, images);
+  EXPECT_EQ(g_strPhotoboothTemplateBrowseDir, images);
+
+  WriteRegDword(m_key, "PhotoboothFirstInterval", 3);
+  WriteRegDword(m_key, "PhotoboothFastResize", 1);
+  LoadSettingsTable(m_key, BuildSettingsTable(settings));
+  EXPECT_EQ(settings.m_nPhotoboothFirstInterval, 3);
+  EXPECT_EQ(g_nPhotoboothResizeMode, 3);
+
+  settings.m_dPhotoboothBorderInMM = 0.25;
+  SaveSettingsTable(m_key, BuildSettingsTable(settings));
+  CString border;
+  ASSERT_TRUE(ReadRegText(m_key, "PhotoboothBorderInMM", border));
+  double parsed = 0;
+  ASSERT_TRUE(ParseLocaleNumber(border, parsed));
+  EXPECT_DOUBLE_EQ(parsed, 0.25);
+  EXPECT_FALSE(ParseLocaleNumber("mm", parsed));
+}
+
+TEST_F(SettingsStoreTest, LayoutBoxesOfOlderVersionsAreConvertedWithOneWarning) {
+  ClearMessageBoxes();
+  for (int box : {1, 2, 5}) {
+    CString prefix;
+    prefix.Format("PhotoboothCustomLayout%d", box);
+    WriteRegDword(m_key, prefix + "Left", 10 * box);
+    WriteRegDword(m_key, prefix + "Top", 20);
+    WriteRegDword(m_key, prefix + "Right", 300);
+    WriteRegDword(m_key, prefix + "Bottom", 200);
+  }
+  WriteRegDword(m_key, "PhotoboothCustomLayout3Left", 1);  // partly stored: ignored as a whole
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Left", 1);
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Top", 2);
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Right", 3);
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Bottom", 4);
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Image", 1000);
+  WriteRegDword(m_key, "PhotoboothCustomLayout4Rotation", 3600);
+  WriteRegDword(m_key, "PhotoboothCustomLayout5Image", 2);
+  WriteRegDword(m_key, "PhotoboothCustomLayout5Rotation", 3599);
+  WriteRegDword(m_key, "PhotoboothCustomDoubleStrip", 1);
+
+  ViewSettings settings;
+  LoadSettingsTable(m_key, BuildSettingsTable(settings));
+  EXPECT_EQ(settings.m_layoutBoxes[0].image, 1);
+  EXPECT_EQ(settings.m_layoutBoxes[0].left, 10);
+  EXPECT_EQ(settings.m_layoutBoxes[1].image, 2);
+  EXPECT_EQ(settings.m_layoutBoxes[1].rotation, 0);
+  EXPECT_EQ(settings.m_layoutBoxes[2].image, 0);
+  EXPECT_EQ(settings.m_layoutBoxes[2].left, 0);
+  EXPECT_EQ(settings.m_layoutBoxes[3].image, 1000);
+  EXPECT_EQ(settings.m_layoutBoxes[3].rotation, 0);
+  EXPECT_EQ(settings.m_layoutBoxes[4].image, 2);
+  EXPECT_EQ(settings.m_layoutBoxes[4].rotation, 3599);
+  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text,
+            "WARNING: The photobooth custom layout has changed in this version.\nPlease check your layout");
+  EXPECT_EQ(shown[0].caption, "Tavorin");
+  EXPECT_EQ(shown[0].icon, MB_ICONEXCLAMATION);
+
+  // The QR selector survives a save; the legacy switch is never written.
+  SaveSettingsTable(m_key, BuildSettingsTable(settings));
+  EXPECT_EQ(StoredDword(m_key, "PhotoboothCustomLayout4Image"), 1000u);
+  EXPECT_EQ(StoredDword(m_key, "PhotoboothCustomLayout1Image"), 1u);
+
+  // Without the legacy switch nothing is shown.
+  ClearMessageBoxes();
+  RegDeleteValueA(m_key, "PhotoboothCustomDoubleStrip");
+  RegDeleteValueA(m_key, "PhotoboothCustomLayout2Image");
+  ViewSettings again;
+  LoadSettingsTable(m_key, BuildSettingsTable(again));
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+}
+
+TEST_F(SettingsStoreTest, CaptionOffsetsInMillimetresAndAngles) {
+  WriteRegDword(m_key, "PhotoboothCaption2LeftOffset", 10);
+  WriteRegDword(m_key, "PhotoboothCaption3Angle", static_cast<DWORD>(-45));
+  WriteRegDword(m_key, "PhotoboothCaption3Center", 1);
+  ViewSettings settings;
+  LoadSettingsTable(m_key, BuildSettingsTable(settings));
+  int dpiX, dpiY;
+  GetPrinterResolution(dpiX, dpiY);
+  EXPECT_EQ(settings.m_captions[1].m_nLeft, 10 * dpiX * 10 / 254);  // 118 at 300 dpi
+  EXPECT_EQ(settings.m_captions[1].m_nTop, 0);
+  EXPECT_FALSE(settings.m_captions[1].m_nEnable);
+  EXPECT_DOUBLE_EQ(settings.m_captions[2].m_dAngle, -4.5);
+  EXPECT_EQ(settings.m_captions[2].m_nAlignment, 1);
+
+  settings.m_captions[1].m_nLeft = 2000000000;  // a millimetre value that needs 64 bits on the way
+  SaveSettingsTable(m_key, BuildSettingsTable(settings));
+  EXPECT_EQ(StoredDword(m_key, "PhotoboothCaption3Angle"), static_cast<DWORD>(-45));
+  EXPECT_EQ(StoredDword(m_key, "PhotoboothCaption2LeftOffset"), static_cast<DWORD>(2000000000LL * 254 / (10LL * dpiX)));
+  EXPECT_EQ(StoredDword(m_key, "PhotoboothCaption2LeftOffsetInPixels"), 2000000000u);
 }
 
 }  // namespace
