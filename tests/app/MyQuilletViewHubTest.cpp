@@ -6,7 +6,7 @@
 #include "AppTestSupport.h"
 #include "app/FullscreenDlg.h"
 #include "app/AboutDlg.h"
-#include "app/TavorinIPC.h"
+#include "ipc/TavorinIPC.h"
 #include "platform/mfc/dialogscript.h"
 
 namespace {
