@@ -309,17 +309,20 @@ void CViewfinderDlg::ApplyLayout(const Layout& layout) {
   SIZE stay = sizeOf(stayOnTop), onionSize = sizeOf(onion), cropSize = sizeOf(crop), button = sizeOf(aeaf);
   int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
 
+  RECT window{}, client{};
+  ::GetWindowRect(m_hWnd, &window);
+  ::GetClientRect(m_hWnd, &client);
+  int frameWidth = (window.right - window.left) - client.right;
+  int frameHeight = (window.bottom - window.top) - client.bottom;
   if (layout.scale == 5) {
-    SetWindowPos(nullptr, 0, 0, screenWidth, screenHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    // At least the screen's size of client area, centred, whatever frame is left.
+    int width = screenWidth + frameWidth, height = screenHeight + frameHeight;
+    SetWindowPos(nullptr, (screenWidth - width) / 2, (screenHeight - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     int away = 2 * screenWidth;
     for (CWnd* control : {stayOnTop, onion, crop, aeaf})
       if (control) control->SetWindowPos(nullptr, away, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
-    RECT window{}, client{};
-    ::GetWindowRect(m_hWnd, &window);
-    ::GetClientRect(m_hWnd, &client);
-    int frameWidth = (window.right - window.left) - client.right;
-    int frameHeight = (window.bottom - window.top) - client.bottom;
     int clientHeight = layout.height + 2 * stay.cy + 10;
     SetWindowPos(nullptr, 0, 0, layout.width + frameWidth, clientHeight + frameHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
