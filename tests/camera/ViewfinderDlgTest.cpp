@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,28 @@ class RecordingOwner : public ViewfinderOwner {
   std::vector<UINT> keys;
   ViewfinderOverlay overlay;
 };
+
+// An 8 x 8 red 24-bit bitmap file.
+void WriteRedBitmap(const std::string& path) {
+  std::vector<BYTE> file(54 + 8 * 8 * 3, 0);
+  auto put32 = [&](size_t at, DWORD value) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<BYTE>(value >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, static_cast<DWORD>(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 8);
+  put32(22, 8);
+  file[26] = 1;
+  file[28] = 24;
+  for (size_t i = 54; i < file.size(); i += 3) file[i + 2] = 255;
+  FILE* out = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, out);
+  std::fwrite(file.data(), 1, file.size(), out);
+  std::fclose(out);
+}
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs = 10000) {
   DWORD start = GetTickCount();
@@ -215,6 +238,33 @@ TEST_F(ViewfinderDlgTest, TheCropRectangleIsDraggedAtScale1Only) {
   crop = dialog.GetCropRect();
   EXPECT_EQ(100, crop.top);
   EXPECT_EQ(200, crop.bottom);
+}
+
+TEST_F(ViewfinderDlgTest, TheKeyBackgroundIsMadeAgainForFramesOfAnotherSize) {
+  std::string background = m_folder + "/background.bmp";
+  WriteRedBitmap(background);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+  DWORD green = 1;
+  RegSetValueExA(key, "ChromakeyMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&green), sizeof green);
+  RegSetValueExA(key, "ChromakeyBackground", 0, REG_SZ, reinterpret_cast<const BYTE*>(background.c_str()),
+                 static_cast<DWORD>(background.size() + 1));
+  RegCloseKey(key);
+
+  CViewfinderDlg& dialog = Open();
+  dialog.ShowViewfinder(true);
+  Feed();
+  // A larger frame keys against a background of its own size, not the small one's.
+  std::vector<BYTE> large = tavsim::SimMakePhoto(640, 480, 2, "Canon PowerShot G9");
+  Feed(0, &large);
+  dialog.SetScale(1);
+  HDC dc = GetDC(dialog.m_hWnd);
+  // The test card's green bar (the fourth of eight) shows the red background.
+  COLORREF keyed = GetPixel(dc, 3 * 640 / 8 + 40, 20);
+  ReleaseDC(dialog.m_hWnd, dc);
+  EXPECT_GT(GetRValue(keyed), 200);
+  EXPECT_LT(GetGValue(keyed), 60);
 }
 
 TEST_F(ViewfinderDlgTest, KeepingTheOnionFrameWhileFramesFlowIsSafe) {
