@@ -193,7 +193,7 @@ void CMyQuilletView::SaveCameraSettings() {
 int CMyQuilletView::OnCreate(LPCREATESTRUCT createStruct) {
   if (CFormView::OnCreate(createStruct) == -1) return -1;
   delete m_pSink;
-  m_pSink = new WindowMessageSink(m_hWnd);
+  m_pSink = new WindowMessageSink(m_hWnd, &m_bReleasePending);
   DragAcceptFiles(TRUE);
   return 0;
 }

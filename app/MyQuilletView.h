@@ -289,7 +289,6 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   int m_nPreviewTicks = 0;
   BOOL m_bPhotoboothShowGrid = FALSE;
   CString m_strPhotoboothImagesDir;
-  int m_nDisplayOrientation = 0;
   int m_nBracketStep = -1;
   std::vector<BracketStep> m_bracketPlan;
   BracketStep m_bracketRestore;

@@ -94,7 +94,7 @@ CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height,
   if (!m_pCurrentJpeg || m_nCurrentJpegSize == 0 || width <= 0 || height <= 0) return nullptr;
   int angle = m_nCurrentImage >= 0 && m_nCurrentImage < static_cast<int>(m_images.size())
                   ? m_images[m_nCurrentImage].GetRotation()
-                  : AngleForOrientation(m_nDisplayOrientation, m_pCurrentExif);
+                  : AngleForOrientation(m_nOrientationSetting, m_pCurrentExif);
   int sharpening = m_bSharpen ? m_nSharpenAmount : 0;
   BOOL crop3x2 = m_pFullscreenDlg && m_bFullScreen && m_bPhotobooth3to2Crop;
 

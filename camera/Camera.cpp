@@ -169,13 +169,8 @@ CCamera::~CCamera() {
   m_pDeviceInfo = nullptr;
   if (m_hReleaseEvent) SetEvent(m_hReleaseEvent);
   if (m_hReleaseThread) {
-    // Up to 1.5 s for the thread to see the cleared flag; each poll ends early when it does.
-    DWORD code = STILL_ACTIVE;
-    for (int poll = 0; poll < 15 && code == STILL_ACTIVE; ++poll) {
-      WaitForSingleObject(m_hReleaseThread, 100);
-      if (!GetExitCodeThread(m_hReleaseThread, &code)) break;
-    }
-    if (code == STILL_ACTIVE) TerminateThread(m_hReleaseThread, 1);
+    // The thread stops between items; one under way still uses this object, so wait for it.
+    WaitForSingleObject(m_hReleaseThread, INFINITE);
     CloseHandle(m_hReleaseThread);
   }
   if (m_hReleaseEvent) CloseHandle(m_hReleaseEvent);

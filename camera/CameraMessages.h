@@ -35,10 +35,14 @@ class CameraMessageSink {
 };
 
 /// Posts to a window with PostMessage, testing IsWindow first; the window is not owned.
+/// A started release sets the window's release-in-progress flag, when it has one.
 class WindowMessageSink : public CameraMessageSink {
  public:
-  explicit WindowMessageSink(HWND window) : m_hWnd(window) {}
+  explicit WindowMessageSink(HWND window, bool* releasePending = nullptr)
+      : m_hWnd(window), m_pReleasePending(releasePending) {}
   BOOL Post(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL IsAlive() override;
+  void OnReleaseStarted() override;
   HWND m_hWnd;
+  bool* m_pReleasePending;
 };

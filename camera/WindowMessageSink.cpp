@@ -1,4 +1,6 @@
 // The camera's messages to the view's window.
+#include <atomic>
+
 #include "camera/CameraMessages.h"
 #include "platform/user/message.h"
 #include "platform/user/window.h"
@@ -8,3 +10,8 @@ BOOL WindowMessageSink::Post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL WindowMessageSink::IsAlive() { return m_hWnd && IsWindow(m_hWnd); }
+
+void WindowMessageSink::OnReleaseStarted() {
+  // Called on the release's own thread; the view reads the flag on its thread.
+  if (m_pReleasePending && IsAlive()) std::atomic_ref<bool>(*m_pReleasePending).store(true);
+}

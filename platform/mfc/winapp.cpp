@@ -94,6 +94,7 @@ int AfxWinMain(int argc, char** argv) {
   QApplication::setApplicationName(user_p::ToQString(app->m_pszAppName));
   app->m_argc = argc;
   app->m_argv = argv;
+  AfxCloseMainWindowOnSignals();
   if (!app->InitInstance()) {
     if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
     return app->ExitInstance();

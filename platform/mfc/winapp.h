@@ -70,6 +70,9 @@ int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
 /// Starts the window system, then InitInstance, Run and ExitInstance of the application
 /// object; returns the exit code (InitInstance's FALSE ends at once with ExitInstance's code).
 int AfxWinMain(int argc, char** argv);
+/// From now on SIGTERM, SIGINT and SIGHUP close the main window (WM_CLOSE) as its close box
+/// does; a second signal during that shutdown ends the process at once. AfxWinMain calls it.
+void AfxCloseMainWindowOnSignals();
 
 /// Command-line parsing for ProcessShellCommand.
 class CCommandLineInfo {

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QUrl>
 
 #include "platform/user/dragdrop_p.h"
@@ -31,9 +32,19 @@ LPARAM KeyParam(const QKeyEvent* event, bool up) {
 class InputFilter : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || event == m_last) return false;
-    m_last = event;  // a key event travels up the parents; offer it once
+    if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) {
+      // A window hands a new key to its focus widget next.
+      m_last = nullptr;
+      return false;
+    }
+    // A key the focus widget left travels up its parents with the same event: offer it once.
+    // A later key may reuse the address, so only the step to the parent counts as the same key.
+    bool travelling = event == m_last && m_lastWidget && widget == m_lastWidget->parentWidget();
+    m_last = event;
+    m_lastWidget = widget;
+    if (travelling) return false;
     HWND target = nullptr;
     for (QWidget* w = widget; w && !target; w = w->parentWidget()) target = HwndOf(w);
     if (!target) return false;
@@ -48,6 +59,7 @@ class InputFilter : public QObject {
 
  private:
   const QEvent* m_last = nullptr;
+  QPointer<QWidget> m_lastWidget;
 };
 
 }  // namespace

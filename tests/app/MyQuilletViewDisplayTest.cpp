@@ -304,4 +304,26 @@ TEST_F(MyQuilletViewDisplayTest, ALeftClickEndsTheBlankScreenAndTheNextShotShows
   EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(MyQuilletViewDisplayTest, TheOrientationMenuTurnsTheShownPhoto) {
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(320, 240, 1, "Canon PowerShot G9");
+  m_view->m_pCurrentJpeg = new BYTE[photo.size()];
+  std::copy(photo.begin(), photo.end(), m_view->m_pCurrentJpeg);
+  m_view->m_nCurrentJpegSize = static_cast<DWORD>(photo.size());
+  m_view->m_nCurrentImage = -1;
+  struct Row {
+    UINT command;
+    bool upright;
+  } rows[] = {{ID_ORIENTATION_LANDSCAPE, false}, {ID_ORIENTATION_LANDSCAPE + 1, true},
+              {ID_ORIENTATION_LANDSCAPE + 2, true}, {ID_ORIENTATION_LANDSCAPE + 3, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.command);
+    m_harness->m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(row.command, 0), 0);
+    std::unique_ptr<CBitmap> shown(m_view->BuildDisplayBitmap(nullptr, 400, 400, nullptr, nullptr, 0));
+    ASSERT_NE(nullptr, shown);
+    BITMAP info{};
+    shown->GetBitmap(&info);
+    EXPECT_EQ(row.upright, info.bmHeight > info.bmWidth) << info.bmWidth << "x" << info.bmHeight;
+  }
+}
+
 }  // namespace

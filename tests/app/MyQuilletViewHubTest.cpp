@@ -57,6 +57,14 @@ TEST_F(MyQuilletViewHubTest, ADownloadedPhotoIsListedShownAndReported) {
   EXPECT_TRUE(GetShownMessageBoxes().empty());
 }
 
+TEST_F(MyQuilletViewHubTest, AReleaseMarksItselfPendingUntilItsPhotoIsShown) {
+  Connect();
+  m_view->m_pCamera->Release(false);  // through the sink the view installed
+  EXPECT_TRUE(m_view->m_bReleasePending);
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_pCurrentJpeg != nullptr; }));
+  EXPECT_FALSE(m_view->m_bReleasePending);
+}
+
 TEST_F(MyQuilletViewHubTest, SavingTheSameFileTwiceKeepsOneEntryAtTheEnd) {
   std::string first = WriteTestPhoto("IMG_0001.JPG");
   std::string second = WriteTestPhoto("IMG_0002.JPG");

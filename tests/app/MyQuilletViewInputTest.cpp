@@ -1,5 +1,11 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
 #include "AppTestSupport.h"
 #include "platform/user/input.h"
+#include "platform/user/window_p.h"
 
 namespace {
 
@@ -97,6 +103,36 @@ TEST_F(MyQuilletViewInputTest, TheLastBracketShotRestoresTheExposure) {
   EXPECT_EQ(-1, m_view->m_nBracketStep);
   EXPECT_EQ(0, m_view->m_cbAv.GetCurSel());
   EXPECT_FALSE(m_view->m_bBusy);
+}
+
+// A key pressed and released on the window that holds the control, as the display server
+// delivers it: the window hands it to its focus widget.
+void TypeKey(HWND control, Qt::Key key) {
+  QWidget* widget = user_p::WidgetOf(control);
+  ASSERT_NE(nullptr, widget);
+  QWindow* window = widget->window()->windowHandle();
+  ASSERT_NE(nullptr, window);
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent event(type, key, Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+  }
+}
+
+TEST_F(MyQuilletViewInputTest, FunctionKeysReachTheFrameBeforeTheFocusedComboBox) {
+  QWidget* frame = user_p::WidgetOf(m_harness->m_frame->m_hWnd);
+  frame->activateWindow();
+  ASSERT_TRUE(PumpUntil([&] { return frame->isActiveWindow(); }, 5000));
+  m_view->m_cbIso.SetFocus();
+  ASSERT_EQ(user_p::WidgetOf(m_view->m_cbIso.m_hWnd), QApplication::focusWidget());
+  // Each key twice: a later key may arrive in the same place in memory as the last one.
+  for (Qt::Key key : {Qt::Key_F8, Qt::Key_F8, Qt::Key_F9, Qt::Key_F9}) {
+    SCOPED_TRACE(key);
+    ClearMessageBoxes();
+    PushMessageBoxAnswer(IDNO);
+    TypeKey(m_view->m_cbIso.m_hWnd, key);
+    ASSERT_EQ(1u, GetShownMessageBoxes().size());  // no camera: the reconnect question
+    EXPECT_EQ("Camera is not connected.\nDo you wish to reconnect?", GetShownMessageBoxes()[0].text);
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "camera/Camera.h"
@@ -471,4 +472,43 @@ TEST_F(CameraRoadTest, SoakWithRandomFaults) {
     }
   }
   EXPECT_EQ(static_cast<size_t>(expectedFiles), ListFolder(m_dir).size());
+}
+
+// A download step that outlasts any patience (a big photo turned losslessly, a slow folder)
+// keeps the camera alive until the step is done.
+TEST_F(CameraRoadTest, DeletingTheCameraWaitsForASlowDownloadStep) {
+  class SlowSink : public RecordingSink {
+   public:
+    BOOL Post(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_EXIF && !m_slowed.exchange(true)) {
+        m_inStep = true;
+        std::unique_lock<std::mutex> lock(m_gate);
+        m_opened.wait_for(lock, std::chrono::seconds(5), [this] { return m_deleted; });
+        m_stepDone = true;
+      }
+      return RecordingSink::Post(message, wParam, lParam);
+    }
+    void Deleted() {
+      std::lock_guard<std::mutex> lock(m_gate);
+      m_deleted = true;
+      m_opened.notify_all();
+    }
+    std::atomic<bool> m_slowed{false}, m_inStep{false}, m_stepDone{false};
+
+   private:
+    std::mutex m_gate;
+    std::condition_variable m_opened;
+    bool m_deleted = false;
+  };
+  auto sink = std::make_unique<SlowSink>();
+  m_sink = std::move(sink);
+  auto* slow = static_cast<SlowSink*>(m_sink.get());
+  Connect(kSimPr);
+  m_camera->Release(false);
+  for (int i = 0; i < 6000 && !slow->m_inStep; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(slow->m_inStep);
+  delete m_camera;
+  m_camera = nullptr;
+  EXPECT_TRUE(slow->m_stepDone) << "the camera was freed under its download thread";
+  slow->Deleted();
 }

@@ -85,6 +85,11 @@ class TestDesktop {
     return code;
   }
 
+  /// Sends a signal to the program.
+  void Signal(int signalNumber) {
+    if (m_program > 0) kill(m_program, signalNumber);
+  }
+
   void Stop() {
     if (m_program > 0) {
       kill(m_program, SIGTERM);

@@ -135,6 +135,27 @@ TEST_F(RemoteControlTest, ExitQuitsAndKeepsTheSettings) {
   EXPECT_TRUE(Contains(query.out, "Output directory: " + Photos() + "/")) << query.out;
 }
 
+// A logout, `kill`, Ctrl+C or a closed terminal ends the program as its close box does.
+TEST(RemoteControlSignalTest, EndSignalsKeepTheSettings) {
+  TestDesktop desktop;
+  std::string expected;
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, 0}) {
+    SCOPED_TRACE(signalNumber);
+    ASSERT_TRUE(desktop.Start());
+    ASSERT_TRUE(desktop.WaitUntilAnswering(120)) << ReadWhole(desktop.Root() + "/program.log");
+    if (!expected.empty()) {
+      ClientRun query = desktop.Client({"-q", "-n"});
+      EXPECT_TRUE(Contains(query.out, "Output directory: " + expected + "/")) << query.out;
+    }
+    if (!signalNumber) break;
+    expected = desktop.Root() + "/photos/" + std::to_string(signalNumber);
+    std::filesystem::create_directories(expected);
+    ASSERT_EQ(desktop.Client({"-o", expected, "-n"}).exitCode, 0);
+    desktop.Signal(signalNumber);
+    EXPECT_EQ(desktop.WaitForExit(60), 0) << ReadWhole(desktop.Root() + "/program.log");
+  }
+}
+
 // A client of the block itself, as another program would write one.
 TEST_F(RemoteControlTest, RawClientGetsAnAnswerToEveryCommand) {
   setenv("XDG_RUNTIME_DIR", (m_desktop.Root() + "/run").c_str(), 1);

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
 #include <atomic>
 #include <thread>
 
 #include "platform/mfc/afxwin.h"
 #include "platform/mfc/dialogscript.h"
+#include "platform/user/window_p.h"
 #include "platform/win32/thread.h"
 
 namespace {
@@ -188,6 +193,45 @@ TEST_F(DialogTest, EscapeKeyCancels) {
   CSettingsDlg dialog;
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_TRUE(GetShownDialogs()[0].scripted);
+}
+
+TEST_F(DialogTest, ReturnAndEscapeTypedInAControlEndTheDialog) {
+  class CCountingDlg : public CSettingsDlg {
+   public:
+    int m_cancels = 0;
+    void OnCancel() override {
+      ++m_cancels;
+      CSettingsDlg::OnCancel();
+    }
+  };
+  struct Row {
+    Qt::Key key;
+    int control;
+    INT_PTR result;
+    int cancels;
+  } rows[] = {{Qt::Key_Return, IDC_NAME, IDOK, 0}, {Qt::Key_Escape, IDC_NAME, IDCANCEL, 1},
+              {Qt::Key_Escape, IDC_MODE, IDCANCEL, 1}, {Qt::Key_Return, IDC_MODE, IDOK, 0}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    SCOPED_TRACE(row.control);
+    bool typed = false;
+    PushDialogScript(DialogScript(IDD_SETTINGS).Call([&](CDialog* dialog) {
+      // Delivered as the display server does: to the active window, which hands it to its focus widget.
+      QWidget* window = user_p::WidgetOf(dialog->m_hWnd);
+      window->activateWindow();
+      for (int spin = 0; spin < 500 && !window->isActiveWindow(); ++spin)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      dialog->GotoDlgCtrl(dialog->GetDlgItem(row.control));
+      if (QApplication::focusWidget() != user_p::WidgetOf(::GetDlgItem(dialog->m_hWnd, row.control))) return;
+      typed = true;
+      QKeyEvent press(QEvent::KeyPress, row.key, Qt::NoModifier);
+      QApplication::sendEvent(window->windowHandle(), &press);
+    }));
+    CCountingDlg dialog;
+    EXPECT_EQ(row.result, dialog.DoModal());
+    EXPECT_TRUE(typed) << "the control never had the focus";
+    EXPECT_EQ(row.cancels, dialog.m_cancels);
+  }
 }
 
 TEST_F(DialogTest, ModalDialogFromAWorkerRunsOnTheUiThreadWhileTheWorkerWaits) {
