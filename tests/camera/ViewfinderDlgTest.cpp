@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
 #include <QMouseEvent>
 #include <QWidget>
 #include <atomic>
@@ -155,6 +158,30 @@ TEST_F(ViewfinderDlgTest, FramesFromAnotherThreadReachTheWindow) {
   EXPECT_GT(GetGValue(yellow), 200);
   EXPECT_LT(GetBValue(yellow), 60);
   EXPECT_EQ(RGB(255, 0, 0), grid);
+}
+
+TEST_F(ViewfinderDlgTest, AScreenshotAt1xShowsTheCropShadingAndTheGrid) {
+  CViewfinderDlg& dialog = Open();
+  dialog.m_bCrop = TRUE;
+  dialog.SetCropRect({100, 60, 250, 200});
+  m_owner.overlay.grid = true;
+  m_owner.overlay.gridColumns = 3;
+  m_owner.overlay.gridRows = 3;
+  m_owner.overlay.gridColour = RGB(255, 255, 255);
+  dialog.ShowViewfinder(true);
+  Feed();
+  Feed();  // the second frame lands on the laid-out window
+  QWidget* window = user_p::WidgetOf(dialog.m_hWnd);
+  ASSERT_NE(nullptr, window);
+  QImage shot = window->grab().toImage();
+  QString folder = QString::fromUtf8(TAVORIN_BINARY_DIR) + "/test-output";
+  QDir().mkpath(folder);
+  ASSERT_TRUE(shot.save(folder + "/viewfinder-1x.png", "PNG"));
+  // The first (white) bar is halved outside the crop rectangle and whole inside it.
+  EXPECT_LT(qRed(shot.pixel(20, 20)), 140);
+  EXPECT_GT(qRed(shot.pixel(120, 80)), 200) << "inside the crop rectangle";
+  EXPECT_EQ(qRgb(255, 255, 255), shot.pixel(106, 30)) << "the first grid line at a third of 320";
+  EXPECT_EQ(qRgb(255, 255, 255), shot.pixel(30, 80)) << "the first grid line at a third of 240";
 }
 
 TEST_F(ViewfinderDlgTest, TheClientAreaFollowsTheScale) {
