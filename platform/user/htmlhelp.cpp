@@ -20,7 +20,7 @@ void (*g_opener)(const char* path) = OpenWithDesktop;
 
 }  // namespace
 
-HWND HtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR) {
+HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR) {
   if (!file || command != HH_DISPLAY_TOPIC) return nullptr;
   std::string name = file;
   std::string page;
@@ -38,7 +38,8 @@ HWND HtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR) {
     return nullptr;
   }
   g_opener(page.c_str());
-  return GetDesktopWindow();
+  // The page shows in the desktop's browser: there is no help window of our own to name.
+  return caller ? caller : HWND_MESSAGE;
 }
 
 void SetHtmlHelpOpener(void (*opener)(const char* path)) { g_opener = opener ? opener : OpenWithDesktop; }

@@ -6,8 +6,8 @@
 
 #define HH_DISPLAY_TOPIC 0x0000u
 
-/// Opens the page `file` names (or the folder's "index.htm" without "::/"). Returns a non-NULL
-/// handle when the page exists and was handed to the opener, NULL otherwise.
+/// Opens the page `file` names (or the folder's "index.htm" without "::/"). Returns the caller
+/// (HWND_MESSAGE for a NULL caller) when the page exists and was handed to the opener, NULL otherwise.
 HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 #define HtmlHelp HtmlHelpA
 
