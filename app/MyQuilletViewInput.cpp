@@ -86,6 +86,9 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_PHOTOBOOTH_PRINTER_SETUP:
       if (HIWORD(wParam) == BN_CLICKED) OnPhotoboothPrinterSetup();
       return TRUE;
+    case ID_MOTION_DETECTION:
+      OnMotionDetection();
+      return TRUE;
     default:
       break;
   }
@@ -160,8 +163,6 @@ void CMyQuilletView::UpdateControls() {
 void CMyQuilletView::OnEditImage() {}
 
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
-
-LRESULT CMyQuilletView::OnHotSpotMessage(WPARAM, LPARAM) { return 0; }
 
 void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
 

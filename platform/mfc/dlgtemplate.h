@@ -53,6 +53,8 @@ struct DlgTemplate {
   /// A resizable dialog: the controls stand in a column at the left and the rest of the client
   /// area is the dialog's own to paint (its WM_PAINT).
   bool paintedClientArea = false;
+  /// The program places and sizes the controls itself: no automatic layout, no fixed size.
+  bool manualLayout = false;
 };
 
 /// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).
