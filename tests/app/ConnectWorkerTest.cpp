@@ -181,3 +181,21 @@ TEST_F(ConnectWorkerTest, ALongZoomRangeGetsElevenTicksAndAShortOneNone) {
 }
 
 }  // namespace
+
+TEST_F(ConnectWorkerTest, LearningShowsARepeatedLabelOnceWithItsFirstAcceptedCode) {
+  // Two codes for one f-number: the combo and the cache keep only the first one the camera takes.
+  static const ComboTableRow rows[] = {{10, "F2.8"}, {11, "F2.8"}, {12, "F4.0"}, {13, "F4.0"}, {14, "F5.6"}};
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, ModelKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, &key, nullptr));
+  RegDeleteValueA(key, "RepeatedLabels");
+  m_view->LearnSettingValues(key, "RepeatedLabels", m_view->m_cbAv, rows, static_cast<int>(std::size(rows)),
+                             [](CCamera*, DWORD value) { return value != 12; });
+  EXPECT_EQ((std::vector<DWORD>{10, 13, 14}), ItemsOf(m_view->m_cbAv));
+  char buffer[256];
+  ASSERT_TRUE(ReadLearnedValues(key, "RepeatedLabels", buffer, sizeof(buffer)));
+  RegCloseKey(key);
+  std::vector<DWORD> cached;
+  for (const char* entry = buffer; *entry; entry += std::strlen(entry) + 1) cached.push_back(std::atoi(entry));
+  EXPECT_EQ((std::vector<DWORD>{10, 13, 14}), cached);
+}
