@@ -262,6 +262,35 @@ TEST_F(HistogramDisplayTest, CurvesFollowTheirFlags) {
   }
 }
 
+TEST_F(HistogramDisplayTest, CurvesShareOneScaleAndIntensityHasItsOwn) {
+  // Red peaks at 100 at level 64, green at 50 at level 192: green must reach half red's height.
+  CHistogram& histogram = m_view->m_histogram;
+  histogram.Reset();
+  histogram.m_normalised = 1;
+  histogram.m_red[64] = 100;
+  histogram.m_green[192] = 50;
+  histogram.m_intensity[128] = 20;
+  histogram.m_maxRed = 100;
+  histogram.m_maxGreen = 50;
+  histogram.m_maxIntensity = 40;
+  m_view->m_bRed = m_view->m_bGreen = m_view->m_bIntensity = TRUE;
+  m_view->m_bBlue = FALSE;
+  m_view->DrawHistogram();
+  const int w = Width();
+  auto x = [w](int level) { return level * (w - 3) / 255 + 1; };
+  std::vector<COLORREF> red = DrawAndReadColumn(x(64));
+  ASSERT_EQ(102u, red.size());
+  EXPECT_EQ(RGB(255, 0, 0), red[1]);  // 102 - 100 * 100 / 100 - 1
+  EXPECT_NE(RGB(255, 0, 0), red[0]);
+  std::vector<COLORREF> green = DrawAndReadColumn(x(192));
+  EXPECT_EQ(RGB(20, 255, 20), green[51]);  // 102 - 50 * 100 / 100 - 1
+  for (int y = 1; y < 50; ++y) EXPECT_NE(RGB(20, 255, 20), green[y]) << y;
+  std::vector<COLORREF> grey = DrawAndReadColumn(x(128));
+  EXPECT_EQ(RGB(90, 90, 90), grey[51]);  // 20 of 40
+  EXPECT_EQ(RGB(90, 90, 90), grey[100]);
+  EXPECT_NE(RGB(90, 90, 90), grey[50]);
+}
+
 TEST_F(HistogramDisplayTest, TheHighlightBitmapBlinksEveryFifteenTicks) {
   CBitmap* photo = new CBitmap;
   CBitmap* marked = new CBitmap;
