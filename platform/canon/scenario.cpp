@@ -14,6 +14,7 @@
 //                                   instead of a made-up one, with the .THM/.CRW companion of the
 //                                   same base name when there is one; the thumbnail is the
 //                                   companion THM, else the photo's Exif thumbnail, else made up
+//   calllog <file...>               appends every SDK call to the file: function id size value
 //   fault <function> <call|*> <code>  fails that call of an SDK function (1 = first) or all
 // Example:
 //   camera both Canon PowerShot A640
@@ -140,6 +141,9 @@ bool SimParseScenario(const std::string& text, SimScenario& scenario, std::strin
       std::vector<std::string> photos = JpegsIn(folder);
       if (photos.empty()) return fail("no JPEG file in photos folder '" + folder + "'");
       result.cameras.back().photos = photos;
+    } else if (word == "calllog") {
+      result.callLog = RestOf(in);
+      if (result.callLog.empty()) return fail("calllog needs a file");
     } else if (word == "fault") {
       std::string function, call, code;
       unsigned long n = 0, e = 0;

@@ -192,6 +192,7 @@ State& Sim() {
       }
     }
     if (const char* gate = getenv("TAVORIN_CAMERA_SIM_RELEASE_GATE"); gate && *gate) scenario.releaseGate = gate;
+    if (const char* log = getenv("TAVORIN_CAMERA_SIM_CALL_LOG"); log && *log) scenario.callLog = log;
     LoadLocked(*g_state, scenario);
   }
   return *g_state;
@@ -212,6 +213,8 @@ DWORD WidthOf(WORD dataType) {
 
 DWORD Enter(State& s, const char* function, DWORD id, DWORD size, DWORD value) {
   s.log.push_back({function, id, size, value});
+  if (!s.scenario.callLog.empty())
+    std::ofstream(s.scenario.callLog, std::ios::app) << function << ' ' << id << ' ' << size << ' ' << value << '\n';
   int call = ++s.calls[function];
   for (const tavsim::SimFault& f : s.scenario.faults)
     if (f.function == function && (f.call == 0 || f.call == call)) return f.error ? f.error : 1;

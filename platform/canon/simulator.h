@@ -46,6 +46,10 @@ struct SimScenario {
   // so a test can watch the program while a shot is under way. Empty: no wait. The
   // environment variable TAVORIN_CAMERA_SIM_RELEASE_GATE sets it for the loaded scenario.
   std::string releaseGate;
+  // Test hook: every SDK call is also appended to this file as "function id size value", so
+  // a test can read what another process asked of the camera. The environment variable
+  // TAVORIN_CAMERA_SIM_CALL_LOG sets it for the loaded scenario.
+  std::string callLog;
 };
 
 /// One SDK call: the function and its key arguments (property or setting id, byte count, value).

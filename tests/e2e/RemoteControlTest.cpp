@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 class RemoteControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    m_desktop.AddEnvironment("TAVORIN_CAMERA_SIM_CALL_LOG=" + CallLog());
     ASSERT_TRUE(m_desktop.Start());
     ASSERT_TRUE(m_desktop.WaitUntilAnswering(120)) << ReadWhole(m_desktop.Root() + "/program.log");
     ClientRun connect = m_desktop.Client({"-C", "1"});
@@ -29,6 +31,19 @@ class RemoteControlTest : public ::testing::Test {
   }
 
   std::string Photos() const { return m_desktop.Root() + "/photos"; }
+  std::string CallLog() const { return m_desktop.Root() + "/camera-calls.log"; }
+  /// The camera's calls of the given functions since the last look, "function value" each.
+  std::vector<std::string> CameraCalls(std::initializer_list<std::string> functions) {
+    std::vector<std::string> calls;
+    std::ifstream in(CallLog());
+    std::string function;
+    unsigned long id, size, value;
+    while (in >> function >> id >> size >> value)
+      if (std::find(functions.begin(), functions.end(), function) != functions.end())
+        calls.push_back(function + " " + std::to_string(value));
+    std::filesystem::remove(CallLog());
+    return calls;
+  }
 
   /// A client of the channel in this test's desktop, found idle, with the camera model it reads.
   void OpenRawClient(TavorinIPC& client, char (&model)[768]) {
@@ -65,11 +80,13 @@ TEST_F(RemoteControlTest, OptionsReachTheProgramAndFailuresExitWithOne) {
     std::vector<std::string> args;
     int exitCode;
     std::string err;
+    std::vector<std::string> cameraCalls = {};  // AF lock and viewfinder calls the row must cause
   };
   const Row rows[] = {
       {{"-c", "Wedding", "-p", "party_", "-n"}, 0, ""},
-      {{"-l", "1", "-l", "0", "-r", "-n"}, 0, ""},
-      {{"-v", "0", "-n"}, 0, ""},
+      {{"-l", "1", "-l", "0", "-r", "-n"}, 0, "", {"PR_RC_FocusLock 0", "PR_RC_FocusUnlock 0"}},
+      {{"-v", "1", "-n"}, 0, "", {"PR_RC_StartViewFinder 0"}},
+      {{"-v", "0", "-n"}, 0, "", {"PR_RC_TermViewFinder 0"}},
       {{"-c", longComment}, 1, "Error setting comment, error: 5\n"},
       {{"-I", "9999"}, 1, "Error setting ISO, error: 5\n"},
       {{"-s", "9999", "-a", "0"}, 1, "Error setting shutter speed, error: 5\n"},
@@ -82,8 +99,13 @@ TEST_F(RemoteControlTest, OptionsReachTheProgramAndFailuresExitWithOne) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.args.empty() ? "" : row.args[0] + " " + (row.args.size() > 1 ? row.args[1] : ""));
+    CameraCalls({});
     ClientRun run = m_desktop.Client(row.args);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    if (!row.cameraCalls.empty())
+      EXPECT_EQ(CameraCalls({"CDAFLock", "CDStartViewfinder", "CDTermViewfinder", "PR_RC_FocusLock",
+                             "PR_RC_FocusUnlock", "PR_RC_StartViewFinder", "PR_RC_TermViewFinder"}),
+                row.cameraCalls);
     if (row.err == kUsage) {
       // The whole usage text: its first and last lines and one line per option in between.
       EXPECT_EQ(run.err.rfind("Usage: TavorinTest <options>\n", 0), 0u) << run.err;
