@@ -40,5 +40,6 @@ void RegisterMyQuilletForm() {
   };
   // Three columns: taking and camera, image and flash, and the photo with its histogram.
   form.columnStarts = {"Shoot", "Image", "Photo"};
+  form.groupIds = {{"Photobooth Shortcuts", IDC_PHOTOBOOTH_SHORTCUTS}};
   AfxRegisterDialogTemplate(form);
 }

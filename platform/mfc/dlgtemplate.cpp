@@ -150,7 +150,13 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
             column = columns.back();
           }
         }
-        auto* box = new QGroupBox(user_p::ToQString(name), host);
+        QGroupBox* box = nullptr;
+        for (const auto& [group, id] : dialogTemplate.groupIds) {
+          if (group != name) continue;
+          HWND boxWindow = MakeControl(window, "BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, name.c_str(), id);
+          box = qobject_cast<QGroupBox*>(user_p::WidgetOf(boxWindow));
+        }
+        if (!box) box = new QGroupBox(user_p::ToQString(name), host);
         box->setLayout(form);
         column->addWidget(box);
       }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/mfc/wnd.h"
@@ -50,6 +51,8 @@ struct DlgTemplate {
                              // without WS_CAPTION makes a dialog without a title bar
   /// Groups that begin a new column of boxes (boxes stack in one column without any).
   std::vector<std::string> columnStarts = {};
+  /// Boxes that are windows of their own, by group name: GetDlgItem(id) finds the box.
+  std::vector<std::pair<std::string, int>> groupIds = {};
   /// A resizable dialog: the controls stand in a column at the left and the rest of the client
   /// area is the dialog's own to paint (its WM_PAINT).
   bool paintedClientArea = false;

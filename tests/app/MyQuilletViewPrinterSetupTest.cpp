@@ -129,3 +129,19 @@ TEST_F(MyQuilletViewPrinterSetupTest, FilePrinterSetupSurvivesARestart) {
 }
 
 }  // namespace
+
+TEST_F(MyQuilletViewPrinterSetupTest, ShortcutsBoxIsAWindowThatHidesItsButtons) {
+  HWND box = ::GetDlgItem(m_view->m_hWnd, IDC_PHOTOBOOTH_SHORTCUTS);
+  HWND button = ::GetDlgItem(m_view->m_hWnd, IDC_PHOTOBOOTH_PRINTER_SETUP);
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(button, nullptr);
+  char title[64] = {};
+  ::GetWindowTextA(box, title, sizeof(title));
+  EXPECT_STREQ(title, "Photobooth Shortcuts");
+  ASSERT_TRUE(::IsWindowVisible(button));
+  ::ShowWindow(box, SW_HIDE);
+  EXPECT_FALSE(::IsWindowVisible(box));
+  EXPECT_FALSE(::IsWindowVisible(button));
+  ::ShowWindow(box, SW_SHOW);
+  EXPECT_TRUE(::IsWindowVisible(button));
+}

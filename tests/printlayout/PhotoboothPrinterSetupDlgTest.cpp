@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
+#include "../platform/winspool/cups_queue.h"
 #include "PrintLayoutTestSupport.h"
+#include <chrono>
+#include <thread>
 #include "platform/mfc/dialogscript.h"
 #include "platform/polyimage/polyimage.h"
 #include "platform/registry/registry.h"
@@ -38,6 +42,7 @@ void SeedCounter(DWORD value) {
 CDialog* s_dialog = nullptr;
 
 std::string PrintsFolder() { return std::string(std::getenv("XDG_DOCUMENTS_DIR")) + "/Tavorin Prints"; }
+void CheckCalibrationPage(const std::string& pdf, int sizeTolerance = 1);
 
 class PhotoboothPrinterSetupDlgTest : public testing::Test {
  protected:
@@ -168,13 +173,48 @@ TEST_F(PhotoboothPrinterSetupDlgTest, TestPrintIsACalibrationPage) {
   for (const auto& entry : fs::directory_iterator(PrintsFolder()))
     if (entry.path().extension() == ".pdf") pdf = entry.path().string();
   ASSERT_FALSE(pdf.empty());
+  CheckCalibrationPage(pdf);
+}
+
+TEST_F(PhotoboothPrinterSetupDlgTest, TestPrintOnACupsQueue) {
+  if (!CupsTestQueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kCupsTestQueue << " queue; run scripts/start-cups as root";
+  SelectTestPrinter(1030, 1550, 300, 300, 1, kCupsTestQueue);
+  SeedCounter(10);
+  SavePrinterMargins(8, 15, 8, 15);
+  std::set<std::string> before;
+  if (fs::is_directory(kCupsTestOutput))
+    for (const auto& entry : fs::directory_iterator(kCupsTestOutput)) before.insert(entry.path().string());
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_PRINTER_SETUP).Press(IDC_PBPS_TEST_PRINT).Press(IDCANCEL));
+  CPhotoboothPrinterSetupDlg dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 9u);
+
+  // cups-pdf writes the file once the job has passed its filters, and keeps writing a while.
+  std::string pdf;
+  for (int i = 0; i < 600 && pdf.empty(); ++i) {
+    if (fs::is_directory(kCupsTestOutput))
+      for (const auto& entry : fs::directory_iterator(kCupsTestOutput))
+        if (entry.path().extension() == ".pdf" && !before.count(entry.path().string())) pdf = entry.path().string();
+    if (pdf.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_FALSE(pdf.empty()) << "no PDF for the job in " << kCupsTestOutput;
+  for (int i = 0; i < 300 && std::system(("pdfinfo '" + pdf + "' >/dev/null 2>&1").c_str()) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  CheckCalibrationPage(pdf, 5);  // the PDF filter rounds custom paper to whole points
+  fs::remove(pdf);
+}
+
+// The calibration page of a 1217 x 1831 page: diagonals and labels where they belong.
+void CheckCalibrationPage(const std::string& pdf, int sizeTolerance) {
   const std::string png = std::string(TAVORIN_BINARY_DIR) + "/printlayout-test-page";
   ASSERT_EQ(std::system(("pdftoppm -r 300 -png -singlefile '" + pdf + "' '" + png + "'").c_str()), 0);
   PipSession page;
   ASSERT_NE(cLoadImage(page.m_hSession, (png + ".png").c_str(), 0, 0, 0), 0);
   const int W = 1217, H = 1831, D = 100;
-  EXPECT_NEAR(static_cast<int>(page.GetWidth()), W, 1);
-  EXPECT_NEAR(static_cast<int>(page.GetHeight()), H, 1);
+  EXPECT_NEAR(static_cast<int>(page.GetWidth()), W, sizeTolerance);
+  EXPECT_NEAR(static_cast<int>(page.GetHeight()), H, sizeTolerance);
   auto darkNear = [&](int x, int y) {
     for (int dy = -2; dy <= 2; ++dy)
       for (int dx = -2; dx <= 2; ++dx) {

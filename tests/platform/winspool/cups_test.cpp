@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cups_queue.h"
 #include "pdf_page.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/winspool/printdc.h"
@@ -15,25 +16,11 @@
 
 namespace {
 
-const char kQueue[] = "TavorinTestPDF";
-const char kOutput[] = "/var/spool/tavorin-cups-pdf";
-
-bool QueueListed() {
-  DWORD needed = 0, returned = 0;
-  EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-  std::vector<unsigned char> buffer(needed);
-  if (!EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned)) return false;
-  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < returned; ++i)
-    if (std::string(info[i].pPrinterName) == kQueue) return true;
-  return false;
-}
-
 }  // namespace
 
 TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
-  if (!QueueListed())
-    GTEST_SKIP() << "cupsd is not reachable or has no " << kQueue << " queue; run scripts/start-cups as root";
+  if (!CupsTestQueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kCupsTestQueue << " queue; run scripts/start-cups as root";
 
   DEVMODEA dm{};
   dm.dmSize = sizeof dm;
@@ -41,7 +28,7 @@ TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
   dm.dmPaperSize = DMPAPER_A5;
   dm.dmOrientation = DMORIENT_PORTRAIT;
   dm.dmPrintQuality = 300;
-  HDC dc = CreateDC(nullptr, kQueue, nullptr, &dm);
+  HDC dc = CreateDC(nullptr, kCupsTestQueue, nullptr, &dm);
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 300);
   EXPECT_NEAR(GetDeviceCaps(dc, PHYSICALWIDTH), 1748, 2);  // 148 mm at 300 dpi
@@ -61,11 +48,11 @@ TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
   // cups-pdf writes the file once the job has passed its filters.
   QString found;
   for (int i = 0; i < 600 && found.isEmpty(); ++i) {
-    for (const QString& name : QDir(kOutput).entryList({"*.pdf"}, QDir::Files))
-      if (name.contains(QString::fromStdString(title))) found = QString(kOutput) + "/" + name;
+    for (const QString& name : QDir(kCupsTestOutput).entryList({"*.pdf"}, QDir::Files))
+      if (name.contains(QString::fromStdString(title))) found = QString(kCupsTestOutput) + "/" + name;
     if (found.isEmpty()) QThread::msleep(100);
   }
-  ASSERT_FALSE(found.isEmpty()) << "no PDF for the job in " << kOutput;
+  ASSERT_FALSE(found.isEmpty()) << "no PDF for the job in " << kCupsTestOutput;
   // The file shows up while cups-pdf is still writing it: wait until its page can be read.
   auto sizes = PdfPageSizes(found);
   for (int i = 0; i < 300 && sizes.empty(); ++i) {
