@@ -205,6 +205,8 @@ prResponse PR_RC_Release(prHCamera camera) {
       PostPrEvent(s, *c, item.eventCode, item.object, now);
       c->prObjects[item.object] = std::move(item);
     }
+    // Handles grow with each release, so the first is the oldest.
+    while (c->prObjects.size() > kMaxHeldItems) c->prObjects.erase(c->prObjects.begin());
   }
   RunDeferred(now);
   return prOK;
