@@ -597,6 +597,12 @@ TEST(SimulatorTest, ReleasedItemsNeverFetchedAndTheCallLogStayBounded) {
   }
   ASSERT_GT(heldEarly, 0u);
   EXPECT_LT(SimHeldItemBytes(), heldEarly * 3 / 2) << "old unfetched photos are let go";
+  // A fetch that fails loses its item.
+  SimAddFault({"PR_RC_GetReleasedData", 0, prDEVICE_BUSY});
+  Download none;
+  for (const prEventRecord& e : log.events)
+    PR_RC_GetReleasedData(camera, e.Parameter[0], e.Code, 0x40000, reinterpret_cast<prContext>(&none), CollectBlock);
+  EXPECT_EQ(0u, SimHeldItemBytes());
   EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
   EXPECT_EQ(0u, SimHeldItemBytes());
 
