@@ -360,6 +360,7 @@ cdError CDRelease(cdHSource source, cdBoolean synchronous, cdProgressCallbackFun
     std::vector<ReleasedItem> items = Shoot(*c, true, c->cdKind);
     DWORD n = static_cast<DWORD>(items.size());
     for (auto& item : items) c->cdPending.push_back(std::move(item));
+    while (c->cdPending.size() > kMaxHeldItems) c->cdPending.pop_front();
     if (count) *count = n;
     PostCdEvent(s, *c, true, cdRELEASE_EVENT_RELEASE_START, nullptr, now);
     PostCdEvent(s, *c, true, cdRELEASE_EVENT_RELEASE_COMPLETE, &n, now);

@@ -205,6 +205,8 @@ prResponse PR_RC_Release(prHCamera camera) {
       PostPrEvent(s, *c, item.eventCode, item.object, now);
       c->prObjects[item.object] = std::move(item);
     }
+    // Handles grow with each release, so the first is the oldest.
+    while (c->prObjects.size() > kMaxHeldItems) c->prObjects.erase(c->prObjects.begin());
   }
   RunDeferred(now);
   return prOK;
@@ -214,7 +216,14 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
                                  prUInt32 transferSize, prContext context, prGetFileDataCB callback) {
   ReleasedItem item;
   {
-    PR_ENTER(object, transferSize, eventCode);
+    State& s = Sim();
+    Lock lock(s.mutex);
+    if (prResponse fault = Enter(s, __func__, object, transferSize, eventCode)) {
+      // A transfer that failed loses its item: nothing asks for it again.
+      if (Camera* c = CameraByPrObject(s, camera)) c->prObjects.erase(object);
+      return fault;
+    }
+    if (!s.prStarted) return prNOT_STARTED;
     PR_CONNECTED(camera);
     if (!callback || transferSize == 0) return prINVALID_PARAMETER;
     auto it = c->prObjects.find(object);

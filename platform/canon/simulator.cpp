@@ -212,6 +212,7 @@ DWORD WidthOf(WORD dataType) {
 }
 
 DWORD Enter(State& s, const char* function, DWORD id, DWORD size, DWORD value) {
+  if (s.log.size() >= kMaxLoggedCalls) s.log.erase(s.log.begin(), s.log.begin() + kMaxLoggedCalls / 2);
   s.log.push_back({function, id, size, value});
   if (!s.scenario.callLog.empty())
     std::ofstream(s.scenario.callLog, std::ios::app) << function << ' ' << id << ' ' << size << ' ' << value << '\n';
@@ -582,6 +583,17 @@ int SimOpenHandleCount() {
   int n = static_cast<int>(s.enums.size() + s.items.size() + s.images.size() + s.propertyEnums.size());
   for (auto& c : s.cameras) n += (c->cdSource != 0) + (c->prObject != 0) + c->prConnected;
   return n;
+}
+
+size_t SimHeldItemBytes() {
+  State& s = Sim();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  size_t bytes = 0;
+  for (auto& c : s.cameras) {
+    for (const auto& entry : c->prObjects) bytes += entry.second.bytes.size();
+    for (const ReleasedItem& item : c->cdPending) bytes += item.bytes.size();
+  }
+  return bytes;
 }
 
 int SimThreadCount() {

@@ -77,6 +77,8 @@ std::vector<SimCall> SimCallsOf(const std::string& function);
 
 /// Handles the SDKs still hold: open sources, camera objects, connections, enumerations, items.
 int SimOpenHandleCount();
+/// Bytes of released items the cameras still hold (announced, never fetched).
+size_t SimHeldItemBytes();
 /// Simulator threads now running (event and viewfinder threads).
 int SimThreadCount();
 

@@ -60,6 +60,12 @@ struct ReleasedItem {
   std::string fileName;
 };
 
+// A camera keeps only a few released items that were never fetched (a failed download leaves
+// its item behind): the oldest go first, so the pixel data of past photos is not held for good.
+constexpr size_t kMaxHeldItems = 8;
+// The call log keeps the latest calls only: a long-running program would grow it without end.
+constexpr size_t kMaxLoggedCalls = 100000;
+
 struct Camera {
   SimCameraProfile profile;
   int index = 0;

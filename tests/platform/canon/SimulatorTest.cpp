@@ -579,3 +579,38 @@ TEST(SimulatorTest, PhotosStatementServesTheFolderInNameOrderThenAgain) {
   std::string command = "rm -rf '" + dir + "'";
   ASSERT_EQ(0, std::system(command.c_str()));
 }
+
+TEST(SimulatorTest, ReleasedItemsNeverFetchedAndTheCallLogStayBounded) {
+  SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
+  StartSdks();
+  EventLog log;
+  prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+  BYTE kind[2] = {3, 0};
+  ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, 0xD029, 2, kind));
+  BYTE small[2] = {2, 0};  // 640x480 keeps the test fast
+  PR_SetDevicePropValue(camera, 0xD008, 2, small);
+  // Every download fails, as with a pulled cable: the items stay on the camera unfetched.
+  size_t heldEarly = 0;
+  for (int i = 1; i <= 24; ++i) {
+    ASSERT_EQ(prOK, PR_RC_Release(camera));
+    if (i == 6) heldEarly = SimHeldItemBytes();
+  }
+  ASSERT_GT(heldEarly, 0u);
+  EXPECT_LT(SimHeldItemBytes(), heldEarly * 3 / 2) << "old unfetched photos are let go";
+  // A fetch that fails loses its item.
+  SimAddFault({"PR_RC_GetReleasedData", 0, prDEVICE_BUSY});
+  Download none;
+  for (const prEventRecord& e : log.events)
+    PR_RC_GetReleasedData(camera, e.Parameter[0], e.Code, 0x40000, reinterpret_cast<prContext>(&none), CollectBlock);
+  EXPECT_EQ(0u, SimHeldItemBytes());
+  EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
+  EXPECT_EQ(0u, SimHeldItemBytes());
+
+  // The call log keeps the latest calls, not all of them.
+  prUInt32 size = 0;
+  for (int i = 0; i < 150000; ++i) PR_GetDeviceList(&size, nullptr);
+  std::vector<SimCall> calls = SimCallLog();
+  EXPECT_LE(calls.size(), 100000u);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ("PR_GetDeviceList", calls.back().function);
+}
