@@ -31,4 +31,6 @@ class CFullscreenDlg : public CDialog {
   bool m_bLiveView = false;
   /// Set while the window shows a booth screen.
   bool m_bShowingScreen = false;
+  /// Set while the booth wants photos uncropped by the live view's crop rectangle.
+  bool m_bNoViewfinderCrop = false;
 };

@@ -84,6 +84,7 @@ CMyQuilletView::CMyQuilletView() : CFormView(IDD_MYQUILLET_FORM) {
   BuildToningTable(m_nPhotoboothToningHue / 360.0, m_nPhotoboothToningSaturation / 100.0);
 
   m_pProgressDlg2 = new CProgressDlg2(this);
+  CreateViewfinderWindow();
 
   PR_StartSDK();
   StartCdsdkVersions();
@@ -92,6 +93,7 @@ CMyQuilletView::CMyQuilletView() : CFormView(IDD_MYQUILLET_FORM) {
 CMyQuilletView::~CMyQuilletView() {
   if (m_pCamera && m_bViewfinderRunning) m_pCamera->StopViewfinder();
   m_bLiveViewfinder = false;
+  DestroyViewfinderWindow();
   DeleteCamera();
   delete m_pSink;
   m_pSink = nullptr;
@@ -128,6 +130,7 @@ void CMyQuilletView::LoadSettings() {
 }
 
 void CMyQuilletView::SaveSettings() {
+  ReadViewfinderSettings();
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                       nullptr, &key, nullptr) == ERROR_SUCCESS) {
@@ -252,6 +255,7 @@ void CMyQuilletView::OnInitialUpdate() {
 CameraMessageSink* CMyQuilletView::GetMessageSink() { return m_pSink; }
 
 void CMyQuilletView::SetStatusText(const char* text) {
+  m_strStatusText = text ? text : "";
   if (CMainFrame* frame = dynamic_cast<CMainFrame*>(GetParentFrame())) frame->SetStatusText(0, text);
 }
 

@@ -16,6 +16,7 @@
 #include "app/TavorinIPC.h"
 #include "app/ViewMessages.h"
 #include "camera/Camera.h"
+#include "camera/ViewfinderOwner.h"
 #include "platform/mfc/afxwin.h"
 #include "support/ComboHelpers.h"
 #include "support/Histogram.h"
@@ -33,7 +34,9 @@ struct BracketStep {
   int expComp = -1;
 };
 
-class CMyQuilletView : public CFormView, public ViewSettings {
+class CViewfinderDlg;
+
+class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderOwner {
   DECLARE_DYNCREATE(CMyQuilletView)
 
  public:
@@ -95,6 +98,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   CString GetCommentText();
   /// Sets status-bar pane 0 through the main frame.
   void SetStatusText(const char* text);
+  /// What the status says after "Saved: " when the comment or rotation asked for is not in the file.
+  CString SavedFileNotes(const CString& path);
   void OnDropFiles(HDROP drop) override;
   void OnEditImage();
   void OnUpdateZoom();
@@ -193,6 +198,34 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   bool EnableViewfinder(bool on);
   /// A viewfinder frame, on the SDK's viewfinder thread.
   int OnViewfinderFrame(BYTE* jpeg, DWORD size);
+
+  // The live view window and the motion trigger (MyQuilletViewMotion.cpp).
+  /// The crop flag of the live view window (off while the booth window suppresses it).
+  bool IsViewfinderCropOn();
+  /// The live view window's crop rectangle in 320 x 240 viewfinder pixels; 0, 0, 319, 239
+  /// without the window or a camera.
+  void GetViewfinderCropRect(CCamera* camera, int& left, int& top, int& right, int& bottom);
+  /// Command 192: motion triggering on or off.
+  void OnMotionDetection();
+  /// Makes the live view window with the stored stay-on-top, onion, scale and crop values.
+  void CreateViewfinderWindow();
+  /// Keeps the live view window's position in the registry and deletes the window.
+  void DestroyViewfinderWindow();
+  /// Copies the live view window's options into the settings members.
+  void ReadViewfinderSettings();
+  /// The rotation of the orientation mode for live-view frames.
+  int GetViewfinderAngle() const;
+  void OnViewfinderCommand(UINT id) override;
+  void OnViewfinderCommentKey(UINT key) override;
+  ViewfinderOverlay GetViewfinderOverlay() override;
+  /// The live view window; made by the constructor, deleted by the destructor.
+  CViewfinderDlg* m_pViewfinderDlg = nullptr;
+  /// The motion program's window, once it said hello.
+  HWND m_hMotionPeer = nullptr;
+  /// Draws the notice a peer gets while no camera frames come into the motion frame.
+  void DrawMotionPlaceholder();
+  /// Opens a page of the help folder; tests watch it through HtmlHelp's opener.
+  void OpenHelpTopic(const char* topic);
   bool m_bCameraBeep = false;
 
   // Camera-control state (MyQuilletViewControls.cpp adds here).
@@ -272,7 +305,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   BracketStep m_bracketRestore;
   bool m_bLiveViewfinder = false;
   bool m_bViewfinderRunning = false;
-  bool m_bMotionDetection = false;
+  /// Read by the viewfinder thread for every frame.
+  std::atomic<bool> m_bMotionDetection{false};
   bool m_bCommentRestart = false;
   bool m_bBlankScreen = false;
   HACCEL m_hAccel = nullptr;
@@ -283,6 +317,8 @@ class CMyQuilletView : public CFormView, public ViewSettings {
   CProgressDlg2* m_pProgressDlg2 = nullptr;
   /// What the last release-error or shut-down box said (also kept in the status bar).
   CString m_strLastMessage;
+  /// The text last put into the status bar by the view.
+  CString m_strStatusText;
 
   // Per-model camera values.
   int m_nOrientationSetting = 0;

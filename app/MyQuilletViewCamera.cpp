@@ -5,6 +5,7 @@
 #include "app/MyQuilletView.h"
 #include "app/ProgressDlg.h"
 #include "app/Resource.h"
+#include "camera/ViewfinderDlg.h"
 #include "platform/registry/registry.h"
 #include "platform/user/message.h"
 #include "platform/win32/thread.h"
@@ -48,8 +49,10 @@ void CMyQuilletView::UpdateCameraViewSettings() {
   settings.postProcessingLevelWhite = m_dPostProcessingLevelWhite;
   settings.postProcessingSharpen = m_nPostProcessingSharpen;
   settings.postProcessingSharpenAmount = m_nPostProcessingSharpenAmount;
-  settings.viewfinderCropOn = m_bCrop;
-  settings.viewfinderCropRect = {m_nCropX1, m_nCropY1, m_nCropX2, m_nCropY2};
+  settings.viewfinderCropOn = IsViewfinderCropOn() ? TRUE : FALSE;
+  int left = 0, top = 0, right = 319, bottom = 239;
+  GetViewfinderCropRect(m_pCamera, left, top, right, bottom);
+  settings.viewfinderCropRect = {left, top, right, bottom};
   m_pCamera->SetViewSettings(settings);
 }
 
@@ -175,6 +178,7 @@ void CMyQuilletView::OnConnectCamera() {
     if (m_bLiveViewfinder) {
       if (m_bViewfinderRunning) m_pCamera->StopViewfinder();
       m_bLiveViewfinder = false;
+      if (m_pViewfinderDlg) m_pViewfinderDlg->ShowViewfinder(false);
     }
     DeleteCamera();
     SetStatusText("Tavorin - Not connected");

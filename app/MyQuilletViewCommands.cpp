@@ -7,6 +7,7 @@
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "camera/ViewfinderDlg.h"
 #include "platform/user/menu.h"
 #include "platform/user/messagebox.h"
 #include "platform/win32/files.h"
@@ -43,6 +44,7 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
   }
   if ((id >= ID_VIEWFINDER_SCALE_1X && id <= ID_VIEWFINDER_SCALE_4X) || id == ID_VIEWFINDER_FILL_SCREEN) {
     m_nViewfinderScale = id == ID_VIEWFINDER_FILL_SCREEN ? 5 : static_cast<int>(id - ID_VIEWFINDER_SCALE_1X) + 1;
+    if (m_pViewfinderDlg) m_pViewfinderDlg->SetScale(m_nViewfinderScale);
     UpdateControls();
     return true;
   }
@@ -160,13 +162,14 @@ void CMyQuilletView::UpdateMenu() {
   Check(menu, ID_AUTO_ROTATE, m_bLosslessAutoRotate);
   Check(menu, ID_HQ_SHARPENING, m_bSharpen);
   Check(menu, ID_AUTO_RECONNECT, m_bAutoReconnect);
+  Check(menu, ID_MOTION_DETECTION, m_bMotionDetection);
 
   // Live view is refused (not greyed) by a camera without a viewfinder.
   bool viewfinder = camera && m_pCamera->HasViewfinder();
   EnableMenuItem(menu, ID_LIVE_VIEWFINDER, MF_BYCOMMAND | (viewfinder ? MF_ENABLED : MF_DISABLED));
   if (!camera) Enable(menu, ID_LIVE_VIEWFINDER, false);
   for (UINT id : {ID_CAMERA_BEEP, ID_VIEWFINDER_LCD, ID_VIEWFINDER_VIDEO_OUT, ID_VIEWFINDER_OFF, ID_SAVE_PC_ONLY,
-                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS}) {
+                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS, ID_MOTION_DETECTION}) {
     Enable(menu, id, camera);
   }
 }

@@ -4,6 +4,8 @@
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "camera/MotionFrame.h"
+#include "camera/ViewfinderDlg.h"
 #include "platform/user/message.h"
 #include "platform/win32/sync.h"
 
@@ -144,8 +146,10 @@ void CMyQuilletView::OnLiveViewfinder() {
   if (m_bLiveViewfinder) {
     if (m_nViewfinderOutput == kOutputOff && !m_bMotionDetection) EnableViewfinder(false);
     m_bLiveViewfinder = false;
+    if (m_pViewfinderDlg) m_pViewfinderDlg->ShowViewfinder(false);
   } else if (EnableViewfinder(true)) {
     m_bLiveViewfinder = true;
+    if (m_pViewfinderDlg) m_pViewfinderDlg->ShowViewfinder(true);
   }
   UpdateControls();
 }
@@ -169,19 +173,23 @@ bool CMyQuilletView::EnableViewfinder(bool on) {
 
 int CMyQuilletView::OnViewfinderFrame(BYTE* jpeg, DWORD size) {
   if (m_bLiveViewfinder) {
-    int rotation = 0;
-    switch (m_nOrientationSetting) {
-      case 1: rotation = 270; break;
-      case 2: rotation = 90; break;
-      case 3: rotation = 180; break;
-      case 4: rotation = m_nRotation; break;
-      default: break;
-    }
+    // The frame turns as the orientation mode says, as photos on display do.
+    int rotation = GetViewfinderAngle();
     CFullscreenDlg* fullscreen = m_pFullscreenDlg;
-    if (fullscreen && m_bFullScreen && fullscreen->m_bLiveView) fullscreen->OnLiveViewFrame(jpeg, size, rotation);
+    if (fullscreen && m_bFullScreen && fullscreen->m_bLiveView)
+      fullscreen->OnLiveViewFrame(jpeg, size, rotation);
+    else if (m_pViewfinderDlg)
+      m_pViewfinderDlg->ViewfinderCB(jpeg, size, rotation);
     // Paces the SDK's thread.
     Sleep(50);
-  } else if (!m_bMotionDetection) {
+  } else if (m_bMotionDetection) {
+    std::vector<BYTE> rgb;
+    int width = 0, height = 0;
+    if (DecodeViewfinderJpeg(jpeg, size, rgb, width, height)) {
+      std::lock_guard<std::mutex> lock(ViewfinderLock());
+      CopyToMotionFrame(rgb.data(), width, height, MotionFrameBuffer());
+    }
+  } else {
     Sleep(500);
   }
   return 0;

@@ -4,6 +4,7 @@
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "platform/win32/files.h"
 #include "support/ExifBlock.h"
 #include "support/JpegDisplay.h"
 
@@ -109,10 +110,16 @@ CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height,
     DWORD length = m_nCurrentJpegSize;
     FindJpegStart(start, length);
     try {
-      if (start != m_pCurrentJpeg)
+      if (start != m_pCurrentJpeg) {
         bitmap = RenderJpegForDisplay(start, length, histogram, angle, width, height, sharpening, greyMode, crop3x2,
                                       -1, -1, -1, -1);
-      else
+        // The start found is usually the Exif thumbnail: the user must know it is not the photo.
+        if (bitmap && start > m_pCurrentJpeg + 2) {
+          CString note = "Showing the embedded thumbnail: " + (message.IsEmpty() ? CString("Error reading JPEG") : message);
+          if (m_strStatusText.Find(note) < 0)
+            SetStatusText(m_strStatusText.IsEmpty() ? note : m_strStatusText + " - " + note);
+        }
+      } else
         error = message.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + message;
     } catch (const CString& again) {
       error = again.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + again;
@@ -173,6 +180,21 @@ CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height,
   }
   dc.SelectObject(old);
   return bitmap;
+}
+
+CString CMyQuilletView::SavedFileNotes(const CString& path) {
+  CString comment = GetCommentText();
+  bool rotation = m_nOrientationSetting != 4;  // 4 keeps the camera's own orientation
+  if (path.GetLength() > 4 && path.Right(4).CompareNoCase(".crw") == 0) {
+    // A raw file keeps its comment and rotation in its THM companion.
+    CString base = path.Left(path.GetLength() - 4);
+    if (!PathFileExistsA(base + ".THM") && !PathFileExistsA(base + ".thm") && (!comment.IsEmpty() || rotation))
+      return " - no THM file: comment and rotation not stored";
+  }
+  if (comment.IsEmpty()) return "";
+  Exif stored(path);
+  if (stored.GetComment() != comment.Left(255)) return " - comment not stored";
+  return "";
 }
 
 void CMyQuilletView::RefreshDisplay() {

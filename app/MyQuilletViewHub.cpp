@@ -211,7 +211,7 @@ void CMyQuilletView::OnSavedFile(LPARAM lParam) {
         CString summary = m_pCurrentExif->GetSummary();
         if (!summary.IsEmpty()) status += " - " + summary;
       }
-      SetStatusText(status);
+      SetStatusText(status + SavedFileNotes(path));
     }
     if (m_nAutoEdit) OnEditImage();
   } else if (text && !text->IsEmpty()) {

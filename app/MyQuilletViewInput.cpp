@@ -83,6 +83,9 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_RELEARN_CAMERA_SETTINGS:
       OnRelearnCameraSettings();
       return TRUE;
+    case ID_MOTION_DETECTION:
+      OnMotionDetection();
+      return TRUE;
     default:
       break;
   }
@@ -157,8 +160,6 @@ void CMyQuilletView::UpdateControls() {
 void CMyQuilletView::OnEditImage() {}
 
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
-
-LRESULT CMyQuilletView::OnHotSpotMessage(WPARAM, LPARAM) { return 0; }
 
 void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
 

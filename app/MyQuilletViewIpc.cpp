@@ -6,6 +6,7 @@
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
 #include "camera/CameraNaming.h"
+#include "camera/ViewfinderDlg.h"
 #include "platform/user/message.h"
 #include "platform/win32/files.h"
 #include "platform/win32/trace.h"
@@ -121,7 +122,10 @@ void CMyQuilletView::OnIpcMessage() {
       } else {
         IpcReply(kIpcDone);
         if (parameter == 0 ? m_bLiveViewfinder : !m_bLiveViewfinder) OnLiveViewfinder();
-        if (parameter != 0) m_nViewfinderScale = parameter;
+        if (parameter != 0) {
+          m_nViewfinderScale = parameter;
+          if (m_pViewfinderDlg) m_pViewfinderDlg->SetScale(parameter);
+        }
       }
       return;
     case kIpcAfLock:

@@ -2,6 +2,7 @@
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "camera/ViewfinderDlg.h"
 #include "platform/win32/sync.h"
 
 namespace {
@@ -97,6 +98,7 @@ void CMyQuilletView::OnTakePicture() {
   }
   m_pCamera->SetSaveMode(static_cast<DWORD>(m_nStoreImage));
   UpdateCameraViewSettings();
+  if (m_pViewfinderDlg) m_pViewfinderDlg->KeepOnionSkinFrame();
   if (IsG9WithoutAfLock()) m_pCamera->LockFocus(true);
   m_pCamera->StartReleaseThread();
   UpdateControls();

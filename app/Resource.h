@@ -52,6 +52,7 @@
 // Commands.
 #define ID_CONNECT_CAMERA 174
 #define ID_RELEARN_CAMERA_SETTINGS 189
+#define ID_MOTION_DETECTION 192
 #define ID_APP_ABOUT 0xE140
 
 // Main menu and accelerator commands.

@@ -184,6 +184,8 @@ class CCamera {
   /// Comment and orientation into a saved file, and for a JPEG the lossless turn.
   void FinishSavedFile(const CString& path, bool jpeg, BYTE*& buffer, DWORD& size, int angle,
                        const CameraViewSettings& settings);
+  /// Makes a saved file durable once its last change is made (a failure is traced).
+  void FlushSavedFile(const CString& path);
   BOOL Post(UINT message, WPARAM wParam, LPARAM lParam);
   /// Posts only while the view's window exists.
   BOOL PostIfAlive(UINT message, WPARAM wParam, LPARAM lParam);

@@ -23,7 +23,9 @@ std::vector<CiffJpeg> FindCiffJpegs(const BYTE* data, DWORD size) {
     DWORD length = Le32(data + record + 2);
     unsigned long long offset = heap + Le32(data + record + 6);
     if (offset + length > size) break;
-    if (type == 0x2007) found.push_back({static_cast<DWORD>(offset), length});
+    // Only a record that starts like a JPEG is shown as one.
+    if (type == 0x2007 && length >= 2 && data[offset] == 0xFF && data[offset + 1] == 0xD8)
+      found.push_back({static_cast<DWORD>(offset), length});
   }
   return found;
 }

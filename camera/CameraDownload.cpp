@@ -130,6 +130,7 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
       return;
     }
     Exif* exif = new Exif(buffer, size);
+    CString saved;
     if (m_previewPending) {
       PostExif(exif);
       m_previewPending = 0;
@@ -138,13 +139,15 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
     } else if (toComputer) {
       CString path = MakeNumberedFileName(NUMBERED_JPG, exif, s);
       PostExif(exif);
-      bool saved = SaveJpeg(path, buffer, size, angle, s);
-      PostSavedFile(saved ? path.GetString() : STATUS_ERROR_SAVING_IMAGE);
+      if (SaveJpeg(path, buffer, size, angle, s)) saved = path;
+      PostSavedFile(!saved.IsEmpty() ? saved.GetString() : STATUS_ERROR_SAVING_IMAGE);
     } else {
       PostExif(exif);
       PostSavedFile(STATUS_IMAGE_SAVED_TO_CARD);
     }
     PostJpeg(buffer, size);
+    // The photo is whole under its name already; the disk flush runs while the view shows it.
+    if (!saved.IsEmpty()) FlushSavedFile(saved);
     return;
   }
 
@@ -161,13 +164,14 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
     } else {
       Exif naming(data, size);
       CString path = MakeNumberedFileName(NUMBERED_CRW, &naming, s);
-      if (!WriteFileReplacing(path, data, size) || !PathFileExistsA(path)) {
+      if (!WriteFileReplacingUnflushed(path, data, size) || !PathFileExistsA(path)) {
         PostSavedFile(STATUS_ERROR_SAVING_IMAGE);
       } else {
         BYTE* none = nullptr;
         DWORD noSize = 0;
         FinishSavedFile(path, false, none, noSize, angle, s);
         PostSavedFile(path);
+        FlushSavedFile(path);
       }
     }
     for (const CiffJpeg& jpeg : FindCiffJpegs(data, size)) {
@@ -185,14 +189,21 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
   } else {
     Exif naming(buffer, size);
     CString path = MakeNumberedFileName(NUMBERED_THM, &naming, s);
-    if (WriteFileReplacing(path, buffer, size) && PathFileExistsA(path)) {
+    if (WriteFileReplacingUnflushed(path, buffer, size) && PathFileExistsA(path)) {
       BYTE* none = nullptr;
       DWORD noSize = 0;
       FinishSavedFile(path, false, none, noSize, angle, s);
       PostExif(new Exif(path));
+      PostJpeg(buffer, size);
+      FlushSavedFile(path);
+      return;
     }
   }
   PostJpeg(buffer, size);
+}
+
+void CCamera::FlushSavedFile(const CString& path) {
+  if (!FlushFileToDisk(path)) TRACE("CCamera::ReleaseThread() - cannot flush %s to disk\n", path.GetString());
 }
 
 bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& angle, const CameraViewSettings& s) {
@@ -211,7 +222,8 @@ bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& ang
       }
     }
   }
-  if (!processed && !WriteFileReplacing(path, buffer, size)) {
+  // Flushed to disk once, after the comment and orientation are in (FlushSavedFile).
+  if (!processed && !WriteFileReplacingUnflushed(path, buffer, size)) {
     TRACE("CCamera::ReleaseThread() - cannot write %s\n", path.GetString());
     return false;
   }
@@ -222,7 +234,9 @@ bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& ang
 
 void CCamera::FinishSavedFile(const CString& path, bool jpeg, BYTE*& buffer, DWORD& size, int angle,
                               const CameraViewSettings& s) {
-  if (!s.comment.IsEmpty()) Exif(path).SetComment(s.comment);
+  // The view tells the user when the comment is not in the file; the trace says why here.
+  if (!s.comment.IsEmpty() && !Exif(path).SetComment(s.comment))
+    TRACE("CCamera::ReleaseThread() - comment not stored in %s\n", path.GetString());
   if (angle >= 0) Exif(path).SetOrientation(angle);
   if (!jpeg || !s.losslessAutoRotate) return;
   int rotation = Exif(path).GetRotation();

@@ -47,7 +47,11 @@ bool PostProcessJpeg(const BYTE* jpeg, DWORD size, const char* path, int angle, 
   if (!session) return false;
   int quality = s.postProcessingJpegQuality;
   if (quality < 1 || quality > 100) quality = 90;
-  cSetAutoRotate(session, s.viewfinderCropOn ? 0 : 1);
+  // One rule on every road: a setting's angle replaces the camera's tag; with the sensor
+  // setting (-1) the tag applies. The library turns by the tag only when nothing else will.
+  int turn = angle;
+  if (angle < 0 && s.viewfinderCropOn) turn = Exif(jpeg, size).GetRotation();
+  cSetAutoRotate(session, angle < 0 && !s.viewfinderCropOn ? 1 : 0);
   cSetJPEGParams(session, quality, 1.0, 0, 0);
   bool saved = false;
   // Processed beside the photo and renamed into place once complete.
@@ -75,7 +79,7 @@ bool PostProcessJpeg(const BYTE* jpeg, DWORD size, const char* path, int angle, 
     }
     if (s.postProcessingEnable && s.postProcessingSharpen && s.postProcessingSharpenAmount > 0)
       cOpSharpen(session, s.postProcessingSharpenAmount > 100 ? 100 : s.postProcessingSharpenAmount);
-    if (angle > 0) cOpRotateFine(session, angle);
+    if (turn > 0) cOpRotateFine(session, turn);
     if (cSave(session, temp, PIP_FORMAT_JPEG, 0, 0, 0)) {
       RestoreCameraExifBlock(session, jpeg, size, temp);
       Exif(temp).SetOrientation(0);

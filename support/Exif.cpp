@@ -1,5 +1,6 @@
 #include "support/Exif.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -33,6 +34,11 @@ CString ExistingCompanion(const CString& base, const char* extension) {
   return PathFileExistsA(upper) ? upper : CString();
 }
 
+// An APP1 segment (bytes from its length field) that carries Exif rather than XMP or other data.
+bool IsExifApp1(const BYTE* segment, size_t available, size_t length) {
+  return length >= 8 && available >= 8 && std::memcmp(segment + 2, "Exif\0\0", 6) == 0;
+}
+
 class File {
  public:
   File(const char* path, const char* mode) : m_file(std::fopen(NativePath(path).c_str(), mode)) {}
@@ -62,7 +68,8 @@ Exif::Exif(const BYTE* buffer, DWORD size) {
     if (position + 4 > size) break;
     size_t length = static_cast<size_t>(buffer[position + 2]) << 8 | buffer[position + 3];
     if (length < 2) break;
-    if (marker == 0xE1) {
+    // Another APP1 (XMP) may come first: the walk goes on to the one that starts "Exif\0\0".
+    if (marker == 0xE1 && IsExifApp1(buffer + position + 2, size - position - 2, length)) {
       // The segment must lie wholly inside the buffer, with room to spare.
       if (position + length + 4 < size) ParseApp1(buffer + position + 2, length);
       break;
@@ -107,6 +114,11 @@ void Exif::ParseFile(const char* path) {
     segment[1] = lengthBytes[1];
     // A short file yields a short segment: the parse stays inside what was read.
     size_t got = std::fread(segment.data() + 2, 1, length - 2, f);
+    // Another APP1 (XMP) may come first, as the orientation writer already allows.
+    if (!IsExifApp1(segment.data(), got + 2, length)) {
+      if (got + 2 != length) return;
+      continue;
+    }
     ParseApp1(segment.data(), got + 2);
     return;
   }
@@ -174,7 +186,8 @@ CString Exif::FormatExposure(const ExifTiff& tiff, const ExifEntry& entry) {
     double reciprocal = entry.type == 10 ? static_cast<double>(static_cast<LONG>(denominator)) /
                                                static_cast<LONG>(numerator)
                                          : static_cast<double>(denominator) / numerator;
-    text.Format("1/%d", reciprocal >= 2147483647.0 ? 2147483647 : static_cast<int>(reciprocal));
+    // Rounded: 1/65 stored as 10/650 must not read 1/64 after float error.
+    text.Format("1/%d", reciprocal >= 2147483647.0 ? 2147483647 : static_cast<int>(std::lround(reciprocal)));
   }
   // No exposure (zero, negative or unreadable) leaves the text empty.
   return text;
@@ -262,8 +275,16 @@ BYTE* Exif::ReadJpegBytes(DWORD& size) const {
     BYTE record[10];
     ULONGLONG at = directory + 2 + i * 10ull;
     if (at + 10 > fileSize || !readAt(at, record, 10)) return nullptr;
-    if ((record[0] | record[1] << 8) == 0x2007)
-      return take(headerLength + ExifTiff::Le32(record + 6), ExifTiff::Le32(record + 2));
+    if ((record[0] | record[1] << 8) == 0x2007) {
+      BYTE* jpeg = take(headerLength + ExifTiff::Le32(record + 6), ExifTiff::Le32(record + 2));
+      // A record that does not start like a JPEG is not handed on as one.
+      if (jpeg && (size < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8)) {
+        delete[] jpeg;
+        size = 0;
+        return nullptr;
+      }
+      return jpeg;
+    }
   }
   return nullptr;
 }

@@ -36,8 +36,9 @@ class Exif {
   /// Stores the rotation in the file: in place in a .jpg's Exif block (the record's rotation is not
   /// changed), through the camera SDK's image item for other files. A missing tag changes nothing.
   void SetOrientation(int degrees);
-  /// Writes up to 255 characters as the image comment through the camera SDK; a failure leaves the file unchanged.
-  void SetComment(const char* comment);
+  /// Writes up to 255 characters as the image comment through the camera SDK; FALSE when it was
+  /// not stored (no SDK, no companion file, the SDK refused), and the file is then unchanged.
+  BOOL SetComment(const char* comment);
   /// The comment read through the camera SDK; the stored comment when that fails or there is no path.
   CString GetComment();
   /// "1/250sec @ F2.8, ISO 100 'comment'", each part only when known.

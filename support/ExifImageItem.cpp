@@ -48,7 +48,7 @@ bool EndsWithNoCase(const CString& text, const char* suffix) {
 
 // Finds the orientation entry of an Exif segment; its value field's offset inside the segment, or 0.
 size_t FindOrientationField(const std::vector<BYTE>& segment, ExifTiff& tiff, ExifEntry& found) {
-  if (segment.size() < 8 || std::memcmp(segment.data() + 2, "Exif", 4) != 0) return 0;
+  if (segment.size() < 8 || std::memcmp(segment.data() + 2, "Exif\0\0", 6) != 0) return 0;
   if (!tiff.ReadHeader()) return 0;
   try {
     std::set<DWORD> visited;  // a chain that loops back ends the search
@@ -124,13 +124,14 @@ void Exif::SetOrientation(int degrees) {
   CDFlashImageItemProperty(item.Image());
 }
 
-void Exif::SetComment(const char* comment) {
+BOOL Exif::SetComment(const char* comment) {
   ImageItem item(m_path);
-  if (!item.Image()) return;
+  if (!item.Image()) return FALSE;
   char buffer[kCommentSize] = {};
   if (comment) std::strncpy(buffer, comment, kCommentSize - 1);
-  if (CDSetImageItemProperty(item.Image(), cdIMG_PROP_COMMENT, kCommentSize, buffer) == cdOK)
-    CDFlashImageItemProperty(item.Image());
+  // Stored only when the SDK wrote it into the file.
+  return CDSetImageItemProperty(item.Image(), cdIMG_PROP_COMMENT, kCommentSize, buffer) == cdOK &&
+         CDFlashImageItemProperty(item.Image()) == cdOK;
 }
 
 CString Exif::GetComment() {

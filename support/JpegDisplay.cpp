@@ -198,6 +198,8 @@ CBitmap* RenderSmallJpeg(const BYTE* jpeg, DWORD size, CHistogram* histogram, in
   int session = cNewSession();
   if (!session) return nullptr;
   CBitmap* result = nullptr;
+  // The angle below already says how to turn it: the library must not turn it by its tag too.
+  cSetAutoRotate(session, 0);
   if (cLoadData(session, jpeg, size, 0, 0, 0)) {
     loaded = true;
     if (greyMode != 0) cOpGrayScale(session);

@@ -1,9 +1,9 @@
 // CDSDK image items: the comment and rotation of a saved photo, kept in its file's Exif.
 // A raw (.crw) file keeps them in its .thm companion.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "platform/canon/cdsdk.h"
 #include "platform/canon/simphoto_p.h"
@@ -32,11 +32,30 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
   return true;
 }
 
-bool ReadFile(const std::string& path, std::vector<BYTE>& bytes) {
-  std::ifstream in(path, std::ios::binary);
+// The Exif block sits in the first segments: a head this long holds it in every real photo.
+const size_t kHeadBytes = 256 * 1024;
+
+/// Reads at most `limit` bytes of the file (all when 0); `whole` says whether that is the file.
+bool ReadFile(const std::string& path, std::vector<BYTE>& bytes, size_t limit = 0, bool* whole = nullptr) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  size_t wanted = limit && size_t(size) > limit ? limit : size_t(size);
+  bytes.resize(wanted);
+  in.seekg(0);
+  if (wanted && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(wanted))) return false;
+  if (whole) *whole = wanted == size_t(size);
+  return true;
+}
+
+/// Writes bytes over the file's own from `at`, in place.
+bool WriteInPlace(const std::string& path, size_t at, const BYTE* bytes, size_t count) {
+  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  if (!out) return false;
+  out.seekp(std::streamoff(at));
+  out.write(reinterpret_cast<const char*>(bytes), std::streamsize(count));
+  return bool(out.flush());
 }
 
 // Written beside the file and renamed into place, so a failure leaves the photo intact.
@@ -72,10 +91,10 @@ cdError CDMakeImageItem(const cdChar* path, cdUInt32 option, cdHItem* item) {
   std::string file = NativePath(path);
   if (EndsWithNoCase(file, ".crw")) file = file.substr(0, file.size() - 3) + "THM";
   std::vector<BYTE> bytes;
-  if (!ReadFile(file, bytes)) {
+  if (!ReadFile(file, bytes, 2)) {
     // The companion may be written in lower case.
     if (EndsWithNoCase(file, ".thm")) file = file.substr(0, file.size() - 3) + "thm";
-    if (!ReadFile(file, bytes)) return cdFILE_ERROR;
+    if (!ReadFile(file, bytes, 2)) return cdFILE_ERROR;
   }
   if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return cdFILE_ERROR;
   *item = s.nextHandle++;
@@ -134,7 +153,10 @@ cdError CDGetImageItemProperty(cdHImageData image, cdUInt32 property, cdUInt32* 
   if (!img) return cdINVALID_HANDLE;
   if (!size || !data || *size == 0) return cdINVALID_PARAMETER;
   std::vector<BYTE> bytes;
-  if (!ReadFile(img->path, bytes)) return cdFILE_ERROR;
+  bool whole = false;
+  if (!ReadFile(img->path, bytes, kHeadBytes, &whole)) return cdFILE_ERROR;
+  // An Exif block that passes the head: the whole file, then.
+  if (!whole && !ReadExifFields(bytes, nullptr, nullptr) && !ReadFile(img->path, bytes)) return cdFILE_ERROR;
   if (property == cdIMG_PROP_COMMENT) {
     std::string comment;
     if (!ReadExifFields(bytes, &comment, nullptr)) return cdPROPERTY_NOT_FOUND;
@@ -161,12 +183,32 @@ cdError CDFlashImageItemProperty(cdHImageData image) {
   State::Image* img = ImageOf(s, image);
   if (!img) return cdINVALID_HANDLE;
   if (!img->hasComment && !img->hasRotation) return cdOK;
-  std::vector<BYTE> bytes;
-  if (!ReadFile(img->path, bytes)) return cdFILE_ERROR;
   WORD orientation = img->rotation == 90 ? 6 : img->rotation == 180 ? 3 : img->rotation == 270 ? 8 : 1;
-  if (!WriteExifFields(bytes, img->hasComment ? &img->comment : nullptr, img->hasRotation ? &orientation : nullptr))
+  const std::string* comment = img->hasComment ? &img->comment : nullptr;
+  const WORD* rotation = img->hasRotation ? &orientation : nullptr;
+  // Only the head holding the Exif block is read; values that fit their slots are written in
+  // place, as the orientation is, and only a block that must grow rewrites the whole file.
+  std::vector<BYTE> head;
+  bool whole = false;
+  if (!ReadFile(img->path, head, kHeadBytes, &whole)) return cdFILE_ERROR;
+  std::vector<BYTE> changed(head);
+  bool written = WriteExifFields(changed, comment, rotation);
+  if (written && changed.size() == head.size()) {
+    auto first = std::mismatch(head.begin(), head.end(), changed.begin());
+    if (first.first != head.end()) {
+      size_t from = size_t(first.first - head.begin());
+      size_t to = head.size();
+      while (to > from && head[to - 1] == changed[to - 1]) --to;
+      if (!WriteInPlace(img->path, from, changed.data() + from, to - from)) return cdFILE_ERROR;
+    }
+  } else if (written || !whole) {
+    std::vector<BYTE> bytes;
+    if (!ReadFile(img->path, bytes)) return cdFILE_ERROR;
+    if (!WriteExifFields(bytes, comment, rotation)) return cdPROPERTY_NOT_FOUND;
+    if (!WriteFile(img->path, bytes)) return cdFILE_ERROR;
+  } else {
     return cdPROPERTY_NOT_FOUND;
-  if (!WriteFile(img->path, bytes)) return cdFILE_ERROR;
+  }
   img->hasComment = img->hasRotation = false;
   return cdOK;
 }

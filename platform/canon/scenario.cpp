@@ -9,10 +9,17 @@
 //                                   stopviewfinder (stop the viewfinder before each release)
 //   name <text...>                  for the last camera: its internal/system device name
 //   viewfinder <width> <height>     for the last camera: its viewfinder frame size (320 240)
+//   photos <folder...>              for the last camera: each release delivers the folder's next
+//                                   JPEG (.jpg/.jpeg, in name order, then from the first again)
+//                                   instead of a made-up one, with the .THM/.CRW companion of the
+//                                   same base name when there is one; the thumbnail is the
+//                                   companion THM, else the photo's Exif thumbnail, else made up
 //   fault <function> <call|*> <code>  fails that call of an SDK function (1 = first) or all
 // Example:
 //   camera both Canon PowerShot A640
 //   fault PR_ConnectCamera 1 8
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +41,29 @@ std::string RestOf(std::istringstream& in) {
   size_t first = rest.find_first_not_of(" \t");
   size_t last = rest.find_last_not_of(" \t\r");
   return first == std::string::npos ? std::string() : rest.substr(first, last - first + 1);
+}
+
+bool HasJpegExtension(const std::string& name) {
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  auto endsWith = [&](const char* ext) {
+    size_t n = std::char_traits<char>::length(ext);
+    return lower.size() > n && lower.compare(lower.size() - n, n, ext) == 0;
+  };
+  return endsWith(".jpg") || endsWith(".jpeg");
+}
+
+// The folder's JPEG files in name order; empty when there are none or it cannot be read.
+std::vector<std::string> JpegsIn(const std::string& folder) {
+  std::vector<std::string> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    std::error_code ignored;
+    if (entry.is_regular_file(ignored) && HasJpegExtension(entry.path().filename().string()))
+      found.push_back(entry.path().string());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 bool ParseNumber(const std::string& word, unsigned long& value) {
@@ -103,6 +133,13 @@ bool SimParseScenario(const std::string& text, SimScenario& scenario, std::strin
         return fail("viewfinder needs a width and a height from 16 to 4096");
       result.cameras.back().viewfinderWidth = static_cast<int>(width);
       result.cameras.back().viewfinderHeight = static_cast<int>(height);
+    } else if (word == "photos") {
+      if (result.cameras.empty()) return fail("photos before any camera");
+      std::string folder = RestOf(in);
+      if (folder.empty()) return fail("photos needs a folder");
+      std::vector<std::string> photos = JpegsIn(folder);
+      if (photos.empty()) return fail("no JPEG file in photos folder '" + folder + "'");
+      result.cameras.back().photos = photos;
     } else if (word == "fault") {
       std::string function, call, code;
       unsigned long n = 0, e = 0;

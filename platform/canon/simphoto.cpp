@@ -184,22 +184,41 @@ std::vector<BYTE> MakePhoto(const PhotoInfo& photo) {
   std::vector<BYTE> thumb = EncodeScene(160, 120, photo.counter, 75);
   if (main.size() < 4 || thumb.empty()) return {};
 
-  std::vector<Entry> ifd0 = {Ascii(0x010F, "Canon"), Ascii(0x0110, photo.model),
-                             {0x0112, 3, 1, Bytes16(photo.orientation)}, Ascii(0x0132, NowText()),
+  // The tags a real compact camera writes, so that peers that validate Exif accept the photo.
+  std::string now = NowText();
+  std::vector<Entry> ifd0 = {Ascii(0x010F, "Canon"),
+                             Ascii(0x0110, photo.model),
+                             {0x0112, 3, 1, Bytes16(photo.orientation)},
+                             {0x011A, 5, 1, Rational(180, 1)},
+                             {0x011B, 5, 1, Rational(180, 1)},
+                             {0x0128, 3, 1, Bytes16(2)},
+                             Ascii(0x0132, now),
+                             {0x0213, 3, 1, Bytes16(1)},
                              {0x8769, 4, 1, Bytes32(0)}};
+  const size_t exifPointer = ifd0.size() - 1;
   std::vector<BYTE> comment(264, 0);
   std::memcpy(comment.data(), "ASCII\0\0\0", 8);
   std::vector<Entry> exif = {{0x829A, 5, 1, Rational(photo.exposureNum, photo.exposureDen)},
                              {0x829D, 5, 1, Rational(photo.fNumberNum, photo.fNumberDen)},
                              {0x8827, 3, 1, Bytes16(photo.iso)},
+                             {0x9000, 7, 4, {'0', '2', '2', '0'}},
+                             Ascii(0x9003, now),
+                             Ascii(0x9004, now),
+                             {0x9101, 7, 4, {1, 2, 3, 0}},
                              {0x927C, 7, 32, std::vector<BYTE>(32, 0)},
-                             {0x9286, 7, 264, comment}};
-  std::vector<Entry> ifd1 = {{0x0103, 3, 1, Bytes16(6)}, {0x0201, 4, 1, Bytes32(0)},
-                             {0x0202, 4, 1, Bytes32(static_cast<DWORD>(thumb.size()))}};
+                             {0x9286, 7, 264, comment},
+                             {0xA000, 7, 4, {'0', '1', '0', '0'}},
+                             {0xA001, 3, 1, Bytes16(1)},
+                             {0xA002, 4, 1, Bytes32(static_cast<DWORD>(photo.width))},
+                             {0xA003, 4, 1, Bytes32(static_cast<DWORD>(photo.height))}};
+  std::vector<Entry> ifd1 = {{0x0103, 3, 1, Bytes16(6)},        {0x011A, 5, 1, Rational(180, 1)},
+                             {0x011B, 5, 1, Rational(180, 1)}, {0x0128, 3, 1, Bytes16(2)},
+                             {0x0201, 4, 1, Bytes32(0)},       {0x0202, 4, 1, Bytes32(static_cast<DWORD>(thumb.size()))}};
+  const size_t thumbPointer = 4;
   size_t ifd0At = 8, exifAt = ifd0At + IfdSize(ifd0), ifd1At = exifAt + IfdSize(exif);
   size_t thumbAt = ifd1At + IfdSize(ifd1);
-  ifd0[4].data = Bytes32(static_cast<DWORD>(exifAt));
-  ifd1[1].data = Bytes32(static_cast<DWORD>(thumbAt));
+  ifd0[exifPointer].data = Bytes32(static_cast<DWORD>(exifAt));
+  ifd1[thumbPointer].data = Bytes32(static_cast<DWORD>(thumbAt));
 
   std::vector<BYTE> tiff(thumbAt + thumb.size(), 0);
   tiff[0] = 'I', tiff[1] = 'I';
@@ -247,6 +266,7 @@ struct Tiff {
   BYTE* data;
   size_t size;
   bool little;
+  size_t app1 = 0;  // position of the APP1 marker in the JPEG
   bool Get16(size_t at, DWORD& v) const {
     if (at + 2 > size) return false;
     v = little ? data[at] | data[at + 1] << 8 : data[at] << 8 | data[at + 1];
@@ -261,6 +281,9 @@ struct Tiff {
   void Set16(size_t at, DWORD v) {
     if (little) data[at] = v & 0xFF, data[at + 1] = (v >> 8) & 0xFF;
     else data[at] = (v >> 8) & 0xFF, data[at + 1] = v & 0xFF;
+  }
+  void Set32(size_t at, DWORD v) {
+    for (int i = 0; i < 4; ++i) data[at + (little ? i : 3 - i)] = BYTE(v >> (8 * i));
   }
   /// Offset of the 12-byte entry with the tag in the IFD at `ifd`, or 0.
   size_t Find(size_t ifd, WORD tag) const {
@@ -286,6 +309,7 @@ bool FindTiff(std::vector<BYTE>& jpeg, Tiff& tiff) {
     if (marker == 0xE1 && length >= 16 && std::memcmp(&jpeg[pos + 4], "Exif\0\0", 6) == 0) {
       tiff.data = &jpeg[pos + 10];
       tiff.size = length - 8;
+      tiff.app1 = pos;
       if (tiff.data[0] == 'I' && tiff.data[1] == 'I') tiff.little = true;
       else if (tiff.data[0] == 'M' && tiff.data[1] == 'M') tiff.little = false;
       else return false;
@@ -313,6 +337,21 @@ bool CommentSlot(const Tiff& tiff, size_t& at, size_t& count) {
 
 }  // namespace
 
+std::vector<BYTE> ExifThumbnail(const std::vector<BYTE>& jpeg) {
+  std::vector<BYTE> copy(jpeg);
+  Tiff tiff;
+  DWORD ifd0, count, ifd1, offset, length;
+  if (!FindTiff(copy, tiff) || !tiff.Get32(4, ifd0) || !tiff.Get16(ifd0, count) ||
+      !tiff.Get32(ifd0 + 2 + size_t(count) * 12, ifd1) || ifd1 == 0)
+    return {};
+  size_t at = tiff.Find(ifd1, 0x0201), size = tiff.Find(ifd1, 0x0202);
+  if (!at || !size || !tiff.Get32(at + 8, offset) || !tiff.Get32(size + 8, length)) return {};
+  if (length < 4 || offset > tiff.size || length > tiff.size - offset) return {};
+  const BYTE* thumb = tiff.data + offset;
+  if (thumb[0] != 0xFF || thumb[1] != 0xD8) return {};
+  return std::vector<BYTE>(thumb, thumb + length);
+}
+
 bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* orientation) {
   std::vector<BYTE> copy(jpeg);
   Tiff tiff;
@@ -333,11 +372,92 @@ bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* o
   return true;
 }
 
+namespace {
+
+const size_t kCommentSlot = 264;  // what the camera writes: an 8-byte code and 256 bytes of text
+
+// Appends bytes to the end of the Exif block (word-aligned); their TIFF offset, or 0 when the
+// segment would pass its 64 KB limit. Offsets already in the block stay valid.
+size_t AppendToTiff(std::vector<BYTE>& jpeg, Tiff& tiff, std::vector<BYTE> extra) {
+  size_t length = size_t(jpeg[tiff.app1 + 2]) << 8 | jpeg[tiff.app1 + 3];
+  size_t pad = tiff.size % 2;
+  if (length + pad + extra.size() > 0xFFFF) return 0;
+  extra.insert(extra.begin(), pad, 0);
+  size_t at = tiff.size + pad;
+  jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(tiff.app1 + 2 + length), extra.begin(), extra.end());
+  length += extra.size();
+  jpeg[tiff.app1 + 2] = BYTE(length >> 8);
+  jpeg[tiff.app1 + 3] = BYTE(length & 0xFF);
+  tiff.data = &jpeg[tiff.app1 + 10];
+  tiff.size = length - 8;
+  return at;
+}
+
+std::vector<BYTE> EmptyCommentSlot() {
+  std::vector<BYTE> slot(kCommentSlot, 0);
+  std::memcpy(slot.data(), "ASCII\0\0\0", 8);
+  return slot;
+}
+
+// Makes a comment slot of the camera's size when the photo has none or one too small for the
+// text: a longer slot at the end of the block, or a copy of the Exif IFD with the entry added.
+bool MakeCommentRoom(std::vector<BYTE>& jpeg, Tiff& tiff, size_t textLength) {
+  size_t at, count;
+  if (CommentSlot(tiff, at, count) && count > textLength) return true;
+  DWORD ifd0, exifIfd, n;
+  if (!tiff.Get32(4, ifd0)) return false;
+  size_t pointer = tiff.Find(ifd0, 0x8769);
+  if (!pointer || !tiff.Get32(pointer + 8, exifIfd) || !tiff.Get16(exifIfd, n)) return false;
+  if (size_t entry = tiff.Find(exifIfd, 0x9286)) {
+    size_t slot = AppendToTiff(jpeg, tiff, EmptyCommentSlot());
+    if (!slot) return false;
+    tiff.Set16(entry + 2, 7);
+    tiff.Set32(entry + 4, DWORD(kCommentSlot));
+    tiff.Set32(entry + 8, DWORD(slot));
+    return true;
+  }
+  if (n == 0 || exifIfd + 2 + size_t(n) * 12 + 4 > tiff.size) return false;
+  // The new IFD keeps the entries in tag order, then its next link, then the slot.
+  std::vector<BYTE> ifd(2 + (size_t(n) + 1) * 12 + 4);
+  size_t write = 2, insertAt = 0;
+  bool inserted = false;
+  for (DWORD i = 0; i <= n; ++i) {
+    DWORD tag = 0xFFFF;
+    if (i < n) tiff.Get16(exifIfd + 2 + size_t(i) * 12, tag);
+    if (!inserted && tag > 0x9286) {
+      insertAt = write;
+      write += 12;
+      inserted = true;
+    }
+    if (i < n) {
+      std::memcpy(&ifd[write], tiff.data + exifIfd + 2 + size_t(i) * 12, 12);
+      write += 12;
+    }
+  }
+  std::memcpy(&ifd[write], tiff.data + exifIfd + 2 + size_t(n) * 12, 4);
+  std::vector<BYTE> slot = EmptyCommentSlot();
+  size_t slotInIfd = ifd.size();
+  ifd.insert(ifd.end(), slot.begin(), slot.end());
+  size_t newIfd = AppendToTiff(jpeg, tiff, ifd);
+  if (!newIfd) return false;
+  tiff.Set16(newIfd, n + 1);
+  size_t entry = newIfd + insertAt;
+  tiff.Set16(entry, 0x9286);
+  tiff.Set16(entry + 2, 7);
+  tiff.Set32(entry + 4, DWORD(kCommentSlot));
+  tiff.Set32(entry + 8, DWORD(newIfd + slotInIfd));
+  tiff.Set32(pointer + 8, DWORD(newIfd));
+  return true;
+}
+
+}  // namespace
+
 bool WriteExifFields(std::vector<BYTE>& jpeg, const std::string* comment, const WORD* orientation) {
   Tiff tiff;
   if (!FindTiff(jpeg, tiff)) return false;
   size_t commentAt = 0, commentCount = 0, orientationAt = 0;
-  if (comment && !CommentSlot(tiff, commentAt, commentCount)) return false;
+  if (comment && (!MakeCommentRoom(jpeg, tiff, comment->size()) || !CommentSlot(tiff, commentAt, commentCount)))
+    return false;
   if (orientation) {
     DWORD ifd0;
     if (!tiff.Get32(4, ifd0)) return false;

@@ -26,9 +26,12 @@ std::vector<BYTE> MakePhoto(const PhotoInfo& info);
 /// A CIFF raw file whose heap holds the JPEG as a 0x2007 record.
 std::vector<BYTE> MakeCrw(const std::vector<BYTE>& jpeg);
 
+/// The JPEG thumbnail named by IFD1 of the photo's Exif; empty when there is none.
+std::vector<BYTE> ExifThumbnail(const std::vector<BYTE>& jpeg);
 /// Reads the comment (0x9286) and orientation (0x0112) of a JPEG's Exif; false when absent.
 bool ReadExifFields(const std::vector<BYTE>& jpeg, std::string* comment, WORD* orientation);
-/// Rewrites them in place (the comment fills the existing slot); false when a slot is missing.
+/// Rewrites them in place; a comment that has no slot, or does not fit it, gets a slot of the
+/// camera's size at the end of the Exif block. False when that cannot be done.
 bool WriteExifFields(std::vector<BYTE>& jpeg, const std::string* comment, const WORD* orientation);
 
 }  // namespace tavsim_p

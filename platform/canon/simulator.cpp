@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "platform/canon/simphoto_p.h"
@@ -322,6 +323,23 @@ void JoinThreads(std::vector<std::thread>& join) {
   }
 }
 
+namespace {
+
+// A whole file read into bytes; false (and empty) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes) {
+  bytes.clear();
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  std::streamoff size = in.tellg();
+  if (size <= 0) return false;
+  bytes.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) bytes.clear();
+  return !bytes.empty();
+}
+
+}  // namespace
+
 std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
   static const struct {
     DWORD code;
@@ -339,6 +357,20 @@ std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
   DWORD rotation = cdRoad ? c.cd[0x0F00].value : c.pr[0xD043].value;
   info.orientation = rotation == 1 ? 6 : rotation == 3 ? 8 : rotation == 2 ? 3 : 1;
 
+  // A scenario's real photos, in turn, with their companions.
+  std::vector<BYTE> real, realThm, realCrw;
+  if (!c.profile.photos.empty()) {
+    const std::string& path = c.profile.photos[size_t(info.counter - 1) % c.profile.photos.size()];
+    if (ReadWholeFile(path, real) && real.size() > 4 && real[0] == 0xFF && real[1] == 0xD8) {
+      std::string base = path.substr(0, path.rfind('.'));
+      if (!ReadWholeFile(base + ".THM", realThm)) ReadWholeFile(base + ".thm", realThm);
+      if (realThm.empty()) realThm = ExifThumbnail(real);
+      if (!ReadWholeFile(base + ".CRW", realCrw)) ReadWholeFile(base + ".crw", realCrw);
+    } else {
+      real.clear();
+    }
+  }
+
   std::vector<ReleasedItem> items;
   char name[32];
   // The thumbnail is announced before the picture, as the camera does.
@@ -350,7 +382,7 @@ std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
     item.eventCode = prPTP_EVENT_THUMBNAIL_RELEASED;
     item.dataType = cdDATA_TYPE_THUMBNAIL;
     item.format = cdFORMAT_JPEG;
-    item.bytes = MakePhoto(thumb);
+    item.bytes = realThm.empty() ? MakePhoto(thumb) : realThm;
     snprintf(name, sizeof name, "IMG_%04d.THM", info.counter);
     item.fileName = name;
     items.push_back(std::move(item));
@@ -360,10 +392,10 @@ std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
     item.object = c.nextObject++;
     item.eventCode = prPTP_EVENT_FULL_VIEW_RELEASED;
     item.dataType = cdDATA_TYPE_PICTURE;
-    std::vector<BYTE> jpeg = MakePhoto(info);
+    std::vector<BYTE> jpeg = real.empty() ? MakePhoto(info) : real;
     if (quality == 4) {
       item.format = cdFORMAT_RAW;
-      item.bytes = MakeCrw(jpeg);
+      item.bytes = realCrw.empty() ? MakeCrw(jpeg) : realCrw;
       snprintf(name, sizeof name, "CRW_%04d.CRW", info.counter);
     } else {
       item.format = cdFORMAT_JPEG;
@@ -742,9 +774,10 @@ int SimViewfinderFrames(int camera) {
   return frames;
 }
 
-std::vector<BYTE> SimMakePhoto(int width, int height, int counter, const std::string& model) {
+std::vector<BYTE> SimMakePhoto(int width, int height, int counter, const std::string& model, int orientation) {
   PhotoInfo info;
   info.width = width, info.height = height, info.counter = counter, info.model = model;
+  info.orientation = static_cast<WORD>(orientation);
   return MakePhoto(info);
 }
 

@@ -27,6 +27,7 @@ struct SimCameraProfile {
   int viewfinderWidth = 320;  // size of the viewfinder's JPEG frames
   int viewfinderHeight = 240;
   std::string internalName;  // PRSDK internal name and CDSDK system name; generated when empty
+  std::vector<std::string> photos;  // JPEG files delivered in turn instead of made-up photos
 };
 
 /// Fails the given call of a function (1 = its first call after the reset; 0 = every call).
@@ -120,6 +121,6 @@ int SimPumpViewfinder(int camera, int frames);
 int SimViewfinderFrames(int camera);
 
 /// Builds a JPEG photo with Exif as the camera makes it (tests use it for image-item files).
-std::vector<BYTE> SimMakePhoto(int width, int height, int counter, const std::string& model);
+std::vector<BYTE> SimMakePhoto(int width, int height, int counter, const std::string& model, int orientation = 1);
 
 }  // namespace tavsim

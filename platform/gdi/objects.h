@@ -21,6 +21,11 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 /// biHeight > 0) are at *bits, owned by the bitmap. Returns NULL (and *bits = NULL) when the
 /// header is not one of those.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+/// Copies `lines` rows from row `start` of the bitmap into `bits` as a 24- or 32-bit BI_RGB
+/// DIB of the bitmap's width and height (top-down when biHeight < 0; rows padded to 4 bytes).
+/// With `bits` NULL it only fills the header's size fields. Returns the rows copied, 0 on
+/// failure (a bad handle, another size or depth).
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info, UINT usage);
 
 /// Stock objects are never freed; DeleteObject on them does nothing and returns TRUE.
 HGDIOBJ GetStockObject(int index);

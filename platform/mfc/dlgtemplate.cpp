@@ -94,6 +94,20 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   if (!host) return FALSE;
   AfxRegisterListViewClass();
   AfxRegisterDateTimeClass();
+  if (dialogTemplate.manualLayout) {
+    bool made = true;
+    for (const DlgItem& item : dialogTemplate.items) {
+      ControlClass cls = ClassOf(item.kind);
+      HWND control = MakeControl(window, cls.className, cls.style, item.label ? item.label : "", item.id);
+      QWidget* widget = user_p::WidgetOf(control);
+      if (!widget) {
+        made = false;
+        continue;
+      }
+      widget->resize(widget->sizeHint());
+    }
+    return made ? TRUE : FALSE;
+  }
   auto* outer = new QVBoxLayout(host);
   // Boxes go into the current column; a group named in columnStarts opens the next one.
   QBoxLayout* column = outer;

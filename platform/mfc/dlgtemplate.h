@@ -49,6 +49,8 @@ struct DlgTemplate {
   DWORD style = WS_VISIBLE;  // a modeless dialog made without WS_VISIBLE starts hidden
   /// Groups that begin a new column of boxes (boxes stack in one column without any).
   std::vector<std::string> columnStarts = {};
+  /// The program places and sizes the controls itself: no automatic layout, no fixed size.
+  bool manualLayout = false;
 };
 
 /// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).

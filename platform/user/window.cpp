@@ -260,7 +260,21 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value) {
   }
   LONG_PTR old = 0;
   switch (index) {
-    case GWL_STYLE: old = record->style; record->style = static_cast<DWORD>(value); break;
+    case GWL_STYLE:
+      old = record->style;
+      record->style = static_cast<DWORD>(value);
+      // A top-level window that gains or loses its caption changes its frame now, shown or not.
+      if (!(record->style & WS_CHILD) && ((static_cast<DWORD>(old) ^ record->style) & WS_CAPTION)) {
+        bool framed = (record->style & WS_CAPTION) == WS_CAPTION;
+        user_p::RunOnOwnerThread(hWnd, [hWnd, framed] {
+          QWidget* widget = user_p::WidgetOf(hWnd);
+          if (!widget || !widget->isWindow()) return;
+          bool visible = widget->isVisible();
+          widget->setWindowFlag(Qt::FramelessWindowHint, !framed);
+          if (visible) widget->show();  // changing flags hides a window
+        });
+      }
+      break;
     case GWL_EXSTYLE: old = record->exStyle; record->exStyle = static_cast<DWORD>(value); break;
     case GWLP_USERDATA: old = record->userData; record->userData = value; break;
     case GWLP_ID: old = record->id; record->id = static_cast<int>(value); break;

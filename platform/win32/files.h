@@ -78,6 +78,11 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD bufferLength);
 /// failure (missing folder, no permission, disk full) the temporary file is removed, any old
 /// file is left untouched, and FALSE is returned with the last error set.
 BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size);
+/// As WriteFileReplacing, but the data is not flushed before the rename: for a writer that
+/// changes the file further and then calls FlushFileToDisk once, after its last change.
+BOOL WriteFileReplacingUnflushed(LPCSTR path, const void* data, size_t size);
+/// Flushes a file's data and its folder's entry to disk; FALSE (last error set) on failure.
+BOOL FlushFileToDisk(LPCSTR path);
 /// Reads a whole file into bytes. FALSE (last error set) when it cannot be opened or read
 /// whole; bytes is then unspecified.
 BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes);

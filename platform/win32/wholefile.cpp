@@ -54,7 +54,9 @@ std::string ResolveLink(const std::string& target) {
 
 }  // namespace
 
-BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) {
+namespace {
+
+BOOL ReplaceWholeFile(LPCSTR path, const void* data, size_t size, bool flush) {
   if (!path || !*path || (!data && size > 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -90,7 +92,7 @@ BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) {
 
   int err = 0;
   if (hadOld) fchmod(fd, old.st_mode & 07777);  // keep the old file's permissions
-  if (!WriteAll(fd, static_cast<const char*>(data), size) || fsync(fd) != 0) err = errno;
+  if (!WriteAll(fd, static_cast<const char*>(data), size) || (flush && fsync(fd) != 0)) err = errno;
   if (close(fd) != 0 && !err) err = errno;
   if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err) {
@@ -99,7 +101,39 @@ BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) {
     return FALSE;
   }
   // Make the rename itself durable; a failure here no longer endangers either version.
-  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (flush) {
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+BOOL WriteFileReplacing(LPCSTR path, const void* data, size_t size) { return ReplaceWholeFile(path, data, size, true); }
+
+BOOL WriteFileReplacingUnflushed(LPCSTR path, const void* data, size_t size) {
+  return ReplaceWholeFile(path, data, size, false);
+}
+
+BOOL FlushFileToDisk(LPCSTR path) {
+  if (!path || !*path) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string target = ResolveLink(NativePath(path));
+  int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || fsync(fd) != 0) {
+    int err = errno;
+    if (fd >= 0) close(fd);
+    SetLastError(Win32ErrorFromErrno(err));
+    return FALSE;
+  }
+  close(fd);
+  int dir = open(NativeFolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);

@@ -26,6 +26,7 @@ std::vector<BYTE> MakeCiff() {
     Put32(b, 74 + i * 10, records[i][2]);
   }
   Put32(b, b.size() - 4, 40);
+  for (size_t jpeg : {26, 46}) b[jpeg] = 0xFF, b[jpeg + 1] = 0xD8;
   return b;
 }
 
@@ -39,6 +40,14 @@ TEST(CameraDownloadPartsTest, CiffWalkFindsEveryJpegRecord) {
   EXPECT_EQ(10u, found[0].size);
   EXPECT_EQ(46u, found[1].offset);
   EXPECT_EQ(20u, found[1].size);
+}
+
+TEST(CameraDownloadPartsTest, CiffRecordThatIsNoJpegIsNotShown) {
+  std::vector<BYTE> ciff = MakeCiff();
+  ciff[47] = 0x00;  // the second record no longer starts with FF D8
+  std::vector<CiffJpeg> found = FindCiffJpegs(ciff.data(), static_cast<DWORD>(ciff.size()));
+  ASSERT_EQ(1u, found.size());
+  EXPECT_EQ(26u, found[0].offset);
 }
 
 TEST(CameraDownloadPartsTest, CiffWalkStopsAtDataOutsideTheFile) {

@@ -5,10 +5,12 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "JpegTestImages.h"
+#include "tests/support/ExifFixtures.h"
 #include "platform/canon/simulator.h"
 #include "platform/polyimage/polyimage.h"
 #include "support/Exif.h"
@@ -143,22 +145,72 @@ TEST(ExifBlockTest, PutsTheCameraBlockBackWithANewThumbnail) {
   cDestroySession(session);
 }
 
-TEST(ExifBlockTest, KeepsTheCameraThumbnailWhenNothingFits) {
+TEST(ExifBlockTest, KeepsTheCameraThumbnailWithoutAPicture) {
+  TempDir dir;
+  std::string path = dir.File("photo.jpg");
+  int session = SaveProcessed(path, {0, 0, 250});
+  Bytes camera = CameraJpegWithThumbnail(4000);
+  RestoreExifBlock(0, camera.data(), DWORD(camera.size()), path.c_str());
+  EXPECT_EQ(App1(jpegtest::ReadAll(path)), App1(camera));
+  cDestroySession(session);
+}
+
+TEST(ExifBlockTest, ThumbnailThatDoesNotFitGrowsTheBlockOrGoes) {
+  // The old thumbnail must never stay: it shows the picture before it was turned or processed.
   const struct {
     const char* name;
-    int session;  // 0: no processed picture given
-    DWORD thumbLength;
-  } rows[] = {{"still too big at quality 50", 1, 40}, {"no picture", 0, 4000}};
+    bool atEnd;
+  } rows[] = {{"old thumbnail ends the block: the new one takes its place, longer", true},
+              {"data after the old thumbnail: it is emptied", false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     TempDir dir;
     std::string path = dir.File("photo.jpg");
     int session = SaveProcessed(path, {0, 0, 250});
-    Bytes camera = CameraJpegWithThumbnail(row.thumbLength);
-    RestoreExifBlock(row.session ? session : 0, camera.data(), DWORD(camera.size()), path.c_str());
-    EXPECT_EQ(App1(jpegtest::ReadAll(path)), App1(camera));
+    Bytes camera = CameraJpegWithThumbnail(40);
+    if (!row.atEnd) {
+      size_t end = 4 + (size_t(camera[4]) << 8 | camera[5]);
+      camera.insert(camera.begin() + end, {0, 0});
+      size_t length = (size_t(camera[4]) << 8 | camera[5]) + 2;
+      camera[4] = BYTE(length >> 8), camera[5] = BYTE(length);
+    }
+    RestoreExifBlock(session, camera.data(), DWORD(camera.size()), path.c_str());
+    Bytes app1 = App1(jpegtest::ReadAll(path));
+    Bytes thumb = Thumbnail(app1);
+    if (row.atEnd) {
+      ASSERT_GT(thumb.size(), 40u);
+      EXPECT_GT(MeanColour(thumb).b, 200);
+    } else {
+      EXPECT_TRUE(thumb.empty());
+      EXPECT_EQ(app1.size(), App1(camera).size());
+    }
+    EXPECT_EQ(Exif(path.c_str()).GetRotation(), 0);
     cDestroySession(session);
   }
+}
+
+TEST(ExifBlockTest, KeepsTheCamerasIccProfile) {
+  TempDir dir;
+  std::string path = dir.File("photo.jpg");
+  int session = SaveProcessed(path, {0, 250, 0});
+  Bytes profile(300);
+  for (size_t i = 0; i < profile.size(); ++i) profile[i] = BYTE(i * 7);
+  exiftest::Options options;
+  options.iccProfile = profile;
+  Bytes camera = exiftest::MakeCameraJpeg(64, 48, [](int, int) { return Rgb{0, 250, 0}; }, options);
+  RestoreExifBlock(session, camera.data(), DWORD(camera.size()), path.c_str());
+  Bytes after = jpegtest::ReadAll(path);
+  std::string marker = std::string("ICC_PROFILE") + '\0';
+  auto at = std::search(after.begin(), after.end(), marker.begin(), marker.end());
+  ASSERT_NE(at, after.end());
+  EXPECT_EQ(at[-4], 0xFF);
+  EXPECT_EQ(at[-3], 0xE2);
+  EXPECT_TRUE(std::equal(profile.begin(), profile.end(), at + 14));
+  // Done twice, the profile is not doubled.
+  RestoreExifBlock(session, camera.data(), DWORD(camera.size()), path.c_str());
+  Bytes again = jpegtest::ReadAll(path);
+  EXPECT_EQ(again.size(), after.size());
+  cDestroySession(session);
 }
 
 TEST(ExifBlockTest, DamagedOrMissingInputLeavesTheFileAlone) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -13,6 +14,7 @@
 
 #include "platform/canon/cdsdk.h"
 #include "platform/canon/simulator.h"
+#include "tests/support/ExifFixtures.h"
 
 namespace {
 
@@ -192,7 +194,8 @@ TEST(ExifTest, ExposureTexts) {
       {b.Rational(0x829A, 1, 250), "1/250"},  {b.Rational(0x829A, 1, 2), "0.5"},
       {b.Rational(0x829A, 3, 10), "0.3"},     {b.Rational(0x829A, 29, 100), "1/3"},
       {b.Rational(0x829A, 10, 2500), "1/250"}, {b.Rational(0x829A, 15, 1), "15"},
-      {b.Rational(0x829A, 1, 60), "1/60"},    {b.Rational(0x829A, 0, 1), ""},
+      {b.Rational(0x829A, 1, 60), "1/60"},    {b.Rational(0x829A, 15385, 1000000), "1/65"},
+      {b.Rational(0x829A, 0, 1), ""},
       {b.Rational(0x829A, 1, 0), ""},         {b.Rational(0x829A, DWORD(-1), 250, 10), ""},
       {b.Rational(0x829A, 1, 4000000000u), "1/2147483647"}, {b.Long(0x829A, 5), ""},
   };
@@ -391,6 +394,23 @@ TEST(ExifTest, SetOrientationRewritesTheJpegInPlace) {
   }
 }
 
+TEST(ExifTest, ReaderAndWriterFindTheExifBlockAfterAnXmpBlock) {
+  TempFolder folder;
+  exiftest::Options options;
+  options.orientation = 6;
+  options.xmpFirst = true;
+  Bytes photo = exiftest::MakeCameraJpeg(64, 48, [](int x, int y) { return exiftest::Quadrants(x, y, 64, 48); },
+                                         options);
+  std::string path = folder.Write("xmp-before-exif.jpg", photo);
+  EXPECT_EQ(Exif(path.c_str()).GetRotation(), 90);
+  EXPECT_EQ(Exif(path.c_str()).GetModel(), "Canon PowerShot G9");
+  EXPECT_EQ(FromBuffer(photo).GetRotation(), 90);
+  EXPECT_EQ(FromBuffer(photo).GetExposure(), "1/125");
+  Exif(path.c_str()).SetOrientation(180);
+  EXPECT_EQ(Exif(path.c_str()).GetRotation(), 180);
+  EXPECT_EQ(ReadAll(path).size(), photo.size());
+}
+
 TEST(ExifTest, SetOrientationFollowsTheIfdChainWithoutLooping) {
   TempFolder folder;
   TiffBuilder b(true);
@@ -423,6 +443,49 @@ TEST(ExifTest, CommentAndRotationThroughTheCameraSdk) {
   std::string longComment(400, 'x');
   exif.SetComment(longComment.c_str());
   EXPECT_EQ(exif.GetComment(), CString(std::string(255, 'x')));
+  CDFinishSDK();
+}
+
+TEST(ExifTest, ACommentThatDoesNotFitGetsRoomOrIsReportedAsNotStored) {
+  cdVersionInfo version{};
+  version.Size = sizeof version;
+  version.MajorVersion = 7;
+  ASSERT_EQ(cdOK, CDStartSDK(&version, 0));
+  TempFolder folder;
+  const std::string comment = "a wedding in the garden, second table, with the whole family";
+  auto picture = [](int x, int y) { return exiftest::Quadrants(x, y, 64, 48); };
+  const struct {
+    const char* name;
+    size_t slot;  // 0: no UserComment entry
+    bool exif;
+    BOOL stored;
+  } rows[] = {{"camera's 264-byte slot", 264, true, TRUE},
+              {"35-byte slot", 35, true, TRUE},
+              {"no UserComment slot", 0, true, TRUE},
+              {"no Exif block at all", 0, false, FALSE}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    exiftest::Options options;
+    options.commentSlot = row.slot;
+    options.orientation = 6;
+    Bytes photo = row.exif ? exiftest::MakeCameraJpeg(64, 48, picture, options) : jpegtest::Encode(64, 48, picture);
+    std::string path = folder.Write("comment.jpg", photo);
+    Exif exif(path.c_str());
+    EXPECT_EQ(row.stored, exif.SetComment(comment.c_str()));
+    Exif after(path.c_str());
+    EXPECT_EQ(after.m_comment, row.stored ? CString(comment.c_str()) : CString());
+    Bytes written = ReadAll(path);
+    if (!row.stored) {
+      EXPECT_EQ(written, photo) << "a comment not stored leaves the file as it was";
+      continue;
+    }
+    EXPECT_EQ(after.GetRotation(), 90);
+    EXPECT_EQ(after.GetExposure(), "1/125");
+    EXPECT_EQ(after.GetModel(), "Canon PowerShot G9");
+    if (row.slot == 264) EXPECT_EQ(written.size(), photo.size()) << "written in place";
+    // The pixels after the Exif block are untouched.
+    EXPECT_TRUE(std::equal(photo.end() - 300, photo.end(), written.end() - 300));
+  }
   CDFinishSDK();
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "JpegTestImages.h"
+#include "tests/support/ExifFixtures.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/polyimage/polyimage.h"
 #include "support/Toning.h"
@@ -200,6 +201,23 @@ TEST(JpegDisplayTest, SmallJpegsGoThroughTheImagingLibrary) {
     Rgb in = shown.At(10, 10), out = shown.At(300, 200);
     EXPECT_EQ(out.r, row.shaded ? in.r / 2 : in.r);
   }
+}
+
+TEST(JpegDisplayTest, SmallTaggedJpegIsTurnedOnceByTheAngle) {
+  // A portrait THM: landscape pixels tagged 6, shown with the angle its tag gives.
+  exiftest::Options options;
+  options.orientation = 6;
+  options.thumbnail = false;
+  Bytes thm = exiftest::MakeCameraJpeg(160, 120, [](int x, int y) { return exiftest::Quadrants(x, y, 160, 120); },
+                                       options);
+  ASSERT_LT(thm.size(), 20480u);
+  Shown shown(Render(thm, nullptr, 90, 320, 320));
+  ASSERT_TRUE(shown.bitmap);
+  EXPECT_EQ(shown.width, 120);
+  EXPECT_EQ(shown.height, 160);
+  // A quarter turn clockwise puts the blue bottom-left quadrant at the top left.
+  ExpectNear(shown.At(5, 5), {0, 0, 220}, 24);
+  ExpectNear(shown.At(shown.width - 5, 5), {220, 0, 0}, 24);
 }
 
 TEST(JpegDisplayTest, GreyJpegIsExpandedToThreeEqualBytes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -525,4 +526,56 @@ TEST(SimulatorThreadedTest, ViewfinderStoppedInsideItsFrameCallbackEndsItsThread
   EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
   EXPECT_EQ(2, frames.count.load()) << "no frame after the stop";
   EXPECT_EQ(before, SimThreadCount());
+}
+
+TEST(SimulatorTest, PhotosStatementServesTheFolderInNameOrderThenAgain) {
+  std::string dir = TempDir();
+  std::vector<BYTE> first = SimMakePhoto(320, 240, 41, "Canon PowerShot G9", 6);
+  std::vector<BYTE> second = SimMakePhoto(240, 320, 42, "Canon PowerShot G9");
+  std::vector<BYTE> thm = SimMakePhoto(160, 120, 99, "Canon PowerShot G9");
+  WriteAll(dir + "/b.JPG", second);
+  WriteAll(dir + "/a.jpg", first);
+  WriteAll(dir + "/b.THM", thm);
+  WriteAll(dir + "/notes.txt", {'x'});
+  SimScenario s;
+  std::string error;
+  ASSERT_TRUE(SimParseScenario("mode sync\ncamera pr Canon PowerShot G9\nphotos " + dir + "\n", s, error)) << error;
+  ASSERT_EQ(2u, s.cameras[0].photos.size());
+  EXPECT_FALSE(SimParseScenario("camera pr Canon PowerShot G9\nphotos " + dir + "/notes.txt\n", s, error));
+  EXPECT_NE(std::string::npos, error.find("line 2"));
+  EXPECT_FALSE(SimParseScenario("photos " + dir + "\n", s, error));
+  ASSERT_TRUE(SimParseScenario("mode sync\ncamera pr Canon PowerShot G9\nphotos " + dir + "\n", s, error));
+
+  SimReset(s);
+  StartSdks();
+  EventLog log;
+  prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+  BYTE kind[2] = {3, 0};  // thumbnail and picture
+  ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, 0xD029, 2, kind));
+  // a.jpg (its Exif thumbnail), b.JPG (its THM companion), then a.jpg again.
+  const std::vector<BYTE>* pictures[] = {&first, &second, &first};
+  for (int shot = 0; shot < 3; ++shot) {
+    SCOPED_TRACE(shot);
+    log.events.clear();
+    ASSERT_EQ(prOK, PR_RC_Release(camera));
+    ASSERT_EQ(2u, log.events.size());
+    Download thumb, picture;
+    ASSERT_EQ(prOK, PR_RC_GetReleasedData(camera, log.events[0].Parameter[0], log.events[0].Code, 0x40000,
+                                          reinterpret_cast<prContext>(&thumb), CollectBlock));
+    ASSERT_EQ(prOK, PR_RC_GetReleasedData(camera, log.events[1].Parameter[0], log.events[1].Code, 0x40000,
+                                          reinterpret_cast<prContext>(&picture), CollectBlock));
+    EXPECT_EQ(*pictures[shot], picture.bytes);
+    if (shot == 1) {
+      EXPECT_EQ(thm, thumb.bytes);
+    } else {
+      ASSERT_GT(thumb.bytes.size(), 100u);
+      EXPECT_EQ(0xFF, thumb.bytes[0]);
+      EXPECT_EQ(0xD8, thumb.bytes[1]);
+      auto found = std::search(first.begin(), first.end(), thumb.bytes.begin(), thumb.bytes.end());
+      EXPECT_NE(first.end(), found) << "the photo's own Exif thumbnail";
+    }
+  }
+  PR_DestroyCameraObject(camera);
+  std::string command = "rm -rf '" + dir + "'";
+  ASSERT_EQ(0, std::system(command.c_str()));
 }

@@ -3,6 +3,9 @@
 
 #include "platform/user/winuser.h"
 #include "testwindow.h"
+#include "platform/user/window_p.h"
+
+#include <QWidget>
 
 namespace {
 
@@ -152,4 +155,22 @@ TEST(WindowPosTest, PlacementFailsForUnknownWindowOrNull) {
   EXPECT_FALSE(SetWindowPlacement(reinterpret_cast<HWND>(0x7ffff0), &placement));
   TestWindow window;
   EXPECT_FALSE(GetWindowPlacement(window.hwnd, nullptr));
+}
+
+TEST(WindowPosTest, ACaptionTakenFromAShownWindowGoesAtOnceAndComesBack) {
+  TestWindow window(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  ShowWindow(window.hwnd, SW_SHOW);
+  Settle();
+  QWidget* widget = user_p::WidgetOf(window.hwnd);
+  ASSERT_NE(nullptr, widget);
+  EXPECT_FALSE(widget->windowFlags() & Qt::FramelessWindowHint);
+  LONG_PTR style = GetWindowLongPtrA(window.hwnd, GWL_STYLE);
+  SetWindowLongPtrA(window.hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+  Settle();
+  EXPECT_TRUE(widget->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(IsWindowVisible(window.hwnd)) << "the window stays shown";
+  SetWindowLongPtrA(window.hwnd, GWL_STYLE, style);
+  Settle();
+  EXPECT_FALSE(widget->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(widget->isVisible());
 }

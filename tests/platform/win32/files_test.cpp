@@ -288,6 +288,23 @@ TEST_F(FilesTest, WriteReplacingFailureKeepsTheOldFile) {
   EXPECT_EQ(TempDir::Read(path), "old layout");
 }
 
+TEST_F(FilesTest, UnflushedReplaceThenFlushOnce) {
+  std::string path = dir / "IMG_0001.JPG";
+  TempDir::Write(path, "old photo");
+  ASSERT_TRUE(WriteFileReplacingUnflushed(path.c_str(), "new photo", 9));
+  EXPECT_EQ(TempDir::Read(path), "new photo");
+  EXPECT_EQ(TempDir::List(dir.path()), std::vector<std::string>{"IMG_0001.JPG"}) << "no temporary file left behind";
+  EXPECT_TRUE(FlushFileToDisk(path.c_str()));
+  EXPECT_EQ(TempDir::Read(path), "new photo");
+  // The same failures as the flushed write: the old file stays.
+  EXPECT_FALSE(WriteFileReplacingUnflushed((dir / "missing/IMG_0002.JPG").c_str(), "x", 1));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  SetLastError(0);
+  EXPECT_FALSE(FlushFileToDisk((dir / "IMG_0003.JPG").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(FlushFileToDisk(nullptr));
+}
+
 TEST_F(FilesTest, ReadWholeFileGetsEveryByteAndReportsWhatIsNotAFile) {
   std::string path = dir / "photo \xe9.jpg";
   const std::string contents("\xff\xd8\0\x01jpeg\0\xff\xd9", 11);

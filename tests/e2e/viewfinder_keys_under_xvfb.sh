@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Keys typed into the live view window on a real X display (Xvfb, xdotool): a digit goes to
+# the view's Comment box and F8 takes a photo, which carries that comment.
+# Usage: <tavorin> <tavorin-test>
+set -uo pipefail
+program=$1
+client=$2
+for tool in xvfb-run xdotool exiftool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+root=$(mktemp -d /tmp/tavorin-xvfb-XXXXXX)
+trap 'rm -rf "$root"' EXIT
+mkdir -p "$root/home" "$root/run" "$root/config"
+chmod 700 "$root/run"
+
+inner=$(cat <<'INNER'
+set -u
+"$PROGRAM" >"$ROOT/program.log" 2>&1 &
+pid=$!
+fail() { echo "$1"; cat "$ROOT/program.log"; kill -9 $pid; exit 1; }
+xdotool search --sync --onlyvisible --name "Tavorin - Connected" >/dev/null || fail "no connected main window"
+# The connection finishes a moment after the title names the camera: ask until live view is on.
+for _ in $(seq 1 50); do
+  "$CLIENT" -n -v 1 >/dev/null 2>&1 && break
+  sleep 0.2
+done
+window=$(xdotool search --sync --onlyvisible --name "Viewfinder Display" | head -1)
+[[ -n "$window" ]] || fail "no live view window"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key --window "$window" 7
+photo=""
+for _ in $(seq 1 300); do
+  (( _ % 30 == 1 )) && xdotool key --window "$window" F8
+  photo=$(find "$HOME/Photos" -name '*.JPG' 2>/dev/null | head -1)
+  [[ -n "$photo" ]] && break
+  sleep 0.1
+done
+[[ -n "$photo" ]] || fail "F8 in the live view window saved no photo"
+sleep 1
+comment=$(exiftool -s3 -UserComment "$photo")
+kill -TERM $pid
+wait $pid
+[[ "$comment" == "7" ]] || { echo "the photo's comment is '$comment', not the digit typed"; cat "$ROOT/program.log"; exit 1; }
+echo "saved $photo with comment $comment"
+INNER
+)
+export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
+export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" CLIENT="$client"
+export ROOT="$root" ASAN_OPTIONS=detect_leaks=0
+timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
