@@ -49,6 +49,24 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     return true;
   }
   switch (id) {
+    case ID_PREVIOUS_IMAGE:
+      OnPreviousImage();
+      return true;
+    case ID_NEXT_IMAGE:
+      OnNextImage();
+      return true;
+    case ID_DELETE_IMAGE:
+      OnDeleteImage();
+      return true;
+    case ID_RENAME_IMAGE:
+      OnRenameImage();
+      return true;
+    case ID_EDIT_IMAGE:
+      OnEditImage();
+      return true;
+    case ID_IMAGE_PREVIEW:
+      OnImagePreview();
+      return true;
     case ID_BLANK_SCREEN:
       m_bBlankScreenWhenTakingPhoto = !m_bBlankScreenWhenTakingPhoto;
       UpdateControls();
@@ -163,6 +181,12 @@ void CMyQuilletView::UpdateMenu() {
   Check(menu, ID_HQ_SHARPENING, m_bSharpen);
   Check(menu, ID_AUTO_RECONNECT, m_bAutoReconnect);
   Check(menu, ID_MOTION_DETECTION, m_bMotionDetection);
+  Enable(menu, ID_DELETE_IMAGE, HasCurrentImage());
+  Enable(menu, ID_RENAME_IMAGE, HasCurrentImage());
+  int count = static_cast<int>(m_images.size());
+  bool browse = count > 1 || (count == 1 && !HasCurrentImage());
+  Enable(menu, ID_PREVIOUS_IMAGE, browse);
+  Enable(menu, ID_NEXT_IMAGE, browse);
 
   // Live view is refused (not greyed) by a camera without a viewfinder.
   bool viewfinder = camera && m_pCamera->HasViewfinder();

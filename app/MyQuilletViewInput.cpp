@@ -157,8 +157,6 @@ void CMyQuilletView::UpdateControls() {
   UpdateMenu();
 }
 
-void CMyQuilletView::OnEditImage() {}
-
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
 void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
