@@ -79,6 +79,7 @@ HMENU BuildMainMenu() {
                   {ID_VIEWFINDER_OFF, "Viewfinder Off"},
                   {ID_CAMERA_BEEP, "Camera Beep"},
                   {ID_MOTION_DETECTION, "Motion Detection..."},
+                  {ID_TIME_LAPSE, "&Time Lapse..."},
                   {0, nullptr},
                   {ID_REGISTER_STI, "&Register for camera events"},
                   {ID_UNREGISTER_STI, "&Unregister for camera events"}}));

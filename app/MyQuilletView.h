@@ -125,6 +125,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   static void DeleteCompanionThumbnail(const CString& crwPath);
   void OnRenameImage();
   void OnEditImage();
+  /// Command 156: runs the time-lapse window; its interval and frame count are kept whatever the end.
+  void OnTimeLapse();
   /// F7: the current photo at full size in the preview window.
   void OnImagePreview();
   /// Hands the last `count` photos of the list to the series command.

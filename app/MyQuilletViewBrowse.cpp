@@ -6,6 +6,7 @@
 #include "app/ImagePreviewDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/RenameImageDlg.h"
+#include "camera/TimeLapseDlg.h"
 #include "platform/user/messagebox.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/files.h"
@@ -208,4 +209,16 @@ void CMyQuilletView::OnImagePreview() {
   m_pImagePreviewDlg->ShowPreview();
   m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
   m_pImagePreviewDlg->StayOnTop(true);
+}
+
+void CMyQuilletView::OnTimeLapse() {
+  CTimeLapseDlg dialog(this, [this] { OnTakePicture(); });
+  dialog.m_openHelp = [this](const char* topic) { OpenHelpTopic(topic); };
+  dialog.m_nInterval = m_nTimelapseInterval;
+  dialog.m_nNumFrames = m_nTimelapseNumFrames;
+  m_pTimeLapseWindow = &dialog;  // the camera messages of each shot go there too
+  dialog.DoModal();
+  m_pTimeLapseWindow = nullptr;
+  m_nTimelapseInterval = dialog.m_nInterval;
+  m_nTimelapseNumFrames = dialog.m_nNumFrames;
 }

@@ -67,6 +67,9 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     case ID_IMAGE_PREVIEW:
       OnImagePreview();
       return true;
+    case ID_TIME_LAPSE:
+      OnTimeLapse();
+      return true;
     case ID_BLANK_SCREEN:
       m_bBlankScreenWhenTakingPhoto = !m_bBlankScreenWhenTakingPhoto;
       UpdateControls();
@@ -193,7 +196,7 @@ void CMyQuilletView::UpdateMenu() {
   EnableMenuItem(menu, ID_LIVE_VIEWFINDER, MF_BYCOMMAND | (viewfinder ? MF_ENABLED : MF_DISABLED));
   if (!camera) Enable(menu, ID_LIVE_VIEWFINDER, false);
   for (UINT id : {ID_CAMERA_BEEP, ID_VIEWFINDER_LCD, ID_VIEWFINDER_VIDEO_OUT, ID_VIEWFINDER_OFF, ID_SAVE_PC_ONLY,
-                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS, ID_MOTION_DETECTION}) {
+                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS, ID_MOTION_DETECTION, ID_TIME_LAPSE}) {
     Enable(menu, id, camera);
   }
 }

@@ -92,6 +92,7 @@
 #define ID_PREVIOUS_IMAGE 1080
 #define ID_NEXT_IMAGE 1081
 #define ID_IMAGE_PREVIEW 137
+#define ID_TIME_LAPSE 156
 
 // Display: blank screen and histogram pop-up.
 #define IDD_BLANK 147

@@ -11,6 +11,7 @@
 #include "AppTestSupport.h"
 #include "app/ImagePreviewDlg.h"
 #include "app/RenameImageDlg.h"
+#include "camera/TimeLapseDlg.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/scrollbar.h"
 #include "platform/user/window_p.h"
@@ -381,6 +382,29 @@ TEST_F(MyQuilletViewBrowseTest, ThePreviewShowsTheTurnedPhotoAndClampsItsScrolli
   EXPECT_TRUE(preview->PreTranslateMessage(&msg));
   EXPECT_FALSE(preview->m_bShown);
   EXPECT_FALSE(preview->IsWindowVisible());
+}
+
+TEST_F(MyQuilletViewBrowseTest, TheTimeLapseWindowIsNamedWhileItRunsAndItsValuesAreKept) {
+  static LONGLONG now = 1700000000;
+  auto savedClock = CTimeLapseDlg::s_pfnNow;
+  CTimeLapseDlg::s_pfnNow = [] { return now; };
+  CWnd* named = nullptr;
+  PushDialogScript(DialogScript(IDD_TIME_LAPSE)
+                       .Call([&](CDialog* dialog) { named = m_view->m_pTimeLapseWindow == dialog ? dialog : nullptr; })
+                       .SetText(IDC_TL_INTERVAL, "45")
+                       .SetText(IDC_TL_FRAMES, "7")
+                       .Call([](CDialog*) {
+                         PushMessageBoxAnswer(IDNO);   // the shot: no camera, no reconnection
+                         PushMessageBoxAnswer(IDYES);  // cancel the running sequence
+                       })
+                       .Press(IDC_TL_START_STOP)
+                       .Press(IDCANCEL));
+  m_view->OnTimeLapse();
+  CTimeLapseDlg::s_pfnNow = savedClock;
+  EXPECT_NE(nullptr, named);
+  EXPECT_EQ(nullptr, m_view->m_pTimeLapseWindow);
+  EXPECT_EQ(45, m_view->m_nTimelapseInterval);
+  EXPECT_EQ(7, m_view->m_nTimelapseNumFrames);
 }
 
 }  // namespace
