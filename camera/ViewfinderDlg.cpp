@@ -342,7 +342,7 @@ void CViewfinderDlg::ApplyLayout(const Layout& layout) {
 int CViewfinderDlg::ViewfinderCB(const BYTE* jpeg, DWORD size, int angle) {
   if (!jpeg || size == 0) return 1;
   m_nAngle = angle;
-  std::vector<BYTE> frame;
+  std::vector<BYTE>& frame = m_decoded;
   int width = 0, height = 0;
   if (!DecodeViewfinderJpeg(jpeg, size, frame, width, height)) {
     TRACE("ViewfinderCB(): a frame of %lu bytes does not decode\n", static_cast<unsigned long>(size));

@@ -102,7 +102,7 @@ class CViewfinderDlg : public CDialog {
   int m_nLastWidth = 0;
   int m_nLastScale = 10;
   bool m_bRelayoutPending = false;
-  std::vector<BYTE> m_turned, m_padded;
+  std::vector<BYTE> m_decoded, m_turned, m_padded;
 
   // Crop drag (UI thread).
   bool m_bDragging = false;

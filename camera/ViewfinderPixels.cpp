@@ -30,7 +30,9 @@ bool DecodeViewfinderJpeg(const BYTE* jpeg, size_t size, std::vector<BYTE>& rgb,
     int w = static_cast<int>(d.cinfo.output_width), h = static_cast<int>(d.cinfo.output_height);
     if (w <= 0 || h <= 0 || w > kMaxViewfinderSide || h > kMaxViewfinderSide) return false;
     jpeg_start_decompress(&d.cinfo);
-    std::vector<BYTE> pixels(static_cast<size_t>(w) * h * 3);
+    // Frames come at the camera's rate: the buffers of the last ones are reused, not zeroed again.
+    thread_local std::vector<BYTE> pixels;
+    pixels.resize(static_cast<size_t>(w) * h * 3);
     bool grey = d.cinfo.output_components == 1;
     std::vector<BYTE> greyRow(grey ? w : 0);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
@@ -61,9 +63,16 @@ bool IsKeyedPixel(const ChromakeySettings& key, BYTE r, BYTE g, BYTE b) {
 void ChromakeyFrame(BYTE* rgb, int width, int height, const ChromakeySettings& key, const BYTE* background) {
   if (key.mode == 0 || width <= 0 || height <= 0) return;
   size_t count = static_cast<size_t>(width) * height;
+  // The lead channel (green or blue) and the two others, as byte offsets; the test runs once a
+  // pixel at the camera's frame rate, so it is kept to integer compares here.
+  const int lead = key.mode == 1 ? 1 : 2, other = key.mode == 1 ? 2 : 1;
+  const unsigned threshold = key.threshold, percentage = key.percentage;
   for (size_t n = 0; n < count; ++n) {
     BYTE* p = rgb + 3 * n;
-    if (!IsKeyedPixel(key, p[0], p[1], p[2])) continue;
+    unsigned g = p[lead];
+    if (g <= threshold) continue;
+    unsigned limit = percentage * g;
+    if (p[0] * 100u >= limit || p[other] * 100u >= limit) continue;
     if (background) {
       const BYTE* b = background + 3 * (count - 1 - n);
       p[0] = b[2];

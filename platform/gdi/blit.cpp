@@ -148,7 +148,8 @@ int StretchDIBits(HDC handle, int x, int y, int width, int height, int sx, int s
   const QRect part(sxs.origin, sys.origin, sxs.size, sys.size);
   const QRect valid = part.intersected(memory.rect());
   if (valid.isEmpty()) return 0;
-  QImage source = memory.copy(part).convertToFormat(QImage::Format_RGB32);
+  // The whole DIB converts straight from the caller's rows, without a copy first.
+  QImage source = (part == memory.rect() ? memory : memory.copy(part)).convertToFormat(QImage::Format_RGB32);
   if (!DrawSource(*dc, source, dx, dy, dx.flipped != sxs.flipped, (dy.flipped != sys.flipped) != bottomUp, rop)) return 0;
   return valid.height();
 }

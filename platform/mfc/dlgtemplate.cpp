@@ -210,7 +210,8 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
         } else {
           form->addRow(labelWidget, widget);
         }
-      } else if (item.kind == DlgItemKind::Label) {
+      } else if (item.kind == DlgItemKind::Label || item.kind == DlgItemKind::Picture) {
+        // A picture takes the whole width of its box, so that its box is made wide enough for it.
         form->addRow(widget);
       } else {
         form->addRow(QString(), widget);

@@ -233,6 +233,35 @@ TEST_F(MyQuilletViewHubTest, ARemoteReleaseInBulbIsRefused) {
   EXPECT_FALSE(m_view->m_bBusy);
 }
 
+// The last entry and the zoom's top position are taken; one past them is refused.
+TEST_F(MyQuilletViewHubTest, RemoteIndexesAreCheckedAtTheirEdges) {
+  Connect();
+  int isoCount = m_view->m_cbIso.GetCount();
+  int zoomMax = m_view->m_zoomSlider.GetRangeMax();
+  ASSERT_GT(isoCount, 1);
+  ASSERT_GT(zoomMax, 0);
+  struct Row {
+    int command, parameter, answer;
+  } rows[] = {{kIpcIso, isoCount - 1, kIpcDone}, {kIpcIso, isoCount, kIpcRefused}, {kIpcIso, -1, kIpcRefused},
+              {kIpcZoom, zoomMax, kIpcDone},     {kIpcZoom, zoomMax + 1, kIpcRefused}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.command << " " << row.parameter);
+    std::atomic<int> answer{-1};
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+      TavorinIPC ipc;
+      if (ipc.findServer(10000) == kIpcIdle) answer = ipc.sendCommand(row.command, row.parameter, 10000);
+      done = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return done.load(); }, 30000));
+    client.join();
+    EXPECT_EQ(row.answer, answer.load());
+    PumpUntil([&] { return false; }, 50);  // let the chosen value reach the camera
+  }
+  EXPECT_EQ(isoCount - 1, m_view->m_cbIso.GetCurSel());
+  EXPECT_EQ(zoomMax, m_view->m_zoomSlider.GetPos());
+}
+
 TEST_F(MyQuilletViewHubTest, RotationAndInitialConnectMessages) {
   PostAndPump(WM_CAMERA_ROTATION, 270, 0);
   EXPECT_EQ(270, m_view->m_nRotation);

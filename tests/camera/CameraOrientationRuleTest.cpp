@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "tests/camera/RecordingSink.h"
 #include "tests/camera/SimTestSupport.h"
 #include "tests/support/ExifFixtures.h"
+#include "tests/support/ExiftoolCheck.h"
 
 namespace {
 
@@ -144,4 +146,38 @@ TEST_F(CameraOrientationRuleTest, EveryRoadShowsTheSameUprightPicture) {
           ExpectUpright(path, degrees);
           if (std::string(road) != "plain") EXPECT_EQ(0, Exif(path.c_str()).GetRotation()) << "turned in pixels";
         }
+}
+
+TEST_F(CameraOrientationRuleTest, EveryRoadWritesPhotosThatAValidatorAccepts) {
+  // A camera photo the validator accepts, portrait by its tag.
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(640, 480, 5, "Canon PowerShot G9", 6);
+  std::string source = m_dir + "/source.jpg";
+  {
+    std::ofstream out(source, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(photo.data()), std::streamsize(photo.size()));
+  }
+  std::string verdict = exiftest::ExiftoolValidate(source);
+  ASSERT_TRUE(exiftest::ExiftoolAccepts(verdict)) << verdict;
+  const char* roads[] = {"plain", "lossless", "processed", "cropped"};
+  int round = 0;
+  for (const char* road : roads) {
+    SCOPED_TRACE(road);
+    CameraViewSettings s;
+    std::string folder = m_dir + "/valid" + std::to_string(++round);
+    s.directory = folder.c_str();
+    s.filenamePrefix = "IMG_";
+    s.comment = "Wedding";
+    s.orientationSetting = 2;
+    s.losslessAutoRotate = std::string(road) == "lossless";
+    s.postProcessingEnable = std::string(road) == "processed";
+    s.viewfinderCropOn = std::string(road) == "cropped";
+    s.viewfinderCropRect = RECT{40, 30, 279, 209};
+    m_camera->SetViewSettings(s);
+    Deliver(*m_camera, photo);
+    std::string path = LastSaved();
+    ASSERT_EQ(folder + "/IMG_0001.JPG", path);
+    EXPECT_EQ(Exif(path.c_str()).m_comment, "Wedding");
+    verdict = exiftest::ExiftoolValidate(path);
+    EXPECT_TRUE(exiftest::ExiftoolAccepts(verdict)) << verdict;
+  }
 }

@@ -26,11 +26,14 @@ for _ in $(seq 1 50); do
 done
 window=$(xdotool search --sync --onlyvisible --name "Viewfinder Display" | head -1)
 [[ -n "$window" ]] || fail "no live view window"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key --window "$window" 7
 photo=""
 for _ in $(seq 1 300); do
-  (( _ % 30 == 1 )) && xdotool key --window "$window" F8
+  # Keys typed before the window has the focus are lost: type again, as a user would. Return
+  # starts a new comment, so a repeat still leaves just the one digit.
+  if (( _ % 30 == 1 )); then
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --window "$window" Return 7 F8
+  fi
   photo=$(find "$HOME/Photos" -name '*.JPG' 2>/dev/null | head -1)
   [[ -n "$photo" ]] && break
   sleep 0.1
