@@ -105,28 +105,14 @@ void CImagePreviewDlg::ShowPreview() {
   ShowWindow(SW_SHOW);
 }
 
-bool CImagePreviewDlg::SetImage(const BYTE* jpeg, DWORD size, int rotation) {
-  if (!m_bShown || !m_hWnd) return false;
-  CWaitCursor wait;
-  delete m_pBitmap;
-  m_pBitmap = nullptr;
-  if (!jpeg || size == 0) {
-    Invalidate();
-    return true;
-  }
-  int width = 0, height = 0;
+CBitmap* CImagePreviewDlg::MakeBitmap(const BYTE* jpeg, DWORD size, int rotation, int& width, int& height) {
   std::vector<BYTE> pixels = DecodeBgr(jpeg, size, width, height);
-  if (pixels.empty()) {
-    Invalidate();
-    return false;
-  }
+  if (pixels.empty()) return nullptr;
   pixels = Rotate(pixels, width, height, rotation);
-  m_nRotation = rotation;
-
   auto* bitmap = new CBitmap;  // the screen's depth: 32 bits here
   if (!bitmap->CreateBitmap(width, height, 1, 32, nullptr)) {
     delete bitmap;
-    return false;
+    return nullptr;
   }
   // Rows of a 24-bit DIB are padded to 4 bytes.
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
@@ -140,8 +126,26 @@ bool CImagePreviewDlg::SetImage(const BYTE* jpeg, DWORD size, int rotation) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBits(nullptr, static_cast<HBITMAP>(*bitmap), 0, static_cast<UINT>(height), dib.data(), &info,
-              DIB_RGB_COLORS);
+  ::SetDIBits(nullptr, static_cast<HBITMAP>(*bitmap), 0, static_cast<UINT>(height), dib.data(), &info, DIB_RGB_COLORS);
+  return bitmap;
+}
+
+bool CImagePreviewDlg::SetImage(const BYTE* jpeg, DWORD size, int rotation) {
+  if (!m_bShown || !m_hWnd) return false;
+  CWaitCursor wait;
+  delete m_pBitmap;
+  m_pBitmap = nullptr;
+  if (!jpeg || size == 0) {
+    Invalidate();
+    return true;
+  }
+  int width = 0, height = 0;
+  CBitmap* bitmap = MakeBitmap(jpeg, size, rotation, width, height);
+  if (!bitmap) {
+    Invalidate();
+    return false;
+  }
+  m_nRotation = rotation;
   m_pBitmap = bitmap;
   CString title;
   title.Format("Image Preview (%dx%d)", width, height);

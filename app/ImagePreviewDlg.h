@@ -19,6 +19,8 @@ class CImagePreviewDlg : public CDialog {
   /// Shows the JPEG turned by `rotation` (0, 90, 180, 270); no data shows nothing. False
   /// while the window is hidden or the data does not decode.
   bool SetImage(const BYTE* jpeg, DWORD size, int rotation);
+  /// The JPEG decoded in full, turned, in a bitmap the caller owns; NULL when it does not decode.
+  static CBitmap* MakeBitmap(const BYTE* jpeg, DWORD size, int rotation, int& width, int& height);
   /// Keeps the window above the view while the view is active, behind it when another
   /// program's window is (the view's WM_ACTIVATE state).
   void StayOnTop(bool viewActive);
