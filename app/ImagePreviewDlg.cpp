@@ -1,6 +1,7 @@
 #include "app/ImagePreviewDlg.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "app/MyQuilletView.h"
@@ -19,6 +20,8 @@ const int kLinePixels = 10;
 const int kWheelPixels = 60;
 const COLORREF kBackground = RGB(240, 240, 240);  // the dialog face colour
 
+size_t DibStride(int width) { return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3}; }
+
 void RegisterPreviewResources() {
   DlgTemplate dialog{IDD_IMAGE_PREVIEW, "Image Preview", {}, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_HSCROLL | WS_VSCROLL};
   dialog.manualLayout = true;
@@ -32,12 +35,12 @@ void RegisterPreviewResources() {
   AddAcceleratorResource(IDR_IMAGE_PREVIEW_KEYS, keys, 3);
 }
 
-// B,G,R rows of the JPEG, top first; empty when it does not decode.
-std::vector<BYTE> DecodeBgr(const BYTE* jpeg, DWORD size, int& width, int& height) {
+// B,G,R rows of the JPEG, top first, each padded to 4 bytes as a DIB's; NULL when it does not decode.
+std::unique_ptr<BYTE[]> DecodeBgr(const BYTE* jpeg, DWORD size, int& width, int& height) {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr error{};
   cinfo.err = InitJpegErrorManager(&error);
-  std::vector<BYTE> pixels;
+  std::unique_ptr<BYTE[]> pixels;
   try {
     jpeg_create_decompress(&cinfo);
     jpeg_memory_src(&cinfo, jpeg, size);
@@ -46,38 +49,43 @@ std::vector<BYTE> DecodeBgr(const BYTE* jpeg, DWORD size, int& width, int& heigh
     jpeg_start_decompress(&cinfo);
     width = static_cast<int>(cinfo.output_width);
     height = static_cast<int>(cinfo.output_height);
-    pixels.resize(static_cast<size_t>(width) * height * 3);
+    const size_t stride = DibStride(width);
+    pixels.reset(new BYTE[stride * height]);  // every row is written below
     while (cinfo.output_scanline < cinfo.output_height) {
-      JSAMPROW row = pixels.data() + static_cast<size_t>(cinfo.output_scanline) * width * 3;
+      JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
       jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
   } catch (...) {
-    pixels.clear();
+    pixels.reset();
   }
   jpeg_destroy_decompress(&cinfo);
   return pixels;
 }
 
-// Turns B,G,R pixels by 90 (clockwise), 180 or 270 degrees; width and height follow.
-std::vector<BYTE> Rotate(const std::vector<BYTE>& in, int& width, int& height, int rotation) {
+// Turns padded B,G,R rows by 90 (clockwise), 180 or 270 degrees; width and height follow.
+std::unique_ptr<BYTE[]> Rotate(std::unique_ptr<BYTE[]> in, int& width, int& height, int rotation) {
   if (rotation != 90 && rotation != 180 && rotation != 270) return in;
-  std::vector<BYTE> out(in.size());
   const int w = width, h = height;
+  const int nw = rotation == 180 ? w : h, nh = rotation == 180 ? h : w;
+  const size_t inStride = DibStride(w), outStride = DibStride(nw);
+  std::unique_ptr<BYTE[]> out(new BYTE[outStride * nh]());
   for (int y = 0; y < h; ++y) {
+    const BYTE* row = in.get() + inStride * y;
     for (int x = 0; x < w; ++x) {
-      int nx, ny, nw;
+      int nx, ny;
       if (rotation == 90) {
-        nx = h - 1 - y, ny = x, nw = h;
+        nx = h - 1 - y, ny = x;
       } else if (rotation == 270) {
-        nx = y, ny = w - 1 - x, nw = h;
+        nx = y, ny = w - 1 - x;
       } else {
-        nx = w - 1 - x, ny = h - 1 - y, nw = w;
+        nx = w - 1 - x, ny = h - 1 - y;
       }
-      std::copy_n(&in[(static_cast<size_t>(y) * w + x) * 3], 3, &out[(static_cast<size_t>(ny) * nw + nx) * 3]);
+      std::copy_n(row + x * 3, 3, out.get() + outStride * ny + nx * 3);
     }
   }
-  if (rotation != 180) std::swap(width, height);
+  width = nw;
+  height = nh;
   return out;
 }
 
@@ -106,19 +114,14 @@ void CImagePreviewDlg::ShowPreview() {
 }
 
 CBitmap* CImagePreviewDlg::MakeBitmap(const BYTE* jpeg, DWORD size, int rotation, int& width, int& height) {
-  std::vector<BYTE> pixels = DecodeBgr(jpeg, size, width, height);
-  if (pixels.empty()) return nullptr;
-  pixels = Rotate(pixels, width, height, rotation);
+  std::unique_ptr<BYTE[]> pixels = DecodeBgr(jpeg, size, width, height);
+  if (!pixels) return nullptr;
+  pixels = Rotate(std::move(pixels), width, height, rotation);
   auto* bitmap = new CBitmap;  // the screen's depth: 32 bits here
   if (!bitmap->CreateBitmap(width, height, 1, 32, nullptr)) {
     delete bitmap;
     return nullptr;
   }
-  // Rows of a 24-bit DIB are padded to 4 bytes.
-  const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-  std::vector<BYTE> dib(stride * height);
-  for (int y = 0; y < height; ++y)
-    std::copy_n(&pixels[static_cast<size_t>(y) * width * 3], static_cast<size_t>(width) * 3, &dib[stride * y]);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -126,7 +129,7 @@ CBitmap* CImagePreviewDlg::MakeBitmap(const BYTE* jpeg, DWORD size, int rotation
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBits(nullptr, static_cast<HBITMAP>(*bitmap), 0, static_cast<UINT>(height), dib.data(), &info, DIB_RGB_COLORS);
+  ::SetDIBits(nullptr, static_cast<HBITMAP>(*bitmap), 0, static_cast<UINT>(height), pixels.get(), &info, DIB_RGB_COLORS);
   return bitmap;
 }
 

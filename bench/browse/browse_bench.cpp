@@ -5,6 +5,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdio>
+
 #include <jpeglib.h>
 
 #include <algorithm>
@@ -112,7 +115,11 @@ int main(int argc, char** argv) {
 
   // F7: the full-size bitmap of the preview window.
   for (int rotation : {0, 90}) {
-    double fullRef = Best([&] { return TurboDecode(photo, 1, rgb); });
+    // A fresh picture each time, as the preview makes one for each photo.
+    double fullRef = Best([&] {
+      std::vector<BYTE> fresh;
+      return TurboDecode(photo, 1, fresh);
+    });
     double preview = Best([&] {
       int width = 0, height = 0;
       std::unique_ptr<CBitmap> bitmap(

@@ -80,10 +80,13 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, 
   if (target->image.format() != QImage::Format_RGB32 && target->image.format() != QImage::Format_ARGB32)
     target->image = target->image.convertToFormat(QImage::Format_RGB32);
   const auto* in = static_cast<const BYTE*>(bits);
+  // One detach for the whole copy: scanLine() on a shared image copies it each time.
+  uchar* first = target->image.bits();
+  const qsizetype bytesPerLine = target->image.bytesPerLine();
   for (UINT line = 0; line < count; ++line) {
     int dibRow = static_cast<int>(start + line);
     int y = topDown ? dibRow : height - 1 - dibRow;
-    auto* pixels = reinterpret_cast<QRgb*>(target->image.scanLine(y));
+    auto* pixels = reinterpret_cast<QRgb*>(first + bytesPerLine * y);
     const BYTE* row = in + stride * line;
     for (int x = 0; x < width; ++x)
       pixels[x] = qRgb(row[x * bytes + 2], row[x * bytes + 1], row[x * bytes]);

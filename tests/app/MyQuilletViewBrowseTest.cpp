@@ -262,6 +262,23 @@ TEST_F(MyQuilletViewBrowseTest, TheSeriesCommandGetsTheSeriesPhotosOldestFirst) 
   EXPECT_TRUE(GetShownMessageBoxes().empty());
 }
 
+TEST_F(MyQuilletViewBrowseTest, ASeriesWithAFailedDownloadHandsOnlyItsOwnPhotos) {
+  std::string out = m_folder + "/series.txt";
+  m_view->m_strAutoBracketCmd = (RecordingScript("merge.sh", out) + " hdr").c_str();
+  m_view->m_nAutoBracketCmdEnable = 1;
+  m_view->m_nStoreImage = 1;
+  Photo("before.jpg");  // taken before the series
+  std::string last = WriteTestPhoto("browse/last.jpg");
+  // A two-shot series whose first download failed: only the second photo arrives.
+  m_view->m_nAutoBracket = 1;
+  m_view->m_nAutoBracketNumShots = 2;
+  m_view->m_nBracketStep = 2;
+  m_view->m_bBusy = true;
+  m_view->SendMessage(WM_SAVED_FILE, 0, reinterpret_cast<LPARAM>(new CString(last.c_str())));
+  EXPECT_EQ(-1, m_view->m_nBracketStep);
+  EXPECT_EQ("hdr\n" + last + "\n", WaitForFile(out));
+}
+
 TEST(BracketPlanTest, EntriesFollowTheSelectionAndStopBeforeTheEnd) {
   struct Row {
     int start, count, step, shots, limit;
