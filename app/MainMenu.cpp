@@ -58,7 +58,13 @@ BOOL AttachMainMenu(HWND window, HMENU menu) {
 
 HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
-  AddPopup(bar, "&File", Popup({{ID_FILE_PRINT_SETUP, "Printer Setup..."}, {0, nullptr}, {ID_APP_EXIT, "E&xit"}}));
+  AddPopup(bar, "&File",
+           Popup({{ID_RENAME_IMAGE, "Rename Image...\tCtrl+R"},
+                  {ID_DELETE_IMAGE, "&Delete Image\tDel"},
+                  {0, nullptr},
+                  {ID_FILE_PRINT_SETUP, "Printer Setup..."},
+                  {0, nullptr},
+                  {ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",
            Popup({{ID_CONNECT_CAMERA, "Connect to camera"},
                   {ID_RELEARN_CAMERA_SETTINGS, "Re-learn Camera Settings"},
@@ -74,6 +80,7 @@ HMENU BuildMainMenu() {
                   {ID_VIEWFINDER_OFF, "Viewfinder Off"},
                   {ID_CAMERA_BEEP, "Camera Beep"},
                   {ID_MOTION_DETECTION, "Motion Detection..."},
+                  {ID_TIME_LAPSE, "&Time Lapse..."},
                   {0, nullptr},
                   {ID_REGISTER_STI, "&Register for camera events"},
                   {ID_UNREGISTER_STI, "&Unregister for camera events"}}));
@@ -98,6 +105,10 @@ HMENU BuildMainMenu() {
                   {ID_ORIENTATION_LANDSCAPE + 3, "Inverted"},
                   {ID_ORIENTATION_SENSOR, "Use Orientation Sensor"}}));
   AppendMenuA(view, MF_STRING, ID_AUTO_ROTATE, "Auto-rotate");
+  AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(view, MF_STRING, ID_NEXT_IMAGE, "&Next Image\tCtrl+N");
+  AppendMenuA(view, MF_STRING, ID_PREVIOUS_IMAGE, "&Previous Image\tCtrl+P");
+  AppendMenuA(view, MF_STRING, ID_EDIT_IMAGE, "&Edit Image\tCtrl+E");
   AddPopup(bar, "&View", view);
 
   AddPopup(bar, "&Help",
@@ -120,6 +131,14 @@ void RegisterMainAccelerators() {
       {FVIRTKEY | FCONTROL, 'G', ID_DISPLAY_GRID},
       {FVIRTKEY | FCONTROL, 'H', ID_FLASHING_HIGHLIGHTS},
       {FVIRTKEY | FCONTROL, 'Q', ID_HQ_SHARPENING},
+      {FVIRTKEY | FCONTROL, 'R', ID_RENAME_IMAGE},
+      {FVIRTKEY, VK_DELETE, ID_DELETE_IMAGE},
+      {FVIRTKEY | FCONTROL, 'E', ID_EDIT_IMAGE},
+      {FVIRTKEY | FCONTROL, 'N', ID_NEXT_IMAGE},
+      {FVIRTKEY, VK_NEXT, ID_NEXT_IMAGE},
+      {FVIRTKEY | FCONTROL, 'P', ID_PREVIOUS_IMAGE},
+      {FVIRTKEY, VK_PRIOR, ID_PREVIOUS_IMAGE},
+      {FVIRTKEY, VK_F7, ID_IMAGE_PREVIEW},
   };
   AddAcceleratorResource(IDR_MAINFRAME, keys, static_cast<int>(sizeof(keys) / sizeof(keys[0])));
 }

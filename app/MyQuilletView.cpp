@@ -1,6 +1,7 @@
 // The view's life: defaults, stored settings, the SDKs at construction; settings saved on
 // WM_DESTROY; the SDKs finished by the destructor.
 #include "app/MyQuilletView.h"
+#include "app/ImagePreviewDlg.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -201,6 +202,11 @@ int CMyQuilletView::OnCreate(LPCREATESTRUCT createStruct) {
 
 void CMyQuilletView::OnDestroy() {
   ShowBlankScreen(false);
+  if (m_pImagePreviewDlg) {
+    m_pImagePreviewDlg->DestroyWindow();
+    delete m_pImagePreviewDlg;
+    m_pImagePreviewDlg = nullptr;
+  }
   SaveSettings();
   // No more camera messages once the window is gone; those still queued own their data.
   if (m_pCamera) m_pCamera->SetMessageSink(nullptr);

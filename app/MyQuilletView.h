@@ -22,6 +22,7 @@
 #include "support/Histogram.h"
 
 class CFullscreenDlg;
+class CImagePreviewDlg;
 class CProgressDlg;
 class CProgressDlg2;
 class CMainFrame;
@@ -69,6 +70,10 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   int AutoBracketShots() const { return ClampAutoBracketShots(m_nAutoBracketNumShots); }
   /// True for a G9 whose AF-lock box is clear: the focus is locked around each release.
   bool IsG9WithoutAfLock();
+  /// Fills the bracket plan and keeps the starting selections; the number of planned shots.
+  int CalcBracketPlan();
+  /// Selects the series' starting shutter speed, aperture and compensation again.
+  void RestoreBracketSettings();
   bool PrepareRelease();
 
   // Camera connection.
@@ -101,7 +106,38 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// What the status says after "Saved: " when the comment or rotation asked for is not in the file.
   CString SavedFileNotes(const CString& path);
   void OnDropFiles(HDROP drop) override;
+
+  // The session's photos (MyQuilletViewBrowse.cpp).
+  /// True when the current index names a photo of the list.
+  bool HasCurrentImage() const;
+  /// Steps back (wrapping to the last); nothing with one photo already current.
+  void OnPreviousImage();
+  /// Steps on (wrapping to the first); with one photo current, shows it again.
+  void OnNextImage();
+  /// Reads and shows the photo at `index`; false (nothing changed) when its file does not read.
+  bool ShowImage(int index);
+  /// "Image %d of %d: %s", its size and summary; "" without a current photo.
+  CString ImageStatusText();
+  /// Empties the picture, the preview window and the histogram; no photo is current after.
+  void ClearDisplay();
+  void OnDeleteImage();
+  /// Deletes the thumbnail beside a .crw photo, whatever the case of its ".thm".
+  static void DeleteCompanionThumbnail(const CString& crwPath);
+  void OnRenameImage();
   void OnEditImage();
+  /// Command 156: runs the time-lapse window; its interval and frame count are kept whatever the end.
+  void OnTimeLapse();
+  /// F7: the current photo at full size in the preview window.
+  void OnImagePreview();
+  /// Hands the last `count` photos of the list to the series command.
+  void RunExternalCommand(int count);
+  /// Starts the series command with these photos, oldest first; nothing when it is off.
+  void RunSeriesCommand(const std::vector<CString>& files);
+  /// The preview window, made on first use; the view owns it.
+  CImagePreviewDlg* m_pImagePreviewDlg = nullptr;
+  /// The photos saved during the auto-bracket series under way, oldest first.
+  std::vector<CString> m_seriesFiles;
+
   void OnUpdateZoom();
   LRESULT OnHotSpotMessage(WPARAM wParam, LPARAM lParam);
   /// Runs the remote-control command waiting in the shared block and writes its reply.
@@ -384,6 +420,10 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
 
 /// The camera's viewfinder frame callback (SDK thread): hands each frame to the view in `context`.
 BOOL ViewfinderFrameCallback(BYTE* buffer, DWORD size, void* context);
+
+/// Combo indexes of a bracket series: from `start`, first moved down by up to shots / 2 steps
+/// while it stays at or above `step`, then every `step` entries, at most `shots`, below `limit`.
+std::vector<int> PlanBracketEntries(int start, int count, int step, int shots, int limit);
 
 /// The registered "WM_USER_HOTSPOTMESSAGE" (0 until the view is made).
 extern UINT g_nHotSpotMessage;

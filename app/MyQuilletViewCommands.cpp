@@ -49,6 +49,27 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     return true;
   }
   switch (id) {
+    case ID_PREVIOUS_IMAGE:
+      OnPreviousImage();
+      return true;
+    case ID_NEXT_IMAGE:
+      OnNextImage();
+      return true;
+    case ID_DELETE_IMAGE:
+      OnDeleteImage();
+      return true;
+    case ID_RENAME_IMAGE:
+      OnRenameImage();
+      return true;
+    case ID_EDIT_IMAGE:
+      OnEditImage();
+      return true;
+    case ID_IMAGE_PREVIEW:
+      OnImagePreview();
+      return true;
+    case ID_TIME_LAPSE:
+      OnTimeLapse();
+      return true;
     case ID_BLANK_SCREEN:
       m_bBlankScreenWhenTakingPhoto = !m_bBlankScreenWhenTakingPhoto;
       UpdateControls();
@@ -166,13 +187,19 @@ void CMyQuilletView::UpdateMenu() {
   Check(menu, ID_HQ_SHARPENING, m_bSharpen);
   Check(menu, ID_AUTO_RECONNECT, m_bAutoReconnect);
   Check(menu, ID_MOTION_DETECTION, m_bMotionDetection);
+  Enable(menu, ID_DELETE_IMAGE, HasCurrentImage());
+  Enable(menu, ID_RENAME_IMAGE, HasCurrentImage());
+  int count = static_cast<int>(m_images.size());
+  bool browse = count > 1 || (count == 1 && !HasCurrentImage());
+  Enable(menu, ID_PREVIOUS_IMAGE, browse);
+  Enable(menu, ID_NEXT_IMAGE, browse);
 
   // Live view is refused (not greyed) by a camera without a viewfinder.
   bool viewfinder = camera && m_pCamera->HasViewfinder();
   EnableMenuItem(menu, ID_LIVE_VIEWFINDER, MF_BYCOMMAND | (viewfinder ? MF_ENABLED : MF_DISABLED));
   if (!camera) Enable(menu, ID_LIVE_VIEWFINDER, false);
   for (UINT id : {ID_CAMERA_BEEP, ID_VIEWFINDER_LCD, ID_VIEWFINDER_VIDEO_OUT, ID_VIEWFINDER_OFF, ID_SAVE_PC_ONLY,
-                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS, ID_MOTION_DETECTION}) {
+                  ID_SAVE_CAMERA_AND_PC, ID_SAVE_CAMERA_ONLY, ID_RELEARN_CAMERA_SETTINGS, ID_MOTION_DETECTION, ID_TIME_LAPSE}) {
     Enable(menu, id, camera);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "app/ConnectWorker.h"
 #include "app/FullscreenDlg.h"
+#include "app/ImagePreviewDlg.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
 #include "platform/win32/codepage.h"
@@ -109,6 +110,11 @@ LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     OnIpcMessage();
     return 1;
   }
+  if (message == WM_ACTIVATE) {
+    LRESULT result = CFormView::WindowProc(message, wParam, lParam);
+    if (m_pImagePreviewDlg) m_pImagePreviewDlg->StayOnTop(LOWORD(wParam) != 0);
+    return result;
+  }
   if (message == WM_MBUTTONDOWN) OnMButtonDown(static_cast<UINT>(wParam), CPoint(LOWORD(lParam), HIWORD(lParam)));
   return CFormView::WindowProc(message, wParam, lParam);
 }
@@ -173,7 +179,10 @@ void CMyQuilletView::OnExif(LPARAM exif) {
 void CMyQuilletView::OnReleaseError(DWORD code) {
   ShowBlankScreen(false);
   IpcReply(kIpcRefused);  // before the box, so a remote client is not kept waiting
+  // A series that fails keeps none of its exposures for later photos, and runs no command.
+  if (m_nBracketStep > 0) RestoreBracketSettings();
   m_nBracketStep = -1;
+  m_seriesFiles.clear();
   m_nShotsLeft = -1;
   if (!(m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd)) {
     CString text;
@@ -202,6 +211,7 @@ void CMyQuilletView::OnSavedFile(LPARAM lParam) {
       if (m_images[i].m_strFileName.CompareNoCase(path) == 0) m_images.erase(m_images.begin() + i);
     m_images.emplace_back(path);
     m_nCurrentImage = static_cast<int>(m_images.size()) - 1;
+    if (m_nAutoBracket && m_nBracketStep >= 1) m_seriesFiles.push_back(path);
     OnShotFinished();
     if (!(m_nAutoBracket && m_nBracketStep >= 1)) {
       CString status = "Saved: " + path + " (" + FormatFileSize(FileSizeOf(path)) + ")";

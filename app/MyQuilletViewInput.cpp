@@ -160,8 +160,6 @@ void CMyQuilletView::UpdateControls() {
   UpdateMenu();
 }
 
-void CMyQuilletView::OnEditImage() {}
-
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
 void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }

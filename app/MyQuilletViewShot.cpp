@@ -78,11 +78,8 @@ void CMyQuilletView::OnTakePicture() {
   if (m_nAutoBracket) {
     if (m_nBracketStep < 1) {
       m_nBracketStep = 1;
-      m_bracketRestore = {m_cbTv.m_hWnd ? m_cbTv.GetCurSel() : -1, m_cbAv.m_hWnd ? m_cbAv.GetCurSel() : -1,
-                          m_cbExpComp.m_hWnd ? m_cbExpComp.GetCurSel() : -1};
-      // The plan itself comes from the auto-bracket planner; without one every step keeps the settings.
-      if (static_cast<int>(m_bracketPlan.size()) < AutoBracketShots())
-        m_bracketPlan.resize(AutoBracketShots());
+      m_seriesFiles.clear();
+      CalcBracketPlan();
     }
     CString text;
     text.Format("Auto-bracket shot %d", m_nBracketStep);
@@ -197,18 +194,25 @@ void CMyQuilletView::OnShotFinished() {
       ended = true;
     }
     if (ended) {
-      if (m_bracketRestore.tv != -1) {
-        // Some cameras take the shutter speed only at the second attempt.
-        SelectAndApply(m_cbTv, m_bracketRestore.tv, m_pCamera, &CCamera::SetTv);
-        Sleep(250);
-        SelectAndApply(m_cbTv, m_bracketRestore.tv, m_pCamera, &CCamera::SetTv);
-      }
-      SelectAndApply(m_cbAv, m_bracketRestore.av, m_pCamera, &CCamera::SetAv);
-      SelectAndApply(m_cbExpComp, m_bracketRestore.expComp, m_pCamera, &CCamera::SetExposureComp);
-      m_bracketRestore = BracketStep{};
+      RestoreBracketSettings();
+      std::vector<CString> files;
+      files.swap(m_seriesFiles);
+      RunSeriesCommand(files);
     }
   }
   if (m_pCamera && (m_bLiveViewfinder || m_nViewfinderOutput != 3 || m_bMotionDetection))
     m_bViewfinderRunning = m_pCamera->StartViewfinder(ViewfinderFrameCallback, this);
   UpdateControls();
+}
+
+void CMyQuilletView::RestoreBracketSettings() {
+  if (m_bracketRestore.tv != -1) {
+    // Some cameras take the shutter speed only at the second attempt.
+    SelectAndApply(m_cbTv, m_bracketRestore.tv, m_pCamera, &CCamera::SetTv);
+    Sleep(250);
+    SelectAndApply(m_cbTv, m_bracketRestore.tv, m_pCamera, &CCamera::SetTv);
+  }
+  SelectAndApply(m_cbAv, m_bracketRestore.av, m_pCamera, &CCamera::SetAv);
+  SelectAndApply(m_cbExpComp, m_bracketRestore.expComp, m_pCamera, &CCamera::SetExposureComp);
+  m_bracketRestore = BracketStep{};
 }

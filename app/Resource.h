@@ -88,6 +88,15 @@
 #define ID_ZOOM_IN 32830
 #define ID_ZOOM_OUT 32831
 
+// Browsing the session's photos.
+#define ID_EDIT_IMAGE 154
+#define ID_DELETE_IMAGE 157
+#define ID_RENAME_IMAGE 197
+#define ID_PREVIOUS_IMAGE 1080
+#define ID_NEXT_IMAGE 1081
+#define ID_IMAGE_PREVIEW 137
+#define ID_TIME_LAPSE 156
+
 // Display: blank screen and histogram pop-up.
 #define IDD_BLANK 147
 #define ID_HISTOGRAM_INTENSITY 163

@@ -26,6 +26,9 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 /// With `bits` NULL it only fills the header's size fields. Returns the rows copied, 0 on
 /// failure (a bad handle, another size or depth).
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info, UINT usage);
+/// Copies `lines` rows of a 24- or 32-bit BI_RGB DIB of the bitmap's size into the bitmap from
+/// row `start`. Returns the rows copied, 0 on failure (a bad handle, another size or depth).
+int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
 
 /// Stock objects are never freed; DeleteObject on them does nothing and returns TRUE.
 HGDIOBJ GetStockObject(int index);

@@ -71,6 +71,9 @@ LRESULT CallProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 /// messages).
 bool RunOnOwnerThread(HWND hWnd, const std::function<void()>& call);
 
+/// Takes the window's scroll bars off a client size.
+void ScrollBarClientInset(QWidget* widget, int& width, int& height);
+
 /// Places a top-level window so that its frame, not its client area, covers `outer`; without
 /// `move` only its size changes.
 void PlaceTopLevel(QWidget* widget, const QRect& outer, bool move = true);

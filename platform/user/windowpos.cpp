@@ -226,7 +226,9 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement) {
 BOOL GetClientRect(HWND hWnd, LPRECT rect) {
   if (!rect) return FALSE;
   return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
-    *rect = {0, 0, widget->width(), widget->height()};
+    int width = widget->width(), height = widget->height();
+    ScrollBarClientInset(widget, width, height);
+    *rect = {0, 0, width, height};
     return TRUE;
   });
 }

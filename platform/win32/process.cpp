@@ -126,7 +126,8 @@ std::string JoinArguments(const char* const* argv) {
   return line;
 }
 
-intptr_t SpawnCrt(int mode, const char* cmdName, const char* const* argv, bool searchPath) {
+intptr_t SpawnCrt(int mode, const char* cmdName, const char* const* argv, bool searchPath,
+                  const char* directory = nullptr) {
   if (!cmdName || !*cmdName || !argv || !argv[0] || (mode != _P_WAIT && mode != _P_NOWAIT)) {
     errno = EINVAL;
     return -1;
@@ -135,7 +136,7 @@ intptr_t SpawnCrt(int mode, const char* cmdName, const char* const* argv, bool s
   // Without a search the name is a path, relative or not; make it look like one to Spawn.
   if (!searchPath && program.find('/') == std::string::npos) program = "./" + program;
   HANDLE handle = nullptr;
-  int err = Spawn(program, SplitCommandLine(JoinArguments(argv)), nullptr, &handle);
+  int err = Spawn(program, SplitCommandLine(JoinArguments(argv)), directory, &handle);
   if (err != 0) {
     errno = err;
     return -1;
@@ -273,6 +274,10 @@ intptr_t _spawnv(int mode, const char* cmdName, const char* const* argv) {
 
 intptr_t _spawnvp(int mode, const char* cmdName, const char* const* argv) {
   return SpawnCrt(mode, cmdName, argv, true);
+}
+
+intptr_t SpawnvIn(int mode, const char* directory, const char* cmdName, const char* const* argv) {
+  return SpawnCrt(mode, cmdName, argv, false, directory);
 }
 
 HANDLE StartProcess(const std::vector<std::string>& argv, LPCSTR currentDirectory) {

@@ -63,6 +63,8 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode);
 intptr_t _spawnv(int mode, const char* cmdName, const char* const* argv);
 /// Same, searching PATH for a program name without '/'.
 intptr_t _spawnvp(int mode, const char* cmdName, const char* const* argv);
+/// _spawnv with the child starting in `directory` (NULL: ours); a relative cmdName resolves there.
+intptr_t SpawnvIn(int mode, const char* directory, const char* cmdName, const char* const* argv);
 
 /// Splits a command line into arguments: blanks separate, double quotes group, 2n
 /// backslashes before a quote give n backslashes, 2n+1 give n and a literal quote; the

@@ -111,6 +111,8 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
     UINT id;
     const char* text;
   } rows[] = {
+      {197, "Rename Image...\tCtrl+R"},
+      {157, "&Delete Image\tDel"},
       {57606, "Printer Setup..."},
       {57665, "E&xit"},
       {174, "Connect to Camera"},
@@ -125,6 +127,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {162, "Viewfinder Off"},
       {167, "Camera Beep"},
       {192, "Motion Detection..."},
+      {156, "&Time Lapse..."},
       {143, "&Register for camera events"},
       {144, "&Unregister for camera events"},
       {159, "Live Viewfinder\tCtrl+L"},
@@ -143,6 +146,9 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {171, "Inverted"},
       {172, "Use Orientation Sensor"},
       {32812, "Auto-rotate"},
+      {1081, "&Next Image\tCtrl+N"},
+      {1080, "&Previous Image\tCtrl+P"},
+      {154, "&Edit Image\tCtrl+E"},
       {178, "&Contents..."},
       {186, "Check for &updates online"},
       {185, "&Visit Website"},
@@ -156,7 +162,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
     EXPECT_NE(nullptr, FindShown(shown, row.text));
   }
   // Commands whose handlers come later are not offered at all.
-  for (UINT absent : {197u, 157u, 133u, 156u, 32817u}) {
+  for (UINT absent : {133u, 32817u}) {
     SCOPED_TRACE(absent);
     EXPECT_EQ(static_cast<UINT>(-1), State(absent));
   }
@@ -313,7 +319,13 @@ TEST_F(MyQuilletViewCommandsTest, BrowsingNeedsAnotherPhotoToGoTo) {
     m_view->UpdateControls();
     EXPECT_EQ(row.enabled, ItemEnabled(IDC_PREV_IMAGE));
     EXPECT_EQ(row.enabled, ItemEnabled(IDC_NEXT_IMAGE));
+    // The menu follows; delete and rename need a current photo.
+    EXPECT_EQ(row.enabled, !(State(1080) & MF_GRAYED));
+    EXPECT_EQ(row.enabled, !(State(1081) & MF_GRAYED));
+    EXPECT_EQ(row.current >= 0, !(State(157) & MF_GRAYED));
+    EXPECT_EQ(row.current >= 0, !(State(197) & MF_GRAYED));
   }
+  EXPECT_TRUE(State(156) & MF_GRAYED);  // no time lapse without a camera
 }
 
 TEST_F(MyQuilletViewCommandsTest, ControlKeysReachTheViewThroughTheFrame) {

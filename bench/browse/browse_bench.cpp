@@ -1,0 +1,135 @@
+// Times the photo browser on 12 MP camera photos: the next-image step (read the file, its
+// Exif, the display bitmap and histogram for a 1024 x 768 box) beside libjpeg-turbo's scaled
+// decode of the same file, and F7's full-size preview bitmap beside libjpeg-turbo's full decode
+// of the same bytes. In-process, same run. Usage: browse_bench [repeats]
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/ImagePreviewDlg.h"
+#include "platform/canon/simulator.h"
+#include "support/Exif.h"
+#include "support/JpegDisplay.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int g_repeats = 7;
+
+double Best(const std::function<bool()>& work) {
+  if (!work()) return -1;
+  double best = 1e30;
+  for (int i = 0; i < g_repeats; ++i) {
+    auto start = Clock::now();
+    if (!work()) return -1;
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+// libjpeg-turbo alone: the file's bytes decoded at 1/divisor (1 = full size) into RGB.
+bool TurboDecode(const std::vector<BYTE>& jpeg, int divisor, std::vector<BYTE>& rgb) {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = unsigned(divisor);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  size_t stride = size_t(cinfo.output_width) * 3;
+  rgb.resize(stride * cinfo.output_height);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = &rgb[cinfo.output_scanline * stride];
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+std::vector<BYTE> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
+  if (argc > 1) g_repeats = std::max(1, std::atoi(argv[1]));
+  fs::path work = fs::temp_directory_path() / ("tavorin-browse-bench-" + std::to_string(getpid()));
+  fs::create_directories(work);
+  setenv("TAVORIN_REGISTRY", (work / "registry.sqlite3").c_str(), 1);
+
+  const int W = 4000, H = 3000, boxW = 1024, boxH = 768;
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(W, H, 1, "Canon PowerShot G9");
+  std::string path = (work / "IMG_0001.JPG").string();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(photo.data()), photo.size());
+  const int divisor = ChooseDctDivisor(W, H, boxW, boxH);
+  std::vector<BYTE> rgb;
+
+  std::printf("browse_bench: %dx%d camera JPEG (%zu bytes) in a file; best of %d runs on %u cores\n"
+              "references: libjpeg-turbo reading the same file and decoding it at the display's DCT scale, and\n"
+              "decoding the same bytes at full size, in-process\n",
+              W, H, photo.size(), g_repeats, std::thread::hardware_concurrency());
+  std::printf("\n| step | ours ms | reference | ref ms | ours/ref |\n|---|---:|---|---:|---:|\n");
+
+  // Next image: what CMyQuilletView::ShowImage does for a photo of the list.
+  double nextRef = Best([&] {
+    std::vector<BYTE> bytes = ReadFile(path);
+    return TurboDecode(bytes, divisor, rgb);
+  });
+  Exif listed{CString(path.c_str())};
+  double next = Best([&] {
+    DWORD size = 0;
+    std::unique_ptr<BYTE[]> jpeg(listed.ReadJpegBytes(size));
+    if (!jpeg) return false;
+    Exif current{CString(path.c_str())};
+    CHistogram histogram;
+    std::unique_ptr<CBitmap> bitmap(RenderJpegForDisplay(jpeg.get(), size, &histogram, 0, boxW, boxH, 0, 0, FALSE, -1,
+                                                         -1, -1, -1));
+    return bitmap != nullptr;
+  });
+  std::printf("| next image (read, Exif, %dx%d bitmap, histogram) | %.1f | file read + decode at 1/%d | %.1f | %.2f |\n",
+              boxW, boxH, next, divisor, nextRef, next > 0 ? next / nextRef : 0.0);
+
+  // F7: the full-size bitmap of the preview window.
+  for (int rotation : {0, 90}) {
+    // A fresh picture each time, as the preview makes one for each photo.
+    double fullRef = Best([&] {
+      std::vector<BYTE> fresh;
+      return TurboDecode(photo, 1, fresh);
+    });
+    double preview = Best([&] {
+      int width = 0, height = 0;
+      std::unique_ptr<CBitmap> bitmap(
+          CImagePreviewDlg::MakeBitmap(photo.data(), DWORD(photo.size()), rotation, width, height));
+      return bitmap != nullptr;
+    });
+    std::printf("| F7 preview bitmap, turned %d | %.1f | full decode | %.1f | %.2f |\n", rotation, preview, fullRef,
+                preview > 0 ? preview / fullRef : 0.0);
+  }
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+  return 0;
+}
