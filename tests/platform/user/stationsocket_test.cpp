@@ -67,8 +67,10 @@ RawReply Exchange(const RawRequest& request, const std::string& payload = "") {
   if (fd < 0) return reply;
   timeval limit{10, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  if (send(fd, &request, sizeof request, MSG_NOSIGNAL) == sizeof request &&
-      (payload.empty() || send(fd, payload.data(), payload.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(payload.size())) &&
+  // One write: a peer that refuses on the header alone may close before a second write lands.
+  std::string bytes(reinterpret_cast<const char*>(&request), sizeof request);
+  bytes += payload;
+  if (send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size()) &&
       recv(fd, &reply, sizeof reply, MSG_WAITALL) != sizeof reply) {
     reply.status = 0xFFFFFFFFu;
   }
