@@ -28,15 +28,6 @@ const char kFixedContentType[] = "multipart/form-data; boundary=----VONAR-FB3B40
 const char kUploadFormPrefix[] = "multipart/form-data; boundary=";
 constexpr DWORD kFileBufferSize = 57344;
 
-LPSTR CopyOrNull(LPCSTR text) {
-  if (!text) return nullptr;
-  size_t length = std::strlen(text);
-  LPSTR copy = new (std::nothrow) char[CheckedAdd(CheckedLength(length), 1)];
-  if (!copy) ThrowHttpException(102);
-  std::memcpy(copy, text, length + 1);
-  return copy;
-}
-
 // Replaces a stored string with a copy; a string equal to the stored one keeps it.
 void StoreCopy(LPSTR& stored, LPSTR fresh, LPCSTR wanted) {
   if (stored == wanted || (stored && wanted && std::strcmp(stored, wanted) == 0)) {

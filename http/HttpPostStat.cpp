@@ -9,19 +9,6 @@
 
 namespace Vonar {
 
-namespace {
-
-LPSTR CopyOrNull(LPCSTR text) {
-  if (!text) return nullptr;
-  size_t length = std::strlen(text);
-  LPSTR copy = new (std::nothrow) char[CheckedAdd(CheckedLength(length), 1)];
-  if (!copy) ThrowHttpException(102);
-  std::memcpy(copy, text, length + 1);
-  return copy;
-}
-
-}  // namespace
-
 template <typename HttpTool>
 CHttpPostStatT<HttpTool>::~CHttpPostStatT() {
   FreeNames();
