@@ -47,7 +47,12 @@ pid=$!
 main=$(xdotool search --sync --onlyvisible --name "Tavorin - Connected" | head -1)
 [[ -n "$main" ]] || fail "no connected main window"
 for _ in $(seq 1 50); do "$CLIENT" -n >/dev/null 2>&1 && break; sleep 0.2; done
-"$CLIENT" >/dev/null 2>&1 &
+# A release that finds the camera still busy from the connection is asked again.
+for _ in $(seq 1 20); do
+  "$CLIENT" >"$ROOT/release.log" 2>&1
+  grep -qiE "busy|not running" "$ROOT/release.log" || break
+  sleep 1
+done
 for _ in $(seq 1 600); do [[ -f "$ROOT/series.txt" ]] && break; sleep 0.1; done
 [[ -f "$ROOT/series.txt" ]] || fail "the series command never ran"
 mapfile -t series <"$ROOT/series.txt"
