@@ -21,6 +21,20 @@ namespace Vonar {
 
 namespace {
 
+// Called in a catch block: the library's own exceptions go on as they are; out of memory
+// becomes 102 and anything else 100.
+[[noreturn]] void RethrowAsHttpException() {
+  try {
+    throw;
+  } catch (const httpclientexceptionA&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    ThrowHttpException(102);
+  } catch (...) {
+    ThrowHttpException(100);
+  }
+}
+
 const char kDefaultUserAgent[] = "Vonar HTTP Client Class";
 // Used when no boundary could be made at construction.
 const char kFixedBoundary[] = "----VONAR-FB3B405B7EAE495aB0C0295C54D4E096-";
@@ -401,15 +415,9 @@ VONAR_CLIENT typename VONAR_CLIENT_T::CHttpResponse* VONAR_CLIENT_T::RequestGet(
     auto* response = new (std::nothrow) CHttpResponse(hInternet, hConnection, hRequest);
     if (!response) ThrowHttpException(102);
     return response;
-  } catch (const httpclientexceptionA&) {
-    cleanUp();
-    throw;
-  } catch (const std::bad_alloc&) {
-    cleanUp();
-    ThrowHttpException(102);
   } catch (...) {
     cleanUp();
-    ThrowHttpException(100);
+    RethrowAsHttpException();
   }
 }
 
@@ -460,15 +468,7 @@ VONAR_CLIENT void VONAR_CLIENT_T::BeginPost(LPCSTR szUrl, DWORD dwFlags, LPCSTR 
     HttpTool::CloseInternetHandle(hRequest);
     HttpTool::CloseInternetHandle(hConnection);
     HttpTool::CloseInternetHandle(hInternet);
-    try {
-      throw;
-    } catch (const httpclientexceptionA&) {
-      throw;
-    } catch (const std::bad_alloc&) {
-      ThrowHttpException(102);
-    } catch (...) {
-      ThrowHttpException(100);
-    }
+    RethrowAsHttpException();
   }
 }
 
@@ -574,15 +574,7 @@ VONAR_CLIENT void VONAR_CLIENT_T::BeginUpload(LPCSTR szUrl, DWORD dwFlags, LPCST
     HttpTool::CloseInternetHandle(hConnection);
     HttpTool::CloseInternetHandle(hInternet);
     freeFiles();
-    try {
-      throw;
-    } catch (const httpclientexceptionA&) {
-      throw;
-    } catch (const std::bad_alloc&) {
-      ThrowHttpException(102);
-    } catch (...) {
-      ThrowHttpException(100);
-    }
+    RethrowAsHttpException();
   }
 }
 
@@ -626,15 +618,9 @@ VONAR_CLIENT template <typename Step>
 typename VONAR_CLIENT_T::CHttpResponse* VONAR_CLIENT_T::_GuardedStep(Step step) {
   try {
     return step();
-  } catch (const httpclientexceptionA&) {
-    if (m_objPostStat.IsActive()) _ClosePostContext();
-    throw;
-  } catch (const std::bad_alloc&) {
-    if (m_objPostStat.IsActive()) _ClosePostContext();
-    ThrowHttpException(102);
   } catch (...) {
     if (m_objPostStat.IsActive()) _ClosePostContext();
-    ThrowHttpException(100);
+    RethrowAsHttpException();
   }
 }
 
