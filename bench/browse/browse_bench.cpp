@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/ImagePreviewDlg.h"
+#include "bench/common/DecodeBench.h"
 #include "platform/canon/simulator.h"
 #include "support/Exif.h"
 #include "support/JpegDisplay.h"
@@ -33,39 +34,7 @@ using Clock = std::chrono::steady_clock;
 
 int g_repeats = 7;
 
-double Best(const std::function<bool()>& work) {
-  if (!work()) return -1;
-  double best = 1e30;
-  for (int i = 0; i < g_repeats; ++i) {
-    auto start = Clock::now();
-    if (!work()) return -1;
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return best;
-}
-
-// libjpeg-turbo alone: the file's bytes decoded at 1/divisor (1 = full size) into RGB.
-bool TurboDecode(const std::vector<BYTE>& jpeg, int divisor, std::vector<BYTE>& rgb) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-  cinfo.scale_num = 1;
-  cinfo.scale_denom = unsigned(divisor);
-  cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  size_t stride = size_t(cinfo.output_width) * 3;
-  rgb.resize(stride * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = &rgb[cinfo.output_scanline * stride];
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return true;
-}
+double Best(const std::function<bool()>& work) { return BestOf(g_repeats, work); }
 
 std::vector<BYTE> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -97,7 +66,7 @@ int main(int argc, char** argv) {
   // Next image: what CMyQuilletView::ShowImage does for a photo of the list.
   double nextRef = Best([&] {
     std::vector<BYTE> bytes = ReadFile(path);
-    return TurboDecode(bytes, divisor, rgb);
+    return TurboScaledDecode(bytes, divisor, rgb);
   });
   Exif listed{CString(path.c_str())};
   double next = Best([&] {
@@ -118,7 +87,7 @@ int main(int argc, char** argv) {
     // A fresh picture each time, as the preview makes one for each photo.
     double fullRef = Best([&] {
       std::vector<BYTE> fresh;
-      return TurboDecode(photo, 1, fresh);
+      return TurboScaledDecode(photo, 1, fresh);
     });
     double preview = Best([&] {
       int width = 0, height = 0;

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/DecodeBench.h"
 #include "platform/canon/simulator.h"
 #include "support/JpegDisplay.h"
 #include "support/Toning.h"
@@ -28,40 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 int g_repeats = 7;
 
-/// Best wall time in milliseconds over the repeats, after one untimed warm-up run.
-double Best(const std::function<bool()>& work) {
-  if (!work()) return -1;
-  double best = 1e30;
-  for (int i = 0; i < g_repeats; ++i) {
-    auto start = Clock::now();
-    if (!work()) return -1;
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return best;
-}
-
-// libjpeg-turbo alone: decode at 1/divisor into one RGB buffer, as a viewer would.
-bool TurboScaledDecode(const std::vector<BYTE>& jpeg, int divisor, std::vector<BYTE>& rgb) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-  cinfo.scale_num = 1;
-  cinfo.scale_denom = unsigned(divisor);
-  cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  size_t stride = size_t(cinfo.output_width) * 3;
-  rgb.resize(stride * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = &rgb[cinfo.output_scanline * stride];
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return true;
-}
+double Best(const std::function<bool()>& work) { return BestOf(g_repeats, work); }
 
 }  // namespace
 
