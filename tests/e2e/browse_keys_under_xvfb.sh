@@ -24,11 +24,12 @@ chmod +x "$root/record.sh"
 
 inner=$(cat <<'INNER'
 set -u
+. "$XVFB_LIB"
 fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; exit 1; }
 # A first start writes every setting; the test then changes the ones it needs.
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
-xdotool search --sync --onlyvisible --name "Tavorin - Connected" >/dev/null || fail "no connected main window"
+wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
 kill -TERM $pid; wait $pid
 python3 - "$TAVORIN_REGISTRY" "$ROOT" <<'PY' || fail "cannot set the settings"
 import sqlite3, struct, sys
@@ -44,7 +45,7 @@ db.commit()
 PY
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
-main=$(xdotool search --sync --onlyvisible --name "Tavorin - Connected" | head -1)
+main=$(wait_for_window "Tavorin - Connected")
 [[ -n "$main" ]] || fail "no connected main window"
 for _ in $(seq 1 50); do "$CLIENT" -n >/dev/null 2>&1 && break; sleep 0.2; done
 # A release that finds the camera still busy from the connection is asked again.
@@ -72,7 +73,7 @@ mapfile -t editor <"$ROOT/editor.txt" 2>/dev/null
 [[ "${editor[*]:-}" == "$previous" ]] || fail "the editor got '${editor[*]:-}', not $previous"
 echo "editor got: ${editor[*]}"
 xdotool key --window "$main" F7
-preview=$(xdotool search --sync --onlyvisible --name "Image Preview \(" | head -1)
+preview=$(wait_for_window "Image Preview \(")
 [[ -n "$preview" ]] || fail "F7 showed no preview"
 echo "preview title: $(xdotool getwindowname "$preview")"
 sleep 1
@@ -81,7 +82,7 @@ xdotool key --window "$preview" F7
 sleep 0.5
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key --window "$main" Delete
-box=$(xdotool search --sync --onlyvisible --name "Druskel" | head -1)
+box=$(wait_for_window "Druskel")
 [[ -n "$box" ]] || fail "Del asked nothing"
 xdotool windowactivate --sync "$box" 2>/dev/null; xdotool key --window "$box" Return
 for _ in $(seq 1 50); do [[ ! -f "$previous" ]] && break; sleep 0.1; done
@@ -91,6 +92,7 @@ kill -TERM $pid
 wait $pid
 INNER
 )
+export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
 export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
 export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" CLIENT="$client"
 export ROOT="$root" SHOTS="$shots" ASAN_OPTIONS=detect_leaks=0

@@ -13,9 +13,10 @@ chmod 700 "$root/run"
 
 inner=$(cat <<'INNER'
 set -u
+. "$XVFB_LIB"
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
-window=$(xdotool search --sync --onlyvisible --name "Tavorin - Connected" | head -1)
+window=$(wait_for_window "Tavorin - Connected")
 [[ -n "$window" ]] || { echo "no connected main window"; kill -9 $pid; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 # The title names the camera a moment before the connection is done; a key until then is
@@ -37,6 +38,7 @@ echo "ended $(( $(date +%s) - start )) s after SIGTERM"
 echo "saved $photo"
 INNER
 )
+export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
 export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
 export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" ROOT="$root"
 export ASAN_OPTIONS=detect_leaks=0

@@ -15,16 +15,17 @@ chmod 700 "$root/run"
 
 inner=$(cat <<'INNER'
 set -u
+. "$XVFB_LIB"
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
 fail() { echo "$1"; cat "$ROOT/program.log"; kill -9 $pid; exit 1; }
-xdotool search --sync --onlyvisible --name "Tavorin - Connected" >/dev/null || fail "no connected main window"
+wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
 # The connection finishes a moment after the title names the camera: ask until live view is on.
 for _ in $(seq 1 50); do
   "$CLIENT" -n -v 1 >/dev/null 2>&1 && break
   sleep 0.2
 done
-window=$(xdotool search --sync --onlyvisible --name "Viewfinder Display" | head -1)
+window=$(wait_for_window "Viewfinder Display")
 [[ -n "$window" ]] || fail "no live view window"
 photo=""
 for _ in $(seq 1 300); do
@@ -47,6 +48,7 @@ wait $pid
 echo "saved $photo with comment $comment"
 INNER
 )
+export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
 export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
 export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" CLIENT="$client"
 export ROOT="$root" ASAN_OPTIONS=detect_leaks=0
