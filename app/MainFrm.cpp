@@ -126,6 +126,8 @@ void CMainFrame::SaveBarState() {
 }
 
 void CMainFrame::OnDestroy() {
+  // The frame is destroyed before the view: its writes are the first of the save at exit.
+  if (CMyQuilletView* view = GetMainView()) view->RetryMissedSettingsLoad();
   RememberNormalRect();
   SaveBarState();
   HKEY key = nullptr;

@@ -82,6 +82,7 @@ CMyQuilletView::CMyQuilletView() : CFormView(IDD_MYQUILLET_FORM) {
   m_strUniqueId = MakeUniqueCode();
 
   LoadSettings();
+  m_bSettingsLoadMissed = RegistryReadsMissed() != FALSE;
   BuildToningTable(m_nPhotoboothToningHue / 360.0, m_nPhotoboothToningSaturation / 100.0);
 
   m_pProgressDlg2 = new CProgressDlg2(this);
@@ -130,7 +131,19 @@ void CMyQuilletView::LoadSettings() {
   RegCloseKey(key);
 }
 
+void CMyQuilletView::RetryMissedSettingsLoad() {
+  if (!m_bSettingsLoadMissed || !RegistryRetryMissedReads()) return;
+  m_bSettingsLoadMissed = false;
+  LoadSettings();
+  BuildToningTable(m_nPhotoboothToningHue / 360.0, m_nPhotoboothToningSaturation / 100.0);
+  ApplyViewfinderSettings();
+  if (m_hWnd) UpdateControls();
+  SetStatusText("Settings read");
+}
+
 void CMyQuilletView::SaveSettings() {
+  // Before the viewfinder window's values are taken: they are defaults too until then.
+  RetryMissedSettingsLoad();
   ReadViewfinderSettings();
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
@@ -164,7 +177,8 @@ DWORD CMyQuilletView::SelectedItemData(const CComboBox& combo) {
 }
 
 void CMyQuilletView::SaveCameraSettings() {
-  if (!m_pCamera) return;
+  RetryMissedSettingsLoad();
+  if (!m_pCamera || m_bModelSettingsUnread) return;
   HKEY key = nullptr;
   CString name = GetCameraModelKey() + "\\Settings";
   if (RegCreateKeyExA(HKEY_CURRENT_USER, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,

@@ -49,8 +49,16 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void LoadSettings();
   /// Writes every setting, then the camera model's settings; write errors are ignored.
   void SaveSettings();
-  /// Writes the connected model's "\Settings" sub-key; nothing without a camera.
+  /// Writes the connected model's "\Settings" sub-key; nothing without a camera, or when the
+  /// connection could not read them (the combos hold the camera's values, not the user's).
   void SaveCameraSettings();
+  /// When the settings file was held at start, tries it again and loads the stored settings into
+  /// the running program; every write of settings comes after it. Nothing once they are loaded.
+  void RetryMissedSettingsLoad();
+  /// The start-up load found the settings file held by another program: the view runs on defaults.
+  bool m_bSettingsLoadMissed = false;
+  /// The connected model's settings could not be read at its connection.
+  bool m_bModelSettingsUnread = false;
   /// The registry path of the connected model's key ("" without a camera).
   CString GetCameraModelKey() const;
 
@@ -252,6 +260,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnMotionDetection();
   /// Makes the live view window with the stored stay-on-top, onion, scale and crop values.
   void CreateViewfinderWindow();
+  /// Gives the viewfinder window the view's viewfinder settings.
+  void ApplyViewfinderSettings();
   /// Keeps the live view window's position in the registry and deletes the window.
   void DestroyViewfinderWindow();
   /// Copies the live view window's options into the settings members.

@@ -82,6 +82,8 @@ class CConnectProgressDlg : public CProgressDlg {
 
 void CMyQuilletView::StartCameraConnection() {
   if (m_pCamera || m_bConnecting) return;
+  // The connection reads and writes the model's settings.
+  RetryMissedSettingsLoad();
   m_bConnecting = true;
   m_bMotionDetection = false;
   // The worker fills these through messages; bind the one the form's data exchange leaves out.
@@ -113,6 +115,7 @@ void CMyQuilletView::StartCameraConnection() {
     }
     m_pProgressDlg = nullptr;
     m_hProgressWnd = nullptr;
+    m_bModelSettingsUnread = RegistryReadsMissed() != FALSE;
     FillReleaseSettingCombos();
     StartViewfinderAfterConnect();
   } else if (frame) {
@@ -192,6 +195,7 @@ void CMyQuilletView::OnRelearnCameraSettings() {
   CString modelKey = GetCameraModelKey();
   if (m_pCamera) OnConnectCamera();
   // Forget the model's learned value lists and settings, so the next connection learns afresh.
+  RetryMissedSettingsLoad();
   if (!modelKey.IsEmpty()) SHDeleteKeyA(HKEY_CURRENT_USER, modelKey);
   StartCameraConnection();
   UpdateControls();

@@ -59,6 +59,11 @@ int CMyQuilletView::GetViewfinderAngle() const {
 
 void CMyQuilletView::CreateViewfinderWindow() {
   m_pViewfinderDlg = new CViewfinderDlg(this, this);
+  ApplyViewfinderSettings();
+}
+
+void CMyQuilletView::ApplyViewfinderSettings() {
+  if (!m_pViewfinderDlg) return;
   m_pViewfinderDlg->m_bStayOnTop = m_nViewfinderStayOnTop != 0;
   m_pViewfinderDlg->m_bOnionSkin = m_nViewfinderOnionSkinning != 0;
   m_pViewfinderDlg->m_bCrop = m_bCrop;
@@ -72,6 +77,7 @@ void CMyQuilletView::CreateViewfinderWindow() {
 
 void CMyQuilletView::DestroyViewfinderWindow() {
   if (!m_pViewfinderDlg) return;
+  RetryMissedSettingsLoad();
   if (m_pViewfinderDlg->m_hWnd) {
     RECT window{};
     ::GetWindowRect(m_pViewfinderDlg->m_hWnd, &window);

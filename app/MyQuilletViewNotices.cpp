@@ -1,5 +1,5 @@
 // What the user must know about the settings at start: a file another program held (the run
-// uses defaults and saves nothing) or a damaged file that was kept aside.
+// uses defaults and saves nothing until the file can be read) or a damaged file that was kept aside.
 #include <string>
 
 #include "app/MyQuilletView.h"
@@ -18,7 +18,7 @@ void CMyQuilletView::TellSettingsProblems() {
   if (RegistryReadsMissed()) {
     ::MessageBoxA(owner,
                   "The settings could not be read: another program is using the settings file.\n"
-                  "Tavorin runs with default settings and will not save settings in this run.",
+                  "Tavorin runs with default settings and saves no settings until it can read them.",
                   "Tavorin", MB_ICONWARNING);
   }
 }

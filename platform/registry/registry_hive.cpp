@@ -373,6 +373,17 @@ void HiveEndRead(LONG error) {
 
 bool HiveReadsMissed() { return TheHive().readsMissed; }
 
+bool HiveRetryMissedReads() {
+  Hive& hive = TheHive();
+  if (!hive.readsMissed) return true;
+  LONG error = HiveOpen();
+  if (error == ERROR_SUCCESS) error = KeyExists(kCurrentUserRoot);
+  if (error != ERROR_SUCCESS) return false;
+  hive.readsMissed = false;
+  TRACE("Registry - the settings file can be read again\n");
+  return true;
+}
+
 void HiveClose() {
   Hive& hive = TheHive();
   if (hive.db) CloseConnection(hive);
@@ -412,6 +423,13 @@ std::string RegistryPathForTest() { return regstore::HivePath(); }
 BOOL RegistryReadsMissed() {
   std::lock_guard<std::mutex> lock(regstore::RegistryMutex());
   return regstore::HiveReadsMissed() ? TRUE : FALSE;
+}
+
+BOOL RegistryRetryMissedReads() {
+  LSTATUS result = regstore::Guarded([]() -> LONG {
+    return regstore::HiveRetryMissedReads() ? ERROR_SUCCESS : ERROR_CANTREAD;
+  });
+  return result == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 std::string RegistryDamagedFileKept() {

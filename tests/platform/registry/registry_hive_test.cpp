@@ -288,6 +288,8 @@ TEST_F(RegistryTest, AHeldHiveCostsShortWaitsAndIsNeverOverwrittenWithDefaults) 
   for (int i = 0; i < 50; ++i) RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &locked);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
   EXPECT_TRUE(RegistryReadsMissed());
+  EXPECT_FALSE(RegistryRetryMissedReads());
+  EXPECT_TRUE(RegistryReadsMissed());
 
   ASSERT_EQ(write(release[1], &byte, 1), 1);
   int status = 0;
@@ -304,5 +306,15 @@ TEST_F(RegistryTest, AHeldHiveCostsShortWaitsAndIsNeverOverwrittenWithDefaults) 
   DWORD size = sizeof text;
   EXPECT_EQ(RegQueryValueExA(key, "Directory", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
   EXPECT_STREQ(text, chosen);
+
+  // Once the caller asks, the file is read again and its writes are kept.
+  EXPECT_TRUE(RegistryRetryMissedReads());
+  EXPECT_FALSE(RegistryReadsMissed());
+  const char changed[] = "/changed/photos";
+  EXPECT_EQ(RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(changed), sizeof changed),
+            ERROR_SUCCESS);
+  size = sizeof text;
+  EXPECT_EQ(RegQueryValueExA(key, "Directory", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+  EXPECT_STREQ(text, changed);
   RegCloseKey(key);
 }
