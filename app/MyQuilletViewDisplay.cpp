@@ -215,6 +215,17 @@ void CMyQuilletView::RefreshDisplay() {
 }
 
 void CMyQuilletView::OnDraw(CDC*) {
+  // The form's layout narrowed the picture since the photo was drawn: draw it again to fit.
+  if (m_picture.m_hWnd && m_pDisplayBitmap) {
+    CRect box;
+    m_picture.GetClientRect(&box);
+    BITMAP drawn{};
+    if (m_pDisplayBitmap->GetBitmap(&drawn) && (drawn.bmWidth > box.Width() || drawn.bmHeight > box.Height()) &&
+        box.Width() > 0 && box.Height() > 0) {
+      RefreshDisplay();
+      return;
+    }
+  }
   // The blink timer swaps the view's bitmaps and repaints the view: the picture follows.
   HBITMAP shown = m_pDisplayBitmap ? static_cast<HBITMAP>(*m_pDisplayBitmap) : nullptr;
   if (m_picture.m_hWnd && m_picture.GetBitmap() != shown) m_picture.SetBitmap(shown);

@@ -15,12 +15,11 @@ constexpr int kHistogramHeight = 102;
 void CMyQuilletView::DrawHistogram() {
   CWnd* control = GetDlgItem(IDC_HISTOGRAM);
   if (!control) return;
-  // As wide as the download bar, or as the picture control when the form's layout made that
-  // wider; a layout that changes the width gets a new bitmap.
-  CRect bar(0, 0, 256, 0), picture;
-  if (m_downloadProgress.m_hWnd) m_downloadProgress.GetClientRect(&bar);
+  // As wide as its picture control, whose width the form's layout decides; a layout that
+  // changes the width gets a new bitmap.
+  CRect picture;
   control->GetClientRect(&picture);
-  const int width = std::max({static_cast<int>(bar.Width()), static_cast<int>(picture.Width()), 16});
+  const int width = std::max(static_cast<int>(picture.Width()), 16);
   if (m_pHistogramBitmap) {
     BITMAP current{};
     m_pHistogramBitmap->GetBitmap(&current);

@@ -1,5 +1,6 @@
 #include "platform/mfc/dlgtemplate.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -46,7 +47,7 @@ ControlClass ClassOf(DlgItemKind kind) {
     case DlgItemKind::Progress: return {"msctls_progress32", WS_CHILD | WS_VISIBLE, true};
     case DlgItemKind::Button: return {"BUTTON", child | BS_PUSHBUTTON, false};
     case DlgItemKind::DefButton: return {"BUTTON", child | BS_DEFPUSHBUTTON, false};
-    case DlgItemKind::Picture: return {"STATIC", WS_CHILD | WS_VISIBLE | SS_NOTIFY, true};
+    case DlgItemKind::Picture: return {"STATIC", WS_CHILD | WS_VISIBLE | SS_NOTIFY, false};
     case DlgItemKind::Report:
       return {WC_LISTVIEW, child | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, true};
     case DlgItemKind::Icons:
@@ -196,7 +197,14 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
         ::SendMessageA(control, PBM_SETRANGE32, static_cast<WPARAM>(item.minValue), item.maxValue);
         break;
       case DlgItemKind::Picture:
-        widget->setMinimumSize(std::max(item.minValue, 1), std::max(item.maxValue, 1));
+        // In a form the picture yields width to the other columns (the program draws it at the
+        // size it gets); a dialog is made to fit it whole.
+        widget->setMinimumSize(std::max(formView ? item.minValue / 2 : item.minValue, 1), std::max(item.maxValue, 1));
+        break;
+      case DlgItemKind::Combo:
+      case DlgItemKind::ComboEdit:
+        // As wide as its longest entry, also for entries the program adds later.
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         break;
       default: break;
     }
