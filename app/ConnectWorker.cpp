@@ -20,8 +20,6 @@ namespace {
 
 constexpr DWORD kCacheBufferSize = 2048;
 constexpr DWORD kRelContrast = 0x08000008;
-constexpr DWORD kRelSaturation = 0x0800000A;
-constexpr DWORD kRelSharpness = 0x08000009;
 constexpr DWORD kRelWidestAperture = 32;
 
 bool ReadDword(HKEY key, const char* name, DWORD& value) {
@@ -344,15 +342,7 @@ void CMyQuilletView::ConnectToCamera() {
   if (settings && ReadDword(settings, "Saturation", value)) m_nSaturation = static_cast<int>(value);
   if (settings && ReadDword(settings, "Sharpness", value)) m_nSharpness = static_cast<int>(value);
   if (settings && ReadDword(settings, "LosslessAutoRotate", value)) m_bLosslessAutoRotate = value != 0;
-  if (m_bImageSettingsSupported && !camera->IsPrsdk()) {
-    int* fields[] = {&m_nContrast, &m_nSaturation, &m_nSharpness};
-    const DWORD ids[] = {kRelContrast, kRelSaturation, kRelSharpness};
-    for (int i = 0; i < 3; ++i) {
-      BYTE byte = static_cast<BYTE>(*fields[i]);
-      camera->SetRelCamSetting(ids[i], 1, &byte);
-      if (camera->GetRelCamSetting(ids[i], 1, &byte)) *fields[i] = byte == 255 ? -1 : byte;
-    }
-  }
+  if (m_bImageSettingsSupported && !camera->IsPrsdk()) SendImageSettings(camera);
   if (settings && ReadDword(settings, "LiveViewfinder", value)) m_bLiveViewfinder = value != 0;
   if (settings && ReadDword(settings, "ViewfinderOutput", value)) m_nViewfinderOutput = static_cast<int>(value);
 

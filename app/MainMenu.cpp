@@ -62,6 +62,11 @@ HMENU BuildMainMenu() {
            Popup({{ID_RENAME_IMAGE, "Rename Image...\tCtrl+R"},
                   {ID_DELETE_IMAGE, "&Delete Image\tDel"},
                   {0, nullptr},
+                  {ID_PREFERENCES, "&Preferences..."},
+                  {ID_SETUP_EDITOR, "Setup Image &Editor..."},
+                  {ID_POST_PROCESSING, "Post Processing..."},
+                  {ID_COLOUR_MANAGEMENT, "Color Management Settings..."},
+                  {0, nullptr},
                   {ID_FILE_PRINT_SETUP, "Printer Setup..."},
                   {0, nullptr},
                   {ID_APP_EXIT, "E&xit"}}));
@@ -94,8 +99,11 @@ HMENU BuildMainMenu() {
                   {ID_VIEWFINDER_FILL_SCREEN, "Fill Screen"}}));
   AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(view, MF_STRING, ID_DISPLAY_GRID, "Display &Grid\tCtrl+G");
+  AppendMenuA(view, MF_STRING, ID_GRID_SETTINGS, "Grid &Settings...");
   AppendMenuA(view, MF_STRING, ID_FLASHING_HIGHLIGHTS, "F&lashing Highlights\tCtrl+H");
+  AppendMenuA(view, MF_STRING, ID_HIGHLIGHT_SETTINGS, "&Highlight Settings...");
   AppendMenuA(view, MF_STRING, ID_HQ_SHARPENING, "HQ Sharpening\tCtrl+Q");
+  AppendMenuA(view, MF_STRING, ID_SHARPENING_SETTINGS, "Sharpening Settings...");
   AppendMenuA(view, MF_STRING, ID_BLANK_SCREEN, "&Blank screen when taking photo");
   AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
   AddPopup(view, "Orientation",

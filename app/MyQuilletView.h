@@ -217,6 +217,20 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   bool OnMenuCommand(UINT id);
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
+  // The settings dialogs' openers (MyQuilletViewSettingsDialogs.cpp): copies in, copies back on OK.
+  /// Runs the settings dialog of a menu command; false for other ids.
+  bool OnSettingsCommand(UINT id);
+  void OnPreferences();
+  void OnGridSettings();
+  void OnHighlightSettings();
+  void OnSharpeningSettings();
+  void OnSetupEditor();
+  void OnPostProcessing();
+  void OnColourManagement();
+  /// Button 1086: the auto-bracket series settings.
+  void OnAutoBracketSettings();
+  /// Sends contrast, saturation and sharpness to a CDSDK camera and keeps what it reads back (255: -1).
+  void SendImageSettings(CCamera* camera);
   /// Save mode 1 (PC only), 2 (camera only) or 3 (camera and PC), also sent to a connected camera.
   void OnSaveMode(int mode);
   /// The photobooth printer setup; a change of margins alone moves the layout with the

@@ -136,7 +136,7 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
       if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_CLOSE);
       return true;
     default:
-      return false;
+      return OnSettingsCommand(id);
   }
 }
 
@@ -185,6 +185,7 @@ void CMyQuilletView::UpdateMenu() {
   }
   Check(menu, ID_AUTO_ROTATE, m_bLosslessAutoRotate);
   Check(menu, ID_HQ_SHARPENING, m_bSharpen);
+  Check(menu, ID_POST_PROCESSING, m_nPostProcessingEnable != 0);
   Check(menu, ID_AUTO_RECONNECT, m_bAutoReconnect);
   Check(menu, ID_MOTION_DETECTION, m_bMotionDetection);
   Enable(menu, ID_DELETE_IMAGE, HasCurrentImage());

@@ -89,6 +89,9 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_MOTION_DETECTION:
       OnMotionDetection();
       return TRUE;
+    case IDC_AUTOBRACKET_SETTINGS:
+      if (HIWORD(wParam) == BN_CLICKED) OnAutoBracketSettings();
+      return TRUE;
     default:
       break;
   }

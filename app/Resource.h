@@ -97,6 +97,15 @@
 #define ID_IMAGE_PREVIEW 137
 #define ID_TIME_LAPSE 156
 
+// Settings dialogs.
+#define ID_PREFERENCES 139
+#define ID_GRID_SETTINGS 142
+#define ID_SETUP_EDITOR 153
+#define ID_HIGHLIGHT_SETTINGS 180
+#define ID_SHARPENING_SETTINGS 194
+#define ID_POST_PROCESSING 201
+#define ID_COLOUR_MANAGEMENT 32882
+
 // Display: blank screen and histogram pop-up.
 #define IDD_BLANK 147
 #define ID_HISTOGRAM_INTENSITY 163

@@ -4,6 +4,7 @@
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/draw.h"
+#include "platform/gdi/icm.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/text.h"
