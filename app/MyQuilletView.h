@@ -236,6 +236,7 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// The photobooth printer setup; a change of margins alone moves the layout with the
   /// printable area's centre (MyQuilletViewPrinterSetup.cpp).
   void OnPhotoboothPrinterSetup();
+  void OnPhotoboothCustomLayout();
   /// Still Image launch registration (143) and unregistration (144).
   void OnStillImageRegistration(bool registering);
   /// The help page: beside the program, else in the source tree's data folder; "" when neither has it.

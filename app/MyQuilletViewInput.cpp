@@ -86,6 +86,9 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_PHOTOBOOTH_PRINTER_SETUP:
       if (HIWORD(wParam) == BN_CLICKED) OnPhotoboothPrinterSetup();
       return TRUE;
+    case IDC_PHOTOBOOTH_CUSTOM_LAYOUT:
+      if (HIWORD(wParam) == BN_CLICKED) OnPhotoboothCustomLayout();
+      return TRUE;
     case ID_MOTION_DETECTION:
       OnMotionDetection();
       return TRUE;

@@ -5,6 +5,8 @@
 
 #define CC_RGBINIT 0x00000001u
 #define CC_FULLOPEN 0x00000002u
+#define CC_SOLIDCOLOR 0x00000080u
+#define CC_ANYCOLOR 0x00000100u
 
 struct CHOOSECOLORA {
   HWND hwndOwner = nullptr;

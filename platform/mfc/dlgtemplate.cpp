@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -130,6 +131,34 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   DlgItemKind previous = DlgItemKind::Label;
   std::vector<QWidget*> labels;
   bool ok = true;
+
+  if (!dialogTemplate.grid.rows.empty()) {
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(2);
+    for (size_t column = 0; column < dialogTemplate.grid.headings.size(); ++column) {
+      HWND heading = MakeControl(window, "STATIC", WS_CHILD | WS_VISIBLE, dialogTemplate.grid.headings[column].c_str(),
+                                 IDC_STATIC);
+      if (QWidget* widget = user_p::WidgetOf(heading)) grid->addWidget(widget, 0, static_cast<int>(column));
+    }
+    for (size_t row = 0; row < dialogTemplate.grid.rows.size(); ++row) {
+      const std::vector<DlgItem>& cells = dialogTemplate.grid.rows[row];
+      for (size_t column = 0; column < cells.size(); ++column) {
+        const ControlClass cls = ClassOf(cells[column].kind);
+        HWND control = MakeControl(window, cls.className, cls.style, cells[column].label, cells[column].id);
+        QWidget* widget = user_p::WidgetOf(control);
+        if (!widget) {
+          ok = false;
+          continue;
+        }
+        // Narrow number fields: a table of twelve rows must leave room for the page.
+        if (cls.labelled && cells[column].kind != DlgItemKind::Combo) widget->setFixedWidth(52);
+        if (cells[column].kind == DlgItemKind::Button) widget->setFixedWidth(widget->sizeHint().height() + 8);
+        grid->addWidget(widget, static_cast<int>(row) + 1, static_cast<int>(column));
+      }
+    }
+    outer->addLayout(grid);
+  }
 
   auto sectionFor = [&](const char* group) -> QFormLayout* {
     std::string name = group ? group : "";

@@ -43,6 +43,12 @@ struct DlgItem {
   const char* group = nullptr;  // controls with the same group share a box titled with it
 };
 
+/// Rows of controls under column headings (a table of records), standing first in the controls.
+struct DlgGrid {
+  std::vector<std::string> headings;
+  std::vector<std::vector<DlgItem>> rows;  // each item shows its label as its own text
+};
+
 struct DlgTemplate {
   UINT id;
   const char* caption;
@@ -58,6 +64,7 @@ struct DlgTemplate {
   bool paintedClientArea = false;
   /// The program places and sizes the controls itself: no automatic layout, no fixed size.
   bool manualLayout = false;
+  DlgGrid grid = {};
 };
 
 /// Makes a template available to CDialog/CFormView by its id (replaces an earlier one).

@@ -390,6 +390,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_CTLCOLORSTATIC:
       r = reinterpret_cast<LRESULT>(OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),
                                                FromHandle(reinterpret_cast<HWND>(lParam)), message - WM_CTLCOLORMSGBOX));
+      // Unanswered: the control may colour itself (reflected to its own CWnd).
+      if (!r && lParam) {
+        if (CWnd* child = FromHandlePermanent(reinterpret_cast<HWND>(lParam)); child && child != this)
+          r = reinterpret_cast<LRESULT>(
+              child->CtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), message - WM_CTLCOLORMSGBOX));
+      }
       break;
     case WM_HSCROLL:
       OnHScroll(LOWORD(wParam), HIWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)));

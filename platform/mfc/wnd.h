@@ -182,6 +182,8 @@ class CWnd : public CObject {
   }
   virtual BOOL OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
   virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+  /// A control's own colours, asked when its parent gave no brush for it (NULL: none).
+  virtual HBRUSH CtlColor(CDC*, UINT) { return nullptr; }
   virtual void OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
   virtual void OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
   virtual void OnSetFocus(CWnd*) { Default(); }

@@ -10,6 +10,7 @@
 
 #include "platform/user/hwndwidget_p.h"
 #include "platform/user/qtstring_p.h"
+#include "platform/win32/folders.h"
 
 namespace {
 
@@ -47,6 +48,26 @@ Qt::CursorShape ShapeOf(WORD id) {
   return Qt::ArrowCursor;
 }
 
+// The program's cursor resources ship as data/cursors/<id>.png (hot spot in the middle), found
+// beside the program or, in a build tree, in the source's data folder.
+CursorRecord* ProgramCursor(WORD id) {
+  static auto* cursors = new std::map<WORD, CursorRecord*>;
+  CursorRecord*& record = (*cursors)[id];
+  if (record) return record;
+  const QString name = QString("cursors/%1.png").arg(id);
+  QStringList folders{user_p::ToQString(GetProgramFolder())};
+#ifdef TAVORIN_SOURCE_DATA_DIR
+  folders << QString(TAVORIN_SOURCE_DATA_DIR "/");
+#endif
+  for (const QString& folder : folders) {
+    QPixmap pixmap(folder + name);
+    if (pixmap.isNull()) continue;
+    record = new CursorRecord{QCursor(pixmap), true};
+    break;
+  }
+  return record;
+}
+
 }  // namespace
 
 namespace user_p {
@@ -59,7 +80,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (!IS_INTRESOURCE(name)) return nullptr;
   WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
   if (instance) {
-    if (id != kInvisibleCursorResource) return nullptr;
+    if (id != kInvisibleCursorResource) return reinterpret_cast<HCURSOR>(ProgramCursor(id));
     // The program's own invisible cursor (touch screens show no pointer).
     static auto* invisible = [] {
       QPixmap blank(32, 32);

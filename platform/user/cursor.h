@@ -20,8 +20,9 @@
 #define IDC_HAND MAKEINTRESOURCE(32649)
 #define IDC_APPSTARTING MAKEINTRESOURCE(32650)
 
-/// A system cursor (instance NULL and an IDC_ value), or with the program's instance its
-/// cursor resource 210 (32 x 32, all transparent); NULL for anything else. Never freed.
+/// A system cursor (instance NULL and an IDC_ value), or with the program's instance one of its
+/// cursor resources (210 is 32 x 32 and all transparent; others are the shipped
+/// cursors/<id>.png); NULL for anything else. Never freed.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 #define LoadCursor LoadCursorA
 /// A cursor from an image file (.cur, .png, ...), hot spot in the middle for plain images;

@@ -2,11 +2,15 @@
 // "\r\n" line ends as the program expects.
 #include <QEvent>
 #include <QIntValidator>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 
+#include "platform/gdi/dc_p.h"
+#include "platform/gdi/wingdi.h"
 #include "platform/user/controls.h"
+#include "platform/user/message.h"
 #include "platform/user/controls_p.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/window.h"
@@ -41,6 +45,48 @@ class FocusNotifier : public QObject {
   HWND m_hwnd;
 };
 
+COLORREF ToColorRef(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
+QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
+
+// A single-line edit that asks its parent for its colours (WM_CTLCOLOREDIT) before each paint:
+// the text colour set on the DC and the brush returned; no brush keeps the system's colours.
+class LineEdit : public QLineEdit {
+ public:
+  LineEdit(HWND hwnd, QWidget* parent) : QLineEdit(parent), m_hwnd(hwnd), m_system(palette()) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    ApplyParentColours();
+    QLineEdit::paintEvent(event);
+  }
+
+ private:
+  void ApplyParentColours() {
+    QPalette wanted = m_system;
+    HWND parent = GetParent(m_hwnd);
+    QImage probe(1, 1, QImage::Format_RGB32);
+    HDC dc = parent ? gdi_p::CreatePaintDeviceDC(&probe) : nullptr;
+    if (dc) {
+      const COLORREF text = ToColorRef(m_system.color(QPalette::Text));
+      SetTextColor(dc, text);
+      SetBkColor(dc, ToColorRef(m_system.color(QPalette::Base)));
+      auto brush = reinterpret_cast<HBRUSH>(
+          SendMessageA(parent, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hwnd)));
+      LOGBRUSH fill{};
+      if (brush && GetObjectA(brush, sizeof(fill), &fill) == sizeof(fill) && fill.lbStyle == BS_SOLID) {
+        wanted.setColor(QPalette::Base, ToQColor(fill.lbColor));
+        if (GetTextColor(dc) != text) wanted.setColor(QPalette::Text, ToQColor(GetTextColor(dc)));
+      }
+      gdi_p::DestroyDC(dc);
+    }
+    // Changing the palette repaints once more; the second pass finds it unchanged.
+    if (wanted != palette()) setPalette(wanted);
+  }
+
+  HWND m_hwnd;
+  QPalette m_system;
+};
+
 }  // namespace
 
 QWidget* CreateEdit(HWND hwnd, DWORD style, QWidget* parent) {
@@ -52,7 +98,7 @@ QWidget* CreateEdit(HWND hwnd, DWORD style, QWidget* parent) {
     edit->installEventFilter(new FocusNotifier(hwnd, edit));
     return edit;
   }
-  auto* edit = new QLineEdit(parent);
+  auto* edit = new LineEdit(hwnd, parent);
   edit->setReadOnly(style & ES_READONLY);
   if (style & ES_PASSWORD) edit->setEchoMode(QLineEdit::Password);
   if (style & ES_NUMBER) edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));

@@ -13,3 +13,15 @@ TEST(CursorTest, TheProgramsInvisibleCursorIsResource210) {
   EXPECT_TRUE(DestroyCursor(invisible));
   EXPECT_EQ(LoadCursor(program, MAKEINTRESOURCE(210)), invisible) << "a shared cursor survives DestroyCursor";
 }
+
+TEST(CursorTest, TheLayoutEditorsMoveAndRotateCursorsShipAsResources) {
+  HINSTANCE program = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000));
+  HCURSOR move = LoadCursor(program, MAKEINTRESOURCE(246));
+  HCURSOR rotate = LoadCursor(program, MAKEINTRESOURCE(247));
+  ASSERT_NE(move, nullptr);
+  ASSERT_NE(rotate, nullptr);
+  EXPECT_NE(move, rotate);
+  EXPECT_EQ(LoadCursor(program, MAKEINTRESOURCE(246)), move);
+  EXPECT_TRUE(DestroyCursor(move));
+  EXPECT_EQ(LoadCursor(program, MAKEINTRESOURCE(246)), move) << "kept for the run";
+}
