@@ -128,12 +128,12 @@ CString CMyQuilletView::CountdownText(ULONGLONG now) {
   CMapStringToString values;
   CString number;
   number.Format("%d", m_nNumberOfPhotoboothImages - m_nShotsLeft + 1);
-  values.SetAt("imageNumber", number);
+  values.SetAt("@imageNumber@", number);
   number.Format("%d", m_nNumberOfPhotoboothImages);
-  values.SetAt("numberOfImages", number);
+  values.SetAt("@numberOfImages@", number);
   LONGLONG left = m_nNextShotTime > now ? static_cast<LONGLONG>(m_nNextShotTime - now) : 0;
   number.Format("%lld", left / 1000 + 1);
-  values.SetAt("secsToNextPhoto", number);
+  values.SetAt("@secsToNextPhoto@", number);
   ExpandTextTemplate(values, text);
   return text;
 }

@@ -9,6 +9,7 @@
 #include "keyboard/KeyboardResource.h"
 #include "photobooth/BoothCommands.h"
 #include "photobooth/TransparentOverlayDlg.h"
+#include "platform/dshow/filtergraph.h"
 #include "platform/user/cursor.h"
 #include "platform/user/input.h"
 #include "platform/user/menu.h"
@@ -59,6 +60,7 @@ CFullscreenDlg::CFullscreenDlg(CMyQuilletView* view, int mode)
 
 CFullscreenDlg::~CFullscreenDlg() {
   if (m_bPhotoboothMode && m_hWnd) SetEdgeGestures(m_hWnd, FALSE);
+  m_pMovie.reset();
   delete m_pOverlay;
   m_pOverlay = nullptr;
 }
@@ -288,7 +290,7 @@ BOOL CFullscreenDlg::OnEraseBkgnd(CDC* dc) {
 
 void CFullscreenDlg::OnPaint() {
   CPaintDC dc(this);
-  if (dc.m_hDC) DrawWindow(&dc);
+  if (dc.m_hDC) PaintWithMovie(&dc);
 }
 
 void CFullscreenDlg::OnLButtonDown(UINT flags, CPoint point) {
@@ -306,6 +308,7 @@ void CFullscreenDlg::OnTimer(UINT_PTR id) {
     CDialog::OnTimer(id);
     return;
   }
+  LoopMovie();
   LONGLONG now = s_pfnNow();
   if (m_bPhotoboothMode && m_nRedrawDeadline != 0 && now >= m_nRedrawDeadline) {
     m_nRedrawDeadline = 0;

@@ -16,6 +16,7 @@
 
 class CMyQuilletView;
 class CTransparentOverlayDlg;
+class FilterGraph;
 
 #define IDD_FULLSCREEN 134
 #define IDC_FULLSCREEN_BACKGROUND_NAME 1138
@@ -38,11 +39,15 @@ class CFullscreenDlg : public CDialog {
   /// The countdown text on the overlay window; an empty text clears it.
   virtual void SetCountdownText(const char* text);
   /// Milliseconds left of the screen's movie; 0 at its end, -1 without a movie.
-  virtual int GetMovieTimeRemaining() { return -1; }
+  virtual int GetMovieTimeRemaining();
   /// A screen movie is open (running or ended on its last frame).
-  virtual bool HasMovie() const { return false; }
+  virtual bool HasMovie() const { return m_pMovie != nullptr; }
   /// Stops and forgets the screen's movie.
-  virtual void ReleaseMovieGraph() {}
+  virtual void ReleaseMovieGraph();
+  /// Opens the movie and places it; failures are shown and leave no movie.
+  void OpenMovie(const CString& path);
+  /// The movie of a screen: variant or plain name + anything + ".mp4" or ".mov"; "" for none.
+  static CString FindScreenMovie(const CString& variant, const CString& path);
   virtual bool IsThumbnailEnabled();
   /// One live-view frame on the SDK's viewfinder thread; the data stays the caller's. Frames
   /// are not shown on the booth screen yet: each is dropped.
@@ -108,6 +113,11 @@ class CFullscreenDlg : public CDialog {
   /// Seconds since 1970 (activity, redraw deadline, inactivity); tests replace it.
   static LONGLONG (*s_pfnNow)();
 
+  std::unique_ptr<FilterGraph> m_pMovie;
+  /// Where the movie is drawn (client pixels); painting leaves it out.
+  RECT m_videoRect{0, 0, 0, 0};
+  bool m_bMovieLoop = false;
+
  protected:
   BOOL OnEraseBkgnd(CDC* dc) override;
   void OnPaint() override;
@@ -123,6 +133,11 @@ class CFullscreenDlg : public CDialog {
   void DrawThumbnails(CDC& dc);
   /// Paints the whole client area onto `dc`.
   void DrawWindow(CDC* dc);
+  /// DrawWindow around the movie, then the movie's picture.
+  void PaintWithMovie(CDC* dc);
+  void StartScreenMovie(const CString& movie);
+  /// Timer: a looping movie at its end starts again.
+  void LoopMovie();
   /// A short text at the bottom right, wiped by the timer 2 s later.
   void DrawCornerText(const CString& text);
   void OnDisplayJpeg();

@@ -200,6 +200,15 @@ void CFullscreenDlg::DoShowScreen(const CString& path, int withSoundAndMovie) {
     PlayScreenSound(sound);
   }
 
+  // The taking screen keeps a movie still running; every other screen ends it.
+  if (path.Find("/taking.jpg", 1) < 1) {
+    ReleaseMovieGraph();
+    if (withSoundAndMovie && path.GetLength() > 4) {
+      CString movie = FindScreenMovie(m_strCurrentVariant, path);
+      if (!movie.IsEmpty()) StartScreenMovie(movie);
+    }
+  }
+
   CString name = FileNameOf(path);
   if (m_pView) {
     if (m_pView->m_bGreenScreenEnable && (name.Find("ready") == 0 || name.Find("taking") == 0 ||
@@ -218,7 +227,7 @@ void CFullscreenDlg::DoShowScreen(const CString& path, int withSoundAndMovie) {
 
   BuildScreenImage();
   CClientDC dc(this);
-  if (dc.m_hDC) DrawWindow(&dc);
+  if (dc.m_hDC) PaintWithMovie(&dc);
 }
 
 void CFullscreenDlg::BuildScreenImage() {
@@ -290,6 +299,12 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
   GetClientRect(&client);
   CDC memory;
   memory.CreateCompatibleDC(nullptr);
+  if (!m_strCurrentScreen.IsEmpty() && m_pScreenImage) {
+    // The window may reach its full size after the screen was built (a display server's maximise).
+    BITMAP built{};
+    m_pScreenImage->GetBitmap(&built);
+    if (built.bmWidth != client.Width() || built.bmHeight != client.Height()) BuildScreenImage();
+  }
   if (!m_strCurrentScreen.IsEmpty() && m_pScreenImage) {
     CBitmap* old = memory.SelectObject(m_pScreenImage.get());
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);

@@ -305,3 +305,27 @@ TEST_F(FullscreenDlgTest, DigitsAndEnterFillTheCommentAndSpaceReleases) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FullscreenDlgTest, ThePreviewScreenSoundPlaysOncePerPreview) {
+  WriteJpeg(Screen("preview.jpg"), 64, 48, Qt::gray);
+  WriteSound(Screen("preview.wav"));
+  std::string photo = WriteTestPhoto("preview-photo.jpg");
+  m_view->m_images.emplace_back(CString(photo.c_str()));
+  ASSERT_TRUE(m_view->ShowImage(0));
+  m_view->m_nPhotoboothPreviewTime = 3;
+  CFullscreenDlg* booth = OpenBooth();
+  booth->SendMessage(WM_DISPLAY_JPEG, m_view->m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_view->m_pCurrentJpeg));
+  ASSERT_NE(nullptr, booth->m_pPreviewBitmap);
+  ASSERT_TRUE(PumpUntil([&] { return SoundsOf(Screen("preview.wav")) == 1; }, 10000));
+  for (int i = 0; i < 3; ++i) {
+    booth->Invalidate(FALSE);
+    PumpUntil([] { return false; }, 100);
+  }
+  EXPECT_EQ(1, SoundsOf(Screen("preview.wav")));
+  booth->SendMessage(WM_DISPLAY_JPEG, m_view->m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_view->m_pCurrentJpeg));
+  EXPECT_TRUE(PumpUntil([&] { return SoundsOf(Screen("preview.wav")) == 2; }, 10000));
+}
+
+}  // namespace
