@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Resource.h"
+#include "photobooth/BoothCommands.h"
 #include "platform/user/input.h"
 #include "platform/user/window.h"
 
@@ -98,6 +99,8 @@ HMENU BuildMainMenu() {
                   {ID_VIEWFINDER_SCALE_4X, "4x (1280x960 pixels)"},
                   {ID_VIEWFINDER_FILL_SCREEN, "Fill Screen"}}));
   AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(view, MF_STRING, ID_FULL_SCREEN, "&Full Screen\tF11");
+  AppendMenuA(view, MF_STRING, ID_PHOTOBOOTH_SHOT, "Photobooth Shot\tF4");
   AppendMenuA(view, MF_STRING, ID_DISPLAY_GRID, "Display &Grid\tCtrl+G");
   AppendMenuA(view, MF_STRING, ID_GRID_SETTINGS, "Grid &Settings...");
   AppendMenuA(view, MF_STRING, ID_FLASHING_HIGHLIGHTS, "F&lashing Highlights\tCtrl+H");
@@ -147,6 +150,11 @@ void RegisterMainAccelerators() {
       {FVIRTKEY | FCONTROL, 'P', ID_PREVIOUS_IMAGE},
       {FVIRTKEY, VK_PRIOR, ID_PREVIOUS_IMAGE},
       {FVIRTKEY, VK_F7, ID_IMAGE_PREVIEW},
+      {FVIRTKEY, VK_F11, ID_FULL_SCREEN},
+      {FVIRTKEY, VK_F4, ID_PHOTOBOOTH_SHOT},
+      {FVIRTKEY, VK_F2, ID_PHOTOBOOTH_BW_START},
+      {FVIRTKEY, VK_F3, ID_PHOTOBOOTH_COLOUR_START},
+      {FVIRTKEY | FCONTROL | FSHIFT | FALT, '5', ID_PHOTOBOOTH_SHOT_FULLSCREEN},
   };
   AddAcceleratorResource(IDR_MAINFRAME, keys, static_cast<int>(sizeof(keys) / sizeof(keys[0])));
 }

@@ -168,6 +168,35 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnSelectPhotoboothProfile(UINT command);
   void GetTakingScreenImage(CString& path);
   void GetReleaseScreenImage(CString& path);
+  /// The preview background: "preview<n>.jpg" (photos taken) with the booth window when it
+  /// exists, else "preview.jpg", each as its colour and copies variant.
+  void GetPreviewScreenImage(CString& path);
+
+  // The photobooth sequence (MyQuilletViewBooth.cpp).
+  /// Command 133: the plain full-screen viewer, run modally.
+  void OnFullScreen();
+  /// Arms a session; silent unless a camera is idle in photobooth mode with no session or processing.
+  void OnPhotoboothShot();
+  /// Arms only while the booth window is up in photobooth mode.
+  void OnPhotoboothShotFullscreen();
+  /// B&W (1), colour (0) or toned (2) start: the colour mode, then arming.
+  void OnPhotoboothColourStart(int colourMode);
+  /// One 50 ms step of a session: countdown screens and texts, the release, the preview hold.
+  void PacePhotobooth();
+  /// The countdown template filled in for the photo under way.
+  CString CountdownText(ULONGLONG now);
+  /// The release screen, or the taking screen when no release file exists.
+  CString ReleaseOrTakingScreen();
+  /// The booth window when it is up, else NULL.
+  CFullscreenDlg* BoothWindow() const;
+  /// Milliseconds of the system tick count; tests replace it.
+  static ULONGLONG (*s_pfnTicks)();
+  CString m_strSessionCode;
+  std::vector<CString> m_keyboardTexts;
+  std::vector<BYTE> m_keyboardChecks;
+  CString m_strLastOutput;
+  /// The shots-left value of the last release; -1 after arming (one release per photo).
+  int m_nLastShotNumber = -1;
 
   // Connect worker, camera-setting combos, zoom, battery and the main timer.
   /// The connect worker's body (on its own thread): learns the camera's values, fills the form, applies the model's settings.
@@ -364,7 +393,7 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   bool m_bProcessingUnderWay = false;
   bool m_bClickerPressed = false;
   int m_nShotsLeft = -1;
-  DWORD m_nNextShotTime = 0;
+  ULONGLONG m_nNextShotTime = 0;
   int m_nPreviewTicks = 0;
   BOOL m_bPhotoboothShowGrid = FALSE;
   CString m_strPhotoboothImagesDir;

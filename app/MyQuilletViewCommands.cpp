@@ -7,6 +7,7 @@
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "photobooth/BoothCommands.h"
 #include "camera/ViewfinderDlg.h"
 #include "platform/user/menu.h"
 #include "platform/user/messagebox.h"
@@ -49,6 +50,21 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     return true;
   }
   switch (id) {
+    case ID_FULL_SCREEN:
+      OnFullScreen();
+      return true;
+    case ID_PHOTOBOOTH_SHOT:
+      OnPhotoboothShot();
+      return true;
+    case ID_PHOTOBOOTH_SHOT_FULLSCREEN:
+      OnPhotoboothShotFullscreen();
+      return true;
+    case ID_PHOTOBOOTH_BW_START:
+      OnPhotoboothColourStart(1);
+      return true;
+    case ID_PHOTOBOOTH_COLOUR_START:
+      OnPhotoboothColourStart(0);
+      return true;
     case ID_PREVIOUS_IMAGE:
       OnPreviousImage();
       return true;

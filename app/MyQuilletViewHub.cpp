@@ -158,9 +158,9 @@ void CMyQuilletView::OnDisplayJpeg(WPARAM size, LPARAM buffer) {
       StartPhotoboothProcessing();
       m_nShotsLeft = -1;
     } else {
-      DWORD now = GetTickCount();
-      m_nNextShotTime = m_bPhotoboothClickerMode ? now + 1000 : now + m_nPhotoboothInterval * 1000 - 1;
-      if (boothWindow && m_nPhotoboothPreviewTime > 0) m_nNextShotTime += m_nPhotoboothPreviewTime * 1000;
+      ULONGLONG now = s_pfnTicks();
+      m_nNextShotTime = m_bPhotoboothClickerMode ? now + 1000 : now + m_nPhotoboothInterval * 1000ULL - 1;
+      if (boothWindow && m_nPhotoboothPreviewTime > 0) m_nNextShotTime += m_nPhotoboothPreviewTime * 1000ULL;
     }
   } else if (boothWindow) {
     m_pFullscreenDlg->PostMessage(WM_DISPLAY_JPEG, m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_pCurrentJpeg));
@@ -183,8 +183,15 @@ void CMyQuilletView::OnReleaseError(DWORD code) {
   if (m_nBracketStep > 0) RestoreBracketSettings();
   m_nBracketStep = -1;
   m_seriesFiles.clear();
+  // A failed release ends the session: no second release comes for that photo.
+  bool sessionRunning = m_nShotsLeft >= 0;
   m_nShotsLeft = -1;
-  if (!(m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd)) {
+  CFullscreenDlg* booth = m_bPhotoboothActive ? BoothWindow() : nullptr;
+  if (booth && code == 1) {
+    m_strLastMessage = "Unable to release shutter.\nThis may be because the AF was unable to lock";
+    booth->SendMessage(WM_RELEASE_ERROR, 1, 0);
+    if (sessionRunning) booth->ReturnToStart();
+  } else if (!(m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd)) {
     CString text;
     if (code == 1)
       text = "Unable to release shutter.\nThis may be because the AF was unable to lock";
@@ -196,7 +203,8 @@ void CMyQuilletView::OnReleaseError(DWORD code) {
       text.Format("Error taking photo.\nError code=0x%04u", static_cast<unsigned>(code));
     m_strLastMessage = text;
     CWnd* frame = AfxGetMainWnd();
-    ::MessageBoxA(frame ? frame->m_hWnd : nullptr, text, "Tavorin", MB_ICONERROR);
+    ::MessageBoxA(booth ? booth->m_hWnd : (frame ? frame->m_hWnd : nullptr), text, "Tavorin", MB_ICONERROR);
+    if (booth && sessionRunning) booth->ReturnToStart();
   }
   OnShotFinished();
 }

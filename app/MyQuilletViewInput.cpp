@@ -176,16 +176,17 @@ void CMyQuilletView::OnSelectPhotoboothProfile(UINT command) {
   SelectPhotoboothProfile(static_cast<int>(command - kFirstProfileCommand) + 1);
 }
 
+// Numbered taking and release screens belong to the booth window; without it, the plain ones.
 void CMyQuilletView::GetTakingScreenImage(CString& path) {
   CString numbered;
   numbered.Format("%s/taking%d.jpg", m_strPhotoboothImagesDir.GetString(),
                   m_nNumberOfPhotoboothImages - m_nShotsLeft + 1);
-  path = PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/taking.jpg";
+  path = BoothWindow() && PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/taking.jpg";
 }
 
 void CMyQuilletView::GetReleaseScreenImage(CString& path) {
   CString numbered;
   numbered.Format("%s/release%d.jpg", m_strPhotoboothImagesDir.GetString(),
                   m_nNumberOfPhotoboothImages - m_nShotsLeft + 1);
-  path = PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/release.jpg";
+  path = BoothWindow() && PathFileExistsA(numbered) ? numbered : m_strPhotoboothImagesDir + "/release.jpg";
 }

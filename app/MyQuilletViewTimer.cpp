@@ -50,6 +50,7 @@ void CMyQuilletView::OnTimer(UINT_PTR id) {
       }
     }
   }
+  if (id == kMainTimer) PacePhotobooth();
   if (!m_pCamera && m_bAutoReconnect) {
     LONGLONG now = s_pfnClock();
     if (m_bConnecting || now <= g_lastReconnectAttempt + 5) {
@@ -70,5 +71,4 @@ void CMyQuilletView::OnTimer(UINT_PTR id) {
       }
     }
   }
-  if (m_nShotsLeft >= 1 && !m_pCamera) m_nShotsLeft = -1;
 }

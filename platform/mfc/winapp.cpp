@@ -1,6 +1,7 @@
 #include "platform/mfc/winapp.h"
 
 #include <QApplication>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/mfc/doctemplate.h"
@@ -93,6 +94,9 @@ int CWinApp::DoMessageBox(LPCSTR prompt, UINT type, UINT) {
 
 int AfxWinMain(int argc, char** argv) {
   std::unique_ptr<QApplication> qtApp;
+  // Movies play through the ffmpeg media back end (the default one crashes opening MP4 files);
+  // it must be chosen before the application object exists. A back end set by the user wins.
+  setenv("QT_MEDIA_BACKEND", "ffmpeg", 0);
   if (!QCoreApplication::instance()) qtApp = std::make_unique<QApplication>(argc, argv);
   CWinApp* app = AfxGetApp();
   if (!app) return -1;

@@ -1,0 +1,37 @@
+#include "photobooth/BoothCommands.h"
+
+#include "app/Resource.h"
+#include "platform/user/input.h"
+#include "platform/user/menu.h"
+
+void RegisterBoothAccelerators() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  static const ACCEL keys[] = {
+      {FVIRTKEY, VK_F11, ID_FULL_SCREEN},
+      {FVIRTKEY, VK_F8, IDC_RELEASE},
+      {FVIRTKEY, VK_F9, IDC_PREVIEW},
+      {FVIRTKEY, VK_F4, ID_PHOTOBOOTH_SHOT},
+      {FVIRTKEY, VK_F5, ID_PHOTOBOOTH_SHOT},
+      {FVIRTKEY | FCONTROL | FALT | FSHIFT, '5', ID_PHOTOBOOTH_SHOT},
+      {FVIRTKEY, VK_F2, ID_PHOTOBOOTH_BW_START},
+      {FVIRTKEY, VK_F3, ID_PHOTOBOOTH_COLOUR_START},
+      {FVIRTKEY, 'T', ID_PHOTOBOOTH_TONED_START},
+      {FVIRTKEY, VK_F6, ID_PHOTOBOOTH_TOGGLE_STANDBY},
+      {FVIRTKEY | FCONTROL | FALT, VK_F6, ID_PHOTOBOOTH_LEAVE_WELCOME},
+      {FVIRTKEY | FCONTROL, 'Z', ID_PHOTOBOOTH_CLICKER},
+      {FVIRTKEY | FCONTROL, VK_LEFT, ID_PHOTOBOOTH_HUE_DOWN},
+      {FVIRTKEY | FCONTROL, VK_RIGHT, ID_PHOTOBOOTH_HUE_UP},
+      {FVIRTKEY | FCONTROL, VK_DOWN, ID_PHOTOBOOTH_SATURATION_DOWN},
+      {FVIRTKEY | FCONTROL, VK_UP, ID_PHOTOBOOTH_SATURATION_UP},
+      {FVIRTKEY | FSHIFT, VK_RIGHT, ID_PHOTOBOOTH_CROP_UP},
+      {FVIRTKEY | FSHIFT, VK_LEFT, ID_PHOTOBOOTH_CROP_DOWN},
+      {FVIRTKEY | FCONTROL, 'P', ID_PREVIOUS_IMAGE},
+      {FVIRTKEY, VK_PRIOR, ID_PREVIOUS_IMAGE},
+      {FVIRTKEY | FCONTROL, 'N', ID_NEXT_IMAGE},
+      {FVIRTKEY, VK_NEXT, ID_NEXT_IMAGE},
+      {FVIRTKEY | FCONTROL, 'G', ID_DISPLAY_GRID},
+  };
+  AddAcceleratorResource(IDR_FULLSCREEN_KEYS, keys, static_cast<int>(sizeof(keys) / sizeof(keys[0])));
+}

@@ -1,0 +1,21 @@
+// Command ids of the photobooth keys, in the booth window (table 135) and the main window.
+#pragma once
+
+#define IDR_FULLSCREEN_KEYS 135
+#define ID_PHOTOBOOTH_SHOT 32814
+#define ID_PHOTOBOOTH_BW_START 32827
+#define ID_PHOTOBOOTH_COLOUR_START 32828
+#define ID_PHOTOBOOTH_SHOT_FULLSCREEN 32850
+#define ID_PHOTOBOOTH_CROP_UP 32869
+#define ID_PHOTOBOOTH_CROP_DOWN 32870
+#define ID_PHOTOBOOTH_HUE_DOWN 32873
+#define ID_PHOTOBOOTH_HUE_UP 32875
+#define ID_PHOTOBOOTH_SATURATION_DOWN 32876
+#define ID_PHOTOBOOTH_SATURATION_UP 32877
+#define ID_PHOTOBOOTH_TOGGLE_STANDBY 32879
+#define ID_PHOTOBOOTH_TONED_START 32900
+#define ID_PHOTOBOOTH_LEAVE_WELCOME 32944
+#define ID_PHOTOBOOTH_CLICKER 32961
+
+/// Makes accelerator table 135 of the booth window available (once).
+void RegisterBoothAccelerators();

@@ -1,0 +1,162 @@
+// CFullscreenDlg: the maximised window a photobooth runs on, one booth screen at a time (a
+// picture of the images folder with its sound and movie), the captured photo as a preview, the
+// thumbnail strip, short status texts and the countdown overlay. Made without photobooth mode
+// it is the plain full-screen viewer of the view's current photo.
+//
+// The view runs it modally and owns it; the window keeps a back-pointer to the view and reads
+// the photobooth settings and session state there. Everything runs on the UI thread; callers on
+// other threads (the processing worker) reach ShowScreen through a sent message.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/mfc/afxwin.h"
+
+class CMyQuilletView;
+class CTransparentOverlayDlg;
+class FilterGraph;
+
+#define IDD_FULLSCREEN 134
+#define IDC_FULLSCREEN_BACKGROUND_NAME 1138
+#define IDC_FULLSCREEN_STATUS 1139
+/// The window's 200 ms timer: movie loop, redraw deadline, inactivity.
+#define TIMER_FULLSCREEN 1
+#define WM_FULLSCREEN_REFRESH 2029
+/// ShowScreen asked from another thread: wParam the flag, lParam the path (a const char*).
+#define WM_FULLSCREEN_SHOWSCREEN 2045
+
+class CFullscreenDlg : public CDialog {
+ public:
+  /// mode 1: started by the photobooth start command; 0: the view's Full Screen command.
+  CFullscreenDlg(CMyQuilletView* view, int mode);
+  ~CFullscreenDlg() override;
+
+  /// Shows a booth screen (a text in its place when the file is missing); the same path again
+  /// does nothing. Safe from any thread: other threads wait for the UI thread to do it.
+  virtual void ShowScreen(const char* path, int withSoundAndMovie);
+  /// The countdown text on the overlay window; an empty text clears it.
+  virtual void SetCountdownText(const char* text);
+  /// Milliseconds left of the screen's movie; 0 at its end, -1 without a movie.
+  virtual int GetMovieTimeRemaining();
+  /// A screen movie is open (running or ended on its last frame).
+  virtual bool HasMovie() const { return m_pMovie != nullptr; }
+  /// Stops and forgets the screen's movie.
+  virtual void ReleaseMovieGraph();
+  /// Opens the movie and places it; failures are shown and leave no movie.
+  void OpenMovie(const CString& path);
+  /// The movie of a screen: variant or plain name + anything + ".mp4" or ".mov"; "" for none.
+  static CString FindScreenMovie(const CString& variant, const CString& path);
+  virtual bool IsThumbnailEnabled();
+  /// One live-view frame on the SDK's viewfinder thread; the data stays the caller's. Frames
+  /// are not shown on the booth screen yet: each is dropped.
+  virtual void OnLiveViewFrame(const BYTE* /*jpeg*/, DWORD /*size*/, int /*rotation*/) {}
+  virtual void UpdateStatus();
+  virtual void DrawCopiesText();
+  virtual void ToggleWelcomeReady();
+  virtual bool IsWelcomeScreen();
+  bool IsReadyScreen() const;
+  void LeaveWelcomeScreen();
+  /// Ends a session on screen: thumbnails gone, counter -1, default profile, first screen.
+  void ReturnToStart();
+  bool IsLiveViewShown() const { return false; }
+
+  /// The colour-mode and copies variant of a screen that exists, else the path itself.
+  CString ResolveScreenVariant(const CString& path) const;
+  /// name_n.ext when it exists, else the path when it exists, else "".
+  static CString ResolveNumberedImage(const CString& path, int n);
+  /// The text shown in place of a missing screen picture, chosen by the screen's file name.
+  static CString FallbackText(const CString& path);
+  /// The status line: copies, print counter, output mode and colour mode.
+  CString StatusText() const;
+
+  BOOL OnInitDialog() override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  CMyQuilletView* m_pView;
+  int m_nMode;
+  const bool m_bPhotoboothMode;
+  CString m_strReadyScreen;
+  bool m_bLiveView = false;
+  /// Set while the window shows a booth screen.
+  bool m_bShowingScreen = false;
+  /// Set while the booth wants photos uncropped by the live view's crop rectangle.
+  bool m_bNoViewfinderCrop = false;
+
+  CString m_strCurrentScreen;
+  CString m_strCurrentVariant;
+  CString m_strCountdownText;
+  /// The decoded screen picture at the client size; NULL for none.
+  std::unique_ptr<CBitmap> m_pScreenImage;
+  std::unique_ptr<CBitmap> m_pPreviewBitmap;
+  std::vector<std::unique_ptr<CBitmap>> m_thumbnails;
+  CTransparentOverlayDlg* m_pOverlay = nullptr;
+  CString m_strOverlayPath;
+  /// Seconds since 1970; 0 = none.
+  LONGLONG m_nRedrawDeadline = 0;
+  LONGLONG m_nLastActivity = 0;
+  bool m_bScreenChangeGuard = false;
+  bool m_bLiveViewFrameReceived = false;
+  /// A 2029 is waiting; no second one is posted before it was handled.
+  bool m_bRefreshPosted = false;
+  /// The view had no picture to give: nothing is asked again until a screen or photo comes.
+  bool m_bNoImage = false;
+  /// The preview whose sound was played (each preview plays it once).
+  bool m_bPreviewSoundPlayed = false;
+  /// Where the last countdown text was drawn (left, top, width, height).
+  RECT m_countdownRect{0, 0, 0, 0};
+  /// The path of the last preview screen drawn under a preview.
+  CString m_strPreviewScreen;
+
+  /// Seconds since 1970 (activity, redraw deadline, inactivity); tests replace it.
+  static LONGLONG (*s_pfnNow)();
+
+  std::unique_ptr<FilterGraph> m_pMovie;
+  /// Where the movie is drawn (client pixels); painting leaves it out.
+  RECT m_videoRect{0, 0, 0, 0};
+  bool m_bMovieLoop = false;
+
+ protected:
+  BOOL OnEraseBkgnd(CDC* dc) override;
+  void OnPaint() override;
+  BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) override;
+  void OnTimer(UINT_PTR id) override;
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void DoShowScreen(const CString& path, int withSoundAndMovie);
+  /// Decodes the variant into a client-size surface, or draws the fallback texts there.
+  void BuildScreenImage();
+  void DrawThumbnails(CDC& dc);
+  /// Paints the whole client area onto `dc`.
+  void DrawWindow(CDC* dc);
+  /// DrawWindow around the movie, then the movie's picture.
+  void PaintWithMovie(CDC* dc);
+  void StartScreenMovie(const CString& movie);
+  /// Timer: a looping movie at its end starts again.
+  void LoopMovie();
+  /// A short text at the bottom right, wiped by the timer 2 s later.
+  void DrawCornerText(const CString& text);
+  void OnDisplayJpeg();
+  void OnFullscreenRefresh();
+  void OnReleaseError(WPARAM code);
+  void OnToning(int hueStep, int saturationStep);
+  void OnCropStep(int step);
+  void OnColourStart(int colourMode);
+  void RecordActivity();
+  /// The parent of message boxes shown over the booth.
+  HWND BoxOwner();
+
+  HCURSOR m_hArrowCursor = nullptr;
+  HCURSOR m_hBoothCursor = nullptr;
+  HACCEL m_hAccel = nullptr;
+  bool m_bNewComment = false;
+};
+
+/// Plays a wave file asynchronously; nothing when it does not exist.
+void PlayScreenSound(const char* path);
+/// Sounds asked for, for tests: each played path is appended when set.
+extern std::function<void(const char* path)> g_pfnScreenSoundHook;

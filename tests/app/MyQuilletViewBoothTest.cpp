@@ -1,0 +1,226 @@
+// The photobooth sequence: arming, the 50 ms pacing on a test clock, and the shots of a threaded
+// simulated camera shown in a booth window that records its screens and texts.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "AppTestSupport.h"
+#include "photobooth/FullscreenDlg.h"
+#include "platform/dshow/mmsystem.h"
+#include "platform/mfc/dialogscript.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+ULONGLONG g_ticks = 0;
+ULONGLONG TestTicks() { return g_ticks; }
+
+// A booth window that writes down every screen and countdown text it is asked for.
+class CRecordingBooth : public CFullscreenDlg {
+ public:
+  using CFullscreenDlg::CFullscreenDlg;
+  void ShowScreen(const char* path, int flag) override {
+    std::string name = fs::path(path ? path : "").filename().string();
+    if (m_screens.empty() || m_screens.back() != name) m_screens.push_back(name);
+    CFullscreenDlg::ShowScreen(path, flag);
+  }
+  void SetCountdownText(const char* text) override {
+    std::string shown = text ? text : "";
+    if (!shown.empty() && (m_texts.empty() || m_texts.back() != shown)) m_texts.push_back(shown);
+    CFullscreenDlg::SetCountdownText(text);
+  }
+  int GetMovieTimeRemaining() override { return m_movieLeft; }
+  std::vector<std::string> m_screens;
+  std::vector<std::string> m_texts;
+  int m_movieLeft = -1;
+};
+
+class MyQuilletViewBoothTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearProductKey();
+    ClearMessageBoxes();
+    ClearPlayedSounds();
+    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
+    CMyQuilletView::s_nConnectSettleMs = 0;
+    CMyQuilletView::s_pfnTicks = TestTicks;
+    g_ticks = 0x100000000ULL - 2000;  // a 32-bit tick count would wrap during the session
+    m_harness = std::make_unique<ViewHarness>();
+    ASSERT_NE(nullptr, m_harness->m_view);
+    m_view = m_harness->m_view;
+    m_view->m_strDirectory = CString(TestFolder() + "/booth-photos");
+    m_folder = TestFolder() + "/booth-screens";
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder);
+    m_view->m_strPhotoboothImagesDir = m_folder.c_str();
+    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
+    m_view->StartCameraConnection();
+    ClearDialogScripts();
+    ASSERT_NE(nullptr, m_view->m_pCamera);
+    m_view->m_bPhotoboothActive = true;
+    m_view->m_nPhotoboothInterval = 5;
+    m_view->m_nNumberOfPhotoboothImages = 1;
+  }
+  void TearDown() override {
+    if (m_booth) {
+      m_view->m_pFullscreenDlg = nullptr;
+      m_booth->DestroyWindow();
+      m_booth.reset();
+    }
+    m_harness.reset();
+    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
+    CMyQuilletView::s_nConnectSettleMs = 700;
+    ClearDialogScripts();
+    ClearMessageBoxes();
+    ClearProductKey();
+  }
+  CRecordingBooth* OpenBooth() {
+    m_booth = std::make_unique<CRecordingBooth>(m_view, 1);
+    m_view->m_pFullscreenDlg = m_booth.get();
+    m_view->m_bFullScreen = true;
+    EXPECT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+    m_booth->m_screens.clear();
+    return m_booth.get();
+  }
+  void Tick(ULONGLONG ms = 50) {
+    g_ticks += ms;
+    m_view->SendMessage(WM_TIMER, 2, 0);
+  }
+  // Ticks until the release; the tick count when it came.
+  ULONGLONG TickUntilRelease(int limit = 400) {
+    for (int i = 0; i < limit && m_view->m_nLastShotNumber < 0; ++i) Tick();
+    return g_ticks;
+  }
+
+  std::unique_ptr<ViewHarness> m_harness;
+  CMyQuilletView* m_view = nullptr;
+  std::unique_ptr<CRecordingBooth> m_booth;
+  std::string m_folder;
+};
+
+TEST_F(MyQuilletViewBoothTest, ACountdownOfFiveReleasesBeforeTheEndByTheLag) {
+  CRecordingBooth* booth = OpenBooth();
+  m_view->m_nPhotoboothCameraReleaseLag = 300;
+  ULONGLONG armed = g_ticks;
+  m_view->OnPhotoboothShot();
+  ASSERT_EQ(1, m_view->m_nShotsLeft);
+  ULONGLONG released = TickUntilRelease();
+  ASSERT_EQ(1, m_view->m_nLastShotNumber);
+  // Due 5 s (less a millisecond) after arming; the release comes the lag earlier.
+  EXPECT_GE(released, armed + 4999 - 300);
+  EXPECT_LT(released, armed + 4999 - 300 + 50);
+  std::vector<std::string> expected;
+  for (int secs : {5, 4, 3, 2, 1})
+    expected.push_back("Taking photo 1 of 1 in " + std::to_string(secs) + " secs");
+  EXPECT_EQ(expected, booth->m_texts);
+  ASSERT_GE(booth->m_screens.size(), 2u);
+  EXPECT_EQ("1.jpg", booth->m_screens[0]);
+  EXPECT_EQ("taking.jpg", booth->m_screens[1]);
+  // One release per photo, whatever the ticks that follow.
+  for (int i = 0; i < 20; ++i) Tick();
+  EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_Release").size());
+}
+
+TEST_F(MyQuilletViewBoothTest, OnePhotoHoldsItsPreviewThenShowsProcessing) {
+  CRecordingBooth* booth = OpenBooth();
+  m_view->m_nPhotoboothPreviewTime = 2;
+  m_view->OnPhotoboothShot();
+  TickUntilRelease();
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_nShotsLeft == -1; }, 30000));
+  EXPECT_TRUE(m_view->m_bProcessingUnderWay);
+  EXPECT_EQ(40, m_view->m_nPreviewTicks);
+  EXPECT_NE(nullptr, booth->m_pPreviewBitmap);
+  for (int i = 0; i < 39; ++i) Tick();
+  EXPECT_NE("processing.jpg", booth->m_screens.back());
+  Tick();
+  EXPECT_EQ("processing.jpg", booth->m_screens.back());
+}
+
+TEST_F(MyQuilletViewBoothTest, ArmingIsRefusedOnWelcomeDuringASessionAndWhileProcessing) {
+  CRecordingBooth* booth = OpenBooth();
+  booth->ShowScreen((m_folder + "/welcome.jpg").c_str(), 0);
+  m_view->OnPhotoboothShot();
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+  booth->ShowScreen((m_folder + "/ready.jpg").c_str(), 0);
+  m_view->m_bProcessingUnderWay = true;
+  m_view->OnPhotoboothShot();
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+  m_view->m_bProcessingUnderWay = false;
+  m_view->OnPhotoboothShot();
+  EXPECT_EQ(1, m_view->m_nShotsLeft);
+  ULONGLONG due = m_view->m_nNextShotTime;
+  Tick(1000);
+  m_view->OnPhotoboothShot();  // a session runs: nothing changes
+  EXPECT_EQ(due, m_view->m_nNextShotTime);
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+
+  // The refusals that speak.
+  m_view->m_nShotsLeft = -1;
+  m_view->m_nAutoBracket = 1;
+  m_view->OnPhotoboothShot();
+  m_view->m_nAutoBracket = 0;
+  m_view->m_nStoreImage = 2;
+  m_view->OnPhotoboothShot();
+  m_view->m_nStoreImage = 1;
+  ASSERT_EQ(2u, GetShownMessageBoxes().size());
+  EXPECT_EQ("Auto-bracketing is not supported for photobooth shooting.", GetShownMessageBoxes()[0].text);
+  EXPECT_EQ("Tavrin", GetShownMessageBoxes()[0].caption);
+  EXPECT_EQ(0u, GetShownMessageBoxes()[1].text.find("Saving images to the camera's memory card only"));
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+}
+
+TEST_F(MyQuilletViewBoothTest, AMovieHoldsTheCountdownUntilItEnds) {
+  CRecordingBooth* booth = OpenBooth();
+  m_view->OnPhotoboothShot();
+  booth->m_movieLeft = 8000;
+  ULONGLONG start = g_ticks;
+  for (int i = 0; i < 20; ++i) Tick();
+  EXPECT_EQ(g_ticks + 8000, m_view->m_nNextShotTime);
+  booth->m_movieLeft = 0;
+  ULONGLONG released = TickUntilRelease();
+  EXPECT_GE(released, start + 1000 + 4999);
+}
+
+TEST_F(MyQuilletViewBoothTest, AClickerPressEarlyWaitsForItsSecond) {
+  OpenBooth();
+  m_view->m_bPhotoboothClickerMode = TRUE;
+  ULONGLONG armed = g_ticks;
+  m_view->OnPhotoboothShot();
+  m_view->m_bClickerPressed = true;  // pressed at once
+  ULONGLONG released = TickUntilRelease();
+  EXPECT_GE(released, armed + 1000);
+  EXPECT_LT(released, armed + 1050 + 1);
+  EXPECT_FALSE(m_view->m_bClickerPressed);
+}
+
+TEST_F(MyQuilletViewBoothTest, ACancelledKeyboardStillArmsWithEmptyTexts) {
+  OpenBooth();
+  m_booth->ShowScreen((m_folder + "/ready.jpg").c_str(), 0);
+  m_view->m_nPhotoboothKeyboard = 1;
+  m_view->m_nPhotoboothUseMouseToTrigger = 5;
+  m_view->m_nPhotoboothInactivityTimeout = 90;
+  m_view->m_keyboardTexts.push_back("old");
+  PushDialogScript(DialogScript().Call([&](CDialog*) { EXPECT_EQ(0, m_view->m_nPhotoboothInactivityTimeout); }).Press(IDCANCEL));
+  m_view->OnPhotoboothShot();
+  EXPECT_EQ(1, m_view->m_nShotsLeft);
+  EXPECT_TRUE(m_view->m_keyboardTexts.empty());
+  EXPECT_EQ(90, m_view->m_nPhotoboothInactivityTimeout);
+  ASSERT_FALSE(GetShownDialogs().empty());
+}
+
+TEST_F(MyQuilletViewBoothTest, AFailedReleaseEndsTheSessionInTheBoothWindow) {
+  CRecordingBooth* booth = OpenBooth();
+  tavsim::SimAddFault({"PR_RC_Release", 0, 1});
+  m_view->OnPhotoboothShot();
+  TickUntilRelease();
+  ASSERT_TRUE(PumpUntil([&] { return !GetShownMessageBoxes().empty(); }, 30000));
+  EXPECT_EQ("Unable to release shutter.\nThis may be because the AF was unable to lock", GetShownMessageBoxes()[0].text);
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+  EXPECT_EQ("ready.jpg", booth->m_screens.back());
+  EXPECT_FALSE(m_view->m_bBusy);
+  for (int i = 0; i < 200; ++i) Tick();
+  EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_Release").size());
+}
+
+}  // namespace
