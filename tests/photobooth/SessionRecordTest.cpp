@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/photobooth/PhotoboothTestFiles.h"
+
 namespace {
 
 std::string ReadFile(const std::string& path) {
@@ -35,21 +37,6 @@ PhotoboothSessionRecord Session(const std::string& folder) {
   return record;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "record-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
