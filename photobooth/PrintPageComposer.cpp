@@ -69,6 +69,25 @@ bool PrintPageComposer::LoadPhoto(PipSession& photo, const CString& path) {
   return Exists(path) && cLoadImage(photo.m_hSession, path, 0, 0, 0) && photo.GetWidth() && photo.GetHeight();
 }
 
+bool PrintPageComposer::LoadPhotoReduced(PipSession& photo, const CString& path, int need) {
+  // Green-screen copies are saved at the photo's own size; GIF frames need their width.
+  if (m_s.greenScreen && m_s.saveGreenscreened) need = 0;
+  if (m_s.gifFrames && need > 0) need = std::max(need, m_s.gifWidth);
+  DWORD w = 0, h = 0, format = 0;
+  BYTE bits = 0;
+  if (need > 0 && cGetImageFileInfo(path, 0, &w, &h, &bits, &format) && format == PIP_FORMAT_JPEG) {
+    for (DWORD num = 1; num < 8; num *= 2) {
+      DWORD sw = (w * num + 7) / 8, sh = (h * num + 7) / 8;
+      if (std::min(sw, sh) < DWORD(need)) continue;
+      // A square box: the file may be turned upright on load, which swaps its sides.
+      int side = int(std::max(sw, sh));
+      if (cLoadThumbnail(photo.m_hSession, path, side, side) && photo.GetWidth() && photo.GetHeight()) return true;
+      break;
+    }
+  }
+  return LoadPhoto(photo, path);
+}
+
 void PrintPageComposer::PlaceCentredInMargins(const char* name) {
   PipSession image;
   if (!LoadPhoto(image, ImagePath(name))) return;
@@ -199,7 +218,7 @@ void PrintPageComposer::GridLayout(const CStringArray& photos, double angle,
     text.Format("Preparing image %d of %d", k + 1, n);
     Progress(text, k * 100 / n);
     PipSession photo;
-    if (!LoadPhoto(photo, photos[k])) continue;  // the cell stays empty
+    if (!LoadPhotoReduced(photo, photos[k], std::max(c, d))) continue;  // the cell stays empty
     TreatBeforeSizing(photo, k + 1, photos[k]);
     if (angle != 0) cOpRotateFine(photo.m_hSession, angle);
     if (gif && !(*gif)[size_t(k)]) (*gif)[size_t(k)].reset(photo.CreateGdiplusBitmap());
@@ -254,7 +273,7 @@ void PrintPageComposer::CustomLayout(const CStringArray& photos, const CMapStrin
       if (bw <= 0 || bh <= 0 || !RenderQrCode(&image, bw, bh, text, m_s.qrLevel)) continue;
     } else {
       CString path = photos[box.image - 1];
-      if (!LoadPhoto(image, path)) continue;
+      if (!LoadPhotoReduced(image, path, std::max(bw, bh))) continue;
       TreatBeforeSizing(image, box.image, path);
       if (gif && !(*gif)[size_t(box.image - 1)]) {
         int turn = m_s.orientation == 1 ? 2700 : m_s.orientation == 2 ? 900 : m_s.orientation == 3 ? 1800 : 0;

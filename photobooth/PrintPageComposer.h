@@ -37,6 +37,7 @@ struct PrintPageSettings {
   int printerLogPixelsY = 300;
   int orientation = 0;  // the view's: 1 = 270 degrees, 2 = 90, 3 = 180
   BOOL gifFrames = FALSE;  // fill the animated GIF's frame list
+  int gifWidth = 400;      // photoboothGifWidth: the frames are never loaded narrower
   PhotoboothCustomLayoutBox boxes[kLayoutBoxCount];
   PhotoboothCaption captions[kLayoutCaptionCount];
 };
@@ -74,6 +75,8 @@ class PrintPageComposer {
 
  private:
   bool LoadPhoto(PipSession& photo, const CString& path);
+  /// Loads a JPEG at the smallest DCT scale whose both sides still reach `need` pixels.
+  bool LoadPhotoReduced(PipSession& photo, const CString& path, int need);
   void TreatBeforeSizing(PipSession& photo, int number, const CString& path);
   void TreatAfterSizing(PipSession& photo);
   void SaveGreenscreenCopy(const PipSession& photo, const CString& path);

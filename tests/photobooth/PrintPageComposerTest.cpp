@@ -237,3 +237,26 @@ TEST_F(PrintPageComposerTest, CaptionPassesAndDoubleStrip) {
   EXPECT_GT(darkIn(320, 400, 0, 300), 20);
   EXPECT_EQ(darkIn(320, 400, 300, 600), 0);  // after the copy: left half only
 }
+
+TEST_F(PrintPageComposerTest, LargeJpegsAreDecodedReducedButNeverBelowTheGifWidth) {
+  PipSession big;
+  ASSERT_TRUE(cNewImage(big.m_hSession, 2400, 1600, kPhoto[2]));
+  std::string path = photos.File("IMG_0001.JPG");
+  ASSERT_TRUE(cSave(big.m_hSession, path.c_str(), PIP_FORMAT_JPEG, 0, 0, 0));
+  CStringArray list;
+  list.Add(path.c_str());
+  settings.customLayout = TRUE;
+  settings.gifFrames = TRUE;
+  settings.gifWidth = 400;
+  settings.boxes[0] = {1, 10, 10, 310, 210, 0};
+  NewPage(400, 300);
+  std::vector<std::unique_ptr<Gdiplus::Bitmap>> gif;
+  Compose(list, &gif);
+  EXPECT_TRUE(Near(At(160, 110), kPhoto[2]));
+  EXPECT_TRUE(Near(At(5, 5), kWhite));
+  EXPECT_TRUE(Near(At(315, 110), kWhite));
+  ASSERT_EQ(gif.size(), 1u);
+  ASSERT_TRUE(gif[0]);
+  EXPECT_GE(gif[0]->GetWidth(), 400u);
+  EXPECT_LT(gif[0]->GetWidth(), 2400u);  // a DCT-scaled decode, not the whole file
+}
