@@ -69,6 +69,7 @@ HMENU BuildMainMenu() {
                   {ID_COLOUR_MANAGEMENT, "Color Management Settings..."},
                   {0, nullptr},
                   {ID_FILE_PRINT_SETUP, "Printer Setup..."},
+                  {ID_PRINT_SELECTED_PHOTOS, "Print Selected Photobooth Photos..."},
                   {0, nullptr},
                   {ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",

@@ -132,6 +132,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// Deletes the thumbnail beside a .crw photo, whatever the case of its ".thm".
   static void DeleteCompanionThumbnail(const CString& crwPath);
   void OnRenameImage();
+  /// File > "Print Selected Photobooth Photos...": the chosen JPEGs, one page each, in one job.
+  void OnPrintSelectedPhotos();
   void OnEditImage();
   /// Command 156: runs the time-lapse window; its interval and frame count are kept whatever the end.
   void OnTimeLapse();

@@ -77,6 +77,9 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
     case ID_RENAME_IMAGE:
       OnRenameImage();
       return true;
+    case ID_PRINT_SELECTED_PHOTOS:
+      OnPrintSelectedPhotos();
+      return true;
     case ID_EDIT_IMAGE:
       OnEditImage();
       return true;

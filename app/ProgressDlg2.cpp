@@ -9,7 +9,8 @@ void RegisterProgress2Template() {
   using K = DlgItemKind;
   AfxRegisterDialogTemplate({IDD_PROGRESS2,
                              "Title",
-                             {{IDC_PROGRESS_BAR, K::Progress, nullptr, nullptr, 0, 100},
+                             {{IDC_PROGRESS_TEXT, K::Label, ""},
+                              {IDC_PROGRESS_BAR, K::Progress, nullptr, nullptr, 0, 100},
                               {IDC_PROGRESS_CANCEL, K::Button, "Cancel"}}});
 }
 
@@ -28,6 +29,8 @@ BOOL CProgressDlg2::OnInitDialog() {
   m_progress.SetRange(0, 100);
   SetWindowText(m_strTitle.IsEmpty() ? "Title" : m_strTitle.GetString());
   if (CWnd* cancel = GetDlgItem(IDC_PROGRESS_CANCEL)) cancel->ShowWindow(m_bCancelAllowed ? SW_SHOW : SW_HIDE);
+  if (CWnd* text = GetDlgItem(IDC_PROGRESS_TEXT)) text->SetWindowText(m_strText);
+  m_progress.ShowWindow(m_bShowBar ? SW_SHOW : SW_HIDE);
   if (!m_bVisible)
     SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
   else
@@ -77,8 +80,16 @@ void CProgressDlg2::OnCancel() {
 LRESULT CProgressDlg2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PROGRESS_POS) {
     if (m_progress.m_hWnd) {
-      m_progress.ShowWindow(m_bVisible ? SW_SHOW : SW_HIDE);
+      m_progress.ShowWindow(m_bVisible && m_bShowBar ? SW_SHOW : SW_HIDE);
       m_progress.SetPos(static_cast<int>(wParam));
+    }
+    return 0;
+  }
+  // Sent by the worker: the text is read before the call returns.
+  if (message == WM_PROGRESS_TEXT) {
+    if (lParam) {
+      m_strText = reinterpret_cast<const char*>(lParam);
+      if (CWnd* text = GetDlgItem(IDC_PROGRESS_TEXT)) text->SetWindowText(m_strText);
     }
     return 0;
   }

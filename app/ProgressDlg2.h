@@ -1,5 +1,6 @@
 // CProgressDlg2: the titled progress-bar window run modally while the photobooth's processing
-// and printing workers work. Workers post WM_PROGRESS_POS and finally call PostClose; its
+// and printing workers work. Workers send WM_PROGRESS_TEXT (lParam: the text), post
+// WM_PROGRESS_POS and finally call PostClose; its
 // Cancel button (and Escape, when cancelling is allowed) posts WM_PROGRESS_CANCEL to the owner,
 // whose worker then closes the window.
 #pragma once
@@ -25,7 +26,9 @@ class CProgressDlg2 : public CDialog {
   CString m_strTitle;
   bool m_bCancelAllowed = false;
   int m_nVerticalPos = -1;
-  bool m_bVisible = true;
+  bool m_bVisible = true;  // false: a zero-size window that only keeps the modal loop
+  bool m_bShowBar = true;  // the bar beside the text line
+  CString m_strText;       // the text line, kept for the window's whole run
 
  protected:
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;

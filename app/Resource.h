@@ -89,6 +89,7 @@
 #define ID_AUTO_ROTATE 32812
 #define ID_ZOOM_IN 32830
 #define ID_ZOOM_OUT 32831
+#define ID_PRINT_SELECTED_PHOTOS 32906
 
 // Browsing the session's photos.
 #define ID_EDIT_IMAGE 154

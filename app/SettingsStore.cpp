@@ -24,7 +24,7 @@ BOOL g_bPhotoboothConfirmPrintingTimeoutAction = FALSE;
 int g_nFacebookUploadTimeout = 30;
 int g_nFacebookLoginWindowWidth = 690;
 int g_nFacebookLoginWindowHeight = 480;
-BOOL g_bDitherGIFs = FALSE;
+// g_bDitherGIFs lives with the quantizer that reads it (support/OctreeQuantizer.cpp).
 BOOL g_bPhotoboothStatusCmdEnable = FALSE;
 int g_nPhotoboothPrintPreviewX = 0, g_nPhotoboothPrintPreviewY = 0, g_nPhotoboothPrintPreviewW = 0,
     g_nPhotoboothPrintPreviewH = 0, g_nPhotoboothPrintPreviewRotate = 0;

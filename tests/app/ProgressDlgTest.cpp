@@ -1,3 +1,4 @@
+#include <cstring>
 #include <fstream>
 
 #include "AppTestSupport.h"
@@ -147,3 +148,46 @@ TEST(BitmapFileTest, DamagedOrForeignFilesGiveNoBitmap) {
 }
 
 }  // namespace
+
+TEST(ProgressDlgTest, WorkersSendTheTextLineAndTheBarFollowsItsSwitch) {
+  struct Row {
+    bool showBar;
+  } rows[] = {{true}, {false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.showBar);
+    CProgressDlg2 processing;
+    processing.m_strTitle = "Processing images";
+    processing.m_bShowBar = row.showBar;
+    HANDLE worker = nullptr;
+    CString shown;
+    bool barVisible = !row.showBar;
+    PushDialogScript(DialogScript(209).Call([&](CDialog*) {
+      worker = CreateThread(nullptr, 0, [](LPVOID dialog) -> DWORD {
+        auto* progress = static_cast<CProgressDlg2*>(dialog);
+        char text[64] = "Preparing image 1 of 4";
+        ::SendMessageA(progress->m_hWnd, WM_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(text));
+        std::strcpy(text, "overwritten after the send");  // the window took its copy
+        ::PostMessageA(progress->m_hWnd, WM_PROGRESS_POS, 25, 0);
+        return 0;
+      }, &processing, 0, nullptr);
+    }).RunUntil([&, start = GetTickCount()] {
+      if (GetTickCount() - start > 60000) {
+        processing.PostClose();  // give up rather than hang
+        return true;
+      }
+      if (shown.IsEmpty() && worker && WaitForSingleObject(worker, 0) == WAIT_OBJECT_0 && processing.m_hWnd) {
+        PumpWaitingMessages();
+        processing.GetDlgItemText(IDC_PROGRESS_TEXT, shown);
+        barVisible = ::IsWindowVisible(processing.m_progress.m_hWnd);
+        processing.PostClose();  // the window ends itself; the script waits for that
+      }
+      return false;
+    }));
+    EXPECT_EQ(0, processing.DoModal());
+    ASSERT_NE(nullptr, worker);
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    EXPECT_EQ(CString("Preparing image 1 of 4"), shown);
+    EXPECT_EQ(row.showBar, barVisible);
+  }
+}

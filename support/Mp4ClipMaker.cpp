@@ -1,0 +1,126 @@
+#include "support/Mp4ClipMaker.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/user/messagebox.h"
+#include "platform/win32/error.h"
+#include "platform/win32/files.h"
+#include "platform/win32/folders.h"
+#include "platform/win32/process.h"
+
+namespace {
+
+// ffmpeg's concat syntax: a quote inside a quoted name is closed, escaped and reopened.
+CString ConcatLine(const CString& path) {
+  CString escaped(path);
+  escaped.Replace("'", "'\\''");
+  return "file '" + escaped + "'\n";
+}
+
+bool IsProgram(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+CString BuildMp4ConcatList(const CStringArray& frames, const CStringArray& endFrames, int minDuration,
+                           int frameTime, int endFrameTime, BOOL endFramesLast) {
+  if (frameTime < 1) frameTime = 1;
+  CString frameList;
+  for (INT_PTR i = 0; i < frames.GetSize(); ++i) frameList += ConcatLine(frames[i]);
+  long long frameDuration = (long long)frames.GetSize() * frameTime;
+
+  CString endList;
+  long long endDuration = 0;
+  int endTarget = (endFrameTime > 1 ? endFrameTime : 1);
+  for (INT_PTR i = 0; i < endFrames.GetSize(); ++i) {
+    CString line = ConcatLine(endFrames[i]);
+    long long shown = 0;
+    do {
+      endList += line;
+      shown += frameTime;
+    } while (shown * 2 < 2LL * endTarget - frameTime);  // shown < target - frameTime / 2
+    endDuration += shown;
+  }
+
+  CString text = frameList;
+  long long total = endDuration + frameDuration;
+  while (frameDuration > 0 && total < minDuration) {
+    text += frameList;
+    total += frameDuration;
+  }
+  if (!endList.IsEmpty()) text = endFramesLast ? text + endList : endList + text;
+  return text;
+}
+
+std::string FindFfmpeg() {
+  std::string beside = GetProgramFolder() + "ffmpeg";
+  if (GetProgramFolder().size() && IsProgram(beside)) return beside;
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "";
+  size_t start = 0;
+  while (start <= folders.size()) {
+    size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    std::string folder = folders.substr(start, end - start);
+    if (!folder.empty()) {
+      std::string candidate = folder + (folder.back() == '/' ? "" : "/") + "ffmpeg";
+      if (IsProgram(candidate)) return candidate;
+    }
+    start = end + 1;
+  }
+  return std::string();
+}
+
+int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray& endFrames, int minDuration,
+                     const char* outputPath, int frameTime, int endFrameTime, BOOL endFramesLast) {
+  if (frames.IsEmpty()) return 1;
+  if (frameTime < 1) frameTime = 1;
+  std::string ffmpeg = FindFfmpeg();
+  if (ffmpeg.empty()) {
+    CString text = "Unable to find ffmpeg:\n" + CString((GetProgramFolder() + "ffmpeg").c_str()) +
+                   " (nor on the PATH)\n\n"
+                   "Debian and Ubuntu ship it in the package \"ffmpeg\" (apt install ffmpeg); builds for other "
+                   "systems are listed at https://ffmpeg.org/download.html. Please install ffmpeg or copy the "
+                   "ffmpeg program into the installation folder.";
+    MessageBoxA(parent, text, "CreateMp4FromPng", MB_OK);
+    return ERROR_FILE_NOT_FOUND;
+  }
+
+  CString list = BuildMp4ConcatList(frames, endFrames, minDuration, frameTime, endFrameTime, endFramesLast);
+  char folder[MAX_PATH + 1] = {0};
+  char listPath[MAX_PATH + 1] = {0};
+  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "IFL", 0, listPath)) {
+    DWORD error = GetLastError();
+    return error ? int(error) : int(ERROR_WRITE_FAULT);
+  }
+  FILE* file = std::fopen(listPath, "w");
+  bool written = file && std::fwrite(list.GetString(), 1, size_t(list.GetLength()), file) == size_t(list.GetLength());
+  if (file && std::fclose(file) != 0) written = false;
+  if (!written) {
+    DeleteFileA(listPath);
+    return ERROR_WRITE_FAULT;
+  }
+
+  CString rate;
+  rate.Format("100/%d", frameTime);
+  // -y: a clip made again (reprint) replaces the old one; -nostdin: never wait for an answer.
+  std::vector<std::string> argv = {ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                   "-r", rate.GetString(), "-safe", "0", "-f", "concat", "-i", listPath,
+                                   "-vf", "scale=trunc(iw/2)*2:trunc(ih/2)*2,fps=25,format=yuv420p",
+                                   "-c:v", "libx264", "-preset", "veryslow", outputPath ? outputPath : ""};
+  DWORD result = RunCommandAndWait(argv);
+  DeleteFileA(listPath);
+  return int(result);
+}
+
+DWORD RunCommandAndWait(const std::vector<std::string>& argv) {
+  DWORD exitCode = 0;
+  if (!RunProcess(argv, INFINITE, &exitCode)) {
+    DWORD error = GetLastError();
+    return error ? error : DWORD(ERROR_FILE_NOT_FOUND);
+  }
+  return exitCode;
+}

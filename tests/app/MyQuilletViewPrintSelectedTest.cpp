@@ -1,0 +1,152 @@
+// File > "Print Selected Photobooth Photos..." (32906): the chosen JPEGs printed one page each
+// in one job on the built-in PDF printer, the print counter lowered per page printed.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "AppTestSupport.h"
+#include "app/MyQuilletApp.h"
+#include "app/Resource.h"
+#include "platform/mfc/commondialog.h"
+#include "platform/mfc/printdialog.h"
+#include "platform/winspool/globalmem.h"
+#include "platform/win32/folders.h"
+#include "support/ProgramGlobals.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void SelectPdfPrinter() {
+  DEVMODEA mode{};
+  std::strcpy(reinterpret_cast<char*>(mode.dmDeviceName), "Tavorin PDF Printer");
+  mode.dmSpecVersion = DM_SPECVERSION;
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmFields = DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
+  mode.dmOrientation = DMORIENT_PORTRAIT;
+  mode.dmPaperWidth = 1030;
+  mode.dmPaperLength = 1550;
+  mode.dmPrintQuality = mode.dmYResolution = 100;
+  HGLOBAL devMode = GlobalAlloc(GHND, sizeof(mode));
+  std::memcpy(GlobalLock(devMode), &mode, sizeof(mode));
+  GlobalUnlock(devMode);
+  AfxGetApp()->SelectPrinter(AfxMakeDevNames("winspool", "Tavorin PDF Printer", "", 0), devMode, TRUE);
+}
+
+std::string PrintsFolder() { return GetDocumentsFolder() + "/Tavorin Prints"; }
+
+std::vector<std::string> Pdfs() {
+  std::vector<std::string> out;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(PrintsFolder(), error))
+    if (entry.path().extension() == ".pdf") out.push_back(entry.path().string());
+  return out;
+}
+
+int PdfPages(const std::string& pdf) {
+  std::string command = "pdfinfo '" + pdf + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char line[512];
+  int pages = -1;
+  while (fgets(line, sizeof line, pipe))
+    if (std::strncmp(line, "Pages:", 6) == 0) pages = std::atoi(line + 6);
+  pclose(pipe);
+  return pages;
+}
+
+class MyQuilletViewPrintSelectedTest : public ViewTestBase {
+ protected:
+  void SetUp() override {
+    ViewTestBase::SetUp();
+    SelectPdfPrinter();
+    ClearCommonDialogAnswers();
+    fs::remove_all(PrintsFolder());
+    fs::create_directories(TestFolder() + "/shots/prints");
+    m_view->m_strDirectory = (TestFolder() + "/shots").c_str();
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD counter = 100;
+    RegSetValueExA(key, "PhotoboothPrintCounter", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&counter),
+                   sizeof(counter));
+    RegCloseKey(key);
+  }
+  void TearDown() override {
+    ClearCommonDialogAnswers();
+    std::error_code error;
+    fs::remove(PrintsFolder(), error);  // a blocking file left by a test
+    fs::remove_all(PrintsFolder(), error);
+    ViewTestBase::TearDown();
+  }
+  void Choose(const std::vector<std::string>& paths) {
+    CommonDialogAnswer answer;
+    answer.result = IDOK;
+    answer.paths = paths;
+    PushCommonDialogAnswer(answer);
+    PushMessageBoxAnswer(IDOK);
+    m_harness->m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_PRINT_SELECTED_PHOTOS, 0), 0);
+  }
+  std::vector<std::string> Texts() {
+    std::vector<std::string> out;
+    for (const ShownMessageBox& box : GetShownMessageBoxes()) out.push_back(box.text);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(MyQuilletViewPrintSelectedTest, ThreeJpegsAreThreePagesOfOneJobAndThreeOffTheCounter) {
+  std::vector<std::string> photos = {WriteTestPhoto("shots/prints/a.jpg"), WriteTestPhoto("shots/prints/b.jpg"),
+                                     WriteTestPhoto("shots/prints/c.jpg")};
+  Choose(photos);
+  auto shown = GetShownCommonDialogs();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].kind, "open");
+  EXPECT_EQ(shown[0].title, "Select one or more JPEGs for printing");
+  EXPECT_EQ(shown[0].filter, "JPEG images (*.jpg)|*.jpg||");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Photos sent to printer"});
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 97u);
+  auto pdfs = Pdfs();
+  ASSERT_EQ(pdfs.size(), 1u);
+  EXPECT_EQ(PdfPages(pdfs[0]), 3);
+}
+
+TEST_F(MyQuilletViewPrintSelectedTest, UnloadableFilesAreReportedAndSkipped) {
+  std::string broken = TestFolder() + "/shots/broken.jpg";
+  std::ofstream(broken) << "not a jpeg";
+  Choose({broken, WriteTestPhoto("shots/d.jpg")});
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"Error loading JPEG: " + broken, "Photos sent to printer"}));
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 99u);
+  auto pdfs = Pdfs();
+  ASSERT_EQ(pdfs.size(), 1u);
+  EXPECT_EQ(PdfPages(pdfs[0]), 1);
+}
+
+TEST_F(MyQuilletViewPrintSelectedTest, NothingLoadedIsNotReportedAsSent) {
+  std::string broken = TestFolder() + "/shots/broken.jpg";
+  std::ofstream(broken) << "not a jpeg";
+  Choose({broken});
+  ASSERT_EQ(GetShownMessageBoxes().size(), 2u);
+  EXPECT_EQ(GetShownMessageBoxes()[1].text, "None of the chosen JPEGs could be loaded: nothing was printed");
+  EXPECT_EQ(GetShownMessageBoxes()[1].icon, UINT(MB_ICONERROR));
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 100u);
+  EXPECT_TRUE(Pdfs().empty());
+}
+
+TEST_F(MyQuilletViewPrintSelectedTest, AJobThatCannotStartSaysSoAndChargesNothing) {
+  fs::create_directories(GetDocumentsFolder());
+  std::ofstream(PrintsFolder()) << "a file where the prints folder belongs";
+  Choose({WriteTestPhoto("shots/e.jpg")});
+  ASSERT_EQ(GetShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(GetShownMessageBoxes()[0].text, "Error preparing images for printing:\nCan't initialize printer");
+  EXPECT_EQ(GetShownMessageBoxes()[0].caption, "Tavorin");
+  EXPECT_EQ(GetShownMessageBoxes()[0].icon, UINT(MB_ICONERROR));
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 100u);
+}
+
+TEST_F(MyQuilletViewPrintSelectedTest, CancelPrintsNothing) {
+  m_harness->m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_PRINT_SELECTED_PHOTOS, 0), 0);  // no answer: cancelled
+  EXPECT_EQ(GetShownCommonDialogs().size(), 1u);
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+  EXPECT_TRUE(Pdfs().empty());
+}
