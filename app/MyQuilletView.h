@@ -159,6 +159,17 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void SelectPhotoboothProfile(int profile);
   void OnSelectPhotoboothProfile(UINT command);
   void GetTakingScreenImage(CString& path);
+  /// Writes the booth settings to a settings file (with the printer when asked and available);
+  /// a failure shows "Error writing file: " + path and leaves any old file whole.
+  BOOL SavePhotoboothSettings(const char* path, bool includePrinter);
+  /// Reads a settings file into the view's settings, then refreshes the booth window, the toning
+  /// table and the live-view overlay. Refused (FALSE, silently) while busy or during a sequence.
+  BOOL LoadPhotoboothSettings(const char* path);
+  /// The booth's "Load Photobooth Settings" command: a file-open dialog, then the load.
+  void OnLoadPhotoboothSettings();
+  /// The booth's live-view overlay picture ("live_view_overlay.png" of the images folder).
+  bool m_bLiveViewOverlay = false;
+  CString m_strLiveViewOverlay;
   void GetReleaseScreenImage(CString& path);
 
   // Connect worker, camera-setting combos, zoom, battery and the main timer.
