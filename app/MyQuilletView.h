@@ -218,6 +218,14 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   // (MyQuilletViewCommands.cpp).
   /// Runs a menu or accelerator command; false for ids it does not handle.
   bool OnMenuCommand(UINT id);
+  /// The photobooth settings dialog, the shortcut buttons' dialog and the form's button 1356.
+  bool OnPhotoboothSettingsCommand(UINT id);
+  /// Opens the photobooth settings dialog with a copy of the settings; OK takes the copy back.
+  void OnPhotoboothSettings();
+  /// Chooses the shown shortcut buttons of the form.
+  void OnPhotoboothShortcutsSettings();
+  /// Shows exactly the shortcut buttons whose flags are set (none without the dashboard).
+  void LayoutOptionButtons();
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   /// Save mode 1 (PC only), 2 (camera only) or 3 (camera and PC), also sent to a connected camera.
