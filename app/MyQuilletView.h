@@ -169,6 +169,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnLoadPhotoboothSettings();
   /// The booth's live-view overlay picture ("live_view_overlay.png" of the images folder).
   bool m_bLiveViewOverlay = false;
+  /// The profile the booth runs, 1 to 18.
+  int m_nPhotoboothCurrentProfile = 1;
   CString m_strLiveViewOverlay;
   void GetReleaseScreenImage(CString& path);
 

@@ -3,6 +3,7 @@
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
+#include "config/PhotoboothProfiles.h"
 #include "config/PhotoboothSettingsFile.h"
 #include "platform/mfc/filedialog.h"
 #include "platform/win32/files.h"
@@ -68,4 +69,17 @@ void CMyQuilletView::OnLoadPhotoboothSettings() {
   dialog.m_ofn.lpstrTitle = "Load Photobooth Settings";
   if (dialog.DoModal() != IDOK) return;
   LoadPhotoboothSettings(dialog.GetPathName());
+}
+
+void CMyQuilletView::SelectPhotoboothProfile(int profile) {
+  int slot = ResolveProfileRequest(profile, m_nPhotoboothCurrentProfile, m_strPhotoboothProfiles);
+  if (slot == 0) return;
+  // A switch leaves the welcome screen for the ready screen, not the booth.
+  if (m_pFullscreenDlg && m_pFullscreenDlg->m_hWnd && m_pFullscreenDlg->IsWelcomeScreen())
+    m_pFullscreenDlg->ToggleWelcomeReady();
+  CString path = ExpandProfilePath(m_strPhotoboothProfiles[slot - 1], m_strPhotoboothImageDir);
+  if (path.IsEmpty()) return;
+  // The number moves even when the file is missing: the booth stays on its settings.
+  m_nPhotoboothCurrentProfile = slot;
+  if (PathFileExistsA(path)) LoadPhotoboothSettings(path);
 }

@@ -60,4 +60,29 @@ TEST_F(MyQuilletViewPhotoboothFileTest, NothingLoadsDuringASequenceAndErrorsAreS
   EXPECT_EQ(shown[1].text, "Error writing file: " + blocked);
 }
 
+TEST_F(MyQuilletViewPhotoboothFileTest, ProfileSwitchMovesTheNumberAndLoadsAnExistingFile) {
+  std::string folder = TestFolder() + "/booth";
+  std::filesystem::create_directories(folder + "/images");
+  std::ofstream(folder + "/party.xml", std::ios::binary)
+      << "<Tavorin version=\"3.1\"><photobooth_settings><photoboothPrintCopies>3</photoboothPrintCopies>"
+         "</photobooth_settings></Tavorin>";
+  m_view->m_strPhotoboothImageDir = (folder + "/images/").c_str();
+  m_view->m_strPhotoboothProfiles[1] = "{photoboothSubdir}party.xml";
+  m_view->m_strPhotoboothProfiles[16] = "{photoboothSubdir}missing.xml";
+  m_view->m_nPhotoboothCurrentProfile = 2;
+
+  m_view->SelectPhotoboothProfile(-1000);
+  EXPECT_EQ(m_view->m_nPhotoboothCurrentProfile, 17) << "a missing file still moves the number";
+  EXPECT_EQ(m_view->m_nPhotoboothPrintCopies, 1);
+  m_view->SelectPhotoboothProfile(1000);
+  EXPECT_EQ(m_view->m_nPhotoboothCurrentProfile, 2);
+  EXPECT_EQ(m_view->m_nPhotoboothPrintCopies, 3);
+  m_view->SelectPhotoboothProfile(19);
+  m_view->SelectPhotoboothProfile(0);
+  EXPECT_EQ(m_view->m_nPhotoboothCurrentProfile, 2);
+  m_view->SelectPhotoboothProfile(5);
+  EXPECT_EQ(m_view->m_nPhotoboothCurrentProfile, 2) << "an empty path changes nothing";
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+}
+
 }  // namespace
