@@ -70,6 +70,7 @@ HMENU BuildMainMenu() {
                   {0, nullptr},
                   {ID_FILE_PRINT_SETUP, "Printer Setup..."},
                   {ID_PRINT_SELECTED_PHOTOS, "Print Selected Photobooth Photos..."},
+                  {ID_PHOTOBOOTH_SETTINGS, "Photobooth &Settings...\tCtrl+S"},
                   {0, nullptr},
                   {ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",
@@ -109,6 +110,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(view, MF_STRING, ID_HQ_SHARPENING, "HQ Sharpening\tCtrl+Q");
   AppendMenuA(view, MF_STRING, ID_SHARPENING_SETTINGS, "Sharpening Settings...");
   AppendMenuA(view, MF_STRING, ID_BLANK_SCREEN, "&Blank screen when taking photo");
+  AppendMenuA(view, MF_STRING, ID_PHOTOBOOTH_SHORTCUTS_SETTINGS, "Photobooth Shortcuts Settings...");
   AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
   AddPopup(view, "Orientation",
            Popup({{ID_ORIENTATION_LANDSCAPE, "Landscape"},
@@ -144,6 +146,7 @@ void RegisterMainAccelerators() {
       {FVIRTKEY | FCONTROL, 'H', ID_FLASHING_HIGHLIGHTS},
       {FVIRTKEY | FCONTROL, 'Q', ID_HQ_SHARPENING},
       {FVIRTKEY | FCONTROL, 'R', ID_RENAME_IMAGE},
+      {FVIRTKEY | FCONTROL, 'S', ID_PHOTOBOOTH_SETTINGS},
       {FVIRTKEY, VK_DELETE, ID_DELETE_IMAGE},
       {FVIRTKEY | FCONTROL, 'E', ID_EDIT_IMAGE},
       {FVIRTKEY | FCONTROL, 'N', ID_NEXT_IMAGE},

@@ -38,6 +38,7 @@ void RegisterMyQuilletForm() {
       {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
       {IDC_PHOTOBOOTH_PRINTER_SETUP, K::Button, "Printer\nSetup", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_CUSTOM_LAYOUT, K::Button, "Print\nLayout", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_PHOTOBOOTH_ADVANCED_SETTINGS, K::Button, "Advanced\nSettings", nullptr, 0, 0, "Photobooth Shortcuts"},
   };
   // Three columns: taking and camera, image and flash, and the photo with its histogram.
   form.columnStarts = {"Shoot", "Image", "Photo"};

@@ -269,6 +269,7 @@ void CMyQuilletView::OnInitialUpdate() {
     m_downloadProgress.SetRange(0, 100);
     m_downloadProgress.ShowWindow(SW_HIDE);
   }
+  LayoutOptionButtons();
   if (s_bStartMainRoad) {
     TellSettingsProblems();
     CheckIpcChannel();

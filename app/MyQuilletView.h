@@ -169,6 +169,19 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void SelectPhotoboothProfile(int profile);
   void OnSelectPhotoboothProfile(UINT command);
   void GetTakingScreenImage(CString& path);
+  /// Writes the booth settings to a settings file (with the printer when asked and available);
+  /// a failure shows "Error writing file: " + path and leaves any old file whole.
+  BOOL SavePhotoboothSettings(const char* path, bool includePrinter);
+  /// Reads a settings file into the view's settings, then refreshes the booth window, the toning
+  /// table and the live-view overlay. Refused (FALSE, silently) while busy or during a sequence.
+  BOOL LoadPhotoboothSettings(const char* path);
+  /// The booth's "Load Photobooth Settings" command: a file-open dialog, then the load.
+  void OnLoadPhotoboothSettings();
+  /// The booth's live-view overlay picture ("live_view_overlay.png" of the images folder).
+  bool m_bLiveViewOverlay = false;
+  /// The profile the booth runs, 1 to 18.
+  int m_nPhotoboothCurrentProfile = 1;
+  CString m_strLiveViewOverlay;
   void GetReleaseScreenImage(CString& path);
   /// The preview background: "preview<n>.jpg" (photos taken) with the booth window when it
   /// exists, else "preview.jpg", each as its colour and copies variant.
@@ -246,6 +259,14 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   // (MyQuilletViewCommands.cpp).
   /// Runs a menu or accelerator command; false for ids it does not handle.
   bool OnMenuCommand(UINT id);
+  /// The photobooth settings dialog, the shortcut buttons' dialog and the form's button 1356.
+  bool OnPhotoboothSettingsCommand(UINT id);
+  /// Opens the photobooth settings dialog with a copy of the settings; OK takes the copy back.
+  void OnPhotoboothSettings();
+  /// Chooses the shown shortcut buttons of the form.
+  void OnPhotoboothShortcutsSettings();
+  /// Shows exactly the shortcut buttons whose flags are set (none without the dashboard).
+  void LayoutOptionButtons();
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   // The settings dialogs' openers (MyQuilletViewSettingsDialogs.cpp): copies in, copies back on OK.

@@ -37,6 +37,7 @@ void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAN
 void (*CMyQuilletView::s_pfnShellOpen)(const char* target) = OpenWithDesktop;
 
 bool CMyQuilletView::OnMenuCommand(UINT id) {
+  if (OnPhotoboothSettingsCommand(id)) return true;
   if (id >= ID_ORIENTATION_LANDSCAPE && id <= ID_ORIENTATION_SENSOR) {
     m_nOrientationSetting = static_cast<int>(id - ID_ORIENTATION_LANDSCAPE);
     UpdateControls();

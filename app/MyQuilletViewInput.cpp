@@ -170,8 +170,6 @@ void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
 void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
 
-void CMyQuilletView::SelectPhotoboothProfile(int) {}
-
 void CMyQuilletView::OnSelectPhotoboothProfile(UINT command) {
   SelectPhotoboothProfile(static_cast<int>(command - kFirstProfileCommand) + 1);
 }

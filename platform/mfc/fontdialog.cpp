@@ -56,7 +56,9 @@ INT_PTR CFontDialog::DoModal() {
   } else {
     user_p::RunOnUiThread([&] {
       bool ok = false;
-      QFont chosen = QFontDialog::getFont(&ok, ToQFont(m_lf), user_p::WidgetOf(m_cf.hwndOwner));
+      QFontDialog::FontDialogOptions options;
+      if (m_cf.Flags & CF_SCALABLEONLY) options |= QFontDialog::ScalableFonts;
+      QFont chosen = QFontDialog::getFont(&ok, ToQFont(m_lf), user_p::WidgetOf(m_cf.hwndOwner), QString(), options);
       if (ok) {
         FromQFont(chosen, &m_lf);
         result = IDOK;

@@ -1,0 +1,47 @@
+// The main view's openers of the photobooth configuration dialogs and the shortcut buttons.
+#include "app/MyQuilletView.h"
+#include "app/Resource.h"
+#include "config/PBShortcutBtnSetupDlg.h"
+
+bool CMyQuilletView::OnPhotoboothSettingsCommand(UINT id) {
+  switch (id) {
+    case ID_PHOTOBOOTH_SETTINGS:
+    case IDC_PHOTOBOOTH_ADVANCED_SETTINGS:
+      OnPhotoboothSettings();
+      return true;
+    case ID_PHOTOBOOTH_SHORTCUTS_SETTINGS:
+      OnPhotoboothShortcutsSettings();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CMyQuilletView::OnPhotoboothShortcutsSettings() {
+  CPBShortcutBtnSetupDlg dialog(this);
+  for (int i = 0; i < kPhotoboothShortcutButtonCount; ++i) {
+    dialog.m_bShown[i] = g_photoboothShortcutButtons[i].shown ? TRUE : FALSE;
+    CString text = "Unknown";
+    if (HWND button = m_hWnd ? ::GetDlgItem(m_hWnd, g_photoboothShortcutButtons[i].id) : nullptr) {
+      char caption[256] = {};
+      ::GetWindowTextA(button, caption, sizeof caption);
+      text = caption;
+    }
+    dialog.m_strCaption[i] = CPBShortcutBtnSetupDlg::CleanCaption(text);
+  }
+  if (dialog.DoModal() != IDOK) return;
+  for (int i = 0; i < kPhotoboothShortcutButtonCount; ++i) g_photoboothShortcutButtons[i].shown = dialog.m_bShown[i];
+  UpdateControls();
+  LayoutOptionButtons();
+  RefreshDisplay();
+}
+
+void CMyQuilletView::LayoutOptionButtons() {
+  if (!m_hWnd) return;
+  const bool dashboard = m_bPhotoboothShowDashboard != FALSE;
+  if (HWND box = ::GetDlgItem(m_hWnd, IDC_PHOTOBOOTH_SHORTCUTS)) ::ShowWindow(box, dashboard ? SW_SHOW : SW_HIDE);
+  for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons)
+    if (HWND button = ::GetDlgItem(m_hWnd, entry.id))
+      ::ShowWindow(button, dashboard && entry.shown ? SW_SHOW : SW_HIDE);
+}
+void CMyQuilletView::OnPhotoboothSettings() {}
