@@ -132,7 +132,7 @@ CString CMyQuilletView::CountdownText(ULONGLONG now) {
   number.Format("%d", m_nNumberOfPhotoboothImages);
   values.SetAt("@numberOfImages@", number);
   LONGLONG left = m_nNextShotTime > now ? static_cast<LONGLONG>(m_nNextShotTime - now) : 0;
-  number.Format("%lld", left / 1000 + 1);
+  number.Format("%lld", static_cast<long long>(left / 1000 + 1));
   values.SetAt("@secsToNextPhoto@", number);
   ExpandTextTemplate(values, text);
   return text;

@@ -8,7 +8,6 @@
 // other threads (the processing worker) reach ShowScreen through a sent message.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -105,10 +104,6 @@ class CFullscreenDlg : public CDialog {
   bool m_bNoImage = false;
   /// The preview whose sound was played (each preview plays it once).
   bool m_bPreviewSoundPlayed = false;
-  /// Where the last countdown text was drawn (left, top, width, height).
-  RECT m_countdownRect{0, 0, 0, 0};
-  /// The path of the last preview screen drawn under a preview.
-  CString m_strPreviewScreen;
 
   /// Seconds since 1970 (activity, redraw deadline, inactivity); tests replace it.
   static LONGLONG (*s_pfnNow)();
@@ -158,5 +153,3 @@ class CFullscreenDlg : public CDialog {
 
 /// Plays a wave file asynchronously; nothing when it does not exist.
 void PlayScreenSound(const char* path);
-/// Sounds asked for, for tests: each played path is appended when set.
-extern std::function<void(const char* path)> g_pfnScreenSoundHook;

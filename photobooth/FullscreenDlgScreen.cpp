@@ -231,11 +231,16 @@ void CFullscreenDlg::DoShowScreen(const CString& path, int withSoundAndMovie) {
 }
 
 void CFullscreenDlg::BuildScreenImage() {
-  m_pScreenImage.reset();
+  // The surface of the last screen is reused: a fresh full-screen bitmap per screen costs more
+  // than decoding the picture.
+  std::unique_ptr<CBitmap> surface = std::move(m_pScreenImage);
   if (m_strCurrentScreen.IsEmpty()) return;
   CRect client;
   GetClientRect(&client);
-  auto surface = MakeSurface(client.Width(), client.Height());
+  BITMAP kept{};
+  if (surface) surface->GetBitmap(&kept);
+  if (!surface || kept.bmWidth != client.Width() || kept.bmHeight != client.Height())
+    surface = MakeSurface(client.Width(), client.Height());
   if (!surface) return;
   CDC dc;
   dc.CreateCompatibleDC(nullptr);

@@ -70,7 +70,7 @@ void RunStatusCommand(CWnd* parent, const char* commandLine, const char* status)
   errno = 0;
   intptr_t started = g_pfnStatusCommandSpawn(_P_NOWAIT, program.c_str(), pointers.data());
   if (started != -1) {
-    if (started != 0 && g_pfnStatusCommandSpawn == _spawnvp) CloseHandle(reinterpret_cast<HANDLE>(started));
+    if (started != 0) CloseHandle(reinterpret_cast<HANDLE>(started));  // not waited for
     return;
   }
   CString text = "Error trying to run command:\n";

@@ -1,5 +1,8 @@
 // The photobooth sequence: arming, the 50 ms pacing on a test clock, and the shots of a threaded
 // simulated camera shown in a booth window that records its screens and texts.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +11,7 @@
 #include "photobooth/FullscreenDlg.h"
 #include "platform/dshow/mmsystem.h"
 #include "platform/mfc/dialogscript.h"
+#include "platform/user/window_p.h"
 
 namespace {
 
@@ -117,7 +121,8 @@ TEST_F(MyQuilletViewBoothTest, ACountdownOfFiveReleasesBeforeTheEndByTheLag) {
   ASSERT_GE(booth->m_screens.size(), 2u);
   EXPECT_EQ("1.jpg", booth->m_screens[0]);
   EXPECT_EQ("taking.jpg", booth->m_screens[1]);
-  // One release per photo, whatever the ticks that follow.
+  // One release per photo, whatever the ticks that follow (the release runs on its own thread).
+  ASSERT_TRUE(PumpUntil([] { return !tavsim::SimCallsOf("PR_RC_Release").empty(); }, 30000));
   for (int i = 0; i < 20; ++i) Tick();
   EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_Release").size());
 }
@@ -221,6 +226,62 @@ TEST_F(MyQuilletViewBoothTest, AFailedReleaseEndsTheSessionInTheBoothWindow) {
   EXPECT_FALSE(m_view->m_bBusy);
   for (int i = 0; i < 200; ++i) Tick();
   EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_Release").size());
+}
+
+}  // namespace
+
+namespace {
+
+// Keys typed into the main window, as the display server delivers them, with modifiers held.
+void PressOnView(CMyQuilletView* view, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget* widget = user_p::WidgetOf(view->m_hWnd);
+  ASSERT_NE(nullptr, widget);
+  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : widget;
+  std::vector<std::pair<Qt::Key, Qt::KeyboardModifier>> held;
+  if (modifiers & Qt::ControlModifier) held.emplace_back(Qt::Key_Control, Qt::ControlModifier);
+  if (modifiers & Qt::AltModifier) held.emplace_back(Qt::Key_Alt, Qt::AltModifier);
+  if (modifiers & Qt::ShiftModifier) held.emplace_back(Qt::Key_Shift, Qt::ShiftModifier);
+  Qt::KeyboardModifiers down = Qt::NoModifier;
+  for (const auto& modifier : held) {
+    QKeyEvent press(QEvent::KeyPress, modifier.first, down);
+    QApplication::sendEvent(target, &press);
+    down |= modifier.second;
+  }
+  QKeyEvent press(QEvent::KeyPress, key, modifiers);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+  QApplication::sendEvent(target, &release);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) {
+    QKeyEvent up(QEvent::KeyRelease, it->first, modifiers);
+    QApplication::sendEvent(target, &up);
+  }
+}
+
+TEST_F(MyQuilletViewBoothTest, TheMainWindowsBoothKeysArmAndChooseTheColourMode) {
+  QWidget* frame = user_p::WidgetOf(m_harness->m_frame->m_hWnd);
+  frame->activateWindow();
+  ASSERT_TRUE(PumpUntil([&] { return frame->isActiveWindow(); }, 5000));
+  // Ctrl+Shift+Alt+5 arms only with the booth window up.
+  PressOnView(m_view, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  EXPECT_EQ(-1, m_view->m_nShotsLeft);
+  const struct {
+    Qt::Key key;
+    int colourMode;  // -1: unchanged
+  } rows[] = {{Qt::Key_F4, -1}, {Qt::Key_F2, 1}, {Qt::Key_F3, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    m_view->m_nShotsLeft = -1;
+    m_view->m_nPhotoboothBW = 2;
+    PressOnView(m_view, row.key);
+    EXPECT_EQ(1, m_view->m_nShotsLeft);
+    EXPECT_EQ(row.colourMode < 0 ? 2 : row.colourMode, m_view->m_nPhotoboothBW);
+  }
+  m_view->m_nShotsLeft = -1;
+  OpenBooth();
+  frame->activateWindow();
+  ASSERT_TRUE(PumpUntil([&] { return frame->isActiveWindow(); }, 5000));
+  PressOnView(m_view, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  EXPECT_EQ(1, m_view->m_nShotsLeft);
 }
 
 }  // namespace

@@ -51,8 +51,14 @@ TEST_F(BoothXvfbScreenshotTest, BoothXvfbScreenshotOfTheCountdownOverTheReadyScr
   ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
   booth.SetCountdownText("Taking photo 1 of 4 in 3 secs");  // makes the overlay
   booth.SetCountdownText("Taking photo 1 of 4 in 3 secs");  // draws
-  Settle();
-  QImage shot = GrabScreen();
+  // A loaded X server maps and paints late: wait for the screen picture and the text.
+  QImage shot;
+  ULONGLONG until = GetTickCount64() + 15000;
+  do {
+    Settle();
+    shot = GrabScreen();
+  } while (GetTickCount64() < until &&
+           (shot.pixelColor(10, 10).red() < 100 || CountPixels(shot, qRgb(255, 255, 255)) < 200));
   m_view->m_pFullscreenDlg = nullptr;
   booth.DestroyWindow();
   ASSERT_TRUE(shot.save(OutputPath("booth-countdown.png")));

@@ -329,3 +329,28 @@ TEST_F(FullscreenDlgTest, ThePreviewScreenSoundPlaysOncePerPreview) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FullscreenDlgTest, EachNewScreenPictureIsDrawnOnTheScreenSurface) {
+  WriteJpeg(Screen("ready.jpg"), 900, 900, QColor(128, 128, 128));
+  WriteJpeg(Screen("1.jpg"), 900, 900, QColor(255, 255, 255));
+  CFullscreenDlg* booth = OpenBooth();
+  const struct {
+    const char* screen;
+    int red;
+  } rows[] = {{"1.jpg", 255}, {"ready.jpg", 128}, {"1.jpg", 255}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.screen);
+    booth->ShowScreen(Screen(row.screen).c_str(), 0);
+    ASSERT_NE(nullptr, booth->m_pScreenImage);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(booth->m_pScreenImage.get());
+    COLORREF pixel = dc.GetPixel(20, 20);
+    dc.SelectObject(old);
+    EXPECT_NEAR(row.red, GetRValue(pixel), 3);
+  }
+}
+
+}  // namespace

@@ -110,10 +110,16 @@ TEST_F(TransparentOverlayDlgTest, TheTextIsCentredOrPlacedByItsOffset) {
     CRect box = DrawnBox();
     ASSERT_FALSE(box.IsRectEmpty());
     EXPECT_NEAR(client.Width() / 2, (box.left + box.right) / 2, 4);
-    if (row.yOffset == 0) EXPECT_NEAR(client.Height() / 2, (box.top + box.bottom) / 2, 4);
+    if (row.yOffset == 0) {
+      EXPECT_NEAR(client.Height() / 2, (box.top + box.bottom) / 2, 4);
+    }
     // The ink lies within the text's cell, a few pixels inside its edges.
-    if (row.yOffset == 40) EXPECT_TRUE(box.top >= 40 && box.top < 60) << box.top;
-    if (row.yOffset == 100000) EXPECT_TRUE(box.bottom <= client.Height() && box.bottom > client.Height() - 20) << box.bottom;
+    if (row.yOffset == 40) {
+      EXPECT_TRUE(box.top >= 40 && box.top < 60) << box.top;
+    }
+    if (row.yOffset == 100000) {
+      EXPECT_TRUE(box.bottom <= client.Height() && box.bottom > client.Height() - 20) << box.bottom;
+    }
   }
 }
 
