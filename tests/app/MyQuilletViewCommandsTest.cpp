@@ -114,6 +114,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {197, "Rename Image...\tCtrl+R"},
       {157, "&Delete Image\tDel"},
       {57606, "Printer Setup..."},
+      {32906, "Print Selected Photobooth Photos..."},
       {57665, "E&xit"},
       {174, "Connect to Camera"},
       {189, "Re-learn Camera Settings"},
