@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
   PrintPageSettings settings;
   settings.imagesFolder = images.c_str();
   settings.customLayout = TRUE;
-  settings.resizeQuality = 7;
+  settings.resizeQuality = 3;  // the program's default: PhotoboothFastResize on
   settings.printerLogPixelsY = 300;
   settings.qrText = "https://www.example.com/{uid}";
   for (int i = 0; i < 5; ++i) settings.boxes[i] = kBoxes[i];
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
   tokens.SetAt("{message}", "With love");
   PrintPageHooks hooks;
   const std::string ourPage = session + "/page.jpg", vipsPage = session + "/vips.jpg";
-  double page = Best([&] {
+  auto composePage = [&] {
     PipSession sheet;
     if (!cNewImage(sheet.m_hSession, 1800, 1200, RGB(255, 255, 255))) return false;
     PrintPageComposer composer(sheet, settings, hooks);
@@ -188,7 +188,10 @@ int main(int argc, char** argv) {
     composer.DrawCaptions(true, tokens);
     cSetPhysicalPixelsPerInch(sheet.m_hSession, 300, 300);
     return cSave(sheet.m_hSession, ourPage.c_str(), PIP_FORMAT_JPEG, 0, 0, 0) != 0;
-  });
+  };
+  double page = Best(composePage);
+  settings.resizeQuality = 7;  // PhotoboothFastResize off: high-quality resampling, as libvips's
+  double pageHigh = Best(composePage);
   double vips = Best([&] { return VipsPage(photos, images + "/overlay.png", vipsPage); });
 
   // GIF: 4 frames of 400 x 300 cut from the photos, ping-pong.
@@ -245,8 +248,10 @@ int main(int argc, char** argv) {
               "(thumbnail with shrink-on-load and centre crop, insert, composite, jpegsave; no QR, no captions)\n",
               photoBytes, vips_version_string());
   std::printf("\n| case | ours ms | reference ms | ratio | goal |\n|---|---:|---:|---:|---|\n");
-  std::printf("| page | %.1f | %.1f (libvips) | %.2f x | <= 1.0 x and < 1000 ms |\n", page, vips,
-              vips > 0 ? page / vips : 0.0);
+  std::printf("| page (fast resize, the default) | %.1f | %.1f (libvips) | %.2f x | <= 1.0 x and < 1000 ms |\n", page,
+              vips, vips > 0 ? page / vips : 0.0);
+  std::printf("| page (fast resize off) | %.1f | %.1f (libvips) | %.2f x | <= 1.0 x and < 1000 ms |\n", pageHigh,
+              vips, vips > 0 ? pageHigh / vips : 0.0);
   double ffOnly = ffmpegAll > 0 ? ffmpegAll - ffmpegDecode : -1;
   std::printf("| GIF 400x300, 6 frames | %.1f | %.1f (ffmpeg %.1f minus start and decode %.1f) | %.2f x faster | >= 2 x faster |\n",
               ours, ffOnly, ffmpegAll, ffmpegDecode, ours > 0 && ffOnly > 0 ? ffOnly / ours : 0.0);
