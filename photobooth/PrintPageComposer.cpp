@@ -69,19 +69,28 @@ bool PrintPageComposer::LoadPhoto(PipSession& photo, const CString& path) {
   return Exists(path) && cLoadImage(photo.m_hSession, path, 0, 0, 0) && photo.GetWidth() && photo.GetHeight();
 }
 
-bool PrintPageComposer::LoadPhotoReduced(PipSession& photo, const CString& path, int need) {
-  // Green-screen copies are saved at the photo's own size; GIF frames need their width.
-  if (m_s.greenScreen && m_s.saveGreenscreened) need = 0;
-  if (m_s.gifFrames && need > 0) need = std::max(need, m_s.gifWidth);
+bool PrintPageComposer::LoadPhotoReduced(PipSession& photo, const CString& path, int boxWidth, int boxHeight) {
+  // Green-screen copies are saved at the photo's own size.
+  bool reduce = !(m_s.greenScreen && m_s.saveGreenscreened) && (boxWidth > 0 || boxHeight > 0);
   DWORD w = 0, h = 0, format = 0;
   BYTE bits = 0;
-  if (need > 0 && cGetImageFileInfo(path, 0, &w, &h, &bits, &format) && format == PIP_FORMAT_JPEG) {
+  if (reduce && cGetImageFileInfo(path, 0, &w, &h, &bits, &format) && format == PIP_FORMAT_JPEG && w && h) {
+    int bw = boxWidth, bh = boxHeight;
+    DeriveBoxSize(int(w), int(h), bw, bh);
+    int cw = 0, ch = 0;
+    CoverSize(int(w), int(h), bw, bh, cw, ch);
+    if (m_s.gifFrames && cw < m_s.gifWidth) {  // GIF frames are never made narrower than the GIF
+      cw = m_s.gifWidth;
+      ch = std::max(ch, int(1LL * m_s.gifWidth * h / w));
+    }
     for (DWORD num = 1; num < 8; num *= 2) {
       DWORD sw = (w * num + 7) / 8, sh = (h * num + 7) / 8;
-      if (std::min(sw, sh) < DWORD(need)) continue;
-      // A square box: the file may be turned upright on load, which swaps its sides.
-      int side = int(std::max(sw, sh));
-      if (cLoadThumbnail(photo.m_hSession, path, side, side) && photo.GetWidth() && photo.GetHeight()) return true;
+      if (sw < DWORD(cw) || sh < DWORD(ch)) continue;
+      // A file turned upright on load comes out fitted into the unturned box, too small:
+      // then the whole file is decoded after all.
+      if (cLoadThumbnail(photo.m_hSession, path, int(sw), int(sh)) && int(photo.GetWidth()) >= cw &&
+          int(photo.GetHeight()) >= ch)
+        return true;
       break;
     }
   }
@@ -218,7 +227,8 @@ void PrintPageComposer::GridLayout(const CStringArray& photos, double angle,
     text.Format("Preparing image %d of %d", k + 1, n);
     Progress(text, k * 100 / n);
     PipSession photo;
-    if (!LoadPhotoReduced(photo, photos[k], std::max(c, d))) continue;  // the cell stays empty
+    // The cell may take the photo turned: both sides must reach the longer side of the cell.
+    if (!LoadPhotoReduced(photo, photos[k], std::max(c, d), std::max(c, d))) continue;  // the cell stays empty
     TreatBeforeSizing(photo, k + 1, photos[k]);
     if (angle != 0) cOpRotateFine(photo.m_hSession, angle);
     if (gif && !(*gif)[size_t(k)]) (*gif)[size_t(k)].reset(photo.CreateGdiplusBitmap());
@@ -273,7 +283,7 @@ void PrintPageComposer::CustomLayout(const CStringArray& photos, const CMapStrin
       if (bw <= 0 || bh <= 0 || !RenderQrCode(&image, bw, bh, text, m_s.qrLevel)) continue;
     } else {
       CString path = photos[box.image - 1];
-      if (!LoadPhotoReduced(image, path, std::max(bw, bh))) continue;
+      if (!LoadPhotoReduced(image, path, bw, bh)) continue;
       TreatBeforeSizing(image, box.image, path);
       if (gif && !(*gif)[size_t(box.image - 1)]) {
         int turn = m_s.orientation == 1 ? 2700 : m_s.orientation == 2 ? 900 : m_s.orientation == 3 ? 1800 : 0;

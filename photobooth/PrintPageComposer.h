@@ -75,8 +75,8 @@ class PrintPageComposer {
 
  private:
   bool LoadPhoto(PipSession& photo, const CString& path);
-  /// Loads a JPEG at the smallest DCT scale whose both sides still reach `need` pixels.
-  bool LoadPhotoReduced(PipSession& photo, const CString& path, int need);
+  /// Loads a JPEG at the smallest DCT scale that still covers the box (and the GIF width).
+  bool LoadPhotoReduced(PipSession& photo, const CString& path, int boxWidth, int boxHeight);
   void TreatBeforeSizing(PipSession& photo, int number, const CString& path);
   void TreatAfterSizing(PipSession& photo);
   void SaveGreenscreenCopy(const PipSession& photo, const CString& path);

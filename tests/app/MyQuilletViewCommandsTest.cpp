@@ -118,6 +118,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {201, "Post Processing..."},
       {32882, "Color Management Settings..."},
       {57606, "Printer Setup..."},
+      {32906, "Print Selected Photobooth Photos..."},
       {57665, "E&xit"},
       {174, "Connect to Camera"},
       {189, "Re-learn Camera Settings"},
