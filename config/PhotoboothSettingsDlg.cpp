@@ -96,7 +96,7 @@ CPhotoboothSettingsDlg::CPhotoboothSettingsDlg(CWnd* parent) : CDialog(IDD_PHOTO
        {IDC_PBS_PROFILES, K::Button, "Profiles..."},
        {IDOK, K::DefButton, "OK"},
        {IDCANCEL, K::Button, "Cancel"}}};
-  dialog.columnStarts = {"Live view", "Print layout"};
+  dialog.columnStarts = {"Start and output"};
   AfxRegisterDialogTemplate(dialog);
 }
 
