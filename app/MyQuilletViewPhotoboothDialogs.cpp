@@ -2,6 +2,9 @@
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
 #include "config/PBShortcutBtnSetupDlg.h"
+#include "config/PhotoboothSettingsDlg.h"
+#include "keyboard/KeyboardGlobals.h"
+#include "support/ProgramGlobals.h"
 
 bool CMyQuilletView::OnPhotoboothSettingsCommand(UINT id) {
   switch (id) {
@@ -44,4 +47,21 @@ void CMyQuilletView::LayoutOptionButtons() {
     if (HWND button = ::GetDlgItem(m_hWnd, entry.id))
       ::ShowWindow(button, dashboard && entry.shown ? SW_SHOW : SW_HIDE);
 }
-void CMyQuilletView::OnPhotoboothSettings() {}
+void CMyQuilletView::OnPhotoboothSettings() {
+  // A camera reconnecting under the dialog would change settings the copy then overwrites.
+  const BOOL autoReconnect = m_bAutoReconnect;
+  m_bAutoReconnect = FALSE;
+  CPhotoboothSettingsDlg dialog(this);
+  dialog.m_settings = *static_cast<ViewSettings*>(this);
+  dialog.m_nShutterLagTenths = m_nPhotoboothCameraReleaseLag / 100;
+  dialog.m_nInactivityTimeout = static_cast<int>(static_cast<DWORD>(m_nPhotoboothInactivityTimeout));
+  dialog.m_nKeyboardTimeout = KeyboardTimeout;
+  dialog.m_strExitPassword = g_strTouchscreenExitPassword;
+  if (dialog.DoModal() == IDOK) {
+    *static_cast<ViewSettings*>(this) = dialog.m_settings;
+    m_nPhotoboothCameraReleaseLag = dialog.m_nShutterLagTenths * 100;
+    KeyboardTimeout = dialog.m_nKeyboardTimeout;
+    g_strTouchscreenExitPassword = dialog.m_strExitPassword;
+  }
+  m_bAutoReconnect = autoReconnect;
+}

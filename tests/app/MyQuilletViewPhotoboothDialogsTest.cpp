@@ -4,6 +4,11 @@
 
 #include "AppTestSupport.h"
 #include "config/PBShortcutBtnSetupDlg.h"
+#include "config/PhotoboothSettingsDlg.h"
+#include "platform/user/controls.h"
+#include "platform/user/message.h"
+#include "platform/user/hwndwidget_p.h"
+#include "platform/user/window_p.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/input.h"
 #include "platform/user/menu.h"
@@ -61,6 +66,43 @@ TEST_F(MyQuilletViewPhotoboothDialogsTest, ShortcutChoiceShowsExactlyTheTickedBu
   Command(ID_PHOTOBOOTH_SHORTCUTS_SETTINGS);
   EXPECT_TRUE(g_photoboothShortcutButtons[0].shown) << "Cancel changes nothing";
   EXPECT_TRUE(Visible(IDC_PHOTOBOOTH_PRINTER_SETUP));
+}
+
+TEST_F(MyQuilletViewPhotoboothDialogsTest, CtrlSOpensTheSettingsWithLagInTenthsAndAutoReconnectOff) {
+  m_view->m_nPhotoboothCameraReleaseLag = 1250;
+  m_view->m_bAutoReconnect = TRUE;
+  m_view->m_nPhotoboothInterval = 5;
+  bool reconnectDuring = true;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .Call([&](CDialog* d) {
+                         EXPECT_EQ(Text(d, IDC_PBS_SHUTTER_LAG), "12");
+                         reconnectDuring = m_view->m_bAutoReconnect != FALSE;
+                       })
+                       .SetText(IDC_PBS_COPIES, "4")
+                       .Press(IDOK));
+  user_p::SetKeyDown(VK_CONTROL, true);
+  MSG key{m_view->m_hWnd, WM_KEYDOWN, 'S', 1, 0, {0, 0}};
+  FilterAndDispatch(&key);
+  user_p::SetKeyDown(VK_CONTROL, false);
+  ASSERT_EQ(GetShownDialogs().size(), 1u);
+  EXPECT_FALSE(reconnectDuring);
+  EXPECT_TRUE(m_view->m_bAutoReconnect) << "restored after the dialog";
+  EXPECT_EQ(m_view->m_nPhotoboothCameraReleaseLag, 1200);
+  EXPECT_EQ(m_view->m_nPhotoboothPrintCopies, 4);
+}
+
+TEST_F(MyQuilletViewPhotoboothDialogsTest, AdvancedSettingsButtonAndMenuOpenTheDialogAndCancelKeepsTheView) {
+  m_view->m_nPhotoboothPrintCopies = 2;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).SetText(IDC_PBS_COPIES, "7").Press(IDCANCEL));
+  ::SendMessageA(::GetDlgItem(m_view->m_hWnd, IDC_PHOTOBOOTH_ADVANCED_SETTINGS), BM_CLICK, 0, 0);
+  ASSERT_EQ(GetShownDialogs().size(), 1u);
+  EXPECT_EQ(m_view->m_nPhotoboothPrintCopies, 2);
+  HMENU menu = GetMenu(m_harness->m_frame->m_hWnd);
+  EXPECT_NE(GetMenuState(menu, ID_PHOTOBOOTH_SETTINGS, MF_BYCOMMAND), static_cast<UINT>(-1));
+  EXPECT_NE(GetMenuState(menu, ID_PHOTOBOOTH_SHORTCUTS_SETTINGS, MF_BYCOMMAND), static_cast<UINT>(-1));
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDCANCEL));
+  Command(ID_PHOTOBOOTH_SETTINGS);
+  EXPECT_EQ(GetShownDialogs().size(), 2u);
 }
 
 TEST(PBShortcutBtnSetupDlgTest, CaptionsBecomeOneLine) {

@@ -1,0 +1,228 @@
+#include "config/PhotoboothSettingsDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "config/EditCaptionDlg.h"
+#include "platform/mfc/commondialog.h"
+#include "platform/mfc/dialogscript.h"
+#include "platform/user/messagebox.h"
+#include "platform/user/window.h"
+
+namespace {
+
+std::string Text(CDialog* dialog, int id) {
+  CString text;
+  dialog->GetDlgItemText(id, text);
+  return text.GetString();
+}
+
+bool Enabled(CDialog* dialog, int id) { return dialog->GetDlgItem(id)->IsWindowEnabled() != FALSE; }
+
+class PhotoboothSettingsDlgTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ClearDialogScripts();
+    ClearMessageBoxes();
+    ClearCommonDialogAnswers();
+  }
+  void TearDown() override {
+    ClearDialogScripts();
+    ClearMessageBoxes();
+    ClearCommonDialogAnswers();
+  }
+};
+
+TEST_F(PhotoboothSettingsDlgTest, OkTestsRunInOrderAndKeepTheDialogOpen) {
+  struct Row {
+    const char* name;
+    BOOL custom;
+    std::vector<std::pair<int, const char*>> edits;
+    const char* message;  // NULL: OK passes
+    int focus;
+  } rows[] = {
+      {"copies", FALSE, {{IDC_PBS_COPIES, "0"}}, "Error: number of copies must in the range 1 to 9", IDC_PBS_COPIES},
+      {"rows", TRUE, {{IDC_PBS_ROWS, "0"}, {IDC_PBS_COPIES, "10"}}, "Error: number of copies must in the range 1 to 9",
+       IDC_PBS_COPIES},
+      {"rows alone", FALSE, {{IDC_PBS_ROWS, "21"}}, "Error: number of rows must in the range 1 to 20", IDC_PBS_ROWS},
+      {"columns", FALSE, {{IDC_PBS_COLUMNS, "0"}}, "Error: number of columns must in the range 1 to 20",
+       IDC_PBS_COLUMNS},
+      {"processing", FALSE, {{IDC_PBS_MIN_PROCESSING, "121"}},
+       "Error: minimum duration before closing 'processing' screen\nmust be in the range 0 to 120 seconds",
+       IDC_PBS_MIN_PROCESSING},
+      {"grid too small", FALSE, {{IDC_PBS_ROWS, "1"}, {IDC_PBS_COLUMNS, "1"}},
+       "Not enough rows and columns to print all the images", 0},
+      {"grid ignored with a custom layout", TRUE, {{IDC_PBS_ROWS, "1"}, {IDC_PBS_COLUMNS, "1"}}, nullptr, 0},
+      {"border", FALSE, {{IDC_PBS_BORDER, "15.5"}}, "Border must be in the range 0 to 15mm", 0},
+      {"border ignored with a custom layout", TRUE, {{IDC_PBS_BORDER, "-2"}}, nullptr, 0},
+      {"interval", FALSE, {{IDC_PBS_INTERVAL, "31"}}, "Delay before each photo must be in the range 0 to 30 secs", 0},
+      {"lag range", FALSE, {{IDC_PBS_INTERVAL, "30"}, {IDC_PBS_SHUTTER_LAG, "101"}},
+       "Shutter lag must be in the range 0 to 100 tenths of a sec", 0},
+      {"lag above interval", FALSE, {{IDC_PBS_INTERVAL, "2"}, {IDC_PBS_SHUTTER_LAG, "21"}},
+       "Shutter lag must be less than the delay before each photo", 0},
+      {"lag equal to interval", FALSE, {{IDC_PBS_INTERVAL, "2"}, {IDC_PBS_SHUTTER_LAG, "20"}}, nullptr, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ClearMessageBoxes();
+    CPhotoboothSettingsDlg dialog;
+    dialog.m_settings.m_bPhotoboothCustomLayout = row.custom;
+    DialogScript script(IDD_PHOTOBOOTH_SETTINGS);
+    for (const auto& edit : row.edits) script.SetText(edit.first, edit.second);
+    script.Press(IDOK);
+    if (row.message) {
+      script.Call([&row](CDialog* d) {
+        EXPECT_TRUE(d->IsWindowVisible());
+        std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, row.message);
+        EXPECT_EQ(shown[0].caption, "Tavorin");
+        EXPECT_EQ(shown[0].icon, MB_ICONSTOP);
+        if (row.focus) EXPECT_EQ(::GetFocus(), d->GetDlgItem(row.focus)->m_hWnd);
+      });
+      script.Press(IDCANCEL);
+    }
+    PushDialogScript(script);
+    EXPECT_EQ(dialog.DoModal(), row.message ? IDCANCEL : IDOK);
+    if (!row.message) EXPECT_TRUE(GetShownMessageBoxes().empty());
+  }
+}
+
+TEST_F(PhotoboothSettingsDlgTest, NegativePreviewTimeNeverLeavesTheDialog) {
+  CPhotoboothSettingsDlg dialog;
+  dialog.m_settings.m_nPhotoboothPreviewTime = -3;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .Call([](CDialog* d) { EXPECT_EQ(Text(d, IDC_PBS_PREVIEW_TIME), "0"); })
+                       .SetText(IDC_PBS_PREVIEW_TIME, "-3")
+                       .Press(IDOK));
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_settings.m_nPhotoboothPreviewTime, 0);
+}
+
+TEST_F(PhotoboothSettingsDlgTest, EnableRulesFollowTheirChecks) {
+  CPhotoboothSettingsDlg dialog;
+  dialog.m_settings.m_bPhotoboothCustomLayout = FALSE;
+  dialog.m_settings.m_bPhotoboothEnableSharpening = TRUE;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .Call([](CDialog* d) {
+                         EXPECT_TRUE(Enabled(d, IDC_PBS_ROWS));
+                         EXPECT_FALSE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
+                         EXPECT_TRUE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
+                         EXPECT_FALSE(Enabled(d, IDC_PBS_TOUCHSCREEN));
+                         EXPECT_FALSE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS));
+                       })
+                       .SetCheck(IDC_PBS_CUSTOM_LAYOUT, BST_CHECKED)
+                       .SetCheck(IDC_PBS_SHARPEN, BST_UNCHECKED)
+                       .Call([](CDialog* d) {
+                         for (int id : {IDC_PBS_ROWS, IDC_PBS_COLUMNS, IDC_PBS_BORDER, IDC_PBS_REPEAT, IDC_PBS_ROTATE,
+                                        IDC_PBS_CROP})
+                           EXPECT_FALSE(Enabled(d, id)) << id;
+                         EXPECT_TRUE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
+                         EXPECT_FALSE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
+                       })
+                       .Select(IDC_PBS_START_OPTIONS, 5)
+                       .Press(IDOK));
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_TRUE(dialog.m_settings.m_bPhotoboothCustomLayout);
+  EXPECT_EQ(dialog.m_settings.m_nPhotoboothUseMouseToTrigger, 5);
+}
+
+TEST_F(PhotoboothSettingsDlgTest, SaveAsksAboutThePrinterAndLoadRefreshesTheControls) {
+  std::string folder = std::string(std::getenv("TAVORIN_CONFIG_TEST_DIR")) + "/dialog-pair";
+  std::filesystem::create_directories(folder);
+  CPhotoboothSettingsDlg dialog;
+  dialog.m_settings.m_nPhotoboothSharePreviewW = 640;
+  dialog.m_settings.m_strPhotoboothCopyJpegPrintDir = "/carried/through";
+  PushMessageBoxAnswer(IDNO);
+  CommonDialogAnswer save;
+  save.paths = {folder + "/without-printer"};
+  PushCommonDialogAnswer(save);
+  PushMessageBoxAnswer(IDYES);
+  CommonDialogAnswer saveUpper;
+  saveUpper.paths = {folder + "/with-printer.XML"};
+  PushCommonDialogAnswer(saveUpper);
+  CommonDialogAnswer load;
+  load.paths = {folder + "/without-printer.xml"};
+  PushCommonDialogAnswer(load);
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .SetText(IDC_PBS_MESSAGE, "Smile in @secsToNextPhoto@")
+                       .Press(IDC_PBS_SAVE)
+                       .Press(IDC_PBS_SAVE)
+                       .Call([](CDialog* d) {
+                         auto* dialog = static_cast<CPhotoboothSettingsDlg*>(d);
+                         dialog->m_settings.m_nPhotoboothSharePreviewW = 0;
+                         dialog->m_settings.m_strPhotoboothCopyJpegPrintDir.Empty();
+                       })
+                       .SetText(IDC_PBS_MESSAGE, "changed")
+                       .Press(IDC_PBS_LOAD)
+                       .Call([](CDialog* d) { EXPECT_EQ(Text(d, IDC_PBS_MESSAGE), "Smile in @secsToNextPhoto@"); })
+                       .Press(IDOK));
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_settings.m_nPhotoboothSharePreviewW, 640);
+  EXPECT_EQ(dialog.m_settings.m_strPhotoboothCopyJpegPrintDir, "/carried/through");
+  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, "Do you wish to save the current printer settings with the photo booth settings?");
+  EXPECT_EQ(shown[0].icon, MB_ICONQUESTION);
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  };
+  std::string without = read(folder + "/without-printer.xml"), with = read(folder + "/with-printer.XML");
+  EXPECT_NE(without.find("<photoboothSharePreviewW>640<"), std::string::npos);
+  EXPECT_EQ(without.find("printerDevMode"), std::string::npos);
+  EXPECT_NE(with.find("<printerDevMode>"), std::string::npos) << "\".XML\" gets no second extension";
+  EXPECT_FALSE(std::filesystem::exists(folder + "/with-printer.XML.xml"));
+  std::vector<ShownCommonDialog> dialogs = GetShownCommonDialogs();
+  ASSERT_EQ(dialogs.size(), 3u);
+  EXPECT_EQ(dialogs[0].title, "Save Photobooth Settings");
+  EXPECT_EQ(dialogs[0].filter, "XML file (*.xml)|*.xml||");
+  EXPECT_EQ(dialogs[2].title, "Load Photobooth Settings");
+  EXPECT_EQ(dialogs[2].filter, "Photobooth settings (*.xml)|*.xml||");
+}
+
+TEST_F(PhotoboothSettingsDlgTest, LoadingAFirstVersionLayoutWarns) {
+  std::string path = std::string(std::getenv("TAVORIN_CONFIG_TEST_DIR")) + "/first-version.xml";
+  std::ofstream(path, std::ios::binary)
+      << "<Tavorin version=\"1.0\"><photobooth_settings><photoboothCustomLayout>1</photoboothCustomLayout>"
+         "<photoboothCustomDoubleStrip>1</photoboothCustomDoubleStrip><PhotoboothCustomLayout1><left>5</left>"
+         "</PhotoboothCustomLayout1></photobooth_settings></Tavorin>";
+  CPhotoboothSettingsDlg dialog;
+  CommonDialogAnswer load;
+  load.paths = {path};
+  PushCommonDialogAnswer(load);
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_LOAD).Press(IDCANCEL));
+  dialog.DoModal();
+  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text,
+            "WARNING: The photobooth custom layout has changed in this version.\nPlease check your layout");
+  EXPECT_EQ(shown[0].icon, MB_ICONEXCLAMATION);
+  EXPECT_EQ(dialog.m_settings.m_layoutBoxes[0].image, 1);
+}
+
+TEST_F(PhotoboothSettingsDlgTest, CaptionsAndProfilesWorkOnCopies) {
+  CPhotoboothSettingsDlg dialog;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .Press(IDC_PBS_EDIT_CAPTIONS)
+                       .Press(IDC_PBS_PROFILES)
+                       .Press(IDOK));
+  PushDialogScript(DialogScript(IDD_EDIT_CAPTION)
+                       .Call([](CDialog* d) { EXPECT_FALSE(d->GetDlgItem(IDC_EC_MOVE_TO_CENTER)->IsWindowVisible()); })
+                       .SetText(IDC_EC_TEXT, "Anna & Ben")
+                       .Press(IDOK));
+  PushDialogScript(DialogScript(214).SetText(1212, "/booth/three.xml").Select(1039, 3).Press(IDOK));
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_settings.m_captions[0].m_strText, "Anna & Ben");
+  EXPECT_EQ(dialog.m_settings.m_strPhotoboothProfiles[2], "/booth/three.xml");
+  EXPECT_EQ(dialog.m_settings.m_nPhotoboothDefaultProfile, 3);
+}
+
+}  // namespace
