@@ -1,7 +1,10 @@
 #include "app/ImagePreviewDlg.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "app/MyQuilletView.h"
@@ -20,8 +23,6 @@ const int kLinePixels = 10;
 const int kWheelPixels = 60;
 const COLORREF kBackground = RGB(240, 240, 240);  // the dialog face colour
 
-size_t DibStride(int width) { return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3}; }
-
 void RegisterPreviewResources() {
   DlgTemplate dialog{IDD_IMAGE_PREVIEW, "Image Preview", {}, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_HSCROLL | WS_VSCROLL};
   dialog.manualLayout = true;
@@ -35,58 +36,31 @@ void RegisterPreviewResources() {
   AddAcceleratorResource(IDR_IMAGE_PREVIEW_KEYS, keys, 3);
 }
 
-// B,G,R rows of the JPEG, top first, each padded to 4 bytes as a DIB's; NULL when it does not decode.
-std::unique_ptr<BYTE[]> DecodeBgr(const BYTE* jpeg, DWORD size, int& width, int& height) {
-  jpeg_decompress_struct cinfo{};
-  jpeg_error_mgr error{};
-  cinfo.err = InitJpegErrorManager(&error);
-  std::unique_ptr<BYTE[]> pixels;
-  try {
-    jpeg_create_decompress(&cinfo);
-    jpeg_memory_src(&cinfo, jpeg, size);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&cinfo);
-    width = static_cast<int>(cinfo.output_width);
-    height = static_cast<int>(cinfo.output_height);
-    const size_t stride = DibStride(width);
-    pixels.reset(new BYTE[stride * height]);  // every row is written below
-    while (cinfo.output_scanline < cinfo.output_height) {
-      JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
-      jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-  } catch (...) {
-    pixels.reset();
-  }
-  jpeg_destroy_decompress(&cinfo);
-  return pixels;
-}
+// Decoded rows are turned into the bitmap this many at a time, so the strip stays in cache.
+const int kStripRows = 16;
 
-// Turns padded B,G,R rows by 90 (clockwise), 180 or 270 degrees; width and height follow.
-std::unique_ptr<BYTE[]> Rotate(std::unique_ptr<BYTE[]> in, int& width, int& height, int rotation) {
-  if (rotation != 90 && rotation != 180 && rotation != 270) return in;
-  const int w = width, h = height;
-  const int nw = rotation == 180 ? w : h, nh = rotation == 180 ? h : w;
-  const size_t inStride = DibStride(w), outStride = DibStride(nw);
-  std::unique_ptr<BYTE[]> out(new BYTE[outStride * nh]());
-  for (int y = 0; y < h; ++y) {
-    const BYTE* row = in.get() + inStride * y;
-    for (int x = 0; x < w; ++x) {
-      int nx, ny;
-      if (rotation == 90) {
-        nx = h - 1 - y, ny = x;
-      } else if (rotation == 270) {
-        nx = y, ny = w - 1 - x;
-      } else {
-        nx = w - 1 - x, ny = h - 1 - y;
-      }
-      std::copy_n(row + x * 3, 3, out.get() + outStride * ny + nx * 3);
+// Writes `count` decoded rows (B,G,R,X pixels, `width` wide, first row `top`) into the
+// bitmap's rows turned by the rotation; `out` is the top-down bitmap, `outWidth` pixels a row.
+void PlaceRows(const uint32_t* strip, int width, int height, int top, int count, int rotation, uint32_t* out,
+               int outWidth) {
+  if (rotation == 90) {
+    // Clockwise: (x, y) goes to column height - 1 - y of row x.
+    for (int x = 0; x < width; ++x) {
+      uint32_t* target = out + static_cast<size_t>(x) * outWidth + (height - top - count);
+      for (int j = 0; j < count; ++j) target[count - 1 - j] = strip[static_cast<size_t>(j) * width + x];
+    }
+  } else if (rotation == 270) {
+    // Counter-clockwise: (x, y) goes to column y of row width - 1 - x.
+    for (int x = 0; x < width; ++x) {
+      uint32_t* target = out + static_cast<size_t>(width - 1 - x) * outWidth + top;
+      for (int j = 0; j < count; ++j) target[j] = strip[static_cast<size_t>(j) * width + x];
+    }
+  } else {  // 180: each row reversed, the last row first
+    for (int j = 0; j < count; ++j) {
+      const uint32_t* row = strip + static_cast<size_t>(j) * width;
+      std::reverse_copy(row, row + width, out + static_cast<size_t>(height - 1 - top - j) * outWidth);
     }
   }
-  width = nw;
-  height = nh;
-  return out;
 }
 
 }  // namespace
@@ -114,22 +88,69 @@ void CImagePreviewDlg::ShowPreview() {
 }
 
 CBitmap* CImagePreviewDlg::MakeBitmap(const BYTE* jpeg, DWORD size, int rotation, int& width, int& height) {
-  std::unique_ptr<BYTE[]> pixels = DecodeBgr(jpeg, size, width, height);
-  if (!pixels) return nullptr;
-  pixels = Rotate(std::move(pixels), width, height, rotation);
-  auto* bitmap = new CBitmap;  // the screen's depth: 32 bits here
-  if (!bitmap->CreateBitmap(width, height, 1, 32, nullptr)) {
-    delete bitmap;
-    return nullptr;
+  // Decoded straight into the screen-depth bitmap's own rows (B,G,R and an opaque fourth byte),
+  // turned on the way when the photo is rotated: no second copy of a large photo.
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr error{};
+  cinfo.err = InitJpegErrorManager(&error);
+  HBITMAP dib = nullptr;
+  try {
+    jpeg_create_decompress(&cinfo);
+    jpeg_memory_src(&cinfo, jpeg, size);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    const int w = static_cast<int>(cinfo.output_width), h = static_cast<int>(cinfo.output_height);
+    const bool turned = rotation == 90 || rotation == 270;
+    const int outWidth = turned ? h : w, outHeight = turned ? w : h;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = outWidth;
+    info.bmiHeader.biHeight = -outHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) throw std::bad_alloc();
+    auto* out = static_cast<uint32_t*>(bits);
+    if (rotation != 90 && rotation != 180 && rotation != 270) {
+      while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[kStripRows];
+        int count = std::min<int>(kStripRows, h - static_cast<int>(cinfo.output_scanline));
+        for (int j = 0; j < count; ++j)
+          rows[j] = reinterpret_cast<JSAMPROW>(out + static_cast<size_t>(cinfo.output_scanline + j) * w);
+        if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)) == 0) throw std::runtime_error("jpeg");
+      }
+    } else {
+      std::vector<uint32_t> strip(static_cast<size_t>(w) * kStripRows);
+      while (cinfo.output_scanline < cinfo.output_height) {
+        const int top = static_cast<int>(cinfo.output_scanline);
+        int count = 0;
+        // Fill the whole strip; libjpeg may hand back fewer rows per call.
+        while (count < kStripRows && cinfo.output_scanline < cinfo.output_height) {
+          JSAMPROW rows[kStripRows];
+          int want = std::min<int>(kStripRows - count, h - static_cast<int>(cinfo.output_scanline));
+          for (int j = 0; j < want; ++j)
+            rows[j] = reinterpret_cast<JSAMPROW>(strip.data() + static_cast<size_t>(count + j) * w);
+          JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(want));
+          if (got == 0) throw std::runtime_error("jpeg");
+          count += static_cast<int>(got);
+        }
+        PlaceRows(strip.data(), w, h, top, count, rotation, out, outWidth);
+      }
+    }
+    jpeg_finish_decompress(&cinfo);
+    width = outWidth;
+    height = outHeight;
+  } catch (...) {
+    if (dib) ::DeleteObject(dib);
+    dib = nullptr;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBits(nullptr, static_cast<HBITMAP>(*bitmap), 0, static_cast<UINT>(height), pixels.get(), &info, DIB_RGB_COLORS);
+  jpeg_destroy_decompress(&cinfo);
+  if (!dib) return nullptr;
+  auto* bitmap = new CBitmap;
+  bitmap->Attach(dib);
   return bitmap;
 }
 

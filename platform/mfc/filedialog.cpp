@@ -2,17 +2,38 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QStringList>
 
 #include "platform/mfc/commondialog.h"
+#include "platform/mfc/filedialog_p.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/threadqueue_p.h"
 #include "platform/user/window_p.h"
 
+namespace mfc_p {
+
+bool IsProgramPattern(const QString& patterns) { return patterns.trimmed().compare("*.exe", Qt::CaseInsensitive) == 0; }
+
+ProgramFilterModel::ProgramFilterModel(std::function<bool()> active, QObject* parent)
+    : QSortFilterProxyModel(parent), m_active(std::move(active)) {}
+
+bool ProgramFilterModel::filterAcceptsRow(int row, const QModelIndex& parent) const {
+  if (!m_active || !m_active()) return true;
+  auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+  if (!files) return true;
+  QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+  return info.isDir() || info.isExecutable();
+}
+
+}  // namespace mfc_p
+
 namespace {
 
-// "JPEG files (*.jpg)|*.jpg|All files|*.*||" -> {"JPEG files (*.jpg)", "All files (*)"}.
-QStringList QtFilters(const CString& filter) {
+// "JPEG files (*.jpg)|*.jpg|All files|*.*||" -> {"JPEG files (*.jpg)", "All files (*)"}. A
+// "*.exe" filter lists every name and leaves the choice of programs to a ProgramFilterModel;
+// `programFilters` receives those filters.
+QStringList QtFilters(const CString& filter, QStringList* programFilters = nullptr) {
   QStringList filters;
   QStringList parts = user_p::ToQString(filter.str()).split('|');
   for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -20,10 +41,12 @@ QStringList QtFilters(const CString& filter) {
     QString patterns = parts[i + 1].trimmed();
     if (name.isEmpty() && patterns.isEmpty()) break;
     patterns.replace(';', ' ');
-    if (patterns == "*.*") patterns = "*";
+    bool programs = mfc_p::IsProgramPattern(patterns);
+    if (patterns == "*.*" || programs) patterns = "*";
     int paren = name.lastIndexOf('(');
     if (paren > 0 && name.endsWith(')')) name = name.left(paren).trimmed();
     filters << name + " (" + patterns + ")";
+    if (programs && programFilters) *programFilters << filters.last();
   }
   return filters;
 }
@@ -68,8 +91,17 @@ INT_PTR CFileDialog::DoModal() {
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !(m_ofn.Flags & OFN_OVERWRITEPROMPT));
       }
-      QStringList filters = QtFilters(m_filter);
+      QStringList programFilters;
+      QStringList filters = QtFilters(m_filter, &programFilters);
       if (!filters.isEmpty()) dialog.setNameFilters(filters);
+      if (!programFilters.isEmpty()) {
+        // Programs have no common extension here: the filter shows the executable files.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* programs = new mfc_p::ProgramFilterModel(
+            [&dialog, programFilters] { return programFilters.contains(dialog.selectedNameFilter()); }, &dialog);
+        dialog.setProxyModel(programs);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, programs, [programs] { programs->invalidate(); });
+      }
       if (!m_defaultExt.IsEmpty()) dialog.setDefaultSuffix(user_p::ToQString(m_defaultExt.str()));
       if (!m_fileName.IsEmpty()) dialog.selectFile(user_p::ToQString(m_fileName.str()));
       if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
