@@ -133,12 +133,13 @@ void CMyQuilletView::LoadSettings() {
 
 void CMyQuilletView::RetryMissedSettingsLoad() {
   if (!m_bSettingsLoadMissed || !RegistryRetryMissedReads()) return;
-  m_bSettingsLoadMissed = false;
   LoadSettings();
+  // Held again while it was read: what did not read stays default, and the next write tries again.
+  m_bSettingsLoadMissed = RegistryReadsMissed() != FALSE;
   BuildToningTable(m_nPhotoboothToningHue / 360.0, m_nPhotoboothToningSaturation / 100.0);
   ApplyViewfinderSettings();
   if (m_hWnd) UpdateControls();
-  SetStatusText("Settings read");
+  if (!m_bSettingsLoadMissed) SetStatusText("Settings read");
 }
 
 void CMyQuilletView::SaveSettings() {

@@ -77,7 +77,6 @@ void CMyQuilletView::ApplyViewfinderSettings() {
 
 void CMyQuilletView::DestroyViewfinderWindow() {
   if (!m_pViewfinderDlg) return;
-  RetryMissedSettingsLoad();
   if (m_pViewfinderDlg->m_hWnd) {
     RECT window{};
     ::GetWindowRect(m_pViewfinderDlg->m_hWnd, &window);

@@ -100,9 +100,9 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameL
 /// waits): what the caller holds are defaults, so from then on this run writes and deletes no
 /// value (ERROR_ACCESS_DENIED) rather than replace the stored settings.
 BOOL RegistryReadsMissed();
-/// After missed reads, tries the file once more (at most one short wait): TRUE when it reads now, and
-/// writes are allowed again. The caller loads its settings again before it writes any, since
-/// what it holds are defaults. TRUE at once when no read was missed.
+/// After missed reads, tries the file once more (at most one short wait): TRUE when it reads
+/// now, and writes are allowed again. The caller loads its settings again before it writes any,
+/// since what it holds are defaults. TRUE at once when no read was missed.
 BOOL RegistryRetryMissedReads();
 /// Where a damaged settings file was kept this run ("<name>.damaged-<time>"), or "".
 std::string RegistryDamagedFileKept();

@@ -74,7 +74,7 @@ void HiveStartCall();
 void HiveEndRead(LONG error);
 /// True once a read was missed: settings the caller holds were not loaded, so none are written.
 bool HiveReadsMissed();
-/// Reads the file once more after missed reads; true (and reads count as made again) when it answers.
+/// Reads the file once more after missed reads; true (reads count as made again) when it answers.
 bool HiveRetryMissedReads();
 void HiveClose();
 /// The hive file: $TAVORIN_REGISTRY, else $XDG_CONFIG_HOME (or ~/.config) /tavorin/registry.sqlite3.

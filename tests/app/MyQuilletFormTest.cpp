@@ -42,7 +42,8 @@ class MyQuilletFormTest : public ::testing::Test {
   void Release() {
     size_t before = m_view->m_images.size();
     m_view->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RELEASE, BN_CLICKED), 0);
-    ASSERT_TRUE(PumpUntil([&] { return m_view->m_images.size() > before && m_view->m_pDisplayBitmap && !m_view->m_bBusy; }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return m_view->m_images.size() > before && m_view->m_pDisplayBitmap && !m_view->m_bBusy; }));
     Settle();
   }
   void Settle() {
