@@ -547,8 +547,7 @@ void CPhotoboothCustomLayoutDlg::OnContextMenu(POINT client) {
         AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
       } else {
         // Commands whose dialogs belong to subsystems that have not landed stay greyed.
-        const bool missing = entry.id == ID_LAYOUT_EDIT_CAPTION || entry.id == ID_LAYOUT_EDIT_QRCODE ||
-                             entry.id == ID_LAYOUT_EDIT_POSITION;
+        const bool missing = entry.id == ID_LAYOUT_EDIT_CAPTION || entry.id == ID_LAYOUT_EDIT_QRCODE;
         AppendMenu(menu, MF_STRING | (entry.enabled && !missing ? MF_ENABLED : MF_GRAYED), entry.id,
                    entry.text.c_str());
       }
@@ -573,6 +572,14 @@ BOOL CPhotoboothCustomLayoutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       if (code == CBN_SELCHANGE) OnComboChanged(row);
       return TRUE;
     }
+    if (id == kLayoutRowButton[row]) {
+      OnEditPosition(row);
+      return TRUE;
+    }
+  }
+  if (id == ID_LAYOUT_EDIT_POSITION) {
+    if (m_renderer.m_selectedBoxes.size() == 1) OnEditPosition(m_renderer.m_selectedBoxes[0]);
+    return TRUE;
   }
   switch (id) {
     case IDC_LAYOUT_SHOW_BACKGROUND:
@@ -590,6 +597,7 @@ BOOL CPhotoboothCustomLayoutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_LAYOUT_PRINTER_SETUP: OnPrinterSetup(); return TRUE;
     case IDC_LAYOUT_PRESETS: OnPresets(); return TRUE;
     case IDC_LAYOUT_EXPORT: OnExportLayout(); return TRUE;
+    case IDC_LAYOUT_TEST_PAGE: PrintLayout(); return TRUE;
     case IDC_LAYOUT_UNDO: OnUndo(); return TRUE;
     case IDC_LAYOUT_REDO: OnRedo(); return TRUE;
     default: break;
@@ -666,6 +674,13 @@ BOOL CPhotoboothCustomLayoutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     }
+    case WM_TIMER:
+      if (wParam == 1) {
+        OnTimer1();
+        if (result) *result = 0;
+        return TRUE;
+      }
+      break;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       if (result) *result = 0;
@@ -673,6 +688,65 @@ BOOL CPhotoboothCustomLayoutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lP
     default: break;
   }
   return CDialog::OnWndMsg(message, wParam, lParam, result);
+}
+
+void CPhotoboothCustomLayoutDlg::OnEditPosition(int row) {
+  if (row < 0 || row >= kLayoutBoxCount || m_model.boxes[row].image < 1 || m_pPositionDlg) return;
+  m_renderer.m_selectedBoxes.assign(1, row);
+  m_renderer.m_selectedCaptions.clear();
+  Redraw(0);
+  UpdateControls();
+  const LayoutEditBox before = m_model.boxes[row];
+  CPhotoPositionEditDlg dialog(this);
+  dialog.m_box = before;
+  m_bUndoSuspended = true;
+  m_pPositionDlg = &dialog;
+  const INT_PTR result = dialog.DoModal();
+  m_pPositionDlg = nullptr;
+  LayoutEditBox& box = m_model.boxes[row];
+  if (result == IDOK) {
+    box = dialog.m_box;
+    if (box.width <= 0 && m_nAspectHeight) box.width = box.height * m_nAspectWidth / m_nAspectHeight;
+    if (box.height <= 0 && m_nAspectWidth) box.height = box.width * m_nAspectHeight / m_nAspectWidth;
+  } else {
+    box = before;
+  }
+  m_bUndoSuspended = false;
+  Redraw(0);
+  UpdateControls();
+}
+
+void CPhotoboothCustomLayoutDlg::OnTimer1() {
+  CPhotoPositionEditDlg* dialog = m_pPositionDlg;
+  if (!dialog || !dialog->m_hWnd || m_renderer.m_selectedBoxes.size() != 1) return;
+  const int row = m_renderer.m_selectedBoxes[0];
+  LayoutEditBox& typed = dialog->m_box;
+  const LayoutEditBox& box = m_model.boxes[row];
+  const bool same = typed.image == box.image && typed.rotation == box.rotation && typed.left == box.left &&
+                    typed.top == box.top && typed.width == box.width && typed.height == box.height;
+  if (same && !dialog->m_bMoveToCenter) return;
+  if (dialog->m_bMoveToCenter) {
+    dialog->m_bMoveToCenter = FALSE;
+    const int pageWidth = m_model.pageWidth, pageHeight = m_model.pageHeight;
+    if (typed.width > pageWidth || typed.height > pageHeight || typed.width < 101 || typed.height < 51) {
+      // Too big or too small to centre sensibly: a fresh box of a third of the page.
+      typed.rotation = 0;
+      typed.width = pageWidth / 3;
+      typed.height = m_nAspectWidth ? typed.width * m_nAspectHeight / m_nAspectWidth : typed.width;
+      typed.left = (pageWidth - typed.width) / 2;
+      typed.top = (pageHeight - typed.height) / 2;
+    } else {
+      const LayoutBoxOutline outline = ComputeBoxOutline(typed.left, typed.top, typed.width, typed.height, typed.rotation);
+      typed.left += pageWidth / 2 - outline.centre.x;
+      typed.top += pageHeight / 2 - outline.centre.y;
+    }
+    dialog->PushValues();
+  }
+  LayoutEditBox copy = typed;
+  if (copy.width < 1 && m_nAspectHeight) copy.width = copy.height * m_nAspectWidth / m_nAspectHeight;
+  if (copy.height < 1 && m_nAspectWidth) copy.height = copy.width * m_nAspectHeight / m_nAspectWidth;
+  m_model.boxes[row] = copy;
+  Redraw(0);
 }
 
 void CPhotoboothCustomLayoutDlg::OnOK() {

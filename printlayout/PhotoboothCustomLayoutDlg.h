@@ -9,6 +9,7 @@
 #include "printlayout/LayoutEditorInteraction.h"
 #include "printlayout/MyEdit.h"
 #include "printlayout/PhotoboothLayoutRenderer.h"
+#include "printlayout/PhotoPositionEditDlg.h"
 
 #define IDD_PHOTOBOOTH_CUSTOM_LAYOUT 213
 #define IDR_LAYOUT_EDITOR_KEYS 249
@@ -76,6 +77,10 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   /// Reads a layout file into the editor; every failure is reported inside.
   BOOL ImportLayout(const char* path);
   void OnExportLayout();
+  /// "Print Test Page": the layout at printer resolution, printed, or saved as an image with Shift.
+  void PrintLayout();
+  /// The test page of the layout on a new image of the page's size; FALSE when it cannot be made.
+  BOOL ComposeTestPage(class PipSession& page, int pageWidth, int pageHeight);
 
   PrintLayoutModel m_model;
   PhotoboothLayoutRenderer m_renderer{m_model};
@@ -84,6 +89,8 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   int m_nUndoPosition = 0;
   bool m_bUndoSuspended = false;
   int m_nLastUndoTag = 0;
+  /// Open while the user types a box's position; timer 1 mirrors it into the layout.
+  CPhotoPositionEditDlg* m_pPositionDlg = nullptr;
   /// The Left, Top, Width, Height and Angle edits of each row.
   CMyEdit m_edits[kLayoutBoxCount][5];
 
@@ -109,6 +116,8 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   void OnUndo();
   void OnRedo();
   void OnContextMenu(POINT client);
+  void OnEditPosition(int row);
+  void OnTimer1();
   void ImportLayer(bool background);
   void DeleteLayer(bool background);
   /// Copies an image over a layer file through a temporary name; reports a failure.

@@ -10,6 +10,7 @@
 struct CommonDialogAnswer {
   INT_PTR result = 1;               // IDOK or IDCANCEL
   std::vector<std::string> paths;   // file or folder dialogs: the chosen path(s)
+  DWORD filterIndex = 0;            // file dialogs: the filter chosen (1-based); 0 keeps the first
   COLORREF color = 0;               // colour and font dialogs
   LOGFONTA font{};                  // font dialog
 };

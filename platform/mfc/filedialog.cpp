@@ -76,6 +76,7 @@ INT_PTR CFileDialog::DoModal() {
     result = answer.result;
     if (result == IDOK) {
       for (const std::string& path : answer.paths) m_paths.push_back(CString(path));
+      if (answer.filterIndex) m_ofn.nFilterIndex = answer.filterIndex;
       if (m_paths.empty()) result = IDCANCEL;
     }
   } else {
@@ -106,6 +107,8 @@ INT_PTR CFileDialog::DoModal() {
       if (!m_fileName.IsEmpty()) dialog.selectFile(user_p::ToQString(m_fileName.str()));
       if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         for (const QString& path : dialog.selectedFiles()) m_paths.push_back(CString(user_p::FromQString(path)));
+        const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0) m_ofn.nFilterIndex = static_cast<DWORD>(chosen + 1);
         result = IDOK;
       }
     });

@@ -23,6 +23,7 @@ struct OPENFILENAMEA {
   LPCSTR lpstrTitle = nullptr;
   DWORD Flags = 0;
   LPCSTR lpstrDefExt = nullptr;
+  DWORD nFilterIndex = 1;  // 1-based: the filter chosen when the dialog closed
 };
 typedef OPENFILENAMEA OPENFILENAME;
 

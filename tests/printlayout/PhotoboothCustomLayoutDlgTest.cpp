@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 
 #include "PrintLayoutTestSupport.h"
@@ -97,6 +101,11 @@ class PhotoboothCustomLayoutDlgTest : public testing::Test {
     QApplication::sendEvent(window, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), repeat);
     QApplication::sendEvent(window, &release);
+    // The modifiers go up too, so later code does not see Shift or Ctrl held.
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent none(type, Qt::Key_unknown, Qt::NoModifier);
+      QApplication::sendEvent(window, &none);
+    }
   }
   static CString Text(Editor& editor, int id) {
     CString text;
@@ -390,6 +399,101 @@ TEST_F(PhotoboothCustomLayoutDlgTest, PrinterSetupRecentresAndCancelGivesThePrin
     e.SendMessage(WM_COMMAND, IDC_LAYOUT_PRINTER_SETUP, 0);
     e.ReadPageMetrics();
     EXPECT_EQ(e.m_model.pageWidth, width + grown);
+  });
+}
+
+// A condition that also gives up after a few seconds, so a broken timer fails instead of hanging.
+std::function<bool()> Within(std::function<bool()> condition) {
+  auto deadline = std::make_shared<std::chrono::steady_clock::time_point>();
+  return [condition, deadline] {
+    if (*deadline == std::chrono::steady_clock::time_point{})
+      *deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    return condition() || std::chrono::steady_clock::now() > *deadline;
+  };
+}
+
+TEST_F(PhotoboothCustomLayoutDlgTest, PhotoPositionDialogIsMirroredByTheTimer) {
+  Editor editor(nullptr, 3, 2);
+  PlaceTwo(editor);
+  Run(editor, [&](Editor& e) {
+    LayoutEditBox& box = e.m_model.boxes[0];
+    std::string title;
+    PushDialogScript(DialogScript(IDD_PHOTO_POSITION)
+                         .Call([&](CDialog* dialog) {
+                           CString text;
+                           dialog->GetWindowText(text);
+                           title = text.str();
+                         })
+                         .SetText(IDC_POSITION_LEFT, "150")
+                         .RunUntil(Within([&] { return box.left == 150; }))
+                         .SetText(IDC_POSITION_WIDTH, "")
+                         .RunUntil(Within([&] { return box.width == 450; }))
+                         .SetText(IDC_POSITION_WIDTH, "400")
+                         .SetText(IDC_POSITION_LEFT, "0")
+                         .Press(IDC_POSITION_CENTER)
+                         .Press(IDC_POSITION_CENTER)
+                         .RunUntil(Within([&] { return box.left == 408; }))
+                         .Call([&](CDialog* dialog) {
+                           EXPECT_FALSE(static_cast<CPhotoPositionEditDlg*>(dialog)->m_bMoveToCenter);
+                           CString left;
+                           dialog->GetDlgItemText(IDC_POSITION_LEFT, left);
+                           EXPECT_EQ(left, CString("408"));
+                         })
+                         .SetText(IDC_POSITION_WIDTH, "100")
+                         .Press(IDC_POSITION_CENTER)
+                         .RunUntil(Within([&] { return box.width == 1217 / 3; }))
+                         .Press(IDOK));
+    e.SendMessage(WM_COMMAND, kLayoutRowButton[0], 0);
+    EXPECT_EQ(title, "Edit Position: Photo 1");
+    EXPECT_EQ(box.width, 405) << "a box below 101 x 51 is reset";
+    EXPECT_EQ(box.height, 270);
+    EXPECT_EQ(box.left, (1217 - 405) / 2);
+    EXPECT_EQ(box.top, (1831 - 270) / 2);
+    EXPECT_EQ(e.m_renderer.m_selectedBoxes, std::vector<int>{0});
+
+    // Cancel puts the box back.
+    PushDialogScript(DialogScript(IDD_PHOTO_POSITION)
+                         .SetText(IDC_POSITION_TOP, "5")
+                         .RunUntil(Within([&] { return box.top == 5; }))
+                         .Press(IDCANCEL));
+    e.SendMessage(WM_COMMAND, kLayoutRowButton[0], 0);
+    EXPECT_EQ(box.top, (1831 - 270) / 2);
+  });
+}
+
+}  // namespace
+
+namespace {
+
+// The editor with a preset, a background, an overlay and one selected caption, saved as a PNG under
+// the build's test-output folder so that it can be looked at (run under xvfb-run for a real window).
+TEST_F(PhotoboothCustomLayoutDlgTest, ScreenshotOfTheEditor) {
+  WriteImage(m_images + "/background.jpg", 1100, 1700, RGB(120, 170, 230), PIP_FORMAT_JPEG);
+  {
+    PipSession overlay;
+    ASSERT_NE(cNewImage(overlay.m_hSession, 1217, 200, RGB(200, 40, 40)), 0);
+    ASSERT_NE(cSave(overlay.m_hSession, (m_images + "/overlay.png").c_str(), PIP_FORMAT_PNG, 0, 0, 0), 0);
+  }
+  Editor editor(nullptr, 3, 2);
+  editor.m_captions[0] = PhotoboothCaption::MakeNew(1, 300, 1500);
+  editor.m_captions[0].m_strText = "Party at the lake";
+  Run(editor, [&](Editor& e) {
+    PushDialogScript(DialogScript(IDD_PRESET_PRINT_LAYOUTS).Press(IDC_PRESET_2ROWS_OF_2).Press(IDOK));
+    e.SendMessage(WM_COMMAND, IDC_LAYOUT_PRESETS, 0);
+    const LayoutBoxOutline& caption = e.m_renderer.m_captionOutlines[0];
+    const POINT at{e.m_renderer.m_nOriginX + caption.centre.x, e.m_renderer.m_nOriginY + caption.centre.y};
+    Mouse(e, WM_LBUTTONDOWN, at);
+    Mouse(e, WM_LBUTTONUP, at);
+    EXPECT_EQ(e.m_renderer.m_selectedCaptions, std::vector<int>{0});
+    QWidget* window = user_p::WidgetOf(e.m_hWnd);
+    ASSERT_NE(window, nullptr);
+    const QString folder = QString::fromUtf8(TAVORIN_BINARY_DIR) + "/test-output";
+    QDir().mkpath(folder);
+    const QString path = folder + "/layout-editor.png";
+    ASSERT_TRUE(window->grab().save(path));
+    // A second look at the page itself: the preset's four boxes and the selected caption's handles.
+    const QImage shot(path);
+    EXPECT_GT(shot.width(), 600);
   });
 }
 
