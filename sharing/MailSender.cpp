@@ -23,7 +23,8 @@ CString CodeText(long code) {
 
 }  // namespace
 
-CString DescribeMailError(long code, const char* description, const char* detail, const char* lastResponse) {
+CString DescribeMailError(long code, const char* description, const char* detail, const char* lastResponse,
+                          MailErrorStyle style) {
   CString text;
   CString detailText = detail ? detail : "";
   if (!detailText.IsEmpty()) {
@@ -39,9 +40,10 @@ CString DescribeMailError(long code, const char* description, const char* detail
   if (text.IsEmpty() && description && *description) {
     text = description;
     if ((static_cast<unsigned long>(code) & 0xFFFFFFFFul) == 0x80040206ul)
-      text += CString("\nSMTP server response: ") + (lastResponse ? lastResponse : "");
+      text += CString(style == MailErrorStyle::TestLog ? "\r\nSMTP server response:\r\n" : "\nSMTP server response: ") +
+              (lastResponse ? lastResponse : "");
   } else if (text.IsEmpty()) {
-    text = "Error\nErrorMessage: " + CodeText(code);
+    text = (style == MailErrorStyle::TestLog ? "ErrorMessage: " : "Error\nErrorMessage: ") + CodeText(code);
   }
   return text;
 }
@@ -52,7 +54,7 @@ CString MakeContentId() {
   return id + "tavorin.image";
 }
 
-CString SendMailRequest(const MailRequest& request) {
+CString SendMailRequest(const MailRequest& request, MailErrorStyle style, const std::function<void()>& connected) {
   CSMail::SmtpConnection smtp;
   try {
     CSMail::Message message;
@@ -83,16 +85,17 @@ CString SendMailRequest(const MailRequest& request) {
       ssl.SetEnabled(true);
       smtp.UseSsl(ssl);
     }
-    HRESULT connected = request.password.IsEmpty()
+    HRESULT result = request.password.IsEmpty()
                             ? smtp.Connect(request.host.str(), request.port)
                             : smtp.ConnectAuth(request.host.str(), request.user.str(), request.password.str(), "LOGIN",
                                                request.port);
-    if (connected < 0) return "Error connecting to email server";
+    if (result < 0) return "Error connecting to email server";
+    if (connected) connected();
     smtp.Send(message);
     smtp.Close();
   } catch (const CSMail::CSMailError& error) {
     return DescribeMailError(error.code, error.description.c_str(), smtp.ErrorDetail().c_str(),
-                             smtp.LastResponse().c_str());
+                             smtp.LastResponse().c_str(), style);
   }
   return "";
 }

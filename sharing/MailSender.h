@@ -2,6 +2,8 @@
 // failures turned into the text the screens show.
 #pragma once
 
+#include <functional>
+
 #include "platform/mfc/cstring.h"
 
 struct MailRequest {
@@ -19,12 +21,19 @@ struct MailRequest {
   CString contentId;   // of the attachment in the HTML form, without angle brackets
 };
 
-/// Sends the message; returns "" on success, else the error text.
-CString SendMailRequest(const MailRequest& request);
+/// The sharing screens' error texts, or the test e-mail log's variant ("ErrorMessage: ",
+/// the server's reply on a line of its own).
+enum class MailErrorStyle { Screen, TestLog };
+
+/// Sends the message; returns "" on success, else the error text. `connected` runs once the
+/// server was accepted, before the message goes out.
+CString SendMailRequest(const MailRequest& request, MailErrorStyle style = MailErrorStyle::Screen,
+                        const std::function<void()>& connected = {});
 
 /// The error text of a failed component call: the connection's detail text split at its
 /// first ';', else the description (with the server's reply for a refusal), else the code.
-CString DescribeMailError(long code, const char* description, const char* detail, const char* lastResponse);
+CString DescribeMailError(long code, const char* description, const char* detail, const char* lastResponse,
+                          MailErrorStyle style = MailErrorStyle::Screen);
 
 /// "%d.%d@tavorin.image" from the time and a random number.
 CString MakeContentId();
