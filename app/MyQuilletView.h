@@ -207,6 +207,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   // (MyQuilletViewCommands.cpp).
   /// Runs a menu or accelerator command; false for ids it does not handle.
   bool OnMenuCommand(UINT id);
+  /// The sharing station's settings and QR-code text (MyQuilletViewSharing.cpp); false for other ids.
+  bool OnSharingCommand(UINT id);
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   /// Save mode 1 (PC only), 2 (camera only) or 3 (camera and PC), also sent to a connected camera.

@@ -136,7 +136,7 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
       if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_CLOSE);
       return true;
     default:
-      return false;
+      return OnSharingCommand(id);
   }
 }
 
