@@ -125,6 +125,9 @@ HMENU BuildMainMenu() {
   AppendMenuA(view, MF_STRING, ID_EDIT_IMAGE, "&Edit Image\tCtrl+E");
   AddPopup(bar, "&View", view);
 
+  AddPopup(bar, "&Sharing",
+           Popup({{ID_EMAIL_SERVER_SETTINGS, "Email Server Settings..."}, {ID_EDIT_QR_CODE, "Edit QR code..."}}));
+
   AddPopup(bar, "&Help",
            Popup({{ID_HELP_CONTENTS, "&Contents..."},
                   {ID_CHECK_UPDATES, "Check for &updates online"},

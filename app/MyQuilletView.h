@@ -267,6 +267,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnPhotoboothShortcutsSettings();
   /// Shows exactly the shortcut buttons whose flags are set (none without the dashboard).
   void LayoutOptionButtons();
+  /// The sharing station's settings and QR-code text (MyQuilletViewSharing.cpp); false for other ids.
+  bool OnSharingCommand(UINT id);
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   // The settings dialogs' openers (MyQuilletViewSettingsDialogs.cpp): copies in, copies back on OK.

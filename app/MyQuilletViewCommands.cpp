@@ -156,7 +156,7 @@ bool CMyQuilletView::OnMenuCommand(UINT id) {
       if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_CLOSE);
       return true;
     default:
-      return OnSettingsCommand(id);
+      return OnSettingsCommand(id) || OnSharingCommand(id);
   }
 }
 

@@ -14,3 +14,15 @@ UINT DragQueryFileA(HDROP drop, UINT index, LPSTR file, UINT size);
 BOOL DragQueryPoint(HDROP drop, LPPOINT point);
 /// Frees the drop block; the window procedure that got WM_DROPFILES owns it.
 void DragFinish(HDROP drop);
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/// Opens a file or address with the desktop's default program (xdg-open); the verb, the
+/// parameters and the folder are not used. Returns a value above 32 when it was started.
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+#define ShellExecute ShellExecuteA
+/// Test seam: receives the argv in place of starting it, returns whether it "started";
+/// an empty function restores the real start.
+void SetShellExecuteHookForTesting(std::function<bool(const std::vector<std::string>&)> hook);

@@ -161,6 +161,8 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {1081, "&Next Image\tCtrl+N"},
       {1080, "&Previous Image\tCtrl+P"},
       {154, "&Edit Image\tCtrl+E"},
+      {32913, "Email Server Settings..."},
+      {32920, "Edit QR code..."},
       {178, "&Contents..."},
       {186, "Check for &updates online"},
       {185, "&Visit Website"},
@@ -178,6 +180,31 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
     SCOPED_TRACE(absent);
     EXPECT_EQ(static_cast<UINT>(-1), State(absent));
   }
+}
+
+TEST_F(MyQuilletViewCommandsTest, QrCodeTextIsCopiedBackOnlyOnOk) {
+  m_view->m_strQRcode = "https://example.com/";
+  m_view->m_nQRcodeQuality = 1;
+  PushDialogScript(DialogScript(243).SetText(2431, "typed").Select(2433, 2).Press(IDCANCEL));
+  Command(32920);
+  EXPECT_STREQ(m_view->m_strQRcode, "https://example.com/");
+  EXPECT_EQ(m_view->m_nQRcodeQuality, 1);
+  PushDialogScript(DialogScript(243).SetText(2431, "typed").Select(2433, 2).Press(IDOK));
+  Command(32920);
+  EXPECT_STREQ(m_view->m_strQRcode, "typed");
+  EXPECT_EQ(m_view->m_nQRcodeQuality, 2);
+}
+
+TEST_F(MyQuilletViewCommandsTest, EmailServerSettingsAreCopiedBackScrambledOnOk) {
+  m_view->m_strPhotoboothEmailHost = "smtp.example.com";
+  m_view->m_strPhotoboothEmailUsername = "booth";
+  m_view->m_strPhotoboothEmailPassword = "";
+  m_view->m_strPhotoboothEmailFrom = "booth@example.com";
+  PushDialogScript(DialogScript(236).SetText(2364, "secret").SetText(2362, "465").Press(IDOK));
+  Command(32913);
+  EXPECT_EQ(m_view->m_nPhotoboothEmailPort, 465);
+  EXPECT_FALSE(m_view->m_strPhotoboothEmailPassword.IsEmpty());
+  EXPECT_STRNE(m_view->m_strPhotoboothEmailPassword, "secret");
 }
 
 TEST_F(MyQuilletViewCommandsTest, EachToggleFlipsItsSettingAndItsTick) {

@@ -1,0 +1,19 @@
+// The test e-mail of the e-mail server settings: each step reported as a line.
+#pragma once
+
+#include <functional>
+
+#include "platform/mfc/cstring.h"
+
+struct TestEmailSettings {
+  CString host;
+  int port = 587;
+  bool ssl = true;
+  CString user;
+  CString password;  // plain, as typed
+  CString from;
+  CString to;
+  CString imagePath;  // the shipped email_test.jpg; "" or missing: sent without a picture
+};
+
+void SendTestEmail(const TestEmailSettings& settings, const std::function<void(const CString&)>& log);
