@@ -149,6 +149,13 @@ void CTemplateBrowserDlg::OnSize(UINT type, int cx, int cy) {
   LayOut(cx, cy);
 }
 
+void CTemplateBrowserDlg::OnShowWindow(BOOL show, UINT status) {
+  CDialog::OnShowWindow(show, status);
+  CRect client;
+  GetClientRect(&client);
+  LayOut(client.Width(), client.Height());
+}
+
 void CTemplateBrowserDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
   CDialog::OnGetMinMaxInfo(info);
   info->ptMinTrackSize.x = 480;

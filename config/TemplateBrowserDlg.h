@@ -51,6 +51,7 @@ class CTemplateBrowserDlg : public CDialog {
   void OnOK() override;
   void OnSize(UINT type, int cx, int cy) override;
   void OnGetMinMaxInfo(MINMAXINFO* info) override;
+  void OnShowWindow(BOOL show, UINT status) override;
   void OnDropFiles(HDROP drop) override;
 
  private:

@@ -304,6 +304,7 @@ TEST_F(TemplateBrowserDlgTest, ScreenshotOfThreeTemplates) {
                          auto* browser = static_cast<CTemplateBrowserDlg*>(d);
                          browser->List().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
                          QWidget* window = user_p::WidgetOf(d->m_hWnd);
+                         QCoreApplication::processEvents();
                          EXPECT_TRUE(window->grab().save(QString::fromStdString(path)));
                        })
                        .Press(IDCANCEL));
