@@ -231,7 +231,7 @@ std::vector<SettingEntry> BuildSettingsTable(ViewSettings& s) {
       {"PhotoboothEmailFrom", K::Text, &s.m_strPhotoboothEmailFrom},
       {"PhotoboothEmailSubject", K::Text, &s.m_strPhotoboothEmailSubject},
       {"PhotoboothEmailMsgText", K::Text, &s.m_strPhotoboothEmailMsgText},
-      {"PhotoboothEmailMsgHTML", K::Text, &s.m_strPhotoboothEmailMsgHTML},
+      {"PhotoboothEmailMsgHTML", K::LongText, &s.m_strPhotoboothEmailMsgHTML},
       {"PhotoboothEmailRotate", K::Number, &s.m_nPhotoboothEmailRotate},
       {"PhotoboothEmailMaxWidth", K::Number, &s.m_nPhotoboothEmailMaxWidth},
       {"PhotoboothEmailMaxHeight", K::Number, &s.m_nPhotoboothEmailMaxHeight},
@@ -376,13 +376,13 @@ BOOL ReadRegDword(HKEY key, const char* name, DWORD& value) {
   return TRUE;
 }
 
-BOOL ReadRegText(HKEY key, const char* name, CString& text) {
-  std::vector<char> buffer(kMaxSettingText, '\0');
-  DWORD type = 0, size = kMaxSettingText;
+BOOL ReadRegText(HKEY key, const char* name, CString& text, DWORD maxSize) {
+  std::vector<char> buffer(maxSize, '\0');
+  DWORD type = 0, size = maxSize;
   if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
     return FALSE;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return FALSE;
-  if (size == 0 || size > kMaxSettingText || buffer[size - 1] != '\0') return FALSE;
+  if (size == 0 || size > maxSize || buffer[size - 1] != '\0') return FALSE;
   text = CString(buffer.data());
   return TRUE;
 }
@@ -634,6 +634,9 @@ void LoadSettingsTable(HKEY key, const std::vector<SettingEntry>& table) {
       case SettingKind::Scrambled:
         ReadRegText(key, row.name, *static_cast<CString*>(row.member));
         break;
+      case SettingKind::LongText:
+        ReadRegText(key, row.name, *static_cast<CString*>(row.member), kMaxLongSettingText);
+        break;
       case SettingKind::BrowseFolder: {
         CString& folder = *static_cast<CString*>(row.member);
         ReadRegText(key, row.name, folder);
@@ -701,6 +704,7 @@ void SaveSettingsTable(HKEY key, const std::vector<SettingEntry>& table) {
         break;
       }
       case SettingKind::Text:
+      case SettingKind::LongText:
       case SettingKind::Scrambled:
       case SettingKind::BrowseFolder:
         WriteRegText(key, row.name, *static_cast<const CString*>(row.member));

@@ -17,6 +17,8 @@
 
 /// The longest text value accepted, terminator included.
 const DWORD kMaxSettingText = 10240;
+/// The longest long text (the e-mail HTML body edit takes 0x20000 characters), terminator included.
+const DWORD kMaxLongSettingText = 0x20000 + 1;
 /// Printer records are accepted from 1 to this many bytes.
 const DWORD kMaxPrinterRecord = 102399;
 
@@ -61,6 +63,7 @@ enum class SettingKind {
   Flag,      // BOOL member
   Number,    // int member
   Text,      // CString member
+  LongText,  // CString member of up to kMaxLongSettingText bytes
   Font,      // LOGFONTA member, 60 bytes
   Level,     // double fraction stored as a count of ten-thousandths
   Scale,     // int clamped to 1..5 on load
@@ -357,7 +360,7 @@ void SaveSettingsTable(HKEY key, const std::vector<SettingEntry>& table);
 /// FALSE (value untouched) unless the value exists as REG_DWORD of 4 bytes.
 BOOL ReadRegDword(HKEY key, const char* name, DWORD& value);
 /// FALSE (text untouched) unless REG_SZ/REG_EXPAND_SZ, terminated, under kMaxSettingText.
-BOOL ReadRegText(HKEY key, const char* name, CString& text);
+BOOL ReadRegText(HKEY key, const char* name, CString& text, DWORD maxSize = kMaxSettingText);
 /// FALSE (buffer untouched) unless REG_BINARY of minSize..maxSize bytes; the caller owns `data`.
 BOOL ReadRegBinary(HKEY key, const char* name, std::vector<BYTE>& data, DWORD minSize, DWORD maxSize);
 void WriteRegDword(HKEY key, const char* name, DWORD value);

@@ -108,7 +108,8 @@ void SetDistinctValue(const SettingEntry& row, int n) {
     case SettingKind::Level:
       *static_cast<double*>(row.member) = 0.0029 + n * 0.0001;
       break;
-    case SettingKind::Text: {
+    case SettingKind::Text:
+    case SettingKind::LongText: {
       CString text;
       text.Format("value %d \xE9t\xE9", n);
       *static_cast<CString*>(row.member) = text;
@@ -189,6 +190,7 @@ void SetDistinctValue(const SettingEntry& row, int n) {
         return ::testing::AssertionSuccess();
       break;
     case SettingKind::Text:
+    case SettingKind::LongText:
       if (*static_cast<CString*>(a.member) == *static_cast<CString*>(b.member)) return ::testing::AssertionSuccess();
       break;
     case SettingKind::Font:
@@ -581,3 +583,24 @@ TEST_F(SettingsStoreTest, CaptionOffsetsInMillimetresAndAngles) {
 }
 
 }  // namespace
+
+TEST_F(SettingsStoreTest, ALongEmailHtmlBodySurvivesARestart) {
+  ViewSettings saved;
+  std::string body = "<html>" + std::string(0x20000 - 13, 'h') + "</html>";
+  ASSERT_EQ(body.size(), 0x20000u);
+  saved.m_strPhotoboothEmailMsgHTML = body.c_str();
+  SaveSettingsTable(m_key, BuildSettingsTable(saved));
+
+  ViewSettings loaded;
+  std::vector<SettingEntry> table = BuildSettingsTable(loaded);
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(loaded.m_strPhotoboothEmailMsgHTML.str(), body);
+
+  std::string tooLong(0x20000 + 1, 'z');
+  WriteRegText(m_key, "PhotoboothEmailMsgHTML", tooLong.c_str());
+  LoadSettingsTable(m_key, table);
+  EXPECT_EQ(loaded.m_strPhotoboothEmailMsgHTML.str(), body) << "a text over the edit's limit is refused";
+
+  CString shortText;
+  EXPECT_FALSE(ReadRegText(m_key, "PhotoboothEmailMsgHTML", shortText)) << "other texts keep their limit";
+}
