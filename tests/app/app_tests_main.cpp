@@ -1,31 +1,11 @@
 // The application's tests run with the application object, a temporary registry and a
-// temporary home folder (photos go to its "Photos"), all made before anything reads them.
-#include <QApplication>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include "app/MyQuilletApp.h"
+// temporary home folder (photos go to its "Photos").
 #include "app/MyQuilletView.h"
+#include "tests/AppTestMain.h"
 
 int main(int argc, char** argv) {
-  setenv("TAVORIN_TEST", "1", 0);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // the window layer runs offscreen, also for test discovery
-  std::string folder = std::filesystem::temp_directory_path().string() + "/tavorin-app-tests-XXXXXX";
-  if (!mkdtemp(folder.data())) return 2;
-  setenv("TAVORIN_REGISTRY", (folder + "/registry.sqlite3").c_str(), 1);
-  setenv("HOME", folder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-  setenv("TAVORIN_APP_TEST_DIR", folder.c_str(), 1);
-  QApplication qtApp(argc, argv);
-  CMyQuilletApp app;
-  // Each test starts the connection itself when it wants one.
-  CMyQuilletView::s_bStartMainRoad = false;
-  ::testing::InitGoogleTest(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  std::error_code error;
-  std::filesystem::remove_all(folder, error);
-  return result;
+  return RunAppTests(argc, argv, "app-tests", "TAVORIN_APP_TEST_DIR", [] {
+    // Each test starts the connection itself when it wants one.
+    CMyQuilletView::s_bStartMainRoad = false;
+  });
 }
