@@ -102,6 +102,14 @@ void CMainFrame::OnClose() {
     view->m_bCloseAfterConnect = true;
     return;
   }
+  // A modal window (the full-screen viewer, a settings dialog) runs its own loop inside a view
+  // handler: end it first and close once it has returned, or the view would be destroyed under
+  // the handler still waiting for it.
+  HWND popup = ::GetLastActivePopup(m_hWnd);
+  if (popup && popup != m_hWnd && ::EndDialog(popup, IDCANCEL)) {
+    PostMessage(WM_CLOSE);
+    return;
+  }
   CFrameWnd::OnClose();
 }
 

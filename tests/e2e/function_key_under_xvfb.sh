@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # F8 typed on a real X display (Xvfb, keys through the X server as xdotool sends them) takes
-# and saves a photo; then SIGTERM ends the program cleanly. Usage: <tavorin>
+# and saves a photo; F11 opens the full-screen viewer; then SIGTERM ends the program cleanly. Usage: <tavorin>
 set -uo pipefail
 program=$1
 for tool in xvfb-run xdotool; do
@@ -28,6 +28,12 @@ for _ in $(seq 1 300); do
   [[ -n "$photo" ]] && break
   sleep 0.1
 done
+# SIGTERM while a modal window (the full-screen viewer, F11) runs its own loop: the program
+# still ends cleanly, the window first.
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key F11
+fullscreen=$(wait_for_window "Tavorin Full Screen" 30)
+[[ -n "$fullscreen" ]] || { echo "F11 showed no full-screen window"; cat "$ROOT/program.log"; kill -9 $pid; exit 1; }
 start=$(date +%s)
 kill -TERM $pid
 wait $pid
