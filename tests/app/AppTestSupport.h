@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -13,20 +14,40 @@
 #include "app/MainFrm.h"
 #include "app/MyQuilletDoc.h"
 #include "app/MyQuilletView.h"
+#include "app/MyQuilletApp.h"
 #include "app/Resource.h"
 #include "platform/canon/cdsdk.h"
 #include "platform/canon/prsdk.h"
 #include "platform/canon/simulator.h"
+#include "platform/mfc/printdialog.h"
 #include "platform/registry/registry.h"
 #include "platform/user/message.h"
 #include "platform/user/messagebox.h"
 #include "platform/win32/sync.h"
+#include "platform/winspool/globalmem.h"
 #include "support/ProgramGlobals.h"
 
 inline std::string TestFolder() { return std::getenv("TAVORIN_APP_TEST_DIR"); }
 
 /// Removes the program's whole key, so each test starts as a first start.
 inline void ClearProductKey() { SHDeleteKeyA(HKEY_CURRENT_USER, kProductKey); }
+
+/// Makes the built-in PDF printer the application's printer, on paper of 103 x 155 mm at `dpi`.
+inline void SelectPdfPrinter(int dpi) {
+  DEVMODEA mode{};
+  std::strcpy(reinterpret_cast<char*>(mode.dmDeviceName), "Tavorin PDF Printer");
+  mode.dmSpecVersion = DM_SPECVERSION;
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmFields = DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
+  mode.dmOrientation = DMORIENT_PORTRAIT;
+  mode.dmPaperWidth = 1030;
+  mode.dmPaperLength = 1550;
+  mode.dmPrintQuality = mode.dmYResolution = static_cast<short>(dpi);
+  HGLOBAL devMode = GlobalAlloc(GHND, sizeof(mode));
+  std::memcpy(GlobalLock(devMode), &mode, sizeof(mode));
+  GlobalUnlock(devMode);
+  AfxGetApp()->SelectPrinter(AfxMakeDevNames("winspool", "Tavorin PDF Printer", "", 0), devMode, TRUE);
+}
 
 inline HKEY OpenProductKey() {
   HKEY key = nullptr;

@@ -17,22 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void SelectPdfPrinter() {
-  DEVMODEA mode{};
-  std::strcpy(reinterpret_cast<char*>(mode.dmDeviceName), "Tavorin PDF Printer");
-  mode.dmSpecVersion = DM_SPECVERSION;
-  mode.dmSize = sizeof(DEVMODEA);
-  mode.dmFields = DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
-  mode.dmOrientation = DMORIENT_PORTRAIT;
-  mode.dmPaperWidth = 1030;
-  mode.dmPaperLength = 1550;
-  mode.dmPrintQuality = mode.dmYResolution = 100;
-  HGLOBAL devMode = GlobalAlloc(GHND, sizeof(mode));
-  std::memcpy(GlobalLock(devMode), &mode, sizeof(mode));
-  GlobalUnlock(devMode);
-  AfxGetApp()->SelectPrinter(AfxMakeDevNames("winspool", "Tavorin PDF Printer", "", 0), devMode, TRUE);
-}
-
 std::string PrintsFolder() { return GetDocumentsFolder() + "/Tavorin Prints"; }
 
 std::vector<std::string> Pdfs() {
@@ -59,7 +43,7 @@ class MyQuilletViewPrintSelectedTest : public ViewTestBase {
  protected:
   void SetUp() override {
     ViewTestBase::SetUp();
-    SelectPdfPrinter();
+    SelectPdfPrinter(100);
     ClearCommonDialogAnswers();
     fs::remove_all(PrintsFolder());
     fs::create_directories(TestFolder() + "/shots/prints");

@@ -12,29 +12,12 @@
 
 namespace {
 
-// The built-in PDF printer with paper of 103 x 155 mm at 300 dpi: 1217 x 1831 pixels.
-void SelectPdfPrinter() {
-  DEVMODEA mode{};
-  std::strcpy(reinterpret_cast<char*>(mode.dmDeviceName), "Tavorin PDF Printer");
-  mode.dmSpecVersion = DM_SPECVERSION;
-  mode.dmSize = sizeof(DEVMODEA);
-  mode.dmFields = DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
-  mode.dmOrientation = DMORIENT_PORTRAIT;
-  mode.dmPaperWidth = 1030;
-  mode.dmPaperLength = 1550;
-  mode.dmPrintQuality = mode.dmYResolution = 300;
-  HGLOBAL devMode = GlobalAlloc(GHND, sizeof(mode));
-  std::memcpy(GlobalLock(devMode), &mode, sizeof(mode));
-  GlobalUnlock(devMode);
-  AfxGetApp()->SelectPrinter(AfxMakeDevNames("winspool", "Tavorin PDF Printer", "", 0), devMode, TRUE);
-}
-
 class MyQuilletViewPrinterSetupTest : public ViewTestBase {
  protected:
   void SetUp() override {
     ViewTestBase::SetUp();
     RegDeleteTreeA(HKEY_CURRENT_USER, kPrinterMarginsKey);
-    SelectPdfPrinter();
+    SelectPdfPrinter(300);  // 103 x 155 mm at 300 dpi: 1217 x 1831 pixels
     ClearDialogScripts();
     m_view->m_layoutBoxes[0] = {1, 100, 200, 400, 400, 0};
     m_view->m_captions[0].m_nLeft = 50;
