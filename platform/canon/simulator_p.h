@@ -64,7 +64,7 @@ struct ReleasedItem {
 // its item behind): the oldest go first, so the pixel data of past photos is not held for good.
 constexpr size_t kMaxHeldItems = 8;
 // The call log keeps the latest calls only: a long-running program would grow it without end.
-constexpr size_t kMaxLoggedCalls = 100000;
+constexpr size_t kMaxLoggedCalls = 4096;
 
 struct Camera {
   SimCameraProfile profile;
