@@ -3,10 +3,12 @@
 #include <ctime>
 #include <string>
 
+#include "app/MyQuilletView.h"
 #include "keyboard/KeyboardDialog.h"
 #include "keyboard/KeyboardLayout.h"
 #include "keyboard/KeyboardResource.h"
 #include "keyboard/MyMessageBox.h"
+#include "photobooth/FullscreenDlg.h"
 #include "photobooth/TouchActionTable.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/mfc/dlgtemplate.h"
@@ -180,6 +182,10 @@ int CConfirmPrintingDlg::TouchedAction(CPoint point) const {
 
 BOOL CConfirmPrintingDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  if (!m_pBoothWindow) {
+    CMyQuilletView* view = GetMainView();
+    if (view) m_pBoothWindow = view->BoothWindow();
+  }
   m_pBackground = LoadBackground(m_strBackgroundPath);
   SetWindowText(m_pBackground ? "Morvane Systems Photobooth - " + m_strBackgroundPath
                               : CString("Morvane Systems Photobooth - confirm printing"));

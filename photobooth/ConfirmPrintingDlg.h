@@ -75,7 +75,7 @@ class CConfirmPrintingDlg : public CDialog {
   /// The channels' settings as the sharing screen needs them (flags, texts, sizes).
   ViewSettings m_shareSettings;
   CString m_strSharingMessage;
-  /// The window the painted screen is copied onto (the booth window); NULL for none.
+  /// The window the painted screen is copied onto; NULL: the view's booth window when it is up.
   CWnd* m_pBoothWindow = nullptr;
 
   // State, readable after the run.

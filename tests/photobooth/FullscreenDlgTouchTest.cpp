@@ -5,6 +5,7 @@
 #include "keyboard/KeyboardGlobals.h"
 #include "keyboard/KeyboardResource.h"
 #include "keyboard/MyMessageBox.h"
+#include "photobooth/ConfirmPrintingDlg.h"
 #include "photobooth/FullscreenDlg.h"
 #include "photobooth/TouchActionTable.h"
 #include "platform/mfc/dialogscript.h"
@@ -359,6 +360,55 @@ TEST_F(FullscreenDlgTouchTest, PageKeysStepIsoInManualElseExposureCompensation) 
   booth->ShowScreen((m_folder / "welcome.jpg").string().c_str(), 0);
   PressKey(booth->m_hWnd, Qt::Key_PageDown);
   EXPECT_EQ(1, m_view->m_cbIso.GetCurSel()) << "only on the ready screen";
+}
+
+TEST_F(FullscreenDlgTouchTest, TheSharingScreenOpensForTheLastOutputWhenAChannelIsOn) {
+  CFullscreenDlg* booth = OpenBooth();
+  Activate(booth->m_hWnd);
+  WriteJpeg(m_folder / "page.jpg", 60, 40, Qt::red);
+  auto screensShown = [] {
+    int count = 0;
+    for (const ShownDialog& shown : GetShownDialogs()) count += shown.templateId == IDD_CONFIRM_PRINTING;
+    return count;
+  };
+  m_view->m_bPrintOptionInSharingScreen = TRUE;
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(0, screensShown()) << "no output yet";
+  m_view->m_strLastOutput = (m_folder / "page.jpg").string().c_str();
+  m_view->m_bPrintOptionInSharingScreen = FALSE;
+  m_view->m_bPhotoboothEmail = TRUE;
+  m_view->m_strPhotoboothEmailHost = "mail.example.com";  // no user name or password
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(0, screensShown()) << "no channel ready";
+
+  m_view->m_bPrintOptionInSharingScreen = TRUE;
+  m_view->m_strPrintOptionInSharingScreenLimitMsg = "One print each";
+  CString background, limitMessage;
+  bool sharing = false;
+  DWORD pageWidth = 0;
+  PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* dialog) {
+    auto* screen = static_cast<CConfirmPrintingDlg*>(dialog);
+    background = screen->m_strBackgroundPath;
+    sharing = screen->IsSharingMode();
+    limitMessage = screen->m_strLimitMessage;
+    pageWidth = screen->m_image.GetWidth();
+  }));
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(1, screensShown());
+  EXPECT_EQ((m_folder / "share.jpg").string(), background.GetString());
+  EXPECT_TRUE(sharing);
+  EXPECT_EQ("One print each", limitMessage);
+  EXPECT_EQ(60u, pageWidth);
+
+  // A tap on "Display sharing screen" opens it on the ready screen and ends the scan.
+  SetArea(0, kTouchShowSharingScreen, 0, 0, 50, 50);
+  SetArea(1, kTouchStart, 0, 0, 50, 50);
+  ClickAt(booth->m_hWnd, {5, 5});
+  EXPECT_EQ(2, screensShown());
+  EXPECT_FALSE(Armed());
+  booth->ShowScreen((m_folder / "welcome.jpg").string().c_str(), 0);
+  ClickAt(booth->m_hWnd, {5, 5});
+  EXPECT_EQ(2, screensShown()) << "not from the welcome screen";
 }
 
 }  // namespace
