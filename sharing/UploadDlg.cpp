@@ -15,6 +15,7 @@
 #include "platform/win32/sync.h"
 #include "platform/win32/thread.h"
 #include "printlayout/PrinterMargins.h"
+#include "sharing/MmsTransport.h"
 #include "support/PipSession.h"
 
 namespace {
@@ -43,6 +44,7 @@ ULONGLONG (*CUploadDlg::s_pfnTickCount)() = TickCount;
 
 CUploadDlg::CUploadDlg(CWnd* parent, int shareKind) : CDialog(IDD_UPLOAD, parent), m_nShareKind(shareKind) {
   RegisterUploadTemplate();
+  ReadMmsServiceAddresses(m_share.mms);
 }
 
 CUploadDlg::~CUploadDlg() {

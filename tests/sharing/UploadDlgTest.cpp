@@ -191,3 +191,35 @@ TEST(UploadDlgCaptionTest, KeysAreExactAndOthersShowThePath) {
     EXPECT_STREQ(CUploadDlg::StatusCaption(row.path), row.caption);
   }
 }
+
+TEST_F(UploadDlgTest, MmsKindOutcomes) {
+  struct Row {
+    const char* name;
+    bool offline;
+    const char* picture;
+    const char* message;
+    UINT ms;
+  };
+  const Row rows[] = {
+      {"offline", true, "mms_offline.jpg", "", 3000},
+      {"no account", false, "mms_error.jpg", "MMS account settings missing", 5000},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CUploadDlg dialog(nullptr, ShareMms);
+    Fill(dialog);
+    dialog.m_share.mms.offline = row.offline;
+    dialog.m_share.mms.from = "+15550001";
+    dialog.m_share.mms.countryPrefix = "+44";
+    dialog.m_share.mms.logEnabled = true;
+    dialog.m_share.mms.logPath = (dir_ + "/mms.csv").c_str();
+    AnswerKeyboard("07700900123");
+    RunScreenToTheEnd();
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_STREQ(dialog.m_share.recipient, "07700900123");
+    EXPECT_STREQ(dialog.StatusPath(), (dir_ + "/images/" + row.picture).c_str());
+    EXPECT_STREQ(dialog.MessageText(), row.message);
+    EXPECT_EQ(dialog.ArmedCloseMs(), row.ms);
+    EXPECT_NE(ReadWholeFile(dir_ + "/mms.csv").find(",MMS:07700900123,0," + photo_), std::string::npos);
+  }
+}
