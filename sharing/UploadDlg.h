@@ -53,10 +53,14 @@ class CUploadDlg : public CDialog {
   double m_timeScale = 1.0;
   /// Milliseconds of the clock the print's display time counts in (a seam for tests).
   static ULONGLONG (*s_pfnTickCount)();
+  /// Seconds of the clock the uploader watch counts in (a seam for tests).
+  static LONGLONG (*s_pfnNowSeconds)();
+  /// Where the uploader programs are; empty: the program's own folder.
+  CString m_strProgramFolder;
 
-  // Uploader watch (UI thread).
-  bool m_bFacebookRunning = false;
-  bool m_bTwitterRunning = false;
+  // Uploader watch (set by the worker before it arms the timer, then read on the UI thread).
+  std::atomic<bool> m_bFacebookRunning{false};
+  std::atomic<bool> m_bTwitterRunning{false};
   CString m_strLastWindowTitle;
   LONGLONG m_nTitleTime = 0;
 
