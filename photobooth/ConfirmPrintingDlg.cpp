@@ -88,16 +88,14 @@ std::unique_ptr<Gdiplus::Image> LoadBackground(const CString& path) {
   return image;
 }
 
-INT_PTR NoSharingStation(CConfirmPrintingDlg&, int, const ViewSettings&) { return IDCANCEL; }
-
 }  // namespace
 
 INT_PTR (*CConfirmPrintingDlg::s_pfnOpenSharingScreen)(CConfirmPrintingDlg&, int, const ViewSettings&) =
-    NoSharingStation;
+    OpenUploadScreen;
 LONGLONG (*CConfirmPrintingDlg::s_pfnNow)() = SecondsSince1970;
 
 void ReplaceShareMessage(ViewSettings& s, const CString& message) {
-  for (CString* text : {&s.m_strPhotoboothFbComment, &s.m_strPhotoboothFbAlbumDesc, &s.m_strPhotoboothEmailSubject,
+  for (CString* text : {&s.m_strPhotoboothFbComment, &s.m_strPhotoboothFbAlbum, &s.m_strPhotoboothFbAlbumDesc, &s.m_strPhotoboothEmailSubject,
                         &s.m_strPhotoboothEmailMsgText, &s.m_strPhotoboothEmailMsgHTML,
                         &s.m_strPhotoboothTwitterComment, &s.m_strMmsMessage})
     text->Replace("{message}", message);

@@ -11,6 +11,7 @@
 
 #include "app/SettingsStore.h"
 #include "platform/mfc/afxwin.h"
+#include "sharing/ShareSettings.h"
 #include "support/PipSession.h"
 
 class ImageGIF;
@@ -23,9 +24,6 @@ class Image;
 #define TIMER_CONFIRM_PRINTING 1
 /// Results of the modal run besides IDOK and IDCANCEL.
 #define CONFIRM_PRINTING_NO_JPEG_COPY 40
-
-/// The sharing screen's kinds.
-enum ShareKind { ShareFacebook = 0, ShareEmail = 1, SharePrint = 2, ShareTwitter = 3, ShareMms = 4 };
 
 class CConfirmPrintingDlg : public CDialog {
  public:
@@ -91,7 +89,7 @@ class CConfirmPrintingDlg : public CDialog {
   std::unique_ptr<ImageGIF> m_pGif;
 
   /// Opens the sharing screen of a kind for this dialog (settings with "{message}" replaced);
-  /// its result. Points at the sharing station; tests replace it.
+  /// its result. Runs the sharing station (OpenUploadScreen); tests replace it.
   static INT_PTR (*s_pfnOpenSharingScreen)(CConfirmPrintingDlg& dialog, int kind, const ViewSettings& settings);
   /// Seconds since 1970 (activity, time-outs, copies text); tests replace it.
   static LONGLONG (*s_pfnNow)();
@@ -126,3 +124,9 @@ class CConfirmPrintingDlg : public CDialog {
 
 /// "{message}" replaced by the message in every channel text that carries the guest's message.
 void ReplaceShareMessage(ViewSettings& settings, const CString& message);
+/// What the sharing station needs for one share of a kind, from the channel settings.
+ShareSettings BuildShareSettings(int kind, const ViewSettings& settings, const CString& imagesFolder,
+                                 const CString& photoPath);
+/// Runs the sharing station for one share from the confirm screen; its result. Facebook's user
+/// name and message come back into the screen's kept texts.
+INT_PTR OpenUploadScreen(CConfirmPrintingDlg& dialog, int kind, const ViewSettings& settings);

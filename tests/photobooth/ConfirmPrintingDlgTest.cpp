@@ -7,6 +7,7 @@
 #include "keyboard/MyMessageBox.h"
 #include "photobooth/TouchActionTable.h"
 #include "platform/mfc/dialogscript.h"
+#include "sharing/UploadDlg.h"
 #include "tests/photobooth/BoothTestSupport.h"
 
 namespace {
@@ -287,6 +288,69 @@ TEST_F(ConfirmPrintingDlgTest, SharingActionsOpenTheSharingScreenWithTheirKindAn
   EXPECT_EQ("bye", dialog->m_strSharingMessage);
   EXPECT_TRUE(m_printed);
   EXPECT_EQ(1, dialog->m_nPrintsMade);
+}
+
+TEST_F(ConfirmPrintingDlgTest, TheSharingStationGetsTheKindTheChannelSettingsAndTheKeptFacebookTexts) {
+  CConfirmPrintingDlg::s_pfnOpenSharingScreen = OpenUploadScreen;
+  m_areas[0] = {kTouchShareFacebook, 0, 0, 90, 90};
+  m_areas[1] = {kTouchShareEmail, 100, 0, 190, 90};
+  m_areas[2] = {kTouchShareMms, 200, 0, 290, 90};
+  auto dialog = Make(true);
+  dialog->m_strImagePath = (m_folder / "page.jpg").string().c_str();
+  dialog->m_strSharingMessage = "hello";
+  ViewSettings& s = dialog->m_shareSettings;
+  s.m_strPhotoboothFbAlbum = "Album {message}";
+  s.m_nPhotoboothFbMaxWidth = 640;
+  s.m_strPhotoboothEmailSubject = "Re: {message}";
+  s.m_bPhotoboothEmailOfflineMode = TRUE;
+  s.m_bPhotoboothEmailCrop = TRUE;
+  s.m_nPhotoboothEmailCropW = 123;
+  s.m_strMmsMessage = "{message} {url}";
+  s.m_nMmsRotate = 90;
+  struct Seen {
+    int kind;
+    ShareSettings share;
+  };
+  std::vector<Seen> seen;
+  auto record = [&](bool answerAsGuest) {
+    return DialogScript(IDD_UPLOAD).Call([&, answerAsGuest](CDialog* d) {
+      auto* upload = static_cast<CUploadDlg*>(d);
+      seen.push_back({upload->m_nShareKind, upload->m_share});
+      if (answerAsGuest) {
+        upload->m_share.userName = "ann";
+        upload->m_share.sharingMessage = "from ann";
+      }
+      upload->EndDialog(IDCANCEL);
+    });
+  };
+  PushDialogScript(record(true));
+  PushDialogScript(record(false));
+  PushDialogScript(record(false));
+  PushDialogScript(record(false));
+  PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* d) {
+    TapAt(d, QPoint(5, 5));
+    TapAt(d, QPoint(105, 5));
+    TapAt(d, QPoint(205, 5));
+    TapAt(d, QPoint(5, 5));
+  }));
+  dialog->DoModal();
+  ASSERT_EQ(4u, seen.size());
+  EXPECT_EQ(ShareFacebook, seen[0].kind);
+  EXPECT_EQ("Album hello", seen[0].share.facebook.text);
+  EXPECT_EQ(640, seen[0].share.image.maxWidth);
+  EXPECT_EQ((m_folder / "page.jpg").string(), seen[0].share.photoPath.GetString());
+  EXPECT_EQ(m_folder.string(), seen[0].share.imagesFolder.GetString());
+  EXPECT_EQ(ShareEmail, seen[1].kind);
+  EXPECT_EQ("Re: hello", seen[1].share.email.subject);
+  EXPECT_TRUE(seen[1].share.email.offline);
+  EXPECT_TRUE(seen[1].share.image.cropEnable);
+  EXPECT_EQ(123, seen[1].share.image.cropWidth);
+  EXPECT_EQ(ShareMms, seen[2].kind);
+  EXPECT_EQ("hello {url}", seen[2].share.mms.message);
+  EXPECT_EQ(90, seen[2].share.image.rotation);
+  EXPECT_EQ(ShareFacebook, seen[3].kind);
+  EXPECT_EQ("ann", seen[3].share.userName) << "kept from the first Facebook share";
+  EXPECT_EQ("from ann", seen[3].share.sharingMessage);
 }
 
 TEST_F(ConfirmPrintingDlgTest, APrintLimitOfOneShowsTheLimitMessageOnTheSecondPrint) {
