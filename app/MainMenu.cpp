@@ -126,7 +126,9 @@ HMENU BuildMainMenu() {
   AddPopup(bar, "&View", view);
 
   AddPopup(bar, "&Sharing",
-           Popup({{ID_EMAIL_SERVER_SETTINGS, "Email Server Settings..."}, {ID_EDIT_QR_CODE, "Edit QR code..."}}));
+           Popup({{ID_EMAIL_SERVER_SETTINGS, "Email Server Settings..."},
+                  {ID_SEND_EMAILS, "Send emails..."},
+                  {ID_EDIT_QR_CODE, "Edit QR code..."}}));
 
   AddPopup(bar, "&Help",
            Popup({{ID_HELP_CONTENTS, "&Contents..."},

@@ -162,6 +162,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {1080, "&Previous Image\tCtrl+P"},
       {154, "&Edit Image\tCtrl+E"},
       {32913, "Email Server Settings..."},
+      {32957, "Send emails..."},
       {32920, "Edit QR code..."},
       {178, "&Contents..."},
       {186, "Check for &updates online"},
