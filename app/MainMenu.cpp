@@ -71,6 +71,7 @@ HMENU BuildMainMenu() {
                   {ID_FILE_PRINT_SETUP, "Printer Setup..."},
                   {ID_PRINT_SELECTED_PHOTOS, "Print Selected Photobooth Photos..."},
                   {ID_PHOTOBOOTH_SETTINGS, "Photobooth &Settings...\tCtrl+S"},
+                  {ID_PHOTOBOOTH_SETUP_WIZARD, "Photobooth Setup Wizard..."},
                   {0, nullptr},
                   {ID_APP_EXIT, "E&xit"}}));
   AddPopup(bar, "&Camera",

@@ -37,6 +37,7 @@ void RegisterMyQuilletForm() {
       {IDC_HISTOGRAM, K::Picture, nullptr, nullptr, 256, 100, "Photo"},
       {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
       {IDC_PHOTOBOOTH_PRINTER_SETUP, K::Button, "Printer\nSetup", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_PHOTOBOOTH_SETUP_WIZARD, K::Button, "Setup\nWizard", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_CUSTOM_LAYOUT, K::Button, "Print\nLayout", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_ADVANCED_SETTINGS, K::Button, "Advanced\nSettings", nullptr, 0, 0, "Photobooth Shortcuts"},
   };

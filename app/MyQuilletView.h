@@ -292,7 +292,9 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnSaveMode(int mode);
   /// The photobooth printer setup; a change of margins alone moves the layout with the
   /// printable area's centre (MyQuilletViewPrinterSetup.cpp).
-  void OnPhotoboothPrinterSetup();
+  /// The photobooth printer setup; its dialog opens over `parent` (NULL: the view).
+  void OnPhotoboothPrinterSetup(CWnd* parent = nullptr);
+  void OnPhotoboothSetupWizard();
   void OnPhotoboothCustomLayout();
   /// Still Image launch registration (143) and unregistration (144).
   void OnStillImageRegistration(bool registering);

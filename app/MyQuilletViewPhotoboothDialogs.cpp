@@ -4,6 +4,7 @@
 #include "config/PBShortcutBtnSetupDlg.h"
 #include "config/PhotoboothSettingsDlg.h"
 #include "keyboard/KeyboardGlobals.h"
+#include "photobooth/PhotoboothSetupWizard.h"
 #include "support/ProgramGlobals.h"
 
 bool CMyQuilletView::OnPhotoboothSettingsCommand(UINT id) {
@@ -11,6 +12,10 @@ bool CMyQuilletView::OnPhotoboothSettingsCommand(UINT id) {
     case ID_PHOTOBOOTH_SETTINGS:
     case IDC_PHOTOBOOTH_ADVANCED_SETTINGS:
       OnPhotoboothSettings();
+      return true;
+    case ID_PHOTOBOOTH_SETUP_WIZARD:
+    case IDC_PHOTOBOOTH_SETUP_WIZARD:
+      OnPhotoboothSetupWizard();
       return true;
     case ID_PHOTOBOOTH_SHORTCUTS_SETTINGS:
       OnPhotoboothShortcutsSettings();
@@ -64,4 +69,11 @@ void CMyQuilletView::OnPhotoboothSettings() {
     g_strTouchscreenExitPassword = dialog.m_strExitPassword;
   }
   m_bAutoReconnect = autoReconnect;
+}
+
+void CMyQuilletView::OnPhotoboothSetupWizard() {
+  if (RunPhotoboothSetupWizard(*this)) {
+    UpdateControls();
+    RefreshDisplay();
+  }
 }

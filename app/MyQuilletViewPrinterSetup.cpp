@@ -6,7 +6,7 @@
 #include "printlayout/PrinterMargins.h"
 #include "support/ProgramGlobals.h"
 
-void CMyQuilletView::OnPhotoboothPrinterSetup() {
+void CMyQuilletView::OnPhotoboothPrinterSetup(CWnd* parent) {
   CMyQuilletApp* app = GetMyQuilletApp();
   BYTE* devMode = nullptr;
   BYTE* devNames = nullptr;
@@ -18,7 +18,7 @@ void CMyQuilletView::OnPhotoboothPrinterSetup() {
   int left, top, right, bottom;
   GetPrinterMargins(left, top, right, bottom);
 
-  CPhotoboothPrinterSetupDlg dialog(this);
+  CPhotoboothPrinterSetupDlg dialog(parent ? parent : this);
   if (dialog.DoModal() == IDOK) {
     int newWidth, newHeight, newLeft, newTop, newRight, newBottom;
     GetPrinterPageInfo(dpiX, dpiY, newWidth, newHeight);

@@ -13,6 +13,7 @@
 #include "platform/mfc/doctemplate.h"
 #include "platform/mfc/document.h"
 #include "platform/mfc/framewnd.h"
+#include "platform/mfc/propertysheet.h"
 #include "platform/mfc/gdiobjects.h"
 #include "platform/mfc/statusbar.h"
 #include "platform/mfc/stdctrls.h"

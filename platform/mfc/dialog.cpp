@@ -24,6 +24,14 @@ bool IsPushButton(HWND hWnd) {
   return ClassOf(hWnd) == "button" && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
 }
 
+// The dialog whose control that is (a page inside a sheet, or the dialog itself).
+HWND DialogOwning(HWND control, HWND fallback) {
+  for (HWND up = control ? ::GetParent(control) : nullptr; up; up = ::GetParent(up)) {
+    if (dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(up))) return up;
+  }
+  return fallback;
+}
+
 }  // namespace
 
 BOOL CDialog::CreateDialogWindow(const DlgTemplate& dialogTemplate) {
@@ -204,7 +212,8 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
 void CDialog::PlayScript(const DialogScript& script) {
   for (const DialogScript::Step& step : script.m_steps) {
     if (m_ended || !m_hWnd) break;
-    HWND control = ::GetDlgItem(m_hWnd, step.id);
+    HWND control = FindScriptControl(step.id);
+    HWND owner = DialogOwning(control, m_hWnd);
     switch (step.kind) {
       case DialogScript::Step::Text: ::SetWindowTextA(control, step.text.c_str()); break;
       case DialogScript::Step::Check:
@@ -217,16 +226,16 @@ void CDialog::PlayScript(const DialogScript& script) {
       case DialogScript::Step::Select:
         if (ClassOf(control) == "listbox") {
           ::SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(step.value), 0);
-          SendMessage(WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+          ::SendMessageA(owner, WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
         } else {
           ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(step.value), 0);
-          SendMessage(WM_COMMAND, MAKEWPARAM(step.id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+          ::SendMessageA(owner, WM_COMMAND, MAKEWPARAM(step.id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
         }
         break;
       case DialogScript::Step::Pos:
         ::SendMessageA(control, TBM_SETPOS, TRUE, step.value);
-        SendMessage(WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, step.value), reinterpret_cast<LPARAM>(control));
-        SendMessage(WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, step.value), reinterpret_cast<LPARAM>(control));
+        ::SendMessageA(owner, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, step.value), reinterpret_cast<LPARAM>(control));
+        ::SendMessageA(owner, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, step.value), reinterpret_cast<LPARAM>(control));
         break;
       case DialogScript::Step::Press:
         if (control && IsPushButton(control) && ::IsWindowEnabled(control)) {

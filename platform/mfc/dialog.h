@@ -40,6 +40,8 @@ class CDialog : public CWnd {
  protected:
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  /// The control a DialogScript step with that id acts on (a sheet looks in its current page).
+  virtual HWND FindScriptControl(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
  private:
   BOOL CreateDialogWindow(const DlgTemplate& dialogTemplate);
