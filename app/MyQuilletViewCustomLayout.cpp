@@ -1,5 +1,6 @@
 // The custom print-layout editor from the form's shortcut button: the layout goes in, and comes
 // back with an OK; a printer changed inside the editor lasts only with that OK.
+#include "app/LayoutEditorOpeners.h"
 #include "app/MyQuilletApp.h"
 #include "app/MyQuilletView.h"
 #include "platform/user/messagebox.h"
@@ -25,6 +26,7 @@ void CMyQuilletView::OnPhotoboothCustomLayout() {
   const BOOL saved = app && app->GetPrinterSettings(devMode, devModeSize, devNames, devNamesSize);
 
   CPhotoboothCustomLayoutDlg editor(this, m_bPhotobooth3to2Crop ? 3 : 4, m_bPhotobooth3to2Crop ? 2 : 3);
+  ConnectLayoutEditorDialogs(editor);
   editor.m_nNumberOfPhotos = m_nNumberOfPhotoboothImages;
   editor.m_strImageDir = m_strPhotoboothImageDir;
   editor.m_backgroundColour = static_cast<COLORREF>(m_nPhotoboothBackgroundColor);

@@ -107,8 +107,6 @@ BOOL COutputSettingsDlg::OnInitDialog() {
   m_nTimeout = g_nPhotoboothConfirmPrintingTimeout;
   m_nTimeoutActionIndex = g_bPhotoboothConfirmPrintingTimeoutAction ? 0 : 1;
   CDialog::OnInitDialog();
-  // Another engineer's dialog edits the e-mail server; until it is part of the program this stays off.
-  EnableControl(this, IDC_OUT_EMAIL_SERVER, false);
   UpdateEnabling();
   return TRUE;
 }
@@ -140,6 +138,7 @@ void COutputSettingsDlg::UpdateEnabling() {
     EnableControl(this, pair.button, jpeg && pair.ticked);
   }
   EnableControl(this, IDC_OUT_EMAIL_OFFLINE, jpeg && m_bPhotoboothEmail);
+  EnableControl(this, IDC_OUT_EMAIL_SERVER, jpeg && m_bPhotoboothEmail);
   EnableControl(this, IDC_OUT_MMS_OFFLINE, jpeg && m_bEnableMMS);
   EnableControl(this, IDC_OUT_GIF_CREATE, m_nPhotoboothOutput >= 0 && m_nPhotoboothOutput <= 2);
   EnableControl(this, IDC_OUT_GIF_SETTINGS, m_nPhotoboothOutput >= 0 && m_nPhotoboothOutput <= 2 &&
@@ -206,6 +205,7 @@ BOOL COutputSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       case IDC_OUT_PRINT_SETTINGS: OpenSharingPrinterPage(); return TRUE;
       case IDC_OUT_FACEBOOK_SETTINGS: OpenFacebookPage(); return TRUE;
       case IDC_OUT_EMAIL_SETTINGS: OpenEmailPage(); return TRUE;
+      case IDC_OUT_EMAIL_SERVER: OpenEmailServer(); return TRUE;
       case IDC_OUT_MMS_SETTINGS: OpenMmsPage(); return TRUE;
       case IDC_OUT_TWITTER_SETTINGS: OpenTwitterPage(); return TRUE;
       default: break;

@@ -170,6 +170,7 @@ class COutputSettingsDlg : public CDialog {
   void OpenSharingPrinterPage();
   void OpenFacebookPage();
   void OpenEmailPage();
+  void OpenEmailServer();
   void OpenMmsPage();
   void OpenTwitterPage();
 

@@ -1,4 +1,5 @@
 // The hub's page buttons: each page gets a copy of the hub's values and gives them back only on OK.
+#include "app/DataFiles.h"
 #include "config/AnimatedGifSettingsDialog.h"
 #include "config/CopyJpegOutputSettings.h"
 #include "config/EmailSettingsDlg.h"
@@ -8,6 +9,7 @@
 #include "config/SharingPrinterSettingsDlg.h"
 #include "config/ThumbnailSettingsDlg.h"
 #include "config/TwitterSettingsDlg.h"
+#include "sharing/EmailServerSettingsDlg.h"
 
 #define TO_PAGE(field) page.field = field;
 #define FROM_PAGE(field) field = page.field;
@@ -97,6 +99,28 @@ void COutputSettingsDlg::OpenEmailPage() {
   CEmailSettingsDlg page(this);
   EMAIL_FIELDS(TO_PAGE)
   if (page.DoModal() == IDOK) { EMAIL_FIELDS(FROM_PAGE) }
+}
+
+void COutputSettingsDlg::OpenEmailServer() {
+  CEmailServerSettingsDlg dialog(this);
+  dialog.m_host = m_strPhotoboothEmailHost;
+  dialog.m_port = m_nPhotoboothEmailPort;
+  dialog.m_user = m_strPhotoboothEmailUsername;
+  dialog.m_password = m_strPhotoboothEmailPassword;
+  dialog.m_ssl = m_bPhotoboothEmailSSL;
+  dialog.m_from = m_strPhotoboothEmailFrom;
+  dialog.m_logEnable = m_bPhotoboothLogEmailAddresses;
+  dialog.m_logPath = m_strPhotoboothLogEmailPathname;
+  dialog.m_testImagePath = FindDataFile("email_test.jpg");
+  if (dialog.DoModal() != IDOK) return;
+  m_strPhotoboothEmailHost = dialog.m_host;
+  m_nPhotoboothEmailPort = dialog.m_port;
+  m_strPhotoboothEmailUsername = dialog.m_user;
+  m_strPhotoboothEmailPassword = dialog.m_password;
+  m_bPhotoboothEmailSSL = dialog.m_ssl;
+  m_strPhotoboothEmailFrom = dialog.m_from;
+  m_bPhotoboothLogEmailAddresses = dialog.m_logEnable;
+  m_strPhotoboothLogEmailPathname = dialog.m_logPath;
 }
 
 void COutputSettingsDlg::OpenMmsPage() {

@@ -8,6 +8,7 @@
 #include "config/FontDescription.h"
 #include "config/PhotoboothProfilesDlg.h"
 #include "config/PhotoboothSettingsFile.h"
+#include "keyboard/KeyboardGlobals.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/mfc/colordialog.h"
 #include "platform/mfc/ddx.h"
@@ -38,7 +39,11 @@ int CALLBACK SelectStartFolder(HWND window, UINT message, LPARAM, LPARAM data) {
 
 }  // namespace
 
-CPhotoboothSettingsDlg::CPhotoboothSettingsDlg(CWnd* parent) : CDialog(IDD_PHOTOBOOTH_SETTINGS, parent) {
+CPhotoboothSettingsDlg::CPhotoboothSettingsDlg(CWnd* parent)
+    : CDialog(IDD_PHOTOBOOTH_SETTINGS, parent),
+      m_nFacebookUploadTimeout(g_nFacebookUploadTimeout),
+      m_bDitherGIFs(g_bDitherGIFs),
+      m_strKeyboardEmailErrorMsg(KeyboardEmailErrorMessage) {
   using K = DlgItemKind;
   DlgTemplate dialog{
       IDD_PHOTOBOOTH_SETTINGS,
@@ -160,10 +165,9 @@ BOOL CPhotoboothSettingsDlg::OnInitDialog() {
     SendDlgItemMessage(IDC_PBS_PRINT_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
   if (m_settings.m_nPhotoboothPreviewTime < 0) m_settings.m_nPhotoboothPreviewTime = 0;
   CDialog::OnInitDialog();
-  // The touchscreen areas and the output and sharing pages come with their own editors later;
-  // their values travel through this dialog's copy, Save and Load meanwhile.
-  for (int id : {IDC_PBS_TOUCHSCREEN, IDC_PBS_OUTPUT_SETTINGS})
-    if (CWnd* button = GetDlgItem(id)) button->EnableWindow(FALSE);
+  // The touchscreen areas come with their own editor later; their values travel through this
+  // dialog's copy, Save and Load meanwhile.
+  if (CWnd* button = GetDlgItem(IDC_PBS_TOUCHSCREEN)) button->EnableWindow(FALSE);
   UpdateFontDisplay();
   EnableControls();
   return TRUE;
@@ -233,6 +237,9 @@ void CPhotoboothSettingsDlg::OnOK() {
   if (!UpdateData(TRUE)) return;
   if (!CheckValues()) return;
   if (m_settings.m_nPhotoboothPreviewTime < 0) m_settings.m_nPhotoboothPreviewTime = 0;
+  g_nFacebookUploadTimeout = m_nFacebookUploadTimeout;
+  g_bDitherGIFs = m_bDitherGIFs;
+  KeyboardEmailErrorMessage = m_strKeyboardEmailErrorMsg;
   EndDialog(IDOK);
 }
 
@@ -284,18 +291,6 @@ void CPhotoboothSettingsDlg::OnEditCaptions() {
   for (int i = 0; i < kLayoutCaptionCount; ++i) dialog.m_captions[i] = m_settings.m_captions[i];
   if (dialog.DoModal() != IDOK) return;
   for (int i = 0; i < kLayoutCaptionCount; ++i) m_settings.m_captions[i] = dialog.m_captions[i];
-}
-
-void CPhotoboothSettingsDlg::OnCustomLayout() {
-  if (!UpdateData(TRUE)) return;
-  CString name;
-  if (!GetCurrentPrinterName(name)) {
-    ::MessageBoxA(m_hWnd,
-                  CString("Printer \"") + name + "\" is not defined.\nPlease use \"Printer Setup\" to select a printer.",
-                  "Tavorin", MB_OK | MB_ICONSTOP);
-    return;
-  }
-  // The layout editor itself arrives with the print-layout editor.
 }
 
 void CPhotoboothSettingsDlg::OnProfiles() {
@@ -375,6 +370,7 @@ BOOL CPhotoboothSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_PBS_COLOUR: OnColour(); return TRUE;
     case IDC_PBS_EDIT_CAPTIONS: OnEditCaptions(); return TRUE;
     case IDC_PBS_CUSTOM_LAYOUT_SETTINGS: OnCustomLayout(); return TRUE;
+    case IDC_PBS_OUTPUT_SETTINGS: OnOutputSettings(); return TRUE;
     case IDC_PBS_PROFILES: OnProfiles(); return TRUE;
     case IDC_PBS_SAVE: OnSaveSettings(); return TRUE;
     case IDC_PBS_LOAD: OnLoadSettings(); return TRUE;

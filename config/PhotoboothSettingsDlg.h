@@ -66,6 +66,14 @@ class CPhotoboothSettingsDlg : public CDialog {
   int m_nShutterLagTenths = 0;
   /// The inactivity time-out as the dialog holds it: 32 bits.
   int m_nInactivityTimeout = 0;
+  // Program-wide values of the output pages, written back by OK.
+  int m_nFacebookUploadTimeout = 30;
+  BOOL m_bDitherGIFs = FALSE;
+  CString m_strKeyboardEmailErrorMsg;
+  // Output values of the running program only: kept while the dialog is open.
+  BOOL m_bGifFrameCopies = FALSE;
+  BOOL m_bGifInPrints = FALSE;
+  int m_nTwitterUploadTimeout = 30;
   // Carried for the touchscreen editor.
   int m_nKeyboardTimeout = 0;
   CString m_strExitPassword;
@@ -86,6 +94,7 @@ class CPhotoboothSettingsDlg : public CDialog {
   void OnColour();
   void OnEditCaptions();
   void OnCustomLayout();
+  void OnOutputSettings();
   void OnProfiles();
   void OnSaveSettings();
   void OnLoadSettings();

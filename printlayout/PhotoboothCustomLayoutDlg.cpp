@@ -314,9 +314,9 @@ void CPhotoboothCustomLayoutDlg::UpdateControls() {
     ::EnableWindow(::GetDlgItem(m_hWnd, kLayoutRowButton[row]), used);
   }
   const bool captions = IsDlgButtonChecked(IDC_LAYOUT_SHOW_CAPTIONS) == BST_CHECKED;
-  // The caption editor is another subsystem's dialog and has not landed: its commands stay greyed.
-  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAYOUT_EDIT_CAPTIONS), FALSE && captions);
-  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAYOUT_IMPORT), FALSE);
+  // A child dialog the opener did not give stays greyed.
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAYOUT_EDIT_CAPTIONS), captions && m_childDialogs.editCaptions);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAYOUT_IMPORT), m_childDialogs.browseTemplates != nullptr);
   PaintSwatch();
   const bool background = PathFileExistsA(LayerPath("background.jpg"));
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAYOUT_SHOW_BACKGROUND),
@@ -546,8 +546,9 @@ void CPhotoboothCustomLayoutDlg::OnContextMenu(POINT client) {
       } else if (entry.id == 0) {
         AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
       } else {
-        // Commands whose dialogs belong to subsystems that have not landed stay greyed.
-        const bool missing = entry.id == ID_LAYOUT_EDIT_CAPTION || entry.id == ID_LAYOUT_EDIT_QRCODE;
+        // Commands whose dialogs the opener did not give stay greyed.
+        const bool missing = (entry.id == ID_LAYOUT_EDIT_CAPTION && !m_childDialogs.editCaptions) ||
+                             (entry.id == ID_LAYOUT_EDIT_QRCODE && !m_childDialogs.editQRCode);
         AppendMenu(menu, MF_STRING | (entry.enabled && !missing ? MF_ENABLED : MF_GRAYED), entry.id,
                    entry.text.c_str());
       }
@@ -597,6 +598,9 @@ BOOL CPhotoboothCustomLayoutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_LAYOUT_PRINTER_SETUP: OnPrinterSetup(); return TRUE;
     case IDC_LAYOUT_PRESETS: OnPresets(); return TRUE;
     case IDC_LAYOUT_EXPORT: OnExportLayout(); return TRUE;
+    case IDC_LAYOUT_IMPORT: OnImportLayout(); return TRUE;
+    case IDC_LAYOUT_EDIT_CAPTIONS: OnEditCaptions(); return TRUE;
+    case ID_LAYOUT_EDIT_QRCODE: OnEditQRCode(); return TRUE;
     case IDC_LAYOUT_TEST_PAGE: PrintLayout(); return TRUE;
     case IDC_LAYOUT_UNDO: OnUndo(); return TRUE;
     case IDC_LAYOUT_REDO: OnRedo(); return TRUE;
@@ -717,6 +721,7 @@ void CPhotoboothCustomLayoutDlg::OnEditPosition(int row) {
 }
 
 void CPhotoboothCustomLayoutDlg::OnTimer1() {
+  if (MirrorCaptionEditor()) Redraw(0);
   CPhotoPositionEditDlg* dialog = m_pPositionDlg;
   if (!dialog || !dialog->m_hWnd || m_renderer.m_selectedBoxes.size() != 1) return;
   const int row = m_renderer.m_selectedBoxes[0];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/mfc/dialog.h"
+#include "printlayout/LayoutEditorDialogs.h"
 #include "printlayout/LayoutEditorInteraction.h"
 #include "printlayout/MyEdit.h"
 #include "printlayout/PhotoboothLayoutRenderer.h"
@@ -91,6 +92,10 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   int m_nLastUndoTag = 0;
   /// Open while the user types a box's position; timer 1 mirrors it into the layout.
   CPhotoPositionEditDlg* m_pPositionDlg = nullptr;
+  /// Open while the caption editor runs; timer 1 mirrors it into the layout.
+  LayoutCaptionEditRequest* m_pCaptionEdit = nullptr;
+  /// The caption editor, QR-code dialog and template browser, given by the opener.
+  LayoutEditorDialogs m_childDialogs;
   /// The Left, Top, Width, Height and Angle edits of each row.
   CMyEdit m_edits[kLayoutBoxCount][5];
 
@@ -118,6 +123,11 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   void OnContextMenu(POINT client);
   void OnEditPosition(int row);
   void OnTimer1();
+  /// Copies the open caption editor's caption into the layout; true when something changed.
+  bool MirrorCaptionEditor();
+  void OnEditCaptions();
+  void OnEditQRCode();
+  void OnImportLayout();
   void ImportLayer(bool background);
   void DeleteLayer(bool background);
   /// Copies an image over a layer file through a temporary name; reports a failure.

@@ -49,6 +49,8 @@ BOOL CDialog::CreateDialogWindow(const DlgTemplate& dialogTemplate) {
   if (!AfxBuildDialogControls(m_hWnd, dialogTemplate, FALSE)) {
     TRACE("CDialog::CreateDialogWindow() - a control of dialog %u could not be made\n", dialogTemplate.id);
   }
+  // The dialog's procedure was attached only after the window was made: ask for its limits now.
+  user_p::ApplyMinMaxInfo(m_hWnd);
   CenterWindow();
   return TRUE;
 }

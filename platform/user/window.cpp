@@ -63,18 +63,23 @@ Qt::WindowFlags TopLevelFlags(const std::string& className, DWORD style, DWORD e
   return flags;
 }
 
-void ApplyMinMaxInfo(HWND hWnd, QWidget* widget) {
+}  // namespace
+
+namespace user_p {
+
+void ApplyMinMaxInfo(HWND hWnd) {
+  QWidget* widget = WidgetOf(hWnd);
+  if (!widget) return;
   MINMAXINFO info{};
   info.ptMaxTrackSize = {32767, 32767};
   CallProc(hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   if (info.ptMinTrackSize.x > 0 || info.ptMinTrackSize.y > 0) {
-    widget->setMinimumSize(std::max<LONG>(0, info.ptMinTrackSize.x), std::max<LONG>(0, info.ptMinTrackSize.y));
+    // A minimum the window's own layout already needs stays.
+    const QSize now = widget->minimumSize();
+    widget->setMinimumSize(std::max<int>(now.width(), std::max<LONG>(0, info.ptMinTrackSize.x)),
+                           std::max<int>(now.height(), std::max<LONG>(0, info.ptMinTrackSize.y)));
   }
 }
-
-}  // namespace
-
-namespace user_p {
 
 bool RunOnOwnerThread(HWND hWnd, const std::function<void()>& call) {
   std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
@@ -190,7 +195,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   }
   if (!IsWindow(hWnd)) return nullptr;  // destroyed while being created
   if (QWidget* widget = record->widget.data()) {
-    ApplyMinMaxInfo(hWnd, widget);
+    ApplyMinMaxInfo(hWnd);
     // A control shows its creation text through its own procedure.
     // No change notification for it: the parent has not seen the control yet.
     if (builtin && builtin->create) {

@@ -81,6 +81,9 @@ void PlaceTopLevel(QWidget* widget, const QRect& outer, bool move = true);
 /// window system draws no frame).
 QRect OuterRect(QWidget* widget);
 
+/// Asks the window's procedure for WM_GETMINMAXINFO and keeps the window at least that large; for
+/// windows whose procedure is attached after creation (dialogs) it is asked again then.
+void ApplyMinMaxInfo(HWND hWnd);
 /// The widget of a window, or NULL (UI thread only).
 QWidget* WidgetOf(HWND hWnd);
 /// The window a widget stands for, or NULL.

@@ -87,6 +87,7 @@ TEST_F(OutputSettingsDlgTest, EnablingFollowsTheOutputAndTheChecks) {
                            EXPECT_EQ(Enabled(d, IDC_OUT_EMAIL_OFFLINE), jpeg);
                            EXPECT_EQ(Enabled(d, IDC_OUT_MMS_OFFLINE), jpeg);
                            EXPECT_EQ(Enabled(d, IDC_OUT_EMAIL_SETTINGS), jpeg);
+                           EXPECT_EQ(Enabled(d, IDC_OUT_EMAIL_SERVER), jpeg);
                            EXPECT_EQ(Enabled(d, IDC_OUT_FACEBOOK_SETTINGS), false);
                            EXPECT_EQ(Enabled(d, IDC_OUT_GIF_CREATE), output != 3);
                            EXPECT_EQ(Enabled(d, IDC_OUT_GIF_SETTINGS), output != 3);
@@ -101,7 +102,7 @@ TEST_F(OutputSettingsDlgTest, EnablingFollowsTheOutputAndTheChecks) {
                            EXPECT_EQ(Enabled(d, IDC_OUT_FACEBOOK_SETTINGS), jpeg);
                            EXPECT_FALSE(Enabled(d, IDC_OUT_EMAIL_SETTINGS));
                            EXPECT_FALSE(Enabled(d, IDC_OUT_EMAIL_OFFLINE));
-                           EXPECT_FALSE(Enabled(d, IDC_OUT_EMAIL_SERVER)) << "waits for the e-mail server dialog";
+                           EXPECT_FALSE(Enabled(d, IDC_OUT_EMAIL_SERVER));
                          })
                          .Press(IDCANCEL));
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);

@@ -9,6 +9,14 @@
 #include <string>
 
 #include "config/EditCaptionDlg.h"
+#include "config/OutputSettingsDlg.h"
+#include "keyboard/KeyboardGlobals.h"
+#include "platform/mfc/winapp.h"
+#include "printlayout/PhotoboothCustomLayoutDlg.h"
+#include "printlayout/PrinterMargins.h"
+#include "sharing/SharingResource.h"
+#include "support/PasswordScrambler.h"
+#include "tests/printlayout/PrintLayoutTestSupport.h"
 #include "platform/mfc/commondialog.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/messagebox.h"
@@ -114,7 +122,7 @@ TEST_F(PhotoboothSettingsDlgTest, EnableRulesFollowTheirChecks) {
                          EXPECT_FALSE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
                          EXPECT_TRUE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
                          EXPECT_FALSE(Enabled(d, IDC_PBS_TOUCHSCREEN));
-                         EXPECT_FALSE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS));
+                         EXPECT_TRUE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS));
                        })
                        .SetCheck(IDC_PBS_CUSTOM_LAYOUT, BST_CHECKED)
                        .SetCheck(IDC_PBS_SHARPEN, BST_UNCHECKED)
@@ -223,6 +231,100 @@ TEST_F(PhotoboothSettingsDlgTest, CaptionsAndProfilesWorkOnCopies) {
   EXPECT_EQ(dialog.m_settings.m_captions[0].m_strText, "Anna & Ben");
   EXPECT_EQ(dialog.m_settings.m_strPhotoboothProfiles[2], "/booth/three.xml");
   EXPECT_EQ(dialog.m_settings.m_nPhotoboothDefaultProfile, 3);
+}
+
+
+TEST_F(PhotoboothSettingsDlgTest, OutputSettingsComeBackOnlyWithOk) {
+  for (bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    CPhotoboothSettingsDlg dialog;
+    ViewSettings& s = dialog.m_settings;
+    s.m_nPhotoboothSaveJpegCopyOfPrints = 2;
+    s.m_bPhotoboothEmail = TRUE;
+    s.m_strPhotoboothEmailHost = "old.example.org";
+    s.m_strPhotoboothFbAlbum = "Wedding";
+    s.m_nMmsMaxWidth = 640;
+    std::string albumShown;
+    int outputShown = -1;
+    PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                         .Call([](CDialog* d) { EXPECT_TRUE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS)); })
+                         .Press(IDC_PBS_OUTPUT_SETTINGS)
+                         .Press(IDOK));
+    PushDialogScript(DialogScript(IDD_OUTPUT_SETTINGS)
+                         .Call([&](CDialog* d) {
+                           auto* hub = static_cast<COutputSettingsDlg*>(d);
+                           albumShown = hub->m_strPhotoboothFbAlbum.GetString();
+                           outputShown = static_cast<int>(d->SendDlgItemMessage(IDC_OUT_OUTPUT, CB_GETCURSEL));
+                           EXPECT_TRUE(Enabled(d, IDC_OUT_EMAIL_SERVER));
+                         })
+                         .Select(IDC_OUT_OUTPUT, 1)
+                         .SetCheck(IDC_OUT_FACEBOOK, BST_CHECKED)
+                         .Press(IDC_OUT_EMAIL_SERVER)
+                         .Press(ok ? IDOK : IDCANCEL));
+    PushDialogScript(DialogScript(IDD_EMAIL_SERVER_SETTINGS)
+                         .Call([](CDialog* d) { EXPECT_EQ(Text(d, IDC_ESS_HOST), "old.example.org"); })
+                         .SetText(IDC_ESS_HOST, "smtp.example.org")
+                         .SetText(IDC_ESS_USERNAME, "booth")
+                         .SetText(IDC_ESS_PASSWORD, "secret")
+                         .SetText(IDC_ESS_FROM, "booth@example.org")
+                         .Press(IDOK));
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(albumShown, "Wedding");
+    EXPECT_EQ(outputShown, 2);
+    EXPECT_EQ(s.m_nMmsMaxWidth, 640);
+    EXPECT_EQ(s.m_nPhotoboothSaveJpegCopyOfPrints, ok ? 1 : 2);
+    EXPECT_EQ(s.m_bPhotoboothFbUpload, ok ? TRUE : FALSE);
+    EXPECT_EQ(s.m_strPhotoboothEmailHost, ok ? "smtp.example.org" : "old.example.org");
+    EXPECT_EQ(s.m_strPhotoboothEmailPassword, ok ? ScramblePassword("secret") : CString());
+  }
+}
+
+TEST_F(PhotoboothSettingsDlgTest, CustomLayoutOpensTheEditorAndCancelGivesThePrinterBack) {
+  SelectTestPrinter(1030, 1550, 300, 300, 1);
+  for (bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    CPhotoboothSettingsDlg dialog;
+    ViewSettings& s = dialog.m_settings;
+    s.m_bPhotoboothCustomLayout = FALSE;
+    s.m_nNumberOfPhotoboothImages = 1;
+    s.m_strPhotoboothImageDir = "/booth/images";
+    for (PhotoboothCustomLayoutBox& box : s.m_layoutBoxes) box = {};
+    s.m_layoutBoxes[0] = {1, 100, 100, 400, 300, 0};
+    s.m_strQRcode = "https://example.org/";
+    int photosShown = 0;
+    std::string titleShown;
+    bool importOffered = false;
+    PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                         .SetCheck(IDC_PBS_CUSTOM_LAYOUT, BST_CHECKED)
+                         .Press(IDC_PBS_CUSTOM_LAYOUT_SETTINGS)
+                         .Press(IDOK));
+    PushDialogScript(DialogScript(IDD_PHOTOBOOTH_CUSTOM_LAYOUT)
+                         .Call([&](CDialog* d) {
+                           auto* editor = static_cast<CPhotoboothCustomLayoutDlg*>(d);
+                           photosShown = editor->m_model.photos;
+                           CString title;
+                           d->GetWindowText(title);
+                           titleShown = title.GetString();
+                           importOffered = Enabled(d, IDC_LAYOUT_IMPORT);
+                           // Another paper inside the editor: only OK may keep it.
+                           SelectTestPrinter(1500, 1000, 300, 300, 1);
+                         })
+                         .SetText(kLayoutRowEdits[0][0], "150")
+                         .Press(ok ? IDOK : IDCANCEL));
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(photosShown, 1);
+    EXPECT_EQ(titleShown, "Photobooth Custom Layout: /booth/images");
+    EXPECT_TRUE(importOffered) << "the editor got the template browser";
+    EXPECT_TRUE(s.m_bPhotoboothCustomLayout);
+    EXPECT_EQ(s.m_layoutBoxes[0].left, ok ? 150 : 100);
+    EXPECT_EQ(s.m_layoutBoxes[0].right, ok ? 450 : 400);
+    ApplicationPrinterInfo printer = ReadApplicationPrinter();
+    if (ok)
+      EXPECT_GT(printer.horzRes, 1700) << "the paper chosen inside the editor stays";
+    else
+      EXPECT_EQ(printer.horzRes, 1217) << "the paper from before the editor is back";
+    SelectTestPrinter(1030, 1550, 300, 300, 1);
+  }
 }
 
 }  // namespace

@@ -260,6 +260,15 @@ TEST_F(TemplateBrowserDlgTest, ResizingKeepsTheButtonsInTheirCorners) {
                          EXPECT_EQ(list.left, 7);
                          EXPECT_EQ(list.right, client.right - 7);
                          EXPECT_LT(list.bottom, ok.top);
+                         // Shrunk as far as the frame goes, it stays 480 x 320 with the buttons inside.
+                         window->resize(200, 150);
+                         d->GetClientRect(&client);
+                         EXPECT_GE(client.Width(), 480);
+                         EXPECT_GE(client.Height(), 320);
+                         d->GetDlgItem(IDOK)->GetWindowRect(&ok);
+                         d->ScreenToClient(&ok);
+                         EXPECT_GE(ok.left, 7);
+                         EXPECT_LE(ok.bottom, client.bottom);
                        })
                        .Press(IDCANCEL));
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);

@@ -294,3 +294,57 @@ TEST_F(DialogTest, ModelessDialogStaysUntilDestroyed) {
   EXPECT_FALSE(::IsWindow(hwnd));
   EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
+
+namespace {
+
+enum { IDD_RESIZABLE = 9102, IDC_RESIZABLE_LIST = 1101 };
+
+// A resizable dialog that places its controls itself and keeps itself at least 480 x 320.
+class CResizableDlg : public CDialog {
+ public:
+  CResizableDlg() : CDialog(IDD_RESIZABLE) {
+    DlgTemplate dialog{IDD_RESIZABLE,
+                       "Resizable",
+                       {{IDC_RESIZABLE_LIST, DlgItemKind::Icons, nullptr}, {IDOK, DlgItemKind::DefButton, "OK"}},
+                       WS_CAPTION | WS_SYSMENU | WS_THICKFRAME};
+    dialog.manualLayout = true;
+    AfxRegisterDialogTemplate(dialog);
+  }
+  bool m_answerMinMax = true;
+
+ protected:
+  void OnGetMinMaxInfo(MINMAXINFO* info) override {
+    CDialog::OnGetMinMaxInfo(info);
+    if (!m_answerMinMax) return;
+    info->ptMinTrackSize.x = 480;
+    info->ptMinTrackSize.y = 320;
+  }
+};
+
+}  // namespace
+
+TEST_F(DialogTest, ADialogsMinimumTrackSizeHoldsWhenTheWindowIsShrunk) {
+  for (bool answer : {true, false}) {
+    SCOPED_TRACE(answer ? "answers WM_GETMINMAXINFO" : "leaves it alone");
+    CResizableDlg dialog;
+    dialog.m_answerMinMax = answer;
+    RECT client{0, 0, 0, 0};
+    PushDialogScript(DialogScript(IDD_RESIZABLE)
+                         .Call([&](CDialog* d) {
+                           // As the window system resizes it when the user drags the frame.
+                           QWidget* window = user_p::WidgetOf(d->m_hWnd);
+                           ASSERT_NE(window, nullptr);
+                           window->resize(100, 80);
+                           QCoreApplication::processEvents();
+                           ::GetClientRect(d->m_hWnd, &client);
+                         })
+                         .Press(IDOK));
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    if (answer) {
+      EXPECT_GE(client.right, 480);
+      EXPECT_GE(client.bottom, 320);
+    } else {
+      EXPECT_LT(client.right, 480) << "nothing holds a dialog that asks for no minimum";
+    }
+  }
+}
