@@ -8,6 +8,8 @@
 #include "photobooth/TouchActionTable.h"
 #include "platform/mfc/dialogscript.h"
 #include "sharing/UploadDlg.h"
+#include "support/ImageGIF.h"
+#include "tests/support/GifTestFiles.h"
 #include "tests/photobooth/BoothTestSupport.h"
 
 namespace {
@@ -351,6 +353,37 @@ TEST_F(ConfirmPrintingDlgTest, TheSharingStationGetsTheKindTheChannelSettingsAnd
   EXPECT_EQ(ShareFacebook, seen[3].kind);
   EXPECT_EQ("ann", seen[3].share.userName) << "kept from the first Facebook share";
   EXPECT_EQ("from ann", seen[3].share.sharingMessage);
+}
+
+TEST_F(ConfirmPrintingDlgTest, TheGifPlaysInThePreviewBoxWithinItsScaleLimit) {
+  std::string big = (m_folder / "clip.gif").string(), tiny = (m_folder / "tiny.gif").string();
+  ASSERT_TRUE(WriteSolidGif(big, {0xFFFF0000, 0xFF00FF00}, {10, 10}, 40, 30));
+  ASSERT_TRUE(WriteSolidGif(tiny, {0xFFFF0000, 0xFF00FF00}, {10, 10}, 5, 30));
+  struct Row {
+    std::string path;
+    bool plays;
+  } rows[] = {{big, true}, {tiny, false}, {(m_folder / "missing.gif").string(), false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    auto dialog = Make(true);
+    dialog->m_strGifPath = row.path.c_str();
+    dialog->m_nGifScaleLimit = 200;
+    bool playing = false;
+    RECT box{};
+    CRect client;
+    Run(*dialog, [&](CDialog* d) {
+      auto* screen = static_cast<CConfirmPrintingDlg*>(d);
+      d->GetClientRect(&client);
+      playing = screen->m_pGif && screen->m_pGif->IsPlaying();
+      if (screen->m_pGif) box = screen->m_pGif->GetDrawRect();
+    });
+    EXPECT_EQ(row.plays, playing);
+    if (row.plays) {
+      EXPECT_EQ(80, box.right - box.left) << "twice its width, no more";
+      EXPECT_EQ(60, box.bottom - box.top);
+      EXPECT_EQ((client.Width() - 80) / 2, box.left);
+    }
+  }
 }
 
 TEST_F(ConfirmPrintingDlgTest, APrintLimitOfOneShowsTheLimitMessageOnTheSecondPrint) {
