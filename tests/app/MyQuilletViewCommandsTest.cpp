@@ -120,6 +120,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {57606, "Printer Setup..."},
       {32906, "Print Selected Photobooth Photos..."},
       {32813, "Photobooth &Settings...\tCtrl+S"},
+      {32898, "Photobooth Setup Wizard..."},
       {57665, "E&xit"},
       {174, "Connect to Camera"},
       {189, "Re-learn Camera Settings"},
