@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,9 @@ struct MenuRecord {
 };
 
 std::mutex g_accelMutex;
+std::mutex g_popupMutex;
+std::deque<UINT> g_popupChoices;
+std::vector<ShownPopupMenu> g_shownPopups;
 std::map<UINT, std::vector<ACCEL>> g_accelResources;
 std::map<HWND, std::pair<MenuRecord*, QPointer<QMenuBar>>> g_menuBars;  // UI thread
 
@@ -227,14 +231,66 @@ int GetMenuBarHeight(HWND hWnd) {
   return bar->height();
 }
 
+namespace {
+
+void Describe(const MenuRecord* menu, int depth, std::vector<ShownMenuItem>& items) {
+  for (const MenuItem& item : menu->items) {
+    const bool separator = item.flags & MF_SEPARATOR;
+    items.push_back({separator || (item.flags & MF_POPUP) ? 0u : static_cast<UINT>(item.id), item.text,
+                     (item.flags & MF_CHECKED) != 0, !(item.flags & (MF_GRAYED | MF_DISABLED)), separator, depth});
+    if ((item.flags & MF_POPUP) && item.popup) Describe(item.popup, depth + 1, items);
+  }
+}
+
+}  // namespace
+
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, LPCRECT) {
   MenuRecord* record = RecordOf(menu);
   if (!record || !IsUiThread()) return FALSE;
-  QMenu qmenu;
+  ShownPopupMenu shown{{}, x, y, 0, false};
+  Describe(record, 0, shown.items);
+  {
+    std::lock_guard<std::mutex> lock(g_popupMutex);
+    if (!g_popupChoices.empty()) {
+      shown.scripted = true;
+      const UINT wanted = g_popupChoices.front();
+      g_popupChoices.pop_front();
+      for (const ShownMenuItem& item : shown.items)
+        if (wanted && item.id == wanted && item.enabled && !item.separator) shown.chosen = wanted;
+    }
+  }
   UINT_PTR chosen = 0;
-  Fill(&qmenu, record, owner, (flags & TPM_RETURNCMD) ? &chosen : nullptr);
-  qmenu.exec(QPoint(x, y));
-  return (flags & TPM_RETURNCMD) ? static_cast<BOOL>(chosen) : TRUE;
+  if (shown.scripted) {
+    chosen = shown.chosen;
+  } else {
+    QMenu qmenu;
+    Fill(&qmenu, record, owner, &chosen);
+    qmenu.exec(QPoint(x, y));
+    shown.chosen = static_cast<UINT>(chosen);
+  }
+  {
+    std::lock_guard<std::mutex> lock(g_popupMutex);
+    g_shownPopups.push_back(shown);
+  }
+  if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
+  if (chosen) PostMessageA(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+  return TRUE;
+}
+
+void PushPopupMenuChoice(UINT id) {
+  std::lock_guard<std::mutex> lock(g_popupMutex);
+  g_popupChoices.push_back(id);
+}
+
+std::vector<ShownPopupMenu> GetShownPopupMenus() {
+  std::lock_guard<std::mutex> lock(g_popupMutex);
+  return g_shownPopups;
+}
+
+void ClearPopupMenus() {
+  std::lock_guard<std::mutex> lock(g_popupMutex);
+  g_popupChoices.clear();
+  g_shownPopups.clear();
 }
 
 namespace {

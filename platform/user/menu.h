@@ -3,6 +3,9 @@
 // WM_COMMAND (id, 1).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/user/winmsg.h"
 
 #define MF_STRING 0x0000u
@@ -46,6 +49,31 @@ int GetMenuBarHeight(HWND hWnd);
 /// Shows a pop-up at screen position (x, y). With TPM_RETURNCMD returns the chosen id (0 when
 /// none) instead of sending it.
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, LPCRECT rect);
+
+/// One entry of a pop-up the program showed (test hook); pop-up entries are followed by their
+/// own entries one level deeper.
+struct ShownMenuItem {
+  UINT id;  // 0 for separators and pop-ups
+  std::string text;
+  bool checked;
+  bool enabled;
+  bool separator;
+  int depth;
+};
+/// A pop-up the program showed with TrackPopupMenu and what it returned.
+struct ShownPopupMenu {
+  std::vector<ShownMenuItem> items;
+  int x, y;     // screen position asked for
+  UINT chosen;  // 0: dismissed
+  bool scripted;
+};
+/// Queues the choice the next pop-up makes instead of waiting for the user; 0 dismisses it.
+/// A command the pop-up lacks or shows greyed is dismissed too, as a user could not pick it.
+void PushPopupMenuChoice(UINT id);
+/// Every pop-up shown since the last clear, oldest first.
+std::vector<ShownPopupMenu> GetShownPopupMenus();
+/// Forgets the record and any queued choices.
+void ClearPopupMenus();
 
 #define FVIRTKEY 0x01
 #define FSHIFT 0x04
