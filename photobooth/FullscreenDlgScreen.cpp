@@ -213,15 +213,10 @@ void CFullscreenDlg::DoShowScreen(const CString& path, int withSoundAndMovie) {
   if (m_pView) {
     if (m_pView->m_bGreenScreenEnable && (name.Find("ready") == 0 || name.Find("taking") == 0 ||
                                           (!name.IsEmpty() && name[0] >= '0' && name[0] <= '9'))) {
-      int number = name.Find("ready") == 0 ? 1
-                                           : m_pView->m_nNumberOfPhotoboothImages - m_pView->m_nShotsLeft + 1;
-      CString folder = m_pView->m_strPhotoboothImagesDir;
-      m_strOverlayPath = ResolveNumberedImage(folder + "/greenscreen_overlay.png", number);
-      if (m_strOverlayPath.IsEmpty() && PathFileExistsA(folder + "/live_view_overlay.png"))
-        m_strOverlayPath = folder + "/live_view_overlay.png";
+      ResolveGreenScreenPaths(name.Find("ready") == 0 ? 1
+                                                      : m_pView->m_nNumberOfPhotoboothImages - m_pView->m_nShotsLeft + 1);
     } else if (name.Find("ready") == 0) {
-      CString overlay = m_pView->m_strPhotoboothImagesDir + "/live_view_overlay.png";
-      m_strOverlayPath = PathFileExistsA(overlay) ? overlay : CString();
+      ResolveGreenScreenPaths(1);
     }
   }
 
@@ -314,6 +309,7 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
     CBitmap* old = memory.SelectObject(m_pScreenImage.get());
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
+    DrawLastLiveFrame(dc);
     return;
   }
   if (m_pPreviewBitmap) {
@@ -344,7 +340,11 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
       if (g_nPhotoboothPhotoPreviewX > 0 && g_nPhotoboothPhotoPreviewX + 50 <= client.Width()) x = g_nPhotoboothPhotoPreviewX;
       if (g_nPhotoboothPhotoPreviewY > 0 && g_nPhotoboothPhotoPreviewY + 50 <= client.Height()) y = g_nPhotoboothPhotoPreviewY;
     }
-    memory.BitBlt(x, y, info.bmWidth, info.bmHeight, &preview, 0, 0, SRCCOPY);
+    if (m_bPhotoboothMode && m_pView && m_pView->m_bPhotoboothMirrorLiveView)
+      memory.StretchBlt(x + info.bmWidth - 1, y, -info.bmWidth, info.bmHeight, &preview, 0, 0, info.bmWidth,
+                        info.bmHeight, SRCCOPY);
+    else
+      memory.BitBlt(x, y, info.bmWidth, info.bmHeight, &preview, 0, 0, SRCCOPY);
     preview.SelectObject(oldPreview);
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
@@ -380,13 +380,15 @@ void CFullscreenDlg::OnDisplayJpeg() {
   if (!m_pView || !m_hWnd) return;
   CRect client;
   GetClientRect(&client);
+  if (m_bPhotoboothMode) m_pPreviewBitmap.reset(BuildKeyedPreview(client.Width(), client.Height()));
   int width = client.Width(), height = client.Height();
   if (m_bPhotoboothMode) {
     if (g_nPhotoboothPhotoPreviewW > 0 && g_nPhotoboothPhotoPreviewW < width) width = std::max(50, g_nPhotoboothPhotoPreviewW);
     if (g_nPhotoboothPhotoPreviewH > 0 && g_nPhotoboothPhotoPreviewH < height) height = std::max(50, g_nPhotoboothPhotoPreviewH);
   }
-  m_pPreviewBitmap.reset(
-      m_pView->BuildDisplayBitmap(this, width, height, nullptr, nullptr, m_bPhotoboothMode ? m_pView->m_nPhotoboothBW : 0));
+  if (!m_pPreviewBitmap)
+    m_pPreviewBitmap.reset(
+        m_pView->BuildDisplayBitmap(this, width, height, nullptr, nullptr, m_bPhotoboothMode ? m_pView->m_nPhotoboothBW : 0));
   if (m_bPhotoboothMode) {
     m_strCurrentScreen.Empty();
     m_pScreenImage.reset();
@@ -402,7 +404,11 @@ void CFullscreenDlg::OnDisplayJpeg() {
         CBitmap* oldSource = source.SelectObject(m_pPreviewBitmap.get());
         CBitmap* oldTarget = target.SelectObject(thumb.get());
         target.SetStretchBltMode(HALFTONE);
-        target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        // A negative width mirrors, as the live picture was.
+        if (m_pView->m_bPhotoboothMirrorLiveView)
+          target.StretchBlt(thumbWidth - 1, 0, -thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        else
+          target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         source.SelectObject(oldSource);
         target.SelectObject(oldTarget);
         m_thumbnails.push_back(std::move(thumb));

@@ -94,10 +94,11 @@ LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int 
   return rect;
 }
 
-void MirrorRows(BYTE* bgr, int width, int height) {
+void MirrorRows(BYTE* bgr, int width, int height, size_t stride) {
   if (!bgr || width <= 1 || height <= 0) return;
+  if (stride == 0) stride = static_cast<size_t>(width) * 3;
   for (int y = 0; y < height; ++y) {
-    BYTE* left = bgr + static_cast<size_t>(y) * width * 3;
+    BYTE* left = bgr + stride * y;
     BYTE* right = left + static_cast<size_t>(width - 1) * 3;
     for (; left < right; left += 3, right -= 3) {
       std::swap(left[0], right[0]);

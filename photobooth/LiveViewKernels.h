@@ -25,6 +25,18 @@ struct OverlayPlanes {
   void Clear() { *this = OverlayPlanes(); }
 };
 
+/// What the live picture's steps are set to for one frame.
+struct LiveViewSettings {
+  GreenScreenKey key;  // keying when key.enable
+  bool cut3to2 = false;
+  bool mirror = false;
+  int colourMode = 0;  // 0 colour, 1 grey, 2 toned
+  double zoom = 0;     // digital zoom; 1 or below shows the whole frame
+  int evfCrop = 0;
+  int maxHeight = 480;
+  int xOffset = -1, yOffset = 0;
+};
+
 /// The 3:2 band of a frame: the whole width, height 2 x width / 3, centred vertically; the
 /// whole frame when it is not that wide.
 LiveRect Band3to2(int width, int height);
@@ -54,8 +66,8 @@ LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop);
 LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int xOffset, int yOffset,
                           int clientWidth);
 
-/// Reverses every row (left becomes right).
-void MirrorRows(BYTE* bgr, int width, int height);
+/// Reverses every row (left becomes right); rows are `stride` bytes apart (0: width x 3).
+void MirrorRows(BYTE* bgr, int width, int height, size_t stride = 0);
 
 /// Bytes in a 24-bit bitmap row of `width` pixels (a multiple of 4).
 int DibStride(int width);
