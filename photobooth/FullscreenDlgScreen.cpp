@@ -14,6 +14,7 @@
 #include "platform/win32/files.h"
 #include "platform/win32/thread.h"
 #include "platform/win32/trace.h"
+#include "support/JpegSurface.h"
 #include "support/ProgramGlobals.h"
 
 namespace {
@@ -91,6 +92,29 @@ std::unique_ptr<CBitmap> MakeSurface(int width, int height) {
   auto bitmap = std::make_unique<CBitmap>();
   if (!bitmap->CreateCompatibleBitmap(&screen, width > 0 ? width : 1, height > 0 ? height : 1)) return nullptr;
   return bitmap;
+}
+
+// A 32-bit top-down bitmap whose rows a decoder can write straight into.
+std::unique_ptr<CBitmap> MakeDibSurface(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width > 0 ? width : 1;
+  info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return nullptr;
+  auto bitmap = std::make_unique<CBitmap>();
+  bitmap->Attach(dib);
+  return bitmap;
+}
+
+bool IsJpegName(const CString& path) {
+  CString extension = path.Mid(path.ReverseFind('.') + 1);
+  extension.MakeLower();
+  return extension == "jpg" || extension == "jpeg";
 }
 
 void DrawTextAt(CDC& dc, int x, int y, const CString& text, int pointSize, COLORREF colour, COLORREF background) {
@@ -234,18 +258,32 @@ void CFullscreenDlg::BuildScreenImage() {
   GetClientRect(&client);
   BITMAP kept{};
   if (surface) surface->GetBitmap(&kept);
-  if (!surface || kept.bmWidth != client.Width() || kept.bmHeight != client.Height())
-    surface = MakeSurface(client.Width(), client.Height());
+  if (!surface || kept.bmWidth != client.Width() || kept.bmHeight != client.Height() || !kept.bmBits)
+    surface = MakeDibSurface(client.Width(), client.Height());
   if (!surface) return;
+  surface->GetBitmap(&kept);
+  // A JPEG screen is decoded straight into the surface's rows; other files go through the
+  // imaging layer and are drawn.
+  int width = 0, height = 0;
+  bool decoded = kept.bmBits && IsJpegName(m_strCurrentVariant) &&
+                 DecodeJpegFileToSurface(m_strCurrentVariant, static_cast<BYTE*>(kept.bmBits),
+                                         static_cast<size_t>(kept.bmWidthBytes), kept.bmWidth, kept.bmHeight, width,
+                                         height);
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
   CBitmap* old = dc.SelectObject(surface.get());
-  dc.FillSolidRect(&client, RGB(0, 0, 0));
-  std::unique_ptr<Gdiplus::Image> picture = LoadPicture(m_strCurrentVariant);
-  if (picture) {
-    Gdiplus::Graphics graphics(dc.m_hDC);
-    graphics.DrawImage(picture.get(), 0, 0);
-    int width = static_cast<int>(picture->GetWidth()), height = static_cast<int>(picture->GetHeight());
+  std::unique_ptr<Gdiplus::Image> picture;
+  if (!decoded) {
+    dc.FillSolidRect(&client, RGB(0, 0, 0));
+    picture = LoadPicture(m_strCurrentVariant);
+    if (picture) {
+      Gdiplus::Graphics graphics(dc.m_hDC);
+      graphics.DrawImage(picture.get(), 0, 0);
+      width = static_cast<int>(picture->GetWidth());
+      height = static_cast<int>(picture->GetHeight());
+    }
+  }
+  if (decoded || picture) {
     if (width < client.Width() || height < client.Height()) {
       CString warning;
       warning.Format(" WARNING: %s image size (%dx%d) is smaller than screen size (%dx%d) ",
