@@ -19,13 +19,14 @@ struct DecompressGuard {
 
 }  // namespace
 
-bool DecodeViewfinderJpeg(const BYTE* jpeg, size_t size, std::vector<BYTE>& rgb, int& width, int& height) {
+bool DecodeViewfinderJpeg(const BYTE* jpeg, size_t size, std::vector<BYTE>& rgb, int& width, int& height,
+                          bool bgr) {
   if (!jpeg || size == 0) return false;
   try {
     DecompressGuard d;
     jpeg_memory_src(&d.cinfo, jpeg, size);
     jpeg_read_header(&d.cinfo, TRUE);
-    d.cinfo.out_color_space = d.cinfo.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    d.cinfo.out_color_space = d.cinfo.num_components == 1 ? JCS_GRAYSCALE : (bgr ? JCS_EXT_BGR : JCS_RGB);
     jpeg_calc_output_dimensions(&d.cinfo);
     int w = static_cast<int>(d.cinfo.output_width), h = static_cast<int>(d.cinfo.output_height);
     if (w <= 0 || h <= 0 || w > kMaxViewfinderSide || h > kMaxViewfinderSide) return false;

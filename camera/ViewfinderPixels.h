@@ -27,8 +27,10 @@ struct ChromakeySettings {
 };
 
 /// Decodes a JPEG frame at full size into `rgb`; false (nothing kept) for data that is not a
-/// JPEG, a truncated one, or a frame larger than kMaxViewfinderSide.
-bool DecodeViewfinderJpeg(const BYTE* jpeg, size_t size, std::vector<BYTE>& rgb, int& width, int& height);
+/// JPEG, a truncated one, or a frame larger than kMaxViewfinderSide. With `bgr` the bytes of a
+/// pixel come blue first, as a screen bitmap takes them.
+bool DecodeViewfinderJpeg(const BYTE* jpeg, size_t size, std::vector<BYTE>& rgb, int& width, int& height,
+                          bool bgr = false);
 
 /// True when the pixel counts as background for this key (threshold itself is not keyed).
 bool IsKeyedPixel(const ChromakeySettings& key, BYTE r, BYTE g, BYTE b);

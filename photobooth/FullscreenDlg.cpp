@@ -107,20 +107,15 @@ LRESULT CFullscreenDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_FULLSCREEN_SHOWSCREEN:
       DoShowScreen(reinterpret_cast<const char*>(lParam), static_cast<int>(wParam));
       return 0;
+    case WM_LIVEVIEW_FRAME:
+      if (IsLiveViewShown()) DrawLiveViewFrame();
+      else m_bLiveFramePosted = false;
+      return 0;
     case 2041:
-      if (m_pView) m_pView->m_nGreenScreenGreenThreshold = static_cast<WORD>(wParam);
-      return 0;
     case 2042:
-      if (m_pView) m_pView->m_nGreenScreenRedPercentage = static_cast<WORD>(wParam);
-      return 0;
     case 2043:
-      if (m_pView) m_pView->m_nGreenScreenBluePercentage = static_cast<WORD>(wParam);
-      return 0;
     case 2044:
-      if (m_pView) {
-        m_pView->m_bBlueScreen = lParam != 0;
-        if ((wParam != 0) != (m_pView->m_bGreenScreenEnable != FALSE)) m_pView->m_bGreenScreenEnable = wParam != 0;
-      }
+      OnGreenScreenValue(message, wParam, lParam);
       return 0;
     default:
       break;
@@ -175,12 +170,7 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       else if (view) view->OnNextImage();
       return TRUE;
     case ID_DISPLAY_GRID:
-      if (!m_bPhotoboothMode && view) {
-        view->OnMenuCommand(ID_DISPLAY_GRID);
-        m_pPreviewBitmap.reset();
-        m_bNoImage = false;
-        OnFullscreenRefresh();
-      }
+      OnGreenScreenSettings();
       return TRUE;
     default:
       break;
@@ -275,7 +265,7 @@ void CFullscreenDlg::OnReleaseError(WPARAM code) {
 }
 
 BOOL CFullscreenDlg::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) {
-  if (m_bPhotoboothMode) {
+  if (m_bPhotoboothMode && !m_bGreenScreenSettingsOpen) {
     if (m_hBoothCursor) SetCursor(m_hBoothCursor);
     return TRUE;
   }

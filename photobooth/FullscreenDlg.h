@@ -8,8 +8,11 @@
 // other threads (the processing worker) reach ShowScreen through a sent message.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
+
+#include "photobooth/LiveViewKernels.h"
 
 #include "platform/mfc/afxwin.h"
 
@@ -25,6 +28,10 @@ class FilterGraph;
 #define WM_FULLSCREEN_REFRESH 2029
 /// ShowScreen asked from another thread: wParam the flag, lParam the path (a const char*).
 #define WM_FULLSCREEN_SHOWSCREEN 2045
+/// A live-view frame waits in the window's buffer.
+#define WM_LIVEVIEW_FRAME 2040
+/// The largest live-view frame taken; larger ones are dropped.
+#define LIVEVIEW_FRAME_MAX 0x8FFF
 
 class CFullscreenDlg : public CDialog {
  public:
@@ -48,9 +55,9 @@ class CFullscreenDlg : public CDialog {
   /// The movie of a screen: variant or plain name + anything + ".mp4" or ".mov"; "" for none.
   static CString FindScreenMovie(const CString& variant, const CString& path);
   virtual bool IsThumbnailEnabled();
-  /// One live-view frame on the SDK's viewfinder thread; the data stays the caller's. Frames
-  /// are not shown on the booth screen yet: each is dropped.
-  virtual void OnLiveViewFrame(const BYTE* /*jpeg*/, DWORD /*size*/, int /*rotation*/) {}
+  /// One live-view frame on the SDK's viewfinder thread; the data stays the caller's. A frame of
+  /// 1..LIVEVIEW_FRAME_MAX bytes while a screen is up is copied and 2040 posted; others are dropped.
+  virtual void OnLiveViewFrame(const BYTE* jpeg, DWORD size, int rotation);
   virtual void UpdateStatus();
   virtual void DrawCopiesText();
   virtual void ToggleWelcomeReady();
@@ -59,7 +66,21 @@ class CFullscreenDlg : public CDialog {
   void LeaveWelcomeScreen();
   /// Ends a session on screen: thumbnails gone, counter -1, default profile, first screen.
   void ReturnToStart();
-  bool IsLiveViewShown() const { return false; }
+  /// The view has a camera and live view is on.
+  bool IsLiveViewShown() const;
+  /// False on screens and in session states where the live picture must not show.
+  bool IsLiveViewAllowed() const;
+  /// Decodes, keys, overlays, tones and draws the buffered frame (message 2040).
+  void DrawLiveViewFrame();
+  /// The same with these settings (DrawLiveViewFrame takes them from the view).
+  void DrawLiveViewFrame(const LiveViewSettings& settings);
+  /// Loads the overlay picture as planes of the size of the frames it goes over; a file that
+  /// fails is reported once and not tried again until the path or the file changes.
+  void LoadOverlayImage(const CString& path);
+  /// Ctrl+G: the green-screen settings over the ready screen; the grid in the plain viewer.
+  void OnGreenScreenSettings();
+  /// The green-screen background and overlay of photo `number`, or the live-view overlay.
+  void ResolveGreenScreenPaths(int number);
 
   /// The colour-mode and copies variant of a screen that exists, else the path itself.
   CString ResolveScreenVariant(const CString& path) const;
@@ -78,9 +99,10 @@ class CFullscreenDlg : public CDialog {
   int m_nMode;
   const bool m_bPhotoboothMode;
   CString m_strReadyScreen;
-  bool m_bLiveView = false;
-  /// Set while the window shows a booth screen.
-  bool m_bShowingScreen = false;
+  /// Live view is on (set by the view and by every frame; read on the viewfinder thread).
+  std::atomic<bool> m_bLiveView{false};
+  /// Set while the window shows a booth screen (read on the viewfinder thread).
+  std::atomic<bool> m_bShowingScreen{false};
   /// Set while the booth wants photos uncropped by the live view's crop rectangle.
   bool m_bNoViewfinderCrop = false;
 
@@ -93,6 +115,34 @@ class CFullscreenDlg : public CDialog {
   std::vector<std::unique_ptr<CBitmap>> m_thumbnails;
   CTransparentOverlayDlg* m_pOverlay = nullptr;
   CString m_strOverlayPath;
+  CString m_strGreenScreenBackground;
+
+  // Live view. The frame buffer is written on the viewfinder thread under LiveViewFrameLock().
+  std::vector<BYTE> m_liveFrame = std::vector<BYTE>(LIVEVIEW_FRAME_MAX);
+  DWORD m_nLiveFrameSize = 0;
+  int m_nLiveFrameAngle = 0;
+  /// A 2040 is queued: frames coming meanwhile only replace the buffer.
+  std::atomic<bool> m_bLiveFramePosted{false};
+  /// The live picture's size on the screen (320 x 240 until the first frame is drawn).
+  int m_nLiveViewWidth = 320, m_nLiveViewHeight = 240;
+  int m_nLastSourceWidth = 0;
+  /// Where the last live picture went, and its rows (drawn again when the screen is repainted).
+  LiveRect m_liveRect;
+  std::vector<BYTE> m_lastLiveRows;
+  int m_nLastLiveWidth = 0, m_nLastLiveHeight = 0;
+  /// The decoded green-screen background, the size of the frames it is keyed into.
+  std::vector<BYTE> m_greenScreenPixels;
+  int m_nGreenScreenWidth = 0, m_nGreenScreenHeight = 0;
+  CString m_strDecodedBackground;
+  LONGLONG m_nBackgroundFileSize = -1, m_nBackgroundFileTime = -1;
+  OverlayPlanes m_overlayPlanes;
+  /// The overlay path last loaded (or tried), its file status and the size it was fitted to.
+  CString m_strLoadedOverlay;
+  LONGLONG m_nOverlayFileSize = -1, m_nOverlayFileTime = -1;
+  int m_nOverlayFitWidth = 0, m_nOverlayFitHeight = 0;
+  /// Set while the green-screen settings are open over the booth: the pointer shows and
+  /// 2041-2044 change the keying; cleared before the stored values come back.
+  bool m_bGreenScreenSettingsOpen = false;
   /// Seconds since 1970; 0 = none.
   LONGLONG m_nRedrawDeadline = 0;
   LONGLONG m_nLastActivity = 0;
@@ -145,6 +195,11 @@ class CFullscreenDlg : public CDialog {
   /// Decodes the variant into a client-size surface, or draws the fallback texts there.
   void BuildScreenImage();
   void DrawThumbnails(CDC& dc);
+  /// The last live picture again, where it was (a repaint of the screen under it).
+  void DrawLastLiveFrame(CDC* dc);
+  /// The newest photo keyed against the background and under the overlay, width x height
+  /// (turned with the view's rotation); NULL when there is neither or the photo does not load.
+  CBitmap* BuildKeyedPreview(int width, int height);
   /// Paints the whole client area onto `dc`.
   void DrawWindow(CDC* dc);
   /// DrawWindow around the movie, then the movie's picture.
@@ -155,6 +210,8 @@ class CFullscreenDlg : public CDialog {
   /// A short text at the bottom right, wiped by the timer 2 s later.
   void DrawCornerText(const CString& text);
   void OnDisplayJpeg();
+  /// 2041-2044 from the green-screen settings: live keying values, taken only while they are open.
+  void OnGreenScreenValue(UINT message, WPARAM wParam, LPARAM lParam);
   void OnFullscreenRefresh();
   void OnReleaseError(WPARAM code);
   void OnToning(int hueStep, int saturationStep);

@@ -14,6 +14,7 @@
 #include "platform/win32/files.h"
 #include "platform/win32/thread.h"
 #include "platform/win32/trace.h"
+#include "support/JpegSurface.h"
 #include "support/ProgramGlobals.h"
 
 namespace {
@@ -91,6 +92,29 @@ std::unique_ptr<CBitmap> MakeSurface(int width, int height) {
   auto bitmap = std::make_unique<CBitmap>();
   if (!bitmap->CreateCompatibleBitmap(&screen, width > 0 ? width : 1, height > 0 ? height : 1)) return nullptr;
   return bitmap;
+}
+
+// A 32-bit top-down bitmap whose rows a decoder can write straight into.
+std::unique_ptr<CBitmap> MakeDibSurface(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width > 0 ? width : 1;
+  info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return nullptr;
+  auto bitmap = std::make_unique<CBitmap>();
+  bitmap->Attach(dib);
+  return bitmap;
+}
+
+bool IsJpegName(const CString& path) {
+  CString extension = path.Mid(path.ReverseFind('.') + 1);
+  extension.MakeLower();
+  return extension == "jpg" || extension == "jpeg";
 }
 
 void DrawTextAt(CDC& dc, int x, int y, const CString& text, int pointSize, COLORREF colour, COLORREF background) {
@@ -213,15 +237,10 @@ void CFullscreenDlg::DoShowScreen(const CString& path, int withSoundAndMovie) {
   if (m_pView) {
     if (m_pView->m_bGreenScreenEnable && (name.Find("ready") == 0 || name.Find("taking") == 0 ||
                                           (!name.IsEmpty() && name[0] >= '0' && name[0] <= '9'))) {
-      int number = name.Find("ready") == 0 ? 1
-                                           : m_pView->m_nNumberOfPhotoboothImages - m_pView->m_nShotsLeft + 1;
-      CString folder = m_pView->m_strPhotoboothImagesDir;
-      m_strOverlayPath = ResolveNumberedImage(folder + "/greenscreen_overlay.png", number);
-      if (m_strOverlayPath.IsEmpty() && PathFileExistsA(folder + "/live_view_overlay.png"))
-        m_strOverlayPath = folder + "/live_view_overlay.png";
+      ResolveGreenScreenPaths(name.Find("ready") == 0 ? 1
+                                                      : m_pView->m_nNumberOfPhotoboothImages - m_pView->m_nShotsLeft + 1);
     } else if (name.Find("ready") == 0) {
-      CString overlay = m_pView->m_strPhotoboothImagesDir + "/live_view_overlay.png";
-      m_strOverlayPath = PathFileExistsA(overlay) ? overlay : CString();
+      ResolveGreenScreenPaths(1);
     }
   }
 
@@ -239,18 +258,32 @@ void CFullscreenDlg::BuildScreenImage() {
   GetClientRect(&client);
   BITMAP kept{};
   if (surface) surface->GetBitmap(&kept);
-  if (!surface || kept.bmWidth != client.Width() || kept.bmHeight != client.Height())
-    surface = MakeSurface(client.Width(), client.Height());
+  if (!surface || kept.bmWidth != client.Width() || kept.bmHeight != client.Height() || !kept.bmBits)
+    surface = MakeDibSurface(client.Width(), client.Height());
   if (!surface) return;
+  surface->GetBitmap(&kept);
+  // A JPEG screen is decoded straight into the surface's rows; other files go through the
+  // imaging layer and are drawn.
+  int width = 0, height = 0;
+  bool decoded = kept.bmBits && IsJpegName(m_strCurrentVariant) &&
+                 DecodeJpegFileToSurface(m_strCurrentVariant, static_cast<BYTE*>(kept.bmBits),
+                                         static_cast<size_t>(kept.bmWidthBytes), kept.bmWidth, kept.bmHeight, width,
+                                         height);
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
   CBitmap* old = dc.SelectObject(surface.get());
-  dc.FillSolidRect(&client, RGB(0, 0, 0));
-  std::unique_ptr<Gdiplus::Image> picture = LoadPicture(m_strCurrentVariant);
-  if (picture) {
-    Gdiplus::Graphics graphics(dc.m_hDC);
-    graphics.DrawImage(picture.get(), 0, 0);
-    int width = static_cast<int>(picture->GetWidth()), height = static_cast<int>(picture->GetHeight());
+  std::unique_ptr<Gdiplus::Image> picture;
+  if (!decoded) {
+    dc.FillSolidRect(&client, RGB(0, 0, 0));
+    picture = LoadPicture(m_strCurrentVariant);
+    if (picture) {
+      Gdiplus::Graphics graphics(dc.m_hDC);
+      graphics.DrawImage(picture.get(), 0, 0);
+      width = static_cast<int>(picture->GetWidth());
+      height = static_cast<int>(picture->GetHeight());
+    }
+  }
+  if (decoded || picture) {
     if (width < client.Width() || height < client.Height()) {
       CString warning;
       warning.Format(" WARNING: %s image size (%dx%d) is smaller than screen size (%dx%d) ",
@@ -314,6 +347,7 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
     CBitmap* old = memory.SelectObject(m_pScreenImage.get());
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
+    DrawLastLiveFrame(dc);
     return;
   }
   if (m_pPreviewBitmap) {
@@ -344,7 +378,11 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
       if (g_nPhotoboothPhotoPreviewX > 0 && g_nPhotoboothPhotoPreviewX + 50 <= client.Width()) x = g_nPhotoboothPhotoPreviewX;
       if (g_nPhotoboothPhotoPreviewY > 0 && g_nPhotoboothPhotoPreviewY + 50 <= client.Height()) y = g_nPhotoboothPhotoPreviewY;
     }
-    memory.BitBlt(x, y, info.bmWidth, info.bmHeight, &preview, 0, 0, SRCCOPY);
+    if (m_bPhotoboothMode && m_pView && m_pView->m_bPhotoboothMirrorLiveView)
+      memory.StretchBlt(x + info.bmWidth - 1, y, -info.bmWidth, info.bmHeight, &preview, 0, 0, info.bmWidth,
+                        info.bmHeight, SRCCOPY);
+    else
+      memory.BitBlt(x, y, info.bmWidth, info.bmHeight, &preview, 0, 0, SRCCOPY);
     preview.SelectObject(oldPreview);
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
@@ -380,13 +418,15 @@ void CFullscreenDlg::OnDisplayJpeg() {
   if (!m_pView || !m_hWnd) return;
   CRect client;
   GetClientRect(&client);
+  if (m_bPhotoboothMode) m_pPreviewBitmap.reset(BuildKeyedPreview(client.Width(), client.Height()));
   int width = client.Width(), height = client.Height();
   if (m_bPhotoboothMode) {
     if (g_nPhotoboothPhotoPreviewW > 0 && g_nPhotoboothPhotoPreviewW < width) width = std::max(50, g_nPhotoboothPhotoPreviewW);
     if (g_nPhotoboothPhotoPreviewH > 0 && g_nPhotoboothPhotoPreviewH < height) height = std::max(50, g_nPhotoboothPhotoPreviewH);
   }
-  m_pPreviewBitmap.reset(
-      m_pView->BuildDisplayBitmap(this, width, height, nullptr, nullptr, m_bPhotoboothMode ? m_pView->m_nPhotoboothBW : 0));
+  if (!m_pPreviewBitmap)
+    m_pPreviewBitmap.reset(
+        m_pView->BuildDisplayBitmap(this, width, height, nullptr, nullptr, m_bPhotoboothMode ? m_pView->m_nPhotoboothBW : 0));
   if (m_bPhotoboothMode) {
     m_strCurrentScreen.Empty();
     m_pScreenImage.reset();
@@ -402,7 +442,11 @@ void CFullscreenDlg::OnDisplayJpeg() {
         CBitmap* oldSource = source.SelectObject(m_pPreviewBitmap.get());
         CBitmap* oldTarget = target.SelectObject(thumb.get());
         target.SetStretchBltMode(HALFTONE);
-        target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        // A negative width mirrors, as the live picture was.
+        if (m_pView->m_bPhotoboothMirrorLiveView)
+          target.StretchBlt(thumbWidth - 1, 0, -thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        else
+          target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         source.SelectObject(oldSource);
         target.SelectObject(oldTarget);
         m_thumbnails.push_back(std::move(thumb));
