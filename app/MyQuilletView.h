@@ -205,6 +205,9 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   BOOL LoadPhotoboothSettings(const char* path);
   /// The booth's "Load Photobooth Settings" command: a file-open dialog, then the load.
   void OnLoadPhotoboothSettings();
+  /// The sharing screen for the last output over the booth window; nothing without an output,
+  /// the booth window or an enabled channel (MyQuilletViewSharingScreen.cpp).
+  void ShowSharingScreen();
   /// The booth's live-view overlay picture ("live_view_overlay.png" of the images folder).
   bool m_bLiveViewOverlay = false;
   /// The profile the booth runs, 1 to 18.

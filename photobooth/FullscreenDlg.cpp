@@ -170,11 +170,9 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case ID_PREVIOUS_IMAGE:
     case ID_NEXT_IMAGE:
-      // The booth's exposure steps on these keys come with the touch actions.
-      if (!m_bPhotoboothMode && view) {
-        if (id == ID_PREVIOUS_IMAGE) view->OnPreviousImage();
-        else view->OnNextImage();
-      }
+      if (m_bPhotoboothMode) OnExposureStep(id == ID_PREVIOUS_IMAGE);
+      else if (view && id == ID_PREVIOUS_IMAGE) view->OnPreviousImage();
+      else if (view) view->OnNextImage();
       return TRUE;
     case ID_DISPLAY_GRID:
       if (!m_bPhotoboothMode && view) {
@@ -188,6 +186,7 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       break;
   }
   if (!m_bPhotoboothMode || !view) return CDialog::OnCommand(wParam, lParam);
+  if (OnTouchCommand(id)) return TRUE;
   switch (id) {
     case ID_PHOTOBOOTH_SHOT:
       view->OnPhotoboothShot();
@@ -300,7 +299,7 @@ void CFullscreenDlg::OnLButtonDown(UINT flags, CPoint point) {
   }
   RecordActivity();
   OnUserActivity();
-  // The touch actions of the click come with their own dispatcher.
+  OnTouchClick(flags, point);
 }
 
 void CFullscreenDlg::OnTimer(UINT_PTR id) {

@@ -105,6 +105,24 @@ class CFullscreenDlg : public CDialog {
   /// The preview whose sound was played (each preview plays it once).
   bool m_bPreviewSoundPlayed = false;
 
+  // Touch actions and the keys that run them (FullscreenDlgTouch.cpp).
+  /// A left click in photobooth mode: Shift ends with 2, else the touch mode decides.
+  void OnTouchClick(UINT flags, CPoint point);
+  /// Carries out one touch action; true when a touchscreen scan stops after it.
+  bool RunTouchAction(int code);
+  /// The commands of table 135 that run touch actions; FALSE for other ids.
+  BOOL OnTouchCommand(UINT id);
+  /// Leaves the booth, asking for the exit password when one is set.
+  void OnExitRequest();
+  /// PgUp/PgDn on the ready screen: the ISO in manual exposure, else the compensation.
+  void OnExposureStep(bool pageUp);
+  void SetPrintCopies(int copies);
+  void SetColourMode(int colourMode);
+  void SelectProfileAndStart(int profile);
+  /// Processing the last session again (reprint true: as a reprint); tests replace it.
+  static void (*s_pfnProcessAgain)(CMyQuilletView* view, bool reprint);
+  static const char* s_pszIncorrectPassword;
+
   /// Seconds since 1970 (activity, redraw deadline, inactivity); tests replace it.
   static LONGLONG (*s_pfnNow)();
 
@@ -119,6 +137,7 @@ class CFullscreenDlg : public CDialog {
   BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) override;
   void OnTimer(UINT_PTR id) override;
   void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnRButtonDown(UINT flags, CPoint point) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
  private:

@@ -57,6 +57,9 @@ std::string StationSocketPath(DWORD pid);
 std::shared_ptr<class WindowRoute> StationRoute(HWND hWnd);
 /// Starts this process's listener (once; needs the station). Installs the foreign route.
 void StartStationListener();
+/// Asks the owner of a foreign window to put it in that z-order (HWND_TOPMOST, ...) and to show
+/// or hide it by the flags; never moves or sizes it. False when it could not be asked.
+bool SetForeignWindowZOrder(HWND hWnd, HWND insertAfter, UINT flags);
 /// Asks the owner whether a foreign handle names a live window (bounded wait).
 bool IsForeignWindow(HWND hWnd);
 /// Why this process's listener could not start; "" when it runs or has not been tried.

@@ -36,7 +36,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const uint32_t kWireMagic = 0x54565331;  // "TVS1"
-const uint32_t kSend = 1, kPost = 2, kIsWindow = 3;
+// kZOrder: wParam the insert-after value, lParam the SetWindowPos flags (no move, no size).
+const uint32_t kSend = 1, kPost = 2, kIsWindow = 3, kZOrder = 4;
 const uint32_t kOk = 0, kNoWindow = 1, kBadRequest = 2;
 const uint32_t kMaxPayload = 16u << 20;
 // Payload bytes held for one peer process, and for all peers together.
@@ -111,7 +112,7 @@ bool TakePayloadBytes(pid_t peer, size_t bytes) {
 // values (registered messages, WM_NULL, WM_CLOSE, WM_GETTEXTLENGTH) and the data messages whose
 // payload travels with them (sent, never posted). Private messages may carry pointers.
 bool AcceptedFromPeer(uint32_t kind, uint32_t message) {
-  if (kind == kIsWindow) return true;
+  if (kind == kIsWindow || kind == kZOrder) return true;
   if (message >= 0xC000 && message <= 0xFFFF) return true;
   switch (message) {
     case WM_NULL:
@@ -227,6 +228,16 @@ WireReply Deliver(const WireRequest& request, std::string& payload) {
   LPARAM lParam = static_cast<LPARAM>(request.lParam);
   switch (request.kind) {
     case kIsWindow: reply.result = IsWindow(hWnd); break;
+    case kZOrder: {
+      // Only the order and visibility: a position means nothing on another process's screen.
+      HWND insertAfter = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<int64_t>(request.wParam)));
+      if (insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST && insertAfter != HWND_TOP &&
+          insertAfter != HWND_BOTTOM)
+        insertAfter = HWND_TOP;
+      UINT flags = static_cast<UINT>(request.lParam) & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+      reply.result = SetWindowPos(hWnd, insertAfter, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
+      break;
+    }
     case kPost: reply.result = PostMessageA(hWnd, request.message, wParam, lParam); break;
     case kSend:
       if (request.message == WM_COPYDATA) {
@@ -277,7 +288,7 @@ size_t Serve(int fd, pid_t peer) {
   if (!ReadAll(fd, &request, sizeof request, deadline)) return 0;
   WireReply reply{kWireMagic, kBadRequest, 0};
   bool carriesData = request.message == WM_COPYDATA || request.message == WM_SETTEXT;
-  bool valid = request.magic == kWireMagic && request.kind >= kSend && request.kind <= kIsWindow &&
+  bool valid = request.magic == kWireMagic && request.kind >= kSend && request.kind <= kZOrder &&
                AcceptedFromPeer(request.kind, request.message) && request.payloadSize <= kMaxPayload &&
                (!request.payloadSize || (carriesData && request.kind == kSend));
   if (!valid) TRACE("Serve() - refused message 0x%x (kind %u) from process %d\n", request.message, request.kind, peer);
@@ -480,6 +491,22 @@ std::shared_ptr<WindowRoute> StationRoute(HWND hWnd) {
   if (StationFolder().empty()) return nullptr;
   DWORD pid = OwnerOfForeignHandle(hWnd);
   return pid ? std::make_shared<ForeignRoute>(pid) : nullptr;
+}
+
+bool SetForeignWindowZOrder(HWND hWnd, HWND insertAfter, UINT flags) {
+  if (StationFolder().empty()) return false;
+  DWORD pid = OwnerOfForeignHandle(hWnd);
+  if (!pid) return false;
+  WireRequest request{kWireMagic, kZOrder, HandleToDword(hWnd), 0,
+                      static_cast<uint64_t>(static_cast<int64_t>(reinterpret_cast<LONG_PTR>(insertAfter))),
+                      static_cast<uint64_t>(flags), 0, 0, 0};
+  WireReply reply{};
+  DWORD error = 0;
+  if (!Exchange(pid, request, nullptr, kIoTimeout, &reply, &error)) {
+    SetLastError(error);
+    return false;
+  }
+  return reply.result != 0;
 }
 
 bool IsForeignWindow(HWND hWnd) {

@@ -333,10 +333,19 @@ HWND GetWindow(HWND hWnd, UINT command) {
 }
 
 int GetClassNameA(HWND hWnd, LPSTR name, int maxCount) {
+  if (!name || maxCount <= 0) return 0;
   std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
-  if (!record || !name || maxCount <= 0) return 0;
-  int count = std::min(static_cast<int>(record->className.size()), maxCount - 1);
-  std::copy_n(record->className.data(), count, name);
+  std::string className;
+  if (record) {
+    className = record->className;
+  } else {
+    // Another process's window: the class it published.
+    StationWindow foreign;
+    if (!FindForeignWindow(hWnd, &foreign)) return 0;
+    className = foreign.className;
+  }
+  int count = std::min(static_cast<int>(className.size()), maxCount - 1);
+  std::copy_n(className.data(), count, name);
   name[count] = '\0';
   return count;
 }

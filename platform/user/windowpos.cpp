@@ -6,6 +6,7 @@
 
 #include "platform/user/message.h"
 #include "platform/user/window.h"
+#include "platform/user/station_p.h"
 #include "platform/user/window_p.h"
 #include "platform/win32/error.h"
 
@@ -139,9 +140,14 @@ BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
 }
 
 BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  if (!FindWindowRecord(hWnd)) return SetForeignWindowZOrder(hWnd, insertAfter, flags) ? TRUE : FALSE;
   return WithWidget(hWnd, [&](QWidget* widget) -> BOOL {
     if (!(flags & SWP_NOZORDER) && widget->isWindow()) {
       if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+        if (std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd)) {
+          if (insertAfter == HWND_TOPMOST) record->exStyle |= WS_EX_TOPMOST;
+          else record->exStyle &= ~WS_EX_TOPMOST;
+        }
         bool visible = widget->isVisible();
         widget->setWindowFlag(Qt::WindowStaysOnTopHint, insertAfter == HWND_TOPMOST);
         if (visible) widget->show();  // changing flags hides a window

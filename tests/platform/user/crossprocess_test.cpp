@@ -89,6 +89,12 @@ TEST(CrossProcessTest, FindsAnotherProcessWindowByTitlePrefixAndClosesIt) {
   EXPECT_EQ(GetWindowTextA(uploader, title, sizeof title), 44);
   EXPECT_STREQ(title, "Morvane Systems Twitter Uploader (Upload OK)");
   EXPECT_EQ(GetWindowTextLengthA(uploader), 44);
+  char className[64] = {};
+  EXPECT_EQ(GetClassNameA(uploader, className, sizeof className), 11);
+  EXPECT_STRCASEEQ(className, "TavorinPeer");  // class names are published folded
+  // Put on top from here; a foreign window is never moved or sized by it.
+  EXPECT_TRUE(SetWindowPos(uploader, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW));
+  EXPECT_EQ(peer.Command("exstyle " + PeerProcess::Hex(uploader)), "8");
 
   EXPECT_TRUE(IsWindow(uploader));
   SendMessageA(uploader, WM_CLOSE, 0, 0);

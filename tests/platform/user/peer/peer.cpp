@@ -96,6 +96,10 @@ std::string Run(const std::string& line) {
     g_windows.push_back(hWnd);
     return Hex(hWnd);
   }
+  if (command == "exstyle") {
+    HWND hWnd = ParseHwnd(in);
+    return std::to_string(GetWindowLong(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  }
   if (command == "settitle") {
     HWND hWnd = ParseHwnd(in);
     return SetWindowTextA(hWnd, Rest(in).c_str()) ? "ok" : "fail";
