@@ -65,8 +65,8 @@ CString TitleOf(const CString& path) {
 
 }  // namespace
 
-ConfirmPrintingScreen PhotoboothProcessingWorker::s_confirmScreen;
-SharingScreen PhotoboothProcessingWorker::s_sharingScreen;
+ConfirmPrintingScreen PhotoboothProcessingWorker::s_confirmScreen = PhotoboothProcessingWorker::RunConfirmPrintingScreen;
+SharingScreen PhotoboothProcessingWorker::s_sharingScreen = PhotoboothProcessingWorker::RunSharingScreen;
 KeyboardInputScreen PhotoboothProcessingWorker::s_keyboardScreen;
 int (*PhotoboothProcessingWorker::s_pfnStartPage)(HDC) = StartPage;
 LONGLONG (*PhotoboothProcessingWorker::s_pfnNow)() = SystemNow;
@@ -405,6 +405,8 @@ void PhotoboothProcessingWorker::ConfirmPrinting() {
   request.touchAreas = m_s.m_nPhotoboothUseMouseToTrigger == 5;
   request.background = m_strScreensDir + "/confirm_printing.jpg";
   request.imagesFolder = m_strScreensDir;
+  request.buttons = m_s.m_touchscreenButtons;
+  request.booth = m_pBooth;
   while (PreviewTicks() >= 2) s_pfnSleep(1);
   int result = s_confirmScreen ? s_confirmScreen(request) : IDOK;
   if (result == 40) {
@@ -586,6 +588,9 @@ void PhotoboothProcessingWorker::SaveAndShare() {
   request.imagesFolder = m_strScreensDir;
   if (m_s.m_nPhotoboothKeyboard == 4) request.sharingMessage = m_strUserMessage;
   request.tokens = m_cameraTokens;
+  request.settings = &m_s;
+  request.copies = m_nCopies;
+  request.booth = m_pBooth;
   m_bPrintedFromSharing = s_sharingScreen ? s_sharingScreen(request) : false;
   if (temporaryShare) DeleteFileA(shared);
   ShowScreen("/printing_confirmed.jpg");

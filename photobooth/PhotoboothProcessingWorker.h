@@ -29,6 +29,8 @@ struct ConfirmPrintingRequest {
   bool touchAreas = false;  // the touchscreen areas apply (touch start mode)
   CString background;       // "confirm_printing.jpg" of the images folder
   CString imagesFolder;
+  const PhotoboothTouchscreenButton* buttons = nullptr;  // the 18 areas
+  CWnd* booth = nullptr;    // the booth window the screen is painted onto
 };
 /// 1 print, 40 print without the copy-folder JPEG, anything else: not printed.
 using ConfirmPrintingScreen = std::function<int(ConfirmPrintingRequest& request)>;
@@ -42,6 +44,9 @@ struct SharingRequest {
   CString imagesFolder;
   CString sharingMessage;
   CMapStringToString tokens;  // the page's file-name tokens for the message templates
+  const ViewSettings* settings = nullptr;  // the channels' settings
+  int copies = 1;
+  CWnd* booth = nullptr;
 };
 /// Returns whether the page was printed from the sharing screen.
 using SharingScreen = std::function<bool(SharingRequest& request)>;
@@ -60,9 +65,14 @@ class PhotoboothProcessingWorker {
   /// The whole run, on the worker thread; it always ends by closing the progress window.
   void Run();
 
-  /// The confirm-printing screen; empty: confirmed with the current copies.
+  /// The confirm-printing screen over the booth (CConfirmPrintingDlg in confirm mode).
+  static int RunConfirmPrintingScreen(ConfirmPrintingRequest& request);
+  /// The sharing screen over the booth (CConfirmPrintingDlg in sharing mode); whether it printed.
+  static bool RunSharingScreen(SharingRequest& request);
+
+  /// The confirm-printing screen (RunConfirmPrintingScreen); empty: confirmed with the current copies.
   static ConfirmPrintingScreen s_confirmScreen;
-  /// The sharing screen; empty: none is offered.
+  /// The sharing screen (RunSharingScreen); empty: none is offered.
   static SharingScreen s_sharingScreen;
   /// The keyboard step; empty: the on-screen keyboard dialog.
   static KeyboardInputScreen s_keyboardScreen;

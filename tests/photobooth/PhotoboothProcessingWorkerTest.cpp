@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/MyQuilletView.h"
+#include "photobooth/ConfirmPrintingDlg.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/registry/registry.h"
 #include "platform/win32/folders.h"
@@ -122,8 +123,9 @@ class PhotoboothProcessingWorkerTest : public ViewTestBase {
     PhotoboothProcessingWorker::s_pfnStartPage = FailingStartPage;
   }
   void TearDown() override {
-    PhotoboothProcessingWorker::s_confirmScreen = nullptr;
-    PhotoboothProcessingWorker::s_sharingScreen = nullptr;
+    PhotoboothProcessingWorker::s_confirmScreen = PhotoboothProcessingWorker::RunConfirmPrintingScreen;
+    PhotoboothProcessingWorker::s_sharingScreen = PhotoboothProcessingWorker::RunSharingScreen;
+    ClearDialogScripts();
     PhotoboothProcessingWorker::s_pfnStartPage = StartPage;
     PhotoboothProcessingWorker::s_pfnNow = [] { return static_cast<LONGLONG>(time(nullptr)); };
     PhotoboothProcessingWorker::s_pfnSleep = [](DWORD ms) { Sleep(ms); };
@@ -386,4 +388,73 @@ TEST_F(PhotoboothProcessingWorkerTest, TheFastReprintHoldsTheProcessingFlag) {
   m_view->StartReprint();
   EXPECT_EQ(1, s_flagDuringPrint.load());
   EXPECT_FALSE(m_view->m_bProcessingUnderWay);
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, TheConfirmScreenAnswersByKey) {
+  CFullscreenDlg booth(m_view, 1);
+  ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bPhotoboothConfirmPrinting = TRUE;
+  m_view->m_bPhotoboothCopyJpegPrint = TRUE;
+  m_view->m_strPhotoboothCopyJpegPrintDir = "";
+  WriteJpeg(m_images + "/confirm_printing.jpg", 320, 240, QColor(30, 30, 30));
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int pages;  // 0: nothing printed
+    bool page, copy;
+  } rows[] = {
+      {"A confirms", Qt::Key_A, Qt::NoModifier, 1, true, true},
+      {"X cancels", Qt::Key_X, Qt::NoModifier, 0, false, false},
+      {"P confirms without the copy JPEG", Qt::Key_P, Qt::NoModifier, 1, true, false},
+      {"Ctrl+3 confirms three copies", Qt::Key_3, Qt::ControlModifier, 3, true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(PdfFolder());
+    fs::remove_all(Prints());
+    fs::remove_all(m_shots + "/copy");
+    m_view->m_nPhotoboothPrintCopies = 1;
+    bool shown = false;
+    PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* dialog) {
+      shown = static_cast<CConfirmPrintingDlg*>(dialog)->m_image.GetWidth() > 0;
+      Activate(dialog->m_hWnd);
+      PressKey(dialog->m_hWnd, row.key, row.modifiers);
+    }));
+    ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+    EXPECT_TRUE(shown);  // the composed page was on the screen
+    EXPECT_EQ(row.pages ? 1u : 0u, Pdfs().size());
+    if (row.pages && !Pdfs().empty()) EXPECT_EQ(row.pages, PdfPages(Pdfs()[0]));
+    EXPECT_EQ(row.page ? 1u : 0u, Jpegs(Prints()).size());
+    EXPECT_EQ(row.copy ? 1u : 0u, Jpegs(m_shots + "/copy").size());
+  }
+  m_view->m_pFullscreenDlg = nullptr;
+  booth.DestroyWindow();
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, PrintOnlySharesATemporaryPageAndRemovesIt) {
+  CFullscreenDlg booth(m_view, 1);
+  ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 0;
+  m_view->m_bPrintOptionInSharingScreen = TRUE;
+  std::string shared, background;
+  bool existed = false;
+  PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* dialog) {
+    auto* screen = static_cast<CConfirmPrintingDlg*>(dialog);
+    shared = screen->m_strImagePath.GetString();
+    background = screen->m_strBackgroundPath.GetString();
+    existed = fs::exists(shared) && screen->m_image.GetWidth() > 0;
+    Activate(dialog->m_hWnd);
+    PressKey(dialog->m_hWnd, Qt::Key_X);  // close the sharing screen
+  }));
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  m_view->m_pFullscreenDlg = nullptr;
+  booth.DestroyWindow();
+  EXPECT_EQ(m_images + "/share.jpg", background);
+  EXPECT_TRUE(existed) << shared;
+  EXPECT_FALSE(fs::exists(shared));           // gone once the screen closed
+  EXPECT_TRUE(Jpegs(Prints()).empty());       // "Print Only" keeps no page
+  EXPECT_EQ(1u, Pdfs().size());               // and prints it after the sharing screen
 }
