@@ -165,7 +165,35 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   bool IsBulbSelected() const;
 
   // Photobooth services of the booth session.
+  /// After the last shot: the processing worker runs while the progress window is up; nothing
+  /// unless the view holds a whole session of photos.
   void StartPhotoboothProcessing();
+  /// Processing (with the reprint flag as given) unless the camera is busy, photobooth mode is
+  /// off or a sequence counts; whether it started.
+  bool StartPhotoboothProcessingIfReady(bool reprint);
+  /// The reprint command: the saved page printed again, else the session processed again.
+  void StartReprint();
+  /// The processing worker's body (worker thread).
+  void ProcessPhotoboothImages();
+  /// The fast reprint's body (worker thread): the last saved page printed with the copies.
+  void ReprintPhotoboothImages();
+  /// The session's file-name tokens and its image folder (the camera's naming for the first
+  /// photo, a temporary camera's without one); on the UI thread.
+  void BuildPhotoboothTokens(const Exif* first, CMapStringToString& tokens, CString& imageFolder);
+  /// Set while the session is processed again: no confirm and no sharing screen.
+  bool m_bReprint = false;
+  /// Saves the next page as a test shot and stops there; cleared when a session is armed.
+  bool m_bTestShot = false;
+  /// The hold-result flag: processing leaves the booth on its last screen.
+  bool m_bHoldResult = false;
+  /// The last page JPEG the worker saved (the fast reprint prints it) and the last GIF.
+  CString m_strLastPrintPath;
+  CString m_strLastGifPath;
+  /// The animated GIF's frame-copies and GIF-in-prints switches of the running program.
+  BOOL m_bGifFrameCopies = FALSE;
+  BOOL m_bGifInPrints = FALSE;
+  /// Set once the processing's progress window has ended, so the worker waits for it no longer.
+  std::atomic<bool> m_bProcessingProgressEnded{false};
   void SelectPhotoboothProfile(int profile);
   void OnSelectPhotoboothProfile(UINT command);
   void GetTakingScreenImage(CString& path);
@@ -424,7 +452,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   bool m_bClickerPressed = false;
   int m_nShotsLeft = -1;
   ULONGLONG m_nNextShotTime = 0;
-  int m_nPreviewTicks = 0;
+  /// The display ticks of a shown preview (20 a second); the processing worker polls them.
+  std::atomic<int> m_nPreviewTicks{0};
   BOOL m_bPhotoboothShowGrid = FALSE;
   CString m_strPhotoboothImagesDir;
   int m_nBracketStep = -1;

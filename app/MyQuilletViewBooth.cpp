@@ -98,6 +98,7 @@ void CMyQuilletView::OnPhotoboothShot() {
   m_nLastShotNumber = -1;
   m_nPreviewTicks = 0;
   m_strLastOutput.Empty();
+  m_bTestShot = false;
   if (booth) booth->ReleaseMovieGraph();
 }
 

@@ -1,6 +1,7 @@
 // The view's window procedure: where the camera layer's threads deliver downloads, events
 // and errors (WM_USER + 1000 + n), and where the registered hot-spot and IPC messages land.
 #include <filesystem>
+#include <functional>
 
 #include "app/ConnectWorker.h"
 #include "app/FullscreenDlg.h"
@@ -52,6 +53,10 @@ LRESULT CMyQuilletView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CONNECT_STATUS) {
     OnConnectStatus(wParam, lParam);
+    return 0;
+  }
+  if (message == WM_RUN_ON_VIEW) {
+    if (lParam) (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 0;
   }
   if (message == WM_COMMAND && OnFormCommand(LOWORD(wParam), HIWORD(wParam))) return 0;

@@ -168,8 +168,6 @@ void CMyQuilletView::UpdateControls() {
 
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
-void CMyQuilletView::StartPhotoboothProcessing() { m_bProcessingUnderWay = true; }
-
 void CMyQuilletView::OnSelectPhotoboothProfile(UINT command) {
   SelectPhotoboothProfile(static_cast<int>(command - kFirstProfileCommand) + 1);
 }

@@ -17,6 +17,8 @@ class CProgressDlg2 : public CDialog {
   void PostClose();
   /// Forgets an earlier PostClose before the dialog is run again.
   void ResetFinished() { m_bFinished = false; }
+  /// The window while it is open, from any thread; NULL before and after.
+  HWND GetOpenWindow() const { return m_hWndOpen.load(); }
 
   BOOL OnInitDialog() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

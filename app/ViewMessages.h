@@ -9,3 +9,5 @@
 #define WM_PROGRESS_CANCEL 2037
 #define WM_PROGRESS_CLOSE 2038
 #define WM_UPDATE_ZOOM 2039
+/// Sent by a worker: lParam is a const std::function<void()>* run on the UI thread.
+#define WM_RUN_ON_VIEW 2046

@@ -24,6 +24,13 @@ class CWinThread : public CObject {
   /// Offered every message of the UI thread after its windows have declined it.
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
 
+  /// Worker threads (AfxBeginThread): the thread's handle, closed when the object goes; with
+  /// m_bAutoDelete the object deletes itself when the thread's function returns.
+  HANDLE m_hThread = nullptr;
+  BOOL m_bAutoDelete = TRUE;
+  DWORD ResumeThread();
+  ~CWinThread() override;
+
  protected:
   int m_exitCode = 0;
 };

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "AppTestSupport.h"
 #include "photobooth/FullscreenDlg.h"
+#include "photobooth/PhotoboothProcessingWorker.h"
 #include "platform/dshow/mmsystem.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/window_p.h"
@@ -130,16 +132,39 @@ TEST_F(MyQuilletViewBoothTest, ACountdownOfFiveReleasesBeforeTheEndByTheLag) {
 TEST_F(MyQuilletViewBoothTest, OnePhotoHoldsItsPreviewThenShowsProcessing) {
   CRecordingBooth* booth = OpenBooth();
   m_view->m_nPhotoboothPreviewTime = 2;
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 3;  // only the record: no printer needed
+  // The worker keeps its progress window up until the script has watched the preview end.
+  static std::atomic<bool> s_watched{false};
+  s_watched = false;
+  m_view->m_nPhotoboothMinProcessingDuration = 5;
+  // Time stands still until then, and runs one second a call after (the worker may start late).
+  static std::atomic<LONGLONG> s_after{1000000};
+  PhotoboothProcessingWorker::s_pfnNow = [] { return s_watched ? ++s_after : LONGLONG{0}; };
+  PhotoboothProcessingWorker::s_pfnSleep = [](DWORD) { Sleep(1); };
+  bool flagged = false;
+  int ticksAtStart = -1;
+  bool previewShown = false;
+  std::string beforeEnd, atEnd;
+  PushDialogScript(DialogScript(IDD_PROGRESS2).Call([&](CDialog*) {
+    flagged = m_view->m_bProcessingUnderWay;
+    ticksAtStart = m_view->m_nPreviewTicks.load();
+    previewShown = booth->m_pPreviewBitmap != nullptr;
+    for (int i = 0; i < 39; ++i) Tick();
+    beforeEnd = booth->m_screens.back();
+    Tick();
+    atEnd = booth->m_screens.back();
+    s_watched = true;
+  }).RunUntil([] { return false; }));
   m_view->OnPhotoboothShot();
   TickUntilRelease();
-  ASSERT_TRUE(PumpUntil([&] { return m_view->m_nShotsLeft == -1; }, 30000));
-  EXPECT_TRUE(m_view->m_bProcessingUnderWay);
-  EXPECT_EQ(40, m_view->m_nPreviewTicks);
-  EXPECT_NE(nullptr, booth->m_pPreviewBitmap);
-  for (int i = 0; i < 39; ++i) Tick();
-  EXPECT_NE("processing.jpg", booth->m_screens.back());
-  Tick();
-  EXPECT_EQ("processing.jpg", booth->m_screens.back());
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_nShotsLeft == -1 && !m_view->m_bProcessingUnderWay; }, 30000));
+  PhotoboothProcessingWorker::s_pfnNow = [] { return static_cast<LONGLONG>(time(nullptr)); };
+  PhotoboothProcessingWorker::s_pfnSleep = [](DWORD ms) { Sleep(ms); };
+  EXPECT_TRUE(flagged);
+  EXPECT_EQ(40, ticksAtStart);
+  EXPECT_TRUE(previewShown);
+  EXPECT_NE("processing.jpg", beforeEnd);
+  EXPECT_EQ("processing.jpg", atEnd);
 }
 
 TEST_F(MyQuilletViewBoothTest, ArmingIsRefusedOnWelcomeDuringASessionAndWhileProcessing) {

@@ -69,6 +69,12 @@ TEST_F(MyQuilletViewInputTest, SpaceAndTheMouseButtonsTakePictures) {
 
 TEST_F(MyQuilletViewInputTest, EachPhotoOfASequenceCountsDownToTheProcessing) {
   std::vector<BYTE> photo = tavsim::SimMakePhoto(160, 120, 1, "Canon PowerShot G9");
+  // The session's photos as the saved-file messages list them; the processing writes only the record.
+  std::remove((TestFolder() + "/seq_1.xml").c_str());
+  m_view->m_images.emplace_back(CString(WriteTestPhoto("seq_1.jpg").c_str()));
+  m_view->m_images.emplace_back(CString(WriteTestPhoto("seq_2.jpg").c_str()));
+  m_view->m_nNumberOfPhotoboothImages = 2;
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 3;
   m_view->m_nShotsLeft = 2;
   m_view->m_nPhotoboothInterval = 5;
   for (int shot = 0; shot < 2; ++shot) {
@@ -83,7 +89,8 @@ TEST_F(MyQuilletViewInputTest, EachPhotoOfASequenceCountsDownToTheProcessing) {
     }
   }
   EXPECT_EQ(-1, m_view->m_nShotsLeft);
-  EXPECT_TRUE(m_view->m_bProcessingUnderWay);
+  EXPECT_FALSE(m_view->m_bProcessingUnderWay);  // the processing ran to its end
+  EXPECT_TRUE(std::ifstream(TestFolder() + "/seq_1.xml").good());
   EXPECT_EQ(photo.size(), m_view->m_nCurrentJpegSize);
 }
 

@@ -1,0 +1,184 @@
+// A whole booth session: the booth window up in photobooth mode over a threaded simulated
+// camera, four shots paced by the view's timer, then the real processing worker. What it
+// leaves is what a guest takes home: the page JPEG, the record, the GIF with its clip and the
+// printed copies. The outputs are kept in test-output/booth-session/ for a look by hand.
+#include <QImage>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "photobooth/FullscreenDlg.h"
+#include "photobooth/PhotoboothProcessingWorker.h"
+#include "platform/mfc/dialogscript.h"
+#include "platform/win32/folders.h"
+#include "tests/photobooth/BoothTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ULONGLONG g_ticks = 0;
+ULONGLONG TestTicks() { return g_ticks; }
+
+std::string CommandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::vector<fs::path> FilesWithExtension(const fs::path& folder, const std::string& extension) {
+  std::vector<fs::path> out;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    if (entry.path().extension() == extension) out.push_back(entry.path());
+  return out;
+}
+
+class BoothSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearProductKey();
+    ClearMessageBoxes();
+    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
+    CMyQuilletView::s_nConnectSettleMs = 0;
+    CMyQuilletView::s_pfnTicks = TestTicks;
+    g_ticks = 1000000;
+    m_harness = std::make_unique<ViewHarness>();
+    ASSERT_NE(nullptr, m_harness->m_view);
+    m_view = m_harness->m_view;
+    SelectPdfPrinter(150);
+    fs::remove_all(GetDocumentsFolder() + "/Tavorin Prints");
+    m_photos = TestFolder() + "/session-photos";
+    fs::remove_all(m_photos);
+    m_view->m_strDirectory = m_photos.c_str();
+    m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = FALSE;
+    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
+    m_view->StartCameraConnection();
+    ClearDialogScripts();
+    ASSERT_NE(nullptr, m_view->m_pCamera);
+  }
+  void TearDown() override {
+    if (m_booth) {
+      m_view->m_pFullscreenDlg = nullptr;
+      m_booth->DestroyWindow();
+      m_booth.reset();
+    }
+    m_harness.reset();
+    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
+    CMyQuilletView::s_nConnectSettleMs = 700;
+    ClearDialogScripts();
+    ClearMessageBoxes();
+    ClearProductKey();
+  }
+  // The booth's screens and the page's frame pictures.
+  void MakeImagesFolder(const fs::path& folder) {
+    for (const char* screen : {"ready.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "taking.jpg", "processing.jpg"})
+      WriteJpeg(folder / screen, 320, 240, QColor(40, 40, 90));
+    // A white card over the page's centre: the overlay over the whole page.
+    QImage overlay(120, 80, QImage::Format_ARGB32);
+    overlay.fill(QColor(250, 250, 250));
+    ASSERT_TRUE(overlay.save(QString::fromStdString((folder / "overlay.png").string())));
+    // A GIF overlay: a corner mark on every frame.
+    QImage mark(60, 60, QImage::Format_ARGB32);
+    mark.fill(QColor(255, 200, 0, 200));
+    ASSERT_TRUE(mark.save(QString::fromStdString((folder / "GIF_overlay.png").string())));
+  }
+  void Tick() {
+    g_ticks += 50;
+    m_view->SendMessage(WM_TIMER, 2, 0);
+  }
+
+  std::unique_ptr<ViewHarness> m_harness;
+  CMyQuilletView* m_view = nullptr;
+  std::unique_ptr<CFullscreenDlg> m_booth;
+  std::string m_photos;
+};
+
+}  // namespace
+
+TEST_F(BoothSessionTest, FourShotsBecomePagePdfRecordGifAndClip) {
+  fs::path images = FreshBoothFolder("session-booth");
+  MakeImagesFolder(images);
+  m_view->m_strPhotoboothImagesDir = images.string().c_str();
+  m_view->m_strPhotoboothImageDir = images.string().c_str();
+  m_view->m_nNumberOfPhotoboothImages = 4;
+  m_view->m_nPhotoboothInterval = 1;
+  m_view->m_nPhotoboothPreviewTime = 0;
+  m_view->m_bPhotoboothCustomLayout = FALSE;
+  m_view->m_nPhotoboothNumberOfRows = 2;
+  m_view->m_nPhotoboothNumberOfColumns = 2;
+  m_view->m_bPhotoboothCropToFit = TRUE;
+  m_view->m_nPhotoboothBackgroundColor = RGB(20, 30, 60);
+  m_view->m_strPhotoboothOutputFilename = "";
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 1;  // print and save the page
+  m_view->m_nPhotoboothPrintCopies = 2;
+  m_view->m_bPhotoboothGifCreate = TRUE;
+  m_view->m_bPhotoboothGifPingPongPlayback = TRUE;
+  m_view->m_bPhotoboothGifCreateMP4 = TRUE;
+  m_view->m_nPhotoboothGifWidth = 400;
+
+  // The booth window as the photobooth start command brings it up.
+  m_view->m_bPhotoboothActive = true;
+  m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
+  m_view->m_pFullscreenDlg = m_booth.get();
+  m_view->m_bFullScreen = true;
+  ASSERT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+
+  m_view->OnPhotoboothShot();
+  ASSERT_EQ(4, m_view->m_nShotsLeft);
+  size_t photosBefore = m_view->m_images.size();
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        Tick();
+        return m_view->m_nShotsLeft == -1 && !m_view->m_bProcessingUnderWay &&
+               !m_view->m_strLastPrintPath.IsEmpty();
+      },
+      120000));
+  ASSERT_EQ(photosBefore + 4, m_view->m_images.size());
+  EXPECT_TRUE(GetShownMessageBoxes().empty()) << GetShownMessageBoxes()[0].text;
+
+  const CString first = m_view->m_images[photosBefore].m_strFileName;
+  fs::path firstPath(first.GetString());
+  fs::path folder = firstPath.parent_path();
+  // The page: prints/<yyyymmdd_hhmmss>.jpg.
+  fs::path page(m_view->m_strLastPrintPath.GetString());
+  EXPECT_EQ(folder / "prints", page.parent_path());
+  EXPECT_EQ(15u, page.stem().string().size()) << page;
+  QImage pageImage(QString::fromStdString(page.string()));
+  ASSERT_FALSE(pageImage.isNull());
+  QColor centre = pageImage.pixelColor(pageImage.width() / 2, pageImage.height() / 2);
+  EXPECT_GT(centre.red(), 235);
+  EXPECT_GT(centre.blue(), 235);
+  // The record beside the first photo names the page.
+  fs::path record = folder / (firstPath.stem().string() + ".xml");
+  std::ifstream recordIn(record);
+  std::string recordText((std::istreambuf_iterator<char>(recordIn)), {});
+  EXPECT_NE(std::string::npos, recordText.find("<output>prints/" + page.filename().string() + "</output>"))
+      << recordText;
+  EXPECT_NE(std::string::npos, recordText.find("<prints>2</prints>")) << recordText;
+  // The GIF (1 2 3 4 3 2) and its clip.
+  fs::path gif = folder / "GIF" / (page.stem().string() + ".gif");
+  ASSERT_TRUE(fs::exists(gif));
+  EXPECT_EQ(CString(gif.string().c_str()), m_view->m_strLastGifPath);
+  EXPECT_EQ("6", CommandOutput("identify '" + gif.string() + "' | wc -l | tr -d ' \\n'"));
+  fs::path mp4 = gif;
+  mp4.replace_extension(".mp4");
+  ASSERT_TRUE(fs::exists(mp4));
+  EXPECT_EQ("h264", CommandOutput("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of "
+                                  "default=nw=1:nk=1 '" + mp4.string() + "' | tr -d '\\n'"));
+  // The printed copies: one job of two pages.
+  auto pdfs = FilesWithExtension(GetDocumentsFolder() + "/Tavorin Prints", ".pdf");
+  ASSERT_EQ(1u, pdfs.size());
+  EXPECT_NE(std::string::npos, CommandOutput("pdfinfo '" + pdfs[0].string() + "'").find("Pages:           2"));
+
+  fs::path output = fs::path(TAVORIN_BINARY_DIR) / "test-output" / "booth-session";
+  fs::remove_all(output);
+  fs::create_directories(output);
+  for (const fs::path& file : {page, record, gif, mp4, pdfs[0]})
+    fs::copy_file(file, output / file.filename(), fs::copy_options::overwrite_existing);
+}
