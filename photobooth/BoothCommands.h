@@ -16,6 +16,20 @@
 #define ID_PHOTOBOOTH_TONED_START 32900
 #define ID_PHOTOBOOTH_LEAVE_WELCOME 32944
 #define ID_PHOTOBOOTH_CLICKER 32961
+// The view's colour and copies keys, in this table and the booth's other windows.
+#define ID_PHOTOBOOTH_BW 32841
+#define ID_PHOTOBOOTH_COLOUR 32838
+#define ID_PHOTOBOOTH_COPIES_1 32886
+#define ID_PHOTOBOOTH_COPIES_2 32888
+#define ID_PHOTOBOOTH_COPIES_3 32889
+#define ID_PHOTOBOOTH_COPIES_4 32890
+#define ID_PHOTOBOOTH_COPIES_5 32891
+#define ID_PHOTOBOOTH_COPIES_6 32844
+#define ID_PHOTOBOOTH_COPIES_7 32845
+#define ID_PHOTOBOOTH_COPIES_8 32846
+#define ID_PHOTOBOOTH_COPIES_9 32847
+#define ID_PHOTOBOOTH_COPIES_UP 32855
+#define ID_PHOTOBOOTH_COPIES_DOWN 32856
 
 /// Makes accelerator table 135 of the booth window available (once).
 void RegisterBoothAccelerators();
