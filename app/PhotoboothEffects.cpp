@@ -9,13 +9,14 @@
 
 namespace {
 
-// A session's pixels as a byte array of exactly its size; FALSE when the library has none.
-BOOL GetPixels(PipSession& image, PolyArray& pixels) {
-  return image.GetWidth() && image.GetHeight() && cGetImage16(image.m_hSession, &pixels) && pixels.Data();
-}
-
-void PutPixels(PipSession& image, PolyArray& pixels, DWORD width, DWORD height) {
-  cLoadImage8(image.m_hSession, pixels.Data(), static_cast<DWORD>(pixels.Size()), int(width), int(height), 0, 0, 0);
+// The session's own 24-bit rows, changed in place (no copy of a 12 MP photo); `bytes` is their
+// length, 0 when the library does not hold the image as width x height x 3 bytes.
+BYTE* Pixels(PipSession& image, size_t& bytes) {
+  bytes = 0;
+  BYTE* bits = nullptr;
+  if (!image.GetWidth() || !image.GetHeight() || !cGetBitsPtr(image.m_hSession, &bits) || !bits) return nullptr;
+  if (image.GetBitsPerPixel() == 24) bytes = size_t(image.GetWidth()) * image.GetHeight() * 3;
+  return bits;
 }
 
 }  // namespace
@@ -54,19 +55,16 @@ void ApplyGreenscreen(PipSession& image, const char* backgroundPath, const Green
     cOpResize(background.m_hSession, int(width), int(height), resizeMode, 0, 0);
   if (background.GetBitsPerPixel() != 24) cOpIncreaseBitsPerPixel(background.m_hSession, 24);
   if (background.GetWidth() != width || background.GetHeight() != height) return;
-  PolyArray from, to;
-  if (!GetPixels(background, from) || !GetPixels(image, to)) return;
-  if (KeyAndTonePixels(to.Data(), to.Size(), int(width), int(height), &key, from.Data(), from.Size(),
-                       tone ? g_toningTable : nullptr))
-    PutPixels(image, to, width, height);
+  size_t fromBytes = 0, toBytes = 0;
+  const BYTE* from = Pixels(background, fromBytes);
+  BYTE* to = from ? Pixels(image, toBytes) : nullptr;
+  if (to) KeyAndTonePixels(to, toBytes, int(width), int(height), &key, from, fromBytes, tone ? g_toningTable : nullptr);
 }
 
 void ApplyMonochromeToning(PipSession& image) {
-  const DWORD width = image.GetWidth(), height = image.GetHeight();
-  PolyArray pixels;
-  if (!GetPixels(image, pixels)) return;
-  if (KeyAndTonePixels(pixels.Data(), pixels.Size(), int(width), int(height), nullptr, nullptr, 0, g_toningTable))
-    PutPixels(image, pixels, width, height);
+  size_t bytes = 0;
+  if (BYTE* bits = Pixels(image, bytes))
+    KeyAndTonePixels(bits, bytes, int(image.GetWidth()), int(image.GetHeight()), nullptr, nullptr, 0, g_toningTable);
 }
 
 void MergeOverlay(PipSession& image, PipSession& overlay, int resizeMode) {
