@@ -1,6 +1,7 @@
 #include "app/MainMenu.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,8 @@ HMENU BuildMainMenu() {
                   {ID_COLOUR_MANAGEMENT, "Color Management Settings..."},
                   {0, nullptr},
                   {ID_FILE_PRINT_SETUP, "Printer Setup..."},
+                  {ID_START_PHOTOBOOTH, "&Full Screen Photobooth mode...\tCtrl+F4"},
+                  {ID_REPRINT_PHOTOS, "Reprint Photos\tCtrl+Shift+R"},
                   {ID_PRINT_SELECTED_PHOTOS, "Print Selected Photobooth Photos..."},
                   {ID_PHOTOBOOTH_SETTINGS, "Photobooth &Settings...\tCtrl+S"},
                   {ID_PHOTOBOOTH_SETUP_WIZARD, "Photobooth Setup Wizard..."},
@@ -111,6 +114,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(view, MF_STRING, ID_HQ_SHARPENING, "HQ Sharpening\tCtrl+Q");
   AppendMenuA(view, MF_STRING, ID_SHARPENING_SETTINGS, "Sharpening Settings...");
   AppendMenuA(view, MF_STRING, ID_BLANK_SCREEN, "&Blank screen when taking photo");
+  AppendMenuA(view, MF_STRING, ID_PHOTOBOOTH_SHORTCUTS, "Photobooth Shortcuts");
   AppendMenuA(view, MF_STRING, ID_PHOTOBOOTH_SHORTCUTS_SETTINGS, "Photobooth Shortcuts Settings...");
   AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
   AddPopup(view, "Orientation",
@@ -165,6 +169,14 @@ void RegisterMainAccelerators() {
       {FVIRTKEY, VK_F2, ID_PHOTOBOOTH_BW_START},
       {FVIRTKEY, VK_F3, ID_PHOTOBOOTH_COLOUR_START},
       {FVIRTKEY | FCONTROL | FSHIFT | FALT, '5', ID_PHOTOBOOTH_SHOT_FULLSCREEN},
+      {FVIRTKEY | FCONTROL, VK_F4, ID_START_PHOTOBOOTH},
+      {FVIRTKEY | FCONTROL | FSHIFT, 'R', ID_REPRINT_PHOTOS},
   };
-  AddAcceleratorResource(IDR_MAINFRAME, keys, static_cast<int>(sizeof(keys) / sizeof(keys[0])));
+  std::vector<ACCEL> table(std::begin(keys), std::end(keys));
+  // Profiles 1-9 on Shift+Ctrl+1 ... 9, profiles 10-18 on Shift+Ctrl+F1 ... F9.
+  for (WORD i = 0; i < 9; ++i) {
+    table.push_back({FVIRTKEY | FCONTROL | FSHIFT, static_cast<WORD>('1' + i), static_cast<WORD>(ID_PHOTOBOOTH_PROFILE_FIRST + i)});
+    table.push_back({FVIRTKEY | FCONTROL | FSHIFT, static_cast<WORD>(VK_F1 + i), static_cast<WORD>(ID_PHOTOBOOTH_PROFILE_FIRST + 9 + i)});
+  }
+  AddAcceleratorResource(IDR_MAINFRAME, table.data(), static_cast<int>(table.size()));
 }

@@ -37,9 +37,12 @@ void RegisterMyQuilletForm() {
       {IDC_HISTOGRAM, K::Picture, nullptr, nullptr, 256, 100, "Photo"},
       {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
       {IDC_PHOTOBOOTH_PRINTER_SETUP, K::Button, "Printer\nSetup", nullptr, 0, 0, "Photobooth Shortcuts"},
-      {IDC_PHOTOBOOTH_SETUP_WIZARD, K::Button, "Setup\nWizard", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_PHOTOBOOTH_EDIT_QR_CODE, K::Button, "Edit\nQR Code", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_PHOTOBOOTH_SETUP_WIZARD, K::Button, "Photobooth\nSetup\nWizard", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_CUSTOM_LAYOUT, K::Button, "Print\nLayout", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_ADVANCED_SETTINGS, K::Button, "Advanced\nSettings", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_REPRINT_PHOTOBOOTH_PHOTOS, K::Button, "Reprint Photobooth Photos", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_START_PHOTOBOOTH, K::Button, "Start\nPhotobooth", nullptr, 0, 0, "Photobooth Shortcuts"},
   };
   // Three columns: taking and camera, image and flash, and the photo with its histogram.
   form.columnStarts = {"Shoot", "Image", "Photo"};

@@ -61,7 +61,6 @@ int StartCdsdkVersions() {
 CMyQuilletView::CMyQuilletView() : CFormView(IDD_MYQUILLET_FORM) {
   RegisterMyQuilletForm();
   g_pMainView = this;
-  m_strPhotoboothImagesDir = CString(GetProgramFolder() + "PhotoboothImages");
 
   Gdiplus::GdiplusStartupInput gdiplusInput;
   Gdiplus::GdiplusStartup(&g_gdiplusToken, &gdiplusInput, nullptr);

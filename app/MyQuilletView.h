@@ -12,6 +12,7 @@
 #include "app/MyStatic.h"
 #include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
+#include "app/ShortcutRowLayout.h"
 #include "app/TVNImage.h"
 #include "ipc/TavorinIPC.h"
 #include "app/ViewMessages.h"
@@ -20,6 +21,7 @@
 #include "platform/mfc/afxwin.h"
 #include "support/ComboHelpers.h"
 #include "support/Histogram.h"
+#include "support/PipSession.h"
 
 class CFullscreenDlg;
 class CImagePreviewDlg;
@@ -210,13 +212,56 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void ShowSharingScreen();
   /// The booth's live-view overlay picture ("live_view_overlay.png" of the images folder).
   bool m_bLiveViewOverlay = false;
-  /// The profile the booth runs, 1 to 18.
-  int m_nPhotoboothCurrentProfile = 1;
+  /// The profile the booth runs, 1 to 18; not saved.
+  int m_nPhotoboothCurrentProfile = 18;
   CString m_strLiveViewOverlay;
   void GetReleaseScreenImage(CString& path);
   /// The preview background: "preview<n>.jpg" (photos taken) with the booth window when it
   /// exists, else "preview.jpg", each as its colour and copies variant.
   void GetPreviewScreenImage(CString& path);
+
+  // The photobooth start command (MyQuilletViewBoothStart.cpp).
+  /// Checks the camera, settings and images folder, warns about what is missing, then runs the
+  /// booth window in photobooth mode until the operator leaves it.
+  void OnStartPhotobooth();
+  /// Start steps: overlay, profile, the booth window run modally, and the way back.
+  void RunPhotoboothWindow(const CString& folder);
+  /// The start after a connection: its sharing notes go to the status bar, not a box.
+  void PostStartPhotoboothAfterConnect();
+  /// The images folder setting with one trailing '/'.
+  CString PhotoboothFolderWithSlash() const;
+  /// The warning lines of the screen images missing from `folder` ("" when none is).
+  CString MissingScreenImages(const CString& folder) const;
+  /// The e-mail and sharing problems of the settings ("" when none).
+  CString SharingWarnings() const;
+  /// The start posted after a connection has not run yet.
+  bool m_bUnattendedPhotoboothStart = false;
+
+  // The photobooth commands of the main view (MyQuilletViewBoothKeys.cpp).
+  /// Colour, black-and-white and copies keys; false for other ids.
+  bool OnPhotoboothKeyCommand(UINT id);
+  /// F6: the booth window between its welcome and ready screens.
+  void OnPhotoboothToggleStandby();
+  /// True while the booth window shows its ready screen.
+  bool IsReadyScreen() const;
+  /// Shows or hides the shortcut row.
+  void OnPhotoboothShortcuts();
+  /// Prints the loaded photos again through the photobooth processing.
+  void OnPrintImages();
+  /// The form's shortcut buttons and the commands of their menu entries; false for other ids.
+  bool OnPhotoboothShortcutCommand(UINT id);
+  /// Whether the shortcut button can run here (its target exists).
+  static bool IsShortcutAvailable(int id);
+  /// Processing asked for by the reprint: true when it started. Tests replace it.
+  bool (*m_pfnStartProcessing)(CMyQuilletView* view) = nullptr;
+
+  // The photobooth's image effects with the view's settings (MyQuilletViewEffects.cpp).
+  void ApplyGreenscreen(PipSession& image, const char* backgroundPath);
+  void ApplyMonochromeToning(PipSession& image);
+  void MergeOverlay(PipSession& image, PipSession& overlay);
+  void DrawThumbnailNumbers(PipSession& image);
+  /// The resize method of "PhotoboothFastResize": fast when on, fine when off.
+  int ResizeMode() const;
 
   // The photobooth sequence (MyQuilletViewBooth.cpp).
   /// Command 133: the plain full-screen viewer, run modally.
@@ -296,10 +341,17 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnPhotoboothSettings();
   /// Chooses the shown shortcut buttons of the form.
   void OnPhotoboothShortcutsSettings();
-  /// Shows exactly the shortcut buttons whose flags are set (none without the dashboard).
+  /// Shows exactly the shortcut buttons whose flags are set and whose targets exist (none
+  /// without the dashboard), and works out their rows.
   void LayoutOptionButtons();
+  /// The rows of the shown shortcut buttons from the form's present geometry.
+  ShortcutRowLayout ComputeShortcutRow();
+  /// The rows last worked out by LayoutOptionButtons.
+  ShortcutRowLayout m_shortcutRow;
   /// The sharing station's settings and QR-code text (MyQuilletViewSharing.cpp); false for other ids.
   bool OnSharingCommand(UINT id);
+  /// "Send emails...": an e-mail log chosen by the user, its unsent e-mails offered again.
+  void OnSendEmails();
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   // The settings dialogs' openers (MyQuilletViewSettingsDialogs.cpp): copies in, copies back on OK.
@@ -455,7 +507,8 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// The display ticks of a shown preview (20 a second); the processing worker polls them.
   std::atomic<int> m_nPreviewTicks{0};
   BOOL m_bPhotoboothShowGrid = FALSE;
-  CString m_strPhotoboothImagesDir;
+  /// The images folder of the settings ("PhotoboothImageDir") under the name the booth uses.
+  CString& m_strPhotoboothImagesDir = m_strPhotoboothImageDir;
   int m_nBracketStep = -1;
   std::vector<BracketStep> m_bracketPlan;
   BracketStep m_bracketRestore;

@@ -136,6 +136,10 @@ void CMyQuilletView::StartViewfinderAfterConnect() {
     m_pFullscreenDlg->SetFocus();
     return;
   }
+  if (m_bStartPhotoboothOnConnect) {
+    PostStartPhotoboothAfterConnect();
+    return;
+  }
   // The model's stored wish for live view: the worker read it into the flag.
   if (m_bLiveViewfinder) {
     m_bLiveViewfinder = false;

@@ -37,7 +37,7 @@ void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAN
 void (*CMyQuilletView::s_pfnShellOpen)(const char* target) = OpenWithDesktop;
 
 bool CMyQuilletView::OnMenuCommand(UINT id) {
-  if (OnPhotoboothSettingsCommand(id)) return true;
+  if (OnPhotoboothSettingsCommand(id) || OnPhotoboothShortcutCommand(id)) return true;
   if (id >= ID_ORIENTATION_LANDSCAPE && id <= ID_ORIENTATION_SENSOR) {
     m_nOrientationSetting = static_cast<int>(id - ID_ORIENTATION_LANDSCAPE);
     UpdateControls();
@@ -208,6 +208,7 @@ void CMyQuilletView::UpdateMenu() {
   Check(menu, ID_POST_PROCESSING, m_nPostProcessingEnable != 0);
   Check(menu, ID_AUTO_RECONNECT, m_bAutoReconnect);
   Check(menu, ID_MOTION_DETECTION, m_bMotionDetection);
+  Check(menu, ID_PHOTOBOOTH_SHORTCUTS, m_bPhotoboothShowDashboard != FALSE);
   Enable(menu, ID_DELETE_IMAGE, HasCurrentImage());
   Enable(menu, ID_RENAME_IMAGE, HasCurrentImage());
   int count = static_cast<int>(m_images.size());

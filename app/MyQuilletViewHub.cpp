@@ -91,6 +91,7 @@ LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       case WM_INITIAL_CONNECT:
         m_bInitialConnectDone = true;
         StartCameraConnection();
+        LayoutOptionButtons();
         break;
       case WM_CAMERA_SHUTTER_PRESSED:
         OnTakePicture();
@@ -120,6 +121,7 @@ LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     if (m_pImagePreviewDlg) m_pImagePreviewDlg->StayOnTop(LOWORD(wParam) != 0);
     return result;
   }
+  if (message == WM_SIZE && m_pCurrentJpeg) LayoutOptionButtons();
   if (message == WM_MBUTTONDOWN) OnMButtonDown(static_cast<UINT>(wParam), CPoint(LOWORD(lParam), HIWORD(lParam)));
   return CFormView::WindowProc(message, wParam, lParam);
 }

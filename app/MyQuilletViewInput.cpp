@@ -10,8 +10,6 @@
 
 namespace {
 
-const int kFirstProfileCommand = 33000;  // eighteen photobooth profile commands follow
-
 bool IsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
@@ -99,7 +97,7 @@ BOOL CMyQuilletView::OnCommand(WPARAM wParam, LPARAM lParam) {
       break;
   }
   if (OnHistogramCommand(id) || OnCameraControlCommand(id, HIWORD(wParam)) || OnMenuCommand(id)) return TRUE;
-  if (id >= kFirstProfileCommand && id < kFirstProfileCommand + 18) {
+  if (id >= ID_PHOTOBOOTH_PROFILE_FIRST && id < ID_PHOTOBOOTH_PROFILE_FIRST + 18) {
     OnSelectPhotoboothProfile(id);
     return TRUE;
   }
@@ -169,7 +167,7 @@ void CMyQuilletView::UpdateControls() {
 void CMyQuilletView::OnUpdateZoom() { UpdateZoom(); }
 
 void CMyQuilletView::OnSelectPhotoboothProfile(UINT command) {
-  SelectPhotoboothProfile(static_cast<int>(command - kFirstProfileCommand) + 1);
+  SelectPhotoboothProfile(static_cast<int>(command - ID_PHOTOBOOTH_PROFILE_FIRST) + 1);
 }
 
 // Numbered taking and release screens belong to the booth window; without it, the plain ones.

@@ -47,10 +47,41 @@ void CMyQuilletView::OnPhotoboothShortcutsSettings() {
 void CMyQuilletView::LayoutOptionButtons() {
   if (!m_hWnd) return;
   const bool dashboard = m_bPhotoboothShowDashboard != FALSE;
-  if (HWND box = ::GetDlgItem(m_hWnd, IDC_PHOTOBOOTH_SHORTCUTS)) ::ShowWindow(box, dashboard ? SW_SHOW : SW_HIDE);
+  HWND box = ::GetDlgItem(m_hWnd, IDC_PHOTOBOOTH_SHORTCUTS);
+  if (box) ::ShowWindow(box, dashboard ? SW_SHOW : SW_HIDE);
   for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons)
     if (HWND button = ::GetDlgItem(m_hWnd, entry.id))
-      ::ShowWindow(button, dashboard && entry.shown ? SW_SHOW : SW_HIDE);
+      ::ShowWindow(button, dashboard && entry.shown && IsShortcutAvailable(entry.id) ? SW_SHOW : SW_HIDE);
+  if (!dashboard || !box) return;
+  m_shortcutRow = ComputeShortcutRow();
+}
+
+ShortcutRowLayout CMyQuilletView::ComputeShortcutRow() {
+  ShortcutRowInput input;
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  input.clientRight = client.right;
+  auto placeOf = [this](int id) {
+    RECT rect{0, 0, 0, 0};
+    if (HWND item = ::GetDlgItem(m_hWnd, id)) {
+      ::GetWindowRect(item, &rect);
+      ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect.left));
+      ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect.right));
+    }
+    return rect;
+  };
+  RECT group = placeOf(IDC_PHOTOBOOTH_SHORTCUTS), first = placeOf(IDC_PHOTOBOOTH_PRINTER_SETUP);
+  input.groupLeft = group.left;
+  input.groupTop = group.top;
+  input.previewRight = placeOf(IDC_PREVIEW).right;
+  input.firstRowTop = first.top;
+  input.rowHeight = first.bottom - first.top;
+  for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons) {
+    RECT rect = placeOf(entry.id);
+    input.widths.push_back(rect.right - rect.left);
+    input.shown.push_back(entry.shown && IsShortcutAvailable(entry.id));
+  }
+  return LayOutShortcutRow(input);
 }
 void CMyQuilletView::OnPhotoboothSettings() {
   // A camera reconnecting under the dialog would change settings the copy then overwrites.

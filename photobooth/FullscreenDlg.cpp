@@ -191,7 +191,7 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       if (IsReadyScreen()) OnColourStart(2);
       return TRUE;
     case ID_PHOTOBOOTH_TOGGLE_STANDBY:
-      ToggleWelcomeReady();
+      view->OnPhotoboothToggleStandby();
       return TRUE;
     case ID_PHOTOBOOTH_LEAVE_WELCOME:
       LeaveWelcomeScreen();
@@ -218,6 +218,7 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnCropStep(-1);
       return TRUE;
     default:
+      if (view->OnPhotoboothKeyCommand(id)) return TRUE;
       break;
   }
   return CDialog::OnCommand(wParam, lParam);

@@ -21,10 +21,7 @@ bool IsBoothIdle(const CMyQuilletView* view) {
   return view->m_pCamera && !view->m_bBusy && view->m_bPhotoboothActive && view->m_nShotsLeft < 0;
 }
 
-void StartProcessingAgain(CMyQuilletView* view, bool /*reprint*/) {
-  if (!IsBoothIdle(view) || view->m_bProcessingUnderWay) return;
-  view->StartPhotoboothProcessing();
-}
+void StartProcessingAgain(CMyQuilletView* view, bool reprint) { view->StartPhotoboothProcessingIfReady(reprint); }
 
 }  // namespace
 
@@ -140,7 +137,7 @@ bool CFullscreenDlg::RunTouchAction(int code) {
       s_pfnProcessAgain(view, true);
       break;
     case kTouchFastReprint:
-      if (ready) s_pfnProcessAgain(view, true);
+      if (ready) view->StartReprint();
       break;
     case kTouchExit:
       OnExitRequest();
@@ -243,12 +240,12 @@ BOOL CFullscreenDlg::OnTouchCommand(UINT id) {
       {ID_PHOTOBOOTH_CYCLE_COLOUR, kTouchCycleColourMode},
       {ID_PHOTOBOOTH_COPIES_1, 6},
       {ID_PHOTOBOOTH_COPIES_2, 7},
-      {ID_PHOTOBOOTH_COPIES_2 + 1, 8},
-      {ID_PHOTOBOOTH_COPIES_2 + 2, 9},
+      {ID_PHOTOBOOTH_COPIES_3, 8},
+      {ID_PHOTOBOOTH_COPIES_4, 9},
       {ID_PHOTOBOOTH_COPIES_5, 10},
       {ID_PHOTOBOOTH_COPIES_6, 51},
-      {ID_PHOTOBOOTH_COPIES_6 + 1, 52},
-      {ID_PHOTOBOOTH_COPIES_6 + 2, 53},
+      {ID_PHOTOBOOTH_COPIES_7, 52},
+      {ID_PHOTOBOOTH_COPIES_8, 53},
       {ID_PHOTOBOOTH_COPIES_9, 54},
       {ID_PHOTOBOOTH_PROFILE_1, 13},
       {ID_PHOTOBOOTH_PROFILE_2, 14},
@@ -272,11 +269,9 @@ BOOL CFullscreenDlg::OnTouchCommand(UINT id) {
   }
   switch (id) {
     case ID_PHOTOBOOTH_COPIES_UP:
-      // The keypad keys are the main window's copies keys: up to 20, down into 1..9.
-      if (IsBoothIdle(view)) SetPrintCopies(ClampCopies(view->m_nPhotoboothPrintCopies + 1, 20));
-      return TRUE;
     case ID_PHOTOBOOTH_COPIES_DOWN:
-      if (IsBoothIdle(view)) SetPrintCopies(ClampCopies(view->m_nPhotoboothPrintCopies - 1, 9));
+      // The keypad keys are the main window's copies keys: up to 20, down into 1..9.
+      view->OnPhotoboothKeyCommand(id);
       return TRUE;
     case ID_PHOTOBOOTH_COPIES_NEXT:
       if (IsReadyScreen())

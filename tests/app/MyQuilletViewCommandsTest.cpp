@@ -4,13 +4,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
+#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "AppTestSupport.h"
 #include "app/AboutDlg.h"
+#include "platform/mfc/commondialog.h"
 #include "platform/mfc/dialogscript.h"
+#include "sharing/ResendEmailDlg.h"
+#include "sharing/SharingResource.h"
 #include "platform/user/hwndwidget_p.h"
 #include "platform/user/input.h"
 #include "platform/user/menu.h"
@@ -118,6 +123,8 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {201, "Post Processing..."},
       {32882, "Color Management Settings..."},
       {57606, "Printer Setup..."},
+      {32817, "&Full Screen Photobooth mode...\tCtrl+F4"},
+      {32904, "Reprint Photos\tCtrl+Shift+R"},
       {32906, "Print Selected Photobooth Photos..."},
       {32813, "Photobooth &Settings...\tCtrl+S"},
       {32898, "Photobooth Setup Wizard..."},
@@ -152,6 +159,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
       {195, "HQ Sharpening\tCtrl+Q"},
       {194, "Sharpening Settings..."},
       {146, "&Blank screen when taking photo"},
+      {32932, "Photobooth Shortcuts"},
       {32943, "Photobooth Shortcuts Settings..."},
       {168, "Landscape"},
       {169, "Portrait (90CCW)"},
@@ -178,7 +186,7 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
     EXPECT_NE(nullptr, FindShown(shown, row.text));
   }
   // Commands whose handlers come later are not offered at all.
-  for (UINT absent : {32817u}) {
+  for (UINT absent : {32898u}) {
     SCOPED_TRACE(absent);
     EXPECT_EQ(static_cast<UINT>(-1), State(absent));
   }
@@ -195,6 +203,41 @@ TEST_F(MyQuilletViewCommandsTest, QrCodeTextIsCopiedBackOnlyOnOk) {
   Command(32920);
   EXPECT_STREQ(m_view->m_strQRcode, "typed");
   EXPECT_EQ(m_view->m_nQRcodeQuality, 2);
+}
+
+TEST_F(MyQuilletViewCommandsTest, SendEmailsOffersTheChosenLogWithTheServerSettings) {
+  std::string log = TestFolder() + "/sent-log.csv";
+  std::ofstream(log) << "";
+  m_view->m_strPhotoboothEmailHost = "smtp.example.com";
+  m_view->m_nPhotoboothEmailPort = 465;
+  m_view->m_strPhotoboothLogEmailPathname = log.c_str();
+  CommonDialogAnswer answer;
+  answer.paths = {log};
+  PushCommonDialogAnswer(answer);
+  std::string host, logPath;
+  int port = 0;
+  PushDialogScript(DialogScript(IDD_RESEND_EMAIL)
+                       .Call([&](CDialog* dialog) {
+                         auto* resend = dynamic_cast<CResendEmailDlg*>(dialog);
+                         ASSERT_NE(nullptr, resend);
+                         host = resend->m_settings.server.host.GetString();
+                         port = resend->m_settings.server.port;
+                         logPath = resend->m_settings.server.logPath.GetString();
+                       })
+                       .Press(IDCANCEL));
+  Command(32957);
+  std::vector<ShownCommonDialog> shown = GetShownCommonDialogs();
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ("Load Email Log File", shown[0].title);
+  EXPECT_EQ("Email log file (*.csv)|*.csv||", shown[0].filter);
+  EXPECT_EQ("smtp.example.com", host);
+  EXPECT_EQ(465, port);
+  EXPECT_EQ(log, logPath);
+  ClearCommonDialogAnswers();
+  Command(32957);  // cancelled: no list
+  std::vector<ShownDialog> dialogs = GetShownDialogs();
+  EXPECT_EQ(1, static_cast<int>(std::count_if(dialogs.begin(), dialogs.end(),
+                                              [](const ShownDialog& d) { return d.templateId == IDD_RESEND_EMAIL; })));
 }
 
 TEST_F(MyQuilletViewCommandsTest, EmailServerSettingsAreCopiedBackScrambledOnOk) {

@@ -48,7 +48,7 @@ TEST_F(MyQuilletViewPhotoboothDialogsTest, ShortcutChoiceShowsExactlyTheTickedBu
                        .Call([](CDialog* d) {
                          EXPECT_EQ(Text(d, IDC_PBSB_FIRST), "Printer Setup");
                          EXPECT_EQ(Text(d, IDC_PBSB_FIRST + 4), "Advanced Settings");
-                         EXPECT_EQ(Text(d, IDC_PBSB_FIRST + 1), "Unknown") << "no such button on the form yet";
+                         EXPECT_EQ(Text(d, IDC_PBSB_FIRST + 1), "Edit QR Code");
                          EXPECT_EQ(d->IsDlgButtonChecked(IDC_PBSB_FIRST), BST_CHECKED);
                          EXPECT_EQ(d->IsDlgButtonChecked(IDC_PBSB_FIRST + 1), BST_UNCHECKED);
                          EXPECT_EQ(d->IsDlgButtonChecked(IDC_PBSB_FIRST + 5), BST_UNCHECKED);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -108,4 +109,70 @@ TEST(PhotoboothEffectsTest, OverlayIsStretchedAndBlendedThroughItsMask) {
   PipSession empty;
   MergeOverlay(photo, empty, 1);  // nothing to merge
   EXPECT_EQ(PixelAt(photo, 35, 5), RGB(0, 0, 255));
+}
+
+TEST(PhotoboothEffectsTest, ThumbnailBoxesStartFromTheRightAndCentreTheirNumbers) {
+  struct Row {
+    const char* name;
+    BOOL threeToTwo;
+    int boxHeight;
+  } rows[] = {{"3:2 photos", TRUE, 66}, {"4:3 photos", FALSE, 75}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PipSession screen;
+    ASSERT_TRUE(cNewImage(screen.m_hSession, 1000, 600, RGB(255, 255, 255)));
+    ThumbnailBoxes boxes;
+    boxes.enable = TRUE;
+    boxes.x = -10, boxes.y = 20, boxes.width = 100;
+    boxes.xSpacing = 0, boxes.ySpacing = 150;
+    boxes.count = 3;
+    boxes.threeToTwo = row.threeToTwo;
+    DrawThumbnailNumbers(screen, boxes);
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(k);
+      const int top = 20 + 150 * k, bottom = top + row.boxHeight;
+      EXPECT_EQ(PixelAt(screen, 890, top), RGB(65, 65, 65));
+      EXPECT_EQ(PixelAt(screen, 989, bottom - 1), RGB(65, 65, 65));
+      EXPECT_EQ(PixelAt(screen, 889, top), RGB(255, 255, 255));
+      EXPECT_EQ(PixelAt(screen, 990, top), RGB(255, 255, 255));
+      EXPECT_EQ(PixelAt(screen, 890, bottom), RGB(255, 255, 255));
+      // The number's ink sits around the box's middle.
+      int left = 1000, right = -1, inkTop = 1000, inkBottom = -1;
+      for (int y = top; y < bottom; ++y)
+        for (int x = 890; x < 990; ++x)
+          if (PixelAt(screen, x, y) != RGB(65, 65, 65)) {
+            left = std::min(left, x), right = std::max(right, x);
+            inkTop = std::min(inkTop, y), inkBottom = std::max(inkBottom, y);
+          }
+      ASSERT_GE(right, left) << "no number drawn";
+      EXPECT_NEAR((left + right) / 2.0, 940, 4);
+      EXPECT_NEAR((inkTop + inkBottom) / 2.0, (top + bottom) / 2.0, 6);
+    }
+    EXPECT_EQ(PixelAt(screen, 940, 20 + 450 + 10), RGB(255, 255, 255)) << "three boxes only";
+  }
+  PipSession untouched;
+  ASSERT_TRUE(cNewImage(untouched.m_hSession, 200, 200, RGB(255, 255, 255)));
+  ThumbnailBoxes off;
+  off.width = 100, off.count = 2;
+  DrawThumbnailNumbers(untouched, off);
+  EXPECT_EQ(PixelAt(untouched, 10, 10), RGB(255, 255, 255));
+}
+
+TEST(PhotoboothEffectsTest, KeyingAndToningTogetherTakeTheBackgroundThenTone) {
+  BuildToningTable(0.6, 0.8);
+  PipSession background;
+  ASSERT_TRUE(cNewImage(background.m_hSession, 3, 3, RGB(30, 60, 90)));
+  std::string path = TempFile("tone-background.png");
+  ASSERT_TRUE(cSave(background.m_hSession, path.c_str(), PIP_FORMAT_PNG, 0, 0, 0));
+  PipSession photo;
+  ASSERT_TRUE(cNewImage(photo.m_hSession, 6, 6, RGB(20, 220, 20)));
+  SetPixel(photo, 0, 0, 200, 100, 50);
+  GreenScreenKey key;
+  key.enable = TRUE, key.threshold = 100, key.redPercentage = 256, key.bluePercentage = 256;
+  ApplyGreenscreen(photo, path.c_str(), key, 1, true);
+  const int keyed = int(0.71516L * 60 + 0.212671L * 30 + 0.072169L * 90);
+  const int kept = int(0.71516L * 100 + 0.212671L * 200 + 0.072169L * 50);
+  EXPECT_EQ(PixelAt(photo, 4, 4), RGB(g_toningTable[keyed][0], g_toningTable[keyed][1], g_toningTable[keyed][2]));
+  EXPECT_EQ(PixelAt(photo, 0, 0), RGB(g_toningTable[kept][0], g_toningTable[kept][1], g_toningTable[kept][2]));
+  std::filesystem::remove(path);
 }
