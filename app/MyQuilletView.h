@@ -351,7 +351,6 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// The sharing station's settings and QR-code text (MyQuilletViewSharing.cpp); false for other ids.
   bool OnSharingCommand(UINT id);
   /// "Send emails...": an e-mail log chosen by the user, its unsent e-mails offered again.
-  void OnSendEmails();
   /// Ticks, enables and names the main menu's items from the view's state.
   void UpdateMenu();
   // The settings dialogs' openers (MyQuilletViewSettingsDialogs.cpp): copies in, copies back on OK.

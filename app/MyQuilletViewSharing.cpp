@@ -7,7 +7,6 @@
 #include "platform/win32/files.h"
 #include "platform/win32/folders.h"
 #include "sharing/EmailServerSettingsDlg.h"
-#include "sharing/ResendEmailDlg.h"
 #include "sharing/QRCodeEditDlg.h"
 #include "sharing/ResendEmailDlg.h"
 
@@ -82,44 +81,7 @@ bool CMyQuilletView::OnSharingCommand(UINT id) {
       }
       return true;
     }
-    case ID_SEND_EMAILS:
-      OnSendEmails();
-      return true;
     default:
       return false;
   }
-}
-
-void CMyQuilletView::OnSendEmails() {
-  const bool known = !m_strPhotoboothLogEmailPathname.IsEmpty() && PathFileExistsA(m_strPhotoboothLogEmailPathname);
-  CFileDialog chooser(TRUE, nullptr, known ? m_strPhotoboothLogEmailPathname.GetString() : nullptr,
-                      OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, "Email log file (*.csv)|*.csv||", this);
-  chooser.m_ofn.lpstrTitle = "Load Email Log File";
-  const std::string documents = GetDocumentsFolder();
-  chooser.m_ofn.lpstrInitialDir = documents.c_str();
-  if (chooser.DoModal() != IDOK) return;
-  CResendEmailDlg dialog(this);
-  EmailShareSettings& server = dialog.m_settings.server;
-  server.host = m_strPhotoboothEmailHost;
-  server.port = m_nPhotoboothEmailPort;
-  server.ssl = m_bPhotoboothEmailSSL != FALSE;
-  server.user = m_strPhotoboothEmailUsername;
-  server.password = m_strPhotoboothEmailPassword;
-  server.from = m_strPhotoboothEmailFrom;
-  server.subject = m_strPhotoboothEmailSubject;
-  server.text = m_strPhotoboothEmailMsgText;
-  server.html = m_strPhotoboothEmailMsgHTML;
-  server.offline = m_bPhotoboothEmailOfflineMode != FALSE;
-  server.logEnabled = m_bPhotoboothLogEmailAddresses != FALSE;
-  server.logPath = chooser.GetPathName();
-  SharedPhotoSettings& photo = dialog.m_settings.photo;
-  photo.cropEnable = m_bPhotoboothEmailCrop != FALSE;
-  photo.cropX = m_nPhotoboothEmailCropX;
-  photo.cropY = m_nPhotoboothEmailCropY;
-  photo.cropWidth = m_nPhotoboothEmailCropW;
-  photo.cropHeight = m_nPhotoboothEmailCropH;
-  photo.maxWidth = m_nPhotoboothEmailMaxWidth;
-  photo.maxHeight = m_nPhotoboothEmailMaxHeight;
-  photo.rotation = m_nPhotoboothEmailRotate;
-  dialog.DoModal();
 }

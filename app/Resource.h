@@ -69,7 +69,6 @@
 #define ID_START_PHOTOBOOTH 32817
 #define ID_REPRINT_PHOTOS 32904
 #define ID_PHOTOBOOTH_SHORTCUTS 32932
-#define ID_SEND_EMAILS 32957
 // Eighteen photobooth profile commands, profile 1 first.
 #define ID_PHOTOBOOTH_PROFILE_FIRST 33000
 #define ID_PHOTOBOOTH_SETTINGS 32813
