@@ -32,7 +32,7 @@ std::string CutCharacters(const std::string& text, size_t count) {
 }
 
 struct TitleSearch {
-  const char* prefix;
+  const char* prefix = "";
   HWND found = nullptr;
   CString title;
 };
@@ -112,7 +112,8 @@ UploaderTitleWord ReadUploaderTitle(const CString& title, bool facebook, CString
 }
 
 HWND FindWindowByTitle(const char* prefix, CString* title) {
-  TitleSearch search{prefix};
+  TitleSearch search;
+  search.prefix = prefix;
   EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
   if (title) *title = search.title;
   return search.found;

@@ -206,7 +206,9 @@ TEST_F(MmsTransportTest, SmsBodyFromTheTemplate) {
     std::string body = row.body;
     if (body.find('@') != std::string::npos) body.replace(body.find('@'), 1, base_);
     EXPECT_EQ(BodyOf(requests.back()), "Body=" + Encoded(body) + "&From=%2B15550001&To=%2B4411");
-    if (row.type == 1) EXPECT_EQ(waits, std::vector<DWORD>{1500}) << "a text-only SMS shows for 1.5 s at least";
+    if (row.type == 1) {
+      EXPECT_EQ(waits, std::vector<DWORD>{1500}) << "a text-only SMS shows for 1.5 s at least";
+    }
   }
 }
 
@@ -286,7 +288,9 @@ TEST_F(MmsTransportTest, ChecksBeforeAnyRequestAndOffline) {
     MmsResult result = transport.Send(row.number, photo_.c_str());
     EXPECT_STREQ(result.message, row.message);
     EXPECT_STREQ(result.picture, row.picture);
-    if (row.logged) EXPECT_NE(Log().find(std::string(row.logged) + photo_ + "\n"), std::string::npos) << Log();
+    if (row.logged) {
+      EXPECT_NE(Log().find(std::string(row.logged) + photo_ + "\n"), std::string::npos) << Log();
+    }
   }
   EXPECT_TRUE(server_.Requests().empty());
 }

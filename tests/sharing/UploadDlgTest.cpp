@@ -89,7 +89,9 @@ TEST_F(UploadDlgTest, EmailOutcomesPictureTextAndDisplayTime) {
     EXPECT_STREQ(dialog.StatusPath(), (dir_ + "/images/" + row.picture).c_str());
     EXPECT_STREQ(dialog.MessageText(), row.message);
     EXPECT_EQ(dialog.ArmedCloseMs(), row.ms);
-    if (row.logged) EXPECT_NE(Log().find(std::string("guest@example.com") + row.logged + photo_), std::string::npos);
+    if (row.logged) {
+      EXPECT_NE(Log().find(std::string("guest@example.com") + row.logged + photo_), std::string::npos);
+    }
   }
 }
 
@@ -222,4 +224,13 @@ TEST_F(UploadDlgTest, MmsKindOutcomes) {
     EXPECT_EQ(dialog.ArmedCloseMs(), row.ms);
     EXPECT_NE(ReadWholeFile(dir_ + "/mms.csv").find(",MMS:07700900123,0," + photo_), std::string::npos);
   }
+}
+
+TEST_F(UploadDlgTest, SecondCopyOfTheSamePhotoGetsANumber) {
+  std::string temp = dir_ + "/tmp/";
+  EXPECT_STREQ(MakeTemporaryCopyPath(photo_.c_str(), -1), (temp + "photo.jpg").c_str());
+  std::ofstream(temp + "photo.jpg") << "x";
+  EXPECT_STREQ(MakeTemporaryCopyPath(photo_.c_str(), -1), (temp + "photo1.jpg").c_str());
+  std::ofstream(temp + "photo1.jpg") << "x";
+  EXPECT_STREQ(MakeTemporaryCopyPath(photo_.c_str(), -1), (temp + "photo2.jpg").c_str());
 }
