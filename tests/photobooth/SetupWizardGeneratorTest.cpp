@@ -12,6 +12,7 @@
 #include <string>
 
 #include "PhotoboothTestFiles.h"
+#include "tests/app/AppTestSupport.h"
 #include "config/PhotoboothSettingsFile.h"
 #include "platform/polyimage/polyimage.h"
 #include "printlayout/PresetPrintLayoutsDlg.h"
@@ -78,6 +79,8 @@ std::set<std::string> Names(const std::vector<CString>& written) {
 
 class SetupWizardGeneratorTest : public ::testing::Test {
  protected:
+  // The preset boxes follow the printer's page: the same page in every run.
+  void SetUp() override { SelectPdfPrinter(300); }
   CSetupWizardGenerator Make(int width, int height) {
     CSetupWizardGenerator generator(width, height, Arial(-37), Arial(-21));
     generator.m_strButtonDir = kButtons.c_str();
@@ -128,6 +131,8 @@ TEST_F(SetupWizardGeneratorTest, FilesFollowTheOptionsAtBothDisplaySizes) {
   int index = 0;
   for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1024, 768}}) {
     for (const Row& row : rows) {
+      // The wide screen repeats only the two ends of the table, to keep the run short.
+      if (width == 1920 && &row != &rows[0] && &row != &rows[4]) continue;
       SCOPED_TRACE(std::string(row.what) + " at " + std::to_string(width));
       std::string folder = Folder(("booth" + std::to_string(index++)).c_str());
       CSetupWizardGenerator generator = Make(width, height);
