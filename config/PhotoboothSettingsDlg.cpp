@@ -8,6 +8,7 @@
 #include "config/FontDescription.h"
 #include "config/PhotoboothProfilesDlg.h"
 #include "config/PhotoboothSettingsFile.h"
+#include "config/TouchscreenSettings.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/mfc/colordialog.h"
 #include "platform/mfc/ddx.h"
@@ -160,10 +161,9 @@ BOOL CPhotoboothSettingsDlg::OnInitDialog() {
     SendDlgItemMessage(IDC_PBS_PRINT_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
   if (m_settings.m_nPhotoboothPreviewTime < 0) m_settings.m_nPhotoboothPreviewTime = 0;
   CDialog::OnInitDialog();
-  // The touchscreen areas and the output and sharing pages come with their own editors later;
-  // their values travel through this dialog's copy, Save and Load meanwhile.
-  for (int id : {IDC_PBS_TOUCHSCREEN, IDC_PBS_OUTPUT_SETTINGS})
-    if (CWnd* button = GetDlgItem(id)) button->EnableWindow(FALSE);
+  // The output and sharing pages come with their own editor later; their values travel through
+  // this dialog's copy, Save and Load meanwhile.
+  if (CWnd* button = GetDlgItem(IDC_PBS_OUTPUT_SETTINGS)) button->EnableWindow(FALSE);
   UpdateFontDisplay();
   EnableControls();
   return TRUE;
@@ -298,6 +298,21 @@ void CPhotoboothSettingsDlg::OnCustomLayout() {
   // The layout editor itself arrives with the print-layout editor.
 }
 
+void CPhotoboothSettingsDlg::OnTouchscreen() {
+  if (!UpdateData(TRUE)) return;
+  CTouchscreenSettings dialog(this);
+  for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i) dialog.m_buttons[i] = m_settings.m_touchscreenButtons[i];
+  dialog.m_nKeyboard = m_settings.m_nPhotoboothKeyboard;
+  dialog.m_strImagesFolder = m_settings.m_strPhotoboothImageDir;
+  dialog.m_nKeyboardTimeout = m_nKeyboardTimeout;
+  dialog.m_strExitPassword = m_strExitPassword;
+  if (dialog.DoModal() != IDOK) return;
+  for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i) m_settings.m_touchscreenButtons[i] = dialog.m_buttons[i];
+  m_settings.m_nPhotoboothKeyboard = dialog.m_nKeyboard;
+  m_nKeyboardTimeout = dialog.m_nKeyboardTimeout;
+  m_strExitPassword = dialog.m_strExitPassword;
+}
+
 void CPhotoboothSettingsDlg::OnProfiles() {
   CPhotoboothProfilesDlg dialog(this);
   for (int i = 0; i < kPhotoboothProfileCount; ++i) dialog.m_strProfiles[i] = m_settings.m_strPhotoboothProfiles[i];
@@ -376,6 +391,7 @@ BOOL CPhotoboothSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_PBS_EDIT_CAPTIONS: OnEditCaptions(); return TRUE;
     case IDC_PBS_CUSTOM_LAYOUT_SETTINGS: OnCustomLayout(); return TRUE;
     case IDC_PBS_PROFILES: OnProfiles(); return TRUE;
+    case IDC_PBS_TOUCHSCREEN: OnTouchscreen(); return TRUE;
     case IDC_PBS_SAVE: OnSaveSettings(); return TRUE;
     case IDC_PBS_LOAD: OnLoadSettings(); return TRUE;
     default: return CDialog::OnCommand(wParam, lParam);

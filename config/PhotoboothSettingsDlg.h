@@ -87,6 +87,7 @@ class CPhotoboothSettingsDlg : public CDialog {
   void OnEditCaptions();
   void OnCustomLayout();
   void OnProfiles();
+  void OnTouchscreen();
   void OnSaveSettings();
   void OnLoadSettings();
 
