@@ -9,6 +9,7 @@
 #include "config/PhotoboothProfilesDlg.h"
 #include "config/PhotoboothSettingsFile.h"
 #include "keyboard/KeyboardGlobals.h"
+#include "config/TouchscreenSettings.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/mfc/colordialog.h"
 #include "platform/mfc/ddx.h"
@@ -165,9 +166,6 @@ BOOL CPhotoboothSettingsDlg::OnInitDialog() {
     SendDlgItemMessage(IDC_PBS_PRINT_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
   if (m_settings.m_nPhotoboothPreviewTime < 0) m_settings.m_nPhotoboothPreviewTime = 0;
   CDialog::OnInitDialog();
-  // The touchscreen areas come with their own editor later; their values travel through this
-  // dialog's copy, Save and Load meanwhile.
-  if (CWnd* button = GetDlgItem(IDC_PBS_TOUCHSCREEN)) button->EnableWindow(FALSE);
   UpdateFontDisplay();
   EnableControls();
   return TRUE;
@@ -293,6 +291,21 @@ void CPhotoboothSettingsDlg::OnEditCaptions() {
   for (int i = 0; i < kLayoutCaptionCount; ++i) m_settings.m_captions[i] = dialog.m_captions[i];
 }
 
+void CPhotoboothSettingsDlg::OnTouchscreen() {
+  if (!UpdateData(TRUE)) return;
+  CTouchscreenSettings dialog(this);
+  for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i) dialog.m_buttons[i] = m_settings.m_touchscreenButtons[i];
+  dialog.m_nKeyboard = m_settings.m_nPhotoboothKeyboard;
+  dialog.m_strImagesFolder = m_settings.m_strPhotoboothImageDir;
+  dialog.m_nKeyboardTimeout = m_nKeyboardTimeout;
+  dialog.m_strExitPassword = m_strExitPassword;
+  if (dialog.DoModal() != IDOK) return;
+  for (int i = 0; i < kPhotoboothTouchscreenButtonCount; ++i) m_settings.m_touchscreenButtons[i] = dialog.m_buttons[i];
+  m_settings.m_nPhotoboothKeyboard = dialog.m_nKeyboard;
+  m_nKeyboardTimeout = dialog.m_nKeyboardTimeout;
+  m_strExitPassword = dialog.m_strExitPassword;
+}
+
 void CPhotoboothSettingsDlg::OnProfiles() {
   CPhotoboothProfilesDlg dialog(this);
   for (int i = 0; i < kPhotoboothProfileCount; ++i) dialog.m_strProfiles[i] = m_settings.m_strPhotoboothProfiles[i];
@@ -372,6 +385,7 @@ BOOL CPhotoboothSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_PBS_CUSTOM_LAYOUT_SETTINGS: OnCustomLayout(); return TRUE;
     case IDC_PBS_OUTPUT_SETTINGS: OnOutputSettings(); return TRUE;
     case IDC_PBS_PROFILES: OnProfiles(); return TRUE;
+    case IDC_PBS_TOUCHSCREEN: OnTouchscreen(); return TRUE;
     case IDC_PBS_SAVE: OnSaveSettings(); return TRUE;
     case IDC_PBS_LOAD: OnLoadSettings(); return TRUE;
     default: return CDialog::OnCommand(wParam, lParam);

@@ -96,6 +96,7 @@ class CPhotoboothSettingsDlg : public CDialog {
   void OnCustomLayout();
   void OnOutputSettings();
   void OnProfiles();
+  void OnTouchscreen();
   void OnSaveSettings();
   void OnLoadSettings();
 

@@ -17,6 +17,7 @@
 #include "sharing/SharingResource.h"
 #include "support/PasswordScrambler.h"
 #include "tests/printlayout/PrintLayoutTestSupport.h"
+#include "config/TouchscreenSettings.h"
 #include "platform/mfc/commondialog.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/messagebox.h"
@@ -121,7 +122,7 @@ TEST_F(PhotoboothSettingsDlgTest, EnableRulesFollowTheirChecks) {
                          EXPECT_TRUE(Enabled(d, IDC_PBS_ROWS));
                          EXPECT_FALSE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
                          EXPECT_TRUE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
-                         EXPECT_FALSE(Enabled(d, IDC_PBS_TOUCHSCREEN));
+                         EXPECT_TRUE(Enabled(d, IDC_PBS_TOUCHSCREEN));
                          EXPECT_TRUE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS));
                        })
                        .SetCheck(IDC_PBS_CUSTOM_LAYOUT, BST_CHECKED)
@@ -328,3 +329,39 @@ TEST_F(PhotoboothSettingsDlgTest, CustomLayoutOpensTheEditorAndCancelGivesThePri
 }
 
 }  // namespace
+
+TEST_F(PhotoboothSettingsDlgTest, TheTouchscreenButtonEditsTheAreasAndKeyboardValuesOnlyOnOk) {
+  for (int button : {IDOK, IDCANCEL}) {
+    SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
+    CPhotoboothSettingsDlg dialog;
+    dialog.m_settings.m_touchscreenButtons[0] = {1, 10, 20, 30, 40};
+    dialog.m_settings.m_nPhotoboothKeyboard = 1;
+    dialog.m_settings.m_strPhotoboothImageDir = "/booth/screens";
+    dialog.m_nKeyboardTimeout = 15;
+    dialog.m_strExitPassword = "old";
+    CString folderSeen;
+    PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                         .SetText(IDC_PBS_IMAGE_DIR, "/booth/typed")
+                         .Press(IDC_PBS_TOUCHSCREEN)
+                         .Press(IDOK));
+    PushDialogScript(DialogScript(IDD_TOUCHSCREEN_SETTINGS)
+                         .Call([&](CDialog* d) {
+                           folderSeen = static_cast<CTouchscreenSettings*>(d)->m_strImagesFolder;
+                           EXPECT_EQ(Text(d, TouchRowEdit(0, 3)), "40");
+                           EXPECT_EQ(Text(d, IDC_TS_KEYBOARD_TIMEOUT), "15");
+                         })
+                         .SetText(TouchRowEdit(0, 3), "90")
+                         .Select(IDC_TS_KEYBOARD, 3)
+                         .SetText(IDC_TS_KEYBOARD_TIMEOUT, "25")
+                         .SetText(IDC_TS_EXIT_PASSWORD, "new")
+                         .Press(button));
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(folderSeen, CString("/booth/typed"));
+    const bool taken = button == IDOK;
+    EXPECT_EQ(dialog.m_settings.m_touchscreenButtons[0].bottom, taken ? 90 : 40);
+    EXPECT_EQ(dialog.m_settings.m_touchscreenButtons[0].right, 30);
+    EXPECT_EQ(dialog.m_settings.m_nPhotoboothKeyboard, taken ? 3 : 1);
+    EXPECT_EQ(dialog.m_nKeyboardTimeout, taken ? 25 : 15);
+    EXPECT_EQ(dialog.m_strExitPassword, CString(taken ? "new" : "old"));
+  }
+}
