@@ -31,11 +31,6 @@ void RegisterMyQuilletForm() {
       {IDC_FLASH, K::Combo, "Flash:", "Flash", 0, 0, "Focus and flash"},
       {IDC_FLASHOUTPUT, K::Combo, nullptr, nullptr, 0, 0, "Focus and flash"},
       {IDC_FLASHCOMP, K::Combo, "Flash compensation:", "FlashComp", 0, 0, "Focus and flash"},
-      {IDC_COMMENT, K::Edit, "Comment:", "Comment", 0, 0, "Photo"},
-      {IDC_PREV_IMAGE, K::Button, "<- Prev Image", nullptr, 0, 0, "Photo"},
-      {IDC_NEXT_IMAGE, K::Button, "Next Image ->", nullptr, 0, 0, "Photo"},
-      {IDC_HISTOGRAM, K::Picture, nullptr, nullptr, 256, 100, "Photo"},
-      {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
       {IDC_PHOTOBOOTH_PRINTER_SETUP, K::Button, "Printer\nSetup", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_EDIT_QR_CODE, K::Button, "Edit\nQR Code", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_PHOTOBOOTH_SETUP_WIZARD, K::Button, "Photobooth\nSetup\nWizard", nullptr, 0, 0, "Photobooth Shortcuts"},
@@ -43,8 +38,14 @@ void RegisterMyQuilletForm() {
       {IDC_PHOTOBOOTH_ADVANCED_SETTINGS, K::Button, "Advanced\nSettings", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_REPRINT_PHOTOBOOTH_PHOTOS, K::Button, "Reprint Photobooth Photos", nullptr, 0, 0, "Photobooth Shortcuts"},
       {IDC_START_PHOTOBOOTH, K::Button, "Start\nPhotobooth", nullptr, 0, 0, "Photobooth Shortcuts"},
+      {IDC_COMMENT, K::Edit, "Comment:", "Comment", 0, 0, "Photo"},
+      {IDC_PREV_IMAGE, K::Button, "<- Prev Image", nullptr, 0, 0, "Photo"},
+      {IDC_NEXT_IMAGE, K::Button, "Next Image ->", nullptr, 0, 0, "Photo"},
+      {IDC_HISTOGRAM, K::Picture, nullptr, nullptr, 256, 100, "Photo"},
+      {IDC_PICTURE, K::Picture, nullptr, nullptr, 320, 240, "Photo"},
   };
-  // Three columns: taking and camera, image and flash, and the photo with its histogram.
+  // Three columns: taking and camera; image, flash and the photobooth shortcuts; the photo with
+  // its histogram.
   form.columnStarts = {"Shoot", "Image", "Photo"};
   form.groupIds = {{"Photobooth Shortcuts", IDC_PHOTOBOOTH_SHORTCUTS}};
   AfxRegisterDialogTemplate(form);

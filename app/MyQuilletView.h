@@ -250,8 +250,6 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void OnPrintImages();
   /// The form's shortcut buttons and the commands of their menu entries; false for other ids.
   bool OnPhotoboothShortcutCommand(UINT id);
-  /// Whether the shortcut button can run here (its target exists).
-  static bool IsShortcutAvailable(int id);
   /// Processing asked for by the reprint: true when it started. Tests replace it.
   bool (*m_pfnStartProcessing)(CMyQuilletView* view) = nullptr;
 

@@ -61,11 +61,6 @@ void CMyQuilletView::OnPhotoboothShortcuts() {
   RefreshDisplay();
 }
 
-bool CMyQuilletView::IsShortcutAvailable(int id) {
-  // The setup wizard is not part of this program yet: its button stays hidden.
-  return id != IDC_PHOTOBOOTH_SETUP_WIZARD;
-}
-
 bool CMyQuilletView::OnPhotoboothShortcutCommand(UINT id) {
   switch (id) {
     case ID_START_PHOTOBOOTH:

@@ -51,7 +51,7 @@ void CMyQuilletView::LayoutOptionButtons() {
   if (box) ::ShowWindow(box, dashboard ? SW_SHOW : SW_HIDE);
   for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons)
     if (HWND button = ::GetDlgItem(m_hWnd, entry.id))
-      ::ShowWindow(button, dashboard && entry.shown && IsShortcutAvailable(entry.id) ? SW_SHOW : SW_HIDE);
+      ::ShowWindow(button, dashboard && entry.shown ? SW_SHOW : SW_HIDE);
   if (!dashboard || !box) return;
   m_shortcutRow = ComputeShortcutRow();
 }
@@ -79,7 +79,7 @@ ShortcutRowLayout CMyQuilletView::ComputeShortcutRow() {
   for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons) {
     RECT rect = placeOf(entry.id);
     input.widths.push_back(rect.right - rect.left);
-    input.shown.push_back(entry.shown && IsShortcutAvailable(entry.id));
+    input.shown.push_back(entry.shown);
   }
   return LayOutShortcutRow(input);
 }

@@ -176,6 +176,8 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       break;
   }
   if (!m_bPhotoboothMode || !view) return CDialog::OnCommand(wParam, lParam);
+  // The colour and copies keys are the main window's own commands; the other keys run touch actions.
+  if (view->OnPhotoboothKeyCommand(id)) return TRUE;
   if (OnTouchCommand(id)) return TRUE;
   switch (id) {
     case ID_PHOTOBOOTH_SHOT:
@@ -218,7 +220,6 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnCropStep(-1);
       return TRUE;
     default:
-      if (view->OnPhotoboothKeyCommand(id)) return TRUE;
       break;
   }
   return CDialog::OnCommand(wParam, lParam);

@@ -171,6 +171,8 @@ class CFullscreenDlg : public CDialog {
   void SelectProfileAndStart(int profile);
   /// Processing the last session again (reprint true: as a reprint); tests replace it.
   static void (*s_pfnProcessAgain)(CMyQuilletView* view, bool reprint);
+  /// The fast reprint of the last saved page; tests replace it.
+  static void (*s_pfnFastReprint)(CMyQuilletView* view);
   static const char* s_pszIncorrectPassword;
 
   /// Seconds since 1970 (activity, redraw deadline, inactivity); tests replace it.

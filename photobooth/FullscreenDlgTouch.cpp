@@ -23,9 +23,12 @@ bool IsBoothIdle(const CMyQuilletView* view) {
 
 void StartProcessingAgain(CMyQuilletView* view, bool reprint) { view->StartPhotoboothProcessingIfReady(reprint); }
 
+void StartFastReprint(CMyQuilletView* view) { view->StartReprint(); }
+
 }  // namespace
 
 void (*CFullscreenDlg::s_pfnProcessAgain)(CMyQuilletView* view, bool reprint) = StartProcessingAgain;
+void (*CFullscreenDlg::s_pfnFastReprint)(CMyQuilletView* view) = StartFastReprint;
 const char* CFullscreenDlg::s_pszIncorrectPassword = "Incorrect password";
 
 void CFullscreenDlg::OnTouchClick(UINT flags, CPoint point) {
@@ -137,7 +140,7 @@ bool CFullscreenDlg::RunTouchAction(int code) {
       s_pfnProcessAgain(view, true);
       break;
     case kTouchFastReprint:
-      if (ready) view->StartReprint();
+      if (ready) s_pfnFastReprint(view);
       break;
     case kTouchExit:
       OnExitRequest();
@@ -233,20 +236,9 @@ BOOL CFullscreenDlg::OnTouchCommand(UINT id) {
     UINT id;
     int action;
   } kKeyActions[] = {
-      {ID_PHOTOBOOTH_BLACKWHITE_OUTPUT, kTouchSelectBlackWhite},
-      {ID_PHOTOBOOTH_COLOUR_OUTPUT, kTouchSelectColour},
       {ID_PHOTOBOOTH_TONED_OUTPUT, kTouchSelectToned},
       {ID_PHOTOBOOTH_TOGGLE_COLOUR, kTouchToggleColourBlackWhite},
       {ID_PHOTOBOOTH_CYCLE_COLOUR, kTouchCycleColourMode},
-      {ID_PHOTOBOOTH_COPIES_1, 6},
-      {ID_PHOTOBOOTH_COPIES_2, 7},
-      {ID_PHOTOBOOTH_COPIES_3, 8},
-      {ID_PHOTOBOOTH_COPIES_4, 9},
-      {ID_PHOTOBOOTH_COPIES_5, 10},
-      {ID_PHOTOBOOTH_COPIES_6, 51},
-      {ID_PHOTOBOOTH_COPIES_7, 52},
-      {ID_PHOTOBOOTH_COPIES_8, 53},
-      {ID_PHOTOBOOTH_COPIES_9, 54},
       {ID_PHOTOBOOTH_PROFILE_1, 13},
       {ID_PHOTOBOOTH_PROFILE_2, 14},
       {ID_PHOTOBOOTH_PROFILE_2 + 1, 15},
@@ -268,11 +260,6 @@ BOOL CFullscreenDlg::OnTouchCommand(UINT id) {
     }
   }
   switch (id) {
-    case ID_PHOTOBOOTH_COPIES_UP:
-    case ID_PHOTOBOOTH_COPIES_DOWN:
-      // The keypad keys are the main window's copies keys: up to 20, down into 1..9.
-      view->OnPhotoboothKeyCommand(id);
-      return TRUE;
     case ID_PHOTOBOOTH_COPIES_NEXT:
       if (IsReadyScreen())
         SetPrintCopies(view->m_nPhotoboothPrintCopies < 9 ? ClampCopies(view->m_nPhotoboothPrintCopies + 1, 20) : 1);

@@ -178,18 +178,18 @@ bool Shown(CMyQuilletView* view, int id) {
   return item && ::IsWindowVisible(item);
 }
 
-TEST_F(MyQuilletViewBoothKeysTest, TheShortcutsCommandHidesAndShowsTheRowAndTheWizardStaysHidden) {
+TEST_F(MyQuilletViewBoothKeysTest, TheShortcutsCommandHidesAndShowsTheRow) {
   PhotoboothShortcutButton saved[kPhotoboothShortcutButtonCount];
   std::copy(std::begin(g_photoboothShortcutButtons), std::end(g_photoboothShortcutButtons), saved);
   for (PhotoboothShortcutButton& button : g_photoboothShortcutButtons) button.shown = TRUE;
   m_view->m_bPhotoboothShowDashboard = TRUE;
   m_view->LayoutOptionButtons();
-  for (int id : {IDC_PHOTOBOOTH_PRINTER_SETUP, IDC_PHOTOBOOTH_EDIT_QR_CODE, IDC_PHOTOBOOTH_CUSTOM_LAYOUT,
-                 IDC_PHOTOBOOTH_ADVANCED_SETTINGS, IDC_REPRINT_PHOTOBOOTH_PHOTOS, IDC_START_PHOTOBOOTH}) {
+  for (int id : {IDC_PHOTOBOOTH_PRINTER_SETUP, IDC_PHOTOBOOTH_EDIT_QR_CODE, IDC_PHOTOBOOTH_SETUP_WIZARD,
+                 IDC_PHOTOBOOTH_CUSTOM_LAYOUT, IDC_PHOTOBOOTH_ADVANCED_SETTINGS, IDC_REPRINT_PHOTOBOOTH_PHOTOS,
+                 IDC_START_PHOTOBOOTH}) {
     SCOPED_TRACE(id);
     EXPECT_TRUE(Shown(m_view, id));
   }
-  EXPECT_FALSE(Shown(m_view, IDC_PHOTOBOOTH_SETUP_WIZARD)) << "its dialog is not in the program";
   EXPECT_EQ(7u, m_view->m_shortcutRow.buttons.size());
   m_view->SendMessage(WM_COMMAND, ID_PHOTOBOOTH_SHORTCUTS, 0);
   EXPECT_FALSE(m_view->m_bPhotoboothShowDashboard);
@@ -274,8 +274,7 @@ TEST_F(MyQuilletViewBoothKeysTest, ReprintNeedsEnoughPhotosAndPrintsWithAJpegCop
   EXPECT_STREQ("Nothing was printed: the photobooth is busy with a session", m_view->m_strStatusText);
   m_view->m_nShotsLeft = -1;
   m_view->SendMessage(WM_COMMAND, ID_REPRINT_PHOTOS, 0);
-  EXPECT_TRUE(m_view->m_bProcessingUnderWay);
-  EXPECT_STREQ("Finished printing", m_view->m_strStatusText);
+  EXPECT_STREQ("Finished printing", m_view->m_strStatusText) << "the processing worker ran";
   m_view->m_bProcessingUnderWay = false;
   m_view->m_bPhotoboothActive = false;
 }

@@ -185,11 +185,6 @@ TEST_F(MyQuilletViewCommandsTest, TheMainMenuShowsItsCommandsWithTheirKeys) {
     EXPECT_NE(static_cast<UINT>(-1), State(row.id));
     EXPECT_NE(nullptr, FindShown(shown, row.text));
   }
-  // Commands whose handlers come later are not offered at all.
-  for (UINT absent : {32898u}) {
-    SCOPED_TRACE(absent);
-    EXPECT_EQ(static_cast<UINT>(-1), State(absent));
-  }
 }
 
 TEST_F(MyQuilletViewCommandsTest, QrCodeTextIsCopiedBackOnlyOnOk) {

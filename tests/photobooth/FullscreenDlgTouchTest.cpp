@@ -45,6 +45,8 @@ class FullscreenDlgTouchTest : public ViewTestBase {
     s_processAgain.clear();
     CFullscreenDlg::s_pfnNow = [] { return static_cast<LONGLONG>(1000000); };
     CFullscreenDlg::s_pfnProcessAgain = [](CMyQuilletView*, bool reprint) { s_processAgain.push_back(reprint); };
+    // A fast reprint is a reprint too.
+    CFullscreenDlg::s_pfnFastReprint = [](CMyQuilletView*) { s_processAgain.push_back(true); };
   }
   void TearDown() override {
     if (m_booth) {
