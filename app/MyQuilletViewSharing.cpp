@@ -12,30 +12,9 @@
 
 bool CMyQuilletView::OnSharingCommand(UINT id) {
   switch (id) {
-    case ID_EMAIL_SERVER_SETTINGS: {
-      CEmailServerSettingsDlg dialog(this);
-      dialog.m_host = m_strPhotoboothEmailHost;
-      dialog.m_port = m_nPhotoboothEmailPort;
-      dialog.m_user = m_strPhotoboothEmailUsername;
-      dialog.m_password = m_strPhotoboothEmailPassword;
-      dialog.m_ssl = m_bPhotoboothEmailSSL;
-      dialog.m_from = m_strPhotoboothEmailFrom;
-      dialog.m_logEnable = m_bPhotoboothLogEmailAddresses;
-      dialog.m_logPath = m_strPhotoboothLogEmailPathname;
-      dialog.m_testImagePath = FindDataFile("email_test.jpg");
-      if (dialog.DoModal() == IDOK) {
-        m_strPhotoboothEmailHost = dialog.m_host;
-        m_nPhotoboothEmailPort = dialog.m_port;
-        m_strPhotoboothEmailUsername = dialog.m_user;
-        m_strPhotoboothEmailPassword = dialog.m_password;
-        m_bPhotoboothEmailSSL = dialog.m_ssl;
-        m_strPhotoboothEmailFrom = dialog.m_from;
-        m_bPhotoboothLogEmailAddresses = dialog.m_logEnable;
-        m_strPhotoboothLogEmailPathname = dialog.m_logPath;
-        SaveSettings();
-      }
+    case ID_EMAIL_SERVER_SETTINGS:
+      if (EditEmailServerSettings(this, *this, FindDataFile("email_test.jpg"))) SaveSettings();
       return true;
-    }
     case ID_SEND_EMAILS: {
       CString documents = GetDocumentsFolder().c_str();
       CString last = PathFileExistsA(m_strPhotoboothLogEmailPathname) ? m_strPhotoboothLogEmailPathname : CString();

@@ -101,27 +101,7 @@ void COutputSettingsDlg::OpenEmailPage() {
   if (page.DoModal() == IDOK) { EMAIL_FIELDS(FROM_PAGE) }
 }
 
-void COutputSettingsDlg::OpenEmailServer() {
-  CEmailServerSettingsDlg dialog(this);
-  dialog.m_host = m_strPhotoboothEmailHost;
-  dialog.m_port = m_nPhotoboothEmailPort;
-  dialog.m_user = m_strPhotoboothEmailUsername;
-  dialog.m_password = m_strPhotoboothEmailPassword;
-  dialog.m_ssl = m_bPhotoboothEmailSSL;
-  dialog.m_from = m_strPhotoboothEmailFrom;
-  dialog.m_logEnable = m_bPhotoboothLogEmailAddresses;
-  dialog.m_logPath = m_strPhotoboothLogEmailPathname;
-  dialog.m_testImagePath = FindDataFile("email_test.jpg");
-  if (dialog.DoModal() != IDOK) return;
-  m_strPhotoboothEmailHost = dialog.m_host;
-  m_nPhotoboothEmailPort = dialog.m_port;
-  m_strPhotoboothEmailUsername = dialog.m_user;
-  m_strPhotoboothEmailPassword = dialog.m_password;
-  m_bPhotoboothEmailSSL = dialog.m_ssl;
-  m_strPhotoboothEmailFrom = dialog.m_from;
-  m_bPhotoboothLogEmailAddresses = dialog.m_logEnable;
-  m_strPhotoboothLogEmailPathname = dialog.m_logPath;
-}
+void COutputSettingsDlg::OpenEmailServer() { EditEmailServerSettings(this, *this, FindDataFile("email_test.jpg")); }
 
 void COutputSettingsDlg::OpenMmsPage() {
   CMmsSettingsDialog page(this);

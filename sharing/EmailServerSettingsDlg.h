@@ -53,3 +53,29 @@ class CEmailServerSettingsDlg : public CDialog {
   std::shared_ptr<TestLog> m_testLog;
   std::thread m_testThread;
 };
+
+/// Runs the dialog over the e-mail server values of `settings` (a record with the photobooth
+/// settings' member names) and takes them back on OK; whether OK was pressed.
+template <class Settings>
+bool EditEmailServerSettings(CWnd* parent, Settings& settings, const CString& testImagePath) {
+  CEmailServerSettingsDlg dialog(parent);
+  dialog.m_host = settings.m_strPhotoboothEmailHost;
+  dialog.m_port = settings.m_nPhotoboothEmailPort;
+  dialog.m_user = settings.m_strPhotoboothEmailUsername;
+  dialog.m_password = settings.m_strPhotoboothEmailPassword;
+  dialog.m_ssl = settings.m_bPhotoboothEmailSSL;
+  dialog.m_from = settings.m_strPhotoboothEmailFrom;
+  dialog.m_logEnable = settings.m_bPhotoboothLogEmailAddresses;
+  dialog.m_logPath = settings.m_strPhotoboothLogEmailPathname;
+  dialog.m_testImagePath = testImagePath;
+  if (dialog.DoModal() != IDOK) return false;
+  settings.m_strPhotoboothEmailHost = dialog.m_host;
+  settings.m_nPhotoboothEmailPort = dialog.m_port;
+  settings.m_strPhotoboothEmailUsername = dialog.m_user;
+  settings.m_strPhotoboothEmailPassword = dialog.m_password;
+  settings.m_bPhotoboothEmailSSL = dialog.m_ssl;
+  settings.m_strPhotoboothEmailFrom = dialog.m_from;
+  settings.m_bPhotoboothLogEmailAddresses = dialog.m_logEnable;
+  settings.m_strPhotoboothLogEmailPathname = dialog.m_logPath;
+  return true;
+}

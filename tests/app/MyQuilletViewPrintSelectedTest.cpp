@@ -12,32 +12,11 @@
 #include "platform/winspool/globalmem.h"
 #include "platform/win32/folders.h"
 #include "support/ProgramGlobals.h"
+#include "tests/PrintedPdfs.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string PrintsFolder() { return GetDocumentsFolder() + "/Tavorin Prints"; }
-
-std::vector<std::string> Pdfs() {
-  std::vector<std::string> out;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(PrintsFolder(), error))
-    if (entry.path().extension() == ".pdf") out.push_back(entry.path().string());
-  return out;
-}
-
-int PdfPages(const std::string& pdf) {
-  std::string command = "pdfinfo '" + pdf + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char line[512];
-  int pages = -1;
-  while (fgets(line, sizeof line, pipe))
-    if (std::strncmp(line, "Pages:", 6) == 0) pages = std::atoi(line + 6);
-  pclose(pipe);
-  return pages;
-}
 
 class MyQuilletViewPrintSelectedTest : public ViewTestBase {
  protected:

@@ -19,32 +19,11 @@
 #include "platform/winspool/printdc.h"
 #include "support/ProgramGlobals.h"
 #include "tests/photobooth/BoothTestSupport.h"
+#include "tests/PrintedPdfs.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string PdfFolder() { return GetDocumentsFolder() + "/Tavorin Prints"; }
-
-std::vector<std::string> Pdfs() {
-  std::vector<std::string> out;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(PdfFolder(), error))
-    if (entry.path().extension() == ".pdf") out.push_back(entry.path().string());
-  return out;
-}
-
-int PdfPages(const std::string& pdf) {
-  std::string command = "pdfinfo '" + pdf + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char line[512];
-  int pages = -1;
-  while (fgets(line, sizeof line, pipe))
-    if (std::strncmp(line, "Pages:", 6) == 0) pages = std::atoi(line + 6);
-  pclose(pipe);
-  return pages;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
@@ -92,7 +71,7 @@ class PhotoboothProcessingWorkerTest : public ViewTestBase {
   void SetUp() override {
     ViewTestBase::SetUp();
     SelectPdfPrinter(100);
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     m_shots = TestFolder() + "/worker-shots";
     fs::remove_all(m_shots);
     fs::create_directories(m_shots);
@@ -129,7 +108,7 @@ class PhotoboothProcessingWorkerTest : public ViewTestBase {
     PhotoboothProcessingWorker::s_pfnStartPage = StartPage;
     PhotoboothProcessingWorker::s_pfnNow = [] { return static_cast<LONGLONG>(time(nullptr)); };
     PhotoboothProcessingWorker::s_pfnSleep = [](DWORD ms) { Sleep(ms); };
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     ViewTestBase::TearDown();
   }
   void AddPhoto(const std::string& name) {
@@ -165,7 +144,7 @@ TEST_F(PhotoboothProcessingWorkerTest, OutputModesDecideWhatIsSavedAndPrinted) {
   } rows[] = {{0, true, false, false}, {1, true, true, true}, {2, false, true, true}, {3, false, false, false}};
   for (const Row& row : rows) {
     SCOPED_TRACE("output " + std::to_string(row.output));
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     fs::remove_all(Prints());
     fs::remove(m_shots + "/IMG_0001.xml");
     m_view->m_nPhotoboothSaveJpegCopyOfPrints = row.output;
@@ -203,7 +182,7 @@ TEST_F(PhotoboothProcessingWorkerTest, ConfirmAnswersTable) {
   m_view->m_strPhotoboothCopyJpegPrintDir = "";
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     fs::remove_all(Prints());
     fs::remove_all(m_shots + "/copy");
     m_view->m_bPhotoboothSaveLayoutEvenIfRejected = row.saveRejected;
@@ -331,7 +310,7 @@ TEST_F(PhotoboothProcessingWorkerTest, ReprintTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     m_view->m_nPhotoboothSaveJpegCopyOfPrints = row.output;
     m_view->m_nPhotoboothPrintCopies = 2;
     if (row.deleteLast) fs::remove(m_view->m_strLastPrintPath.GetString());
@@ -412,7 +391,7 @@ TEST_F(PhotoboothProcessingWorkerTest, TheConfirmScreenAnswersByKey) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    fs::remove_all(PdfFolder());
+    fs::remove_all(PrintsFolder());
     fs::remove_all(Prints());
     fs::remove_all(m_shots + "/copy");
     m_view->m_nPhotoboothPrintCopies = 1;

@@ -7,31 +7,11 @@
 #include "platform/win32/folders.h"
 #include "support/ProgramGlobals.h"
 #include "tests/printlayout/PrintLayoutTestSupport.h"
+#include "tests/PrintedPdfs.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string PrintsFolder() { return GetDocumentsFolder() + "/Tavorin Prints"; }
-
-std::vector<std::string> Pdfs() {
-  std::vector<std::string> out;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(PrintsFolder(), error))
-    if (entry.path().extension() == ".pdf") out.push_back(entry.path().string());
-  return out;
-}
-
-int PdfPages(const std::string& pdf) {
-  FILE* pipe = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r");
-  if (!pipe) return -1;
-  char line[512];
-  int pages = -1;
-  while (fgets(line, sizeof line, pipe))
-    if (std::strncmp(line, "Pages:", 6) == 0) pages = std::atoi(line + 6);
-  pclose(pipe);
-  return pages;
-}
 
 void SetCounter(DWORD counter) {
   HKEY key = nullptr;
