@@ -183,19 +183,7 @@ void CMyQuilletView::ReprintPhotoboothImages() {
       const bool wide = image.GetWidth() > image.GetHeight();
       if ((wide && height > width) || (!wide && image.GetHeight() > image.GetWidth() && width > height))
         image.Rotate(900, false);
-      int printed = 0;
-      for (int left = copies; left >= 1; --left) {
-        if (PhotoboothProcessingWorker::s_pfnStartPage(printer) <= 0) break;
-        bool ok = cPrintImage(image.m_hSession, printer, 0, 0, width, height, 0, 0, 0, 0) != 0;
-        ok = EndPage(printer) > 0 && ok;
-        if (!ok) break;
-        ++printed;
-        UpdatePhotoboothPrintCounter(1);  // only pages that reached the printer are charged
-      }
-      if (printed > 0)
-        EndDoc(printer);
-      else
-        AbortDoc(printer);
+      PhotoboothProcessingWorker::PrintCopies(printer, image.m_hSession, width, height, copies);
     }
   } catch (const PrintError& error) {
     ::MessageBoxA(m_hWnd, CString("Error preparing images for printing:\n") + error.what(), "Tavorin",

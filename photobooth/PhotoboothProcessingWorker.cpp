@@ -606,10 +606,14 @@ void PhotoboothProcessingWorker::Print(HDC printer) {
   info.cbSize = sizeof(info);
   info.lpszDocName = "Tavorin - Photobooth Edition";
   if (StartDocA(printer, &info) <= 0) throw TextError{"Can't initialize printer"};
+  PrintCopies(printer, m_page.m_hSession, m_nPageWidth, m_nPageHeight, m_nCopies);
+}
+
+int PhotoboothProcessingWorker::PrintCopies(HDC printer, int session, int width, int height, int copies) {
   int printed = 0;
-  for (int left = m_nCopies; left >= 1; --left) {
+  for (int left = copies; left >= 1; --left) {
     if (s_pfnStartPage(printer) <= 0) break;
-    bool ok = cPrintImage(m_page.m_hSession, printer, 0, 0, m_nPageWidth, m_nPageHeight, 0, 0, 0, 0) != 0;
+    bool ok = cPrintImage(session, printer, 0, 0, width, height, 0, 0, 0, 0) != 0;
     ok = EndPage(printer) > 0 && ok;
     if (!ok) break;
     ++printed;
@@ -619,4 +623,5 @@ void PhotoboothProcessingWorker::Print(HDC printer) {
     EndDoc(printer);
   else
     AbortDoc(printer);
+  return printed;
 }

@@ -78,6 +78,9 @@ class PhotoboothProcessingWorker {
   static KeyboardInputScreen s_keyboardScreen;
   /// Page calls of the print loop; tests make them fail.
   static int (*s_pfnStartPage)(HDC dc);
+  /// Prints `copies` pages of the image into the started job and ends it (a job without one
+  /// page is dropped); the print counter is lowered per page printed. The pages printed.
+  static int PrintCopies(HDC printer, int session, int width, int height, int copies);
   /// Seconds since 1970 and the pause of the waits; tests replace them.
   static LONGLONG (*s_pfnNow)();
   static void (*s_pfnSleep)(DWORD milliseconds);
