@@ -3,6 +3,7 @@
 // parent of selection changes, clicks and custom drawing by WM_NOTIFY.
 #include "platform/mfc/listctrl.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QListView>
 #include <QPainter>
@@ -49,6 +50,7 @@ class DrawnView : public Base {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   ListHost* m_host;
@@ -400,6 +402,17 @@ template <class Base>
 void DrawnView<Base>::paintEvent(QPaintEvent* event) {
   m_host->BeginPaint();
   Base::paintEvent(event);
+}
+
+// The view makes its first item current when it gets the focus, so the first Down would
+// land on the second item; a list without a current item keeps none, and Down or Up then
+// makes the first item current and selects it.
+template <class Base>
+void DrawnView<Base>::focusInEvent(QFocusEvent* event) {
+  bool hadCurrent = this->currentIndex().isValid();
+  Base::focusInEvent(event);
+  if (!hadCurrent && this->currentIndex().isValid())
+    this->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 ListHost* HostOf(HWND hWnd) {

@@ -82,7 +82,8 @@ TEST_F(MyQuilletViewSharingTest, SendEmailsResendsTheChosenLogsLineAndMarksItSen
   CResendingEmailsDlg* progress = nullptr;
   PushDialogScript(DialogScript(IDD_RESEND_EMAIL).Call([](CDialog* dialog) {
     Activate(dialog, IDC_RE_LIST);
-    // The list starts on its first row: Down goes on to the second.
+    // The list starts with no current row: Down picks the first, Down again the second.
+    PressKey(dialog->m_hWnd, Qt::Key_Down);
     PressKey(dialog->m_hWnd, Qt::Key_Down);
     PressKey(dialog->m_hWnd, Qt::Key_Return);
   }).Press(IDCANCEL));

@@ -1,6 +1,10 @@
-// The print kind of the sharing screen: one page on the built-in PDF printer.
+// The print kind of the sharing screen: one page on the built-in PDF printer, and once on
+// the CUPS queue of scripts/start-cups when that scheduler answers.
+#include <QDir>
+#include <QThread>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include "UploadDlgTestSupport.h"
 #include "platform/registry/registry.h"
@@ -8,6 +12,8 @@
 #include "support/ProgramGlobals.h"
 #include "tests/printlayout/PrintLayoutTestSupport.h"
 #include "tests/PrintedPdfs.h"
+#include "tests/platform/winspool/cups_queue.h"
+#include "tests/platform/winspool/pdf_page.h"
 
 namespace fs = std::filesystem;
 
@@ -109,4 +115,36 @@ TEST_F(UploadDlgPrintTest, FailuresAreReportedAndNotCharged) {
     EXPECT_EQ(dialog.ArmedCloseMs(), 4000u);
     EXPECT_EQ(UpdatePhotoboothPrintCounter(0), row.counter);
   }
+}
+
+// cups-pdf names its files after the job's title; the page size (100 x 150 mm, used by no
+// other test) tells this job's file from another one printed meanwhile.
+TEST_F(UploadDlgPrintTest, OnePageReachesTheCupsQueue) {
+  if (!CupsTestQueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kCupsTestQueue << " queue; run scripts/start-cups as root";
+  SelectTestPrinter(1000, 1500, 300, 300, 1, kCupsTestQueue);
+  std::set<QString> before;
+  for (const QString& name : QDir(kCupsTestOutput).entryList({"*.pdf"}, QDir::Files)) before.insert(name);
+
+  CUploadDlg dialog(nullptr, SharePrint);
+  Fill(dialog);
+  RunScreenToTheEnd();
+  EXPECT_EQ(dialog.DoModal(), 1);
+  EXPECT_STREQ(dialog.MessageText(), "");
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 9u);
+
+  QString found;
+  for (int i = 0; i < 600 && found.isEmpty(); ++i) {
+    for (const QString& name : QDir(kCupsTestOutput).entryList({"*Photobooth*.pdf"}, QDir::Files)) {
+      if (before.count(name)) continue;
+      QString path = QString(kCupsTestOutput) + "/" + name;
+      // The file shows up while cups-pdf is still writing it: its page is read when complete.
+      std::vector<QSizeF> sizes = PdfPageSizes(path);
+      if (sizes.size() == 1 && std::abs(sizes[0].width() - 283.5) < 2 && std::abs(sizes[0].height() - 425.2) < 2)
+        found = path;
+    }
+    if (found.isEmpty()) QThread::msleep(100);
+  }
+  ASSERT_FALSE(found.isEmpty()) << "no one-page 100 x 150 mm PDF of the print in " << kCupsTestOutput;
+  QFile::remove(found);
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QTest>
 #include <vector>
 
 #include "platform/mfc/afxwin.h"
@@ -259,6 +260,43 @@ TEST_F(ListCtrlTest, IconItemsFillTheirSpacingAndAreDrawnByTheParent) {
     EXPECT_EQ(pixel.red(), GetRValue(colours[i]));
     EXPECT_EQ(pixel.green(), GetGValue(colours[i]));
     EXPECT_EQ(pixel.blue(), GetBValue(colours[i]));
+  }
+}
+
+// The keys reach the list the way the window system hands them over: to the focus widget
+// of the active dialog, after the focus came to the list from another control.
+TEST_F(ListCtrlTest, FirstDownOrUpOnAListWithNoCurrentRowSelectsTheFirstRow) {
+  struct Row {
+    const char* name;
+    std::vector<Qt::Key> keys;
+    int expected;
+  } rows[] = {{"Down", {Qt::Key_Down}, 0},
+              {"Up", {Qt::Key_Up}, 0},
+              {"Down, Down", {Qt::Key_Down, Qt::Key_Down}, 1},
+              {"Down, Down, Up", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, 0}};
+  CListCtrl& list = m_dialog.m_report;
+  FillReport(3);
+  QWidget* window = user_p::WidgetOf(m_dialog.m_hWnd);
+  ASSERT_NE(window, nullptr);
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QAbstractItemView* view = ViewOf(list);
+  ASSERT_NE(view, nullptr);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // A list filled again has no current row.
+    list.DeleteAllItems();
+    for (int i = 0; i < 3; ++i) list.InsertItem(i, "row");
+    m_dialog.GotoDlgCtrl(m_dialog.GetDlgItem(IDCANCEL));
+    m_dialog.GotoDlgCtrl(&list);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), view);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), -1) << "the focus alone makes no row current";
+    for (Qt::Key key : row.keys) QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), row.expected);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), row.expected);
+    EXPECT_EQ(list.GetSelectedCount(), 1u);
   }
 }
 
