@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# A touch-screen booth session on a real X display (Xvfb): touch mode 5 with a Start area on
+# the ready screen and a Confirm area on the confirm screen, confirmation on, the built-in PDF
+# printer. The booth starts on connection; a click on Start runs the countdown, the shots and
+# the processing; the confirm screen's window shows; a click on Confirm prints one PDF page
+# into ~/Documents/Tavorin Prints. A second start with the green screen on shows the keyed
+# live picture on the ready screen. Screenshots land in the screenshot folder when one is given.
+# Usage: <tavorin> [screenshot folder]
+set -uo pipefail
+program=$1
+shots=${2:-}
+for tool in xvfb-run xdotool python3 convert import pdfinfo pdftoppm; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+root=$(mktemp -d /tmp/tavorin-touch-XXXXXX)
+[[ -n "${KEEP_E2E:-}" ]] || trap 'rm -rf "$root"' EXIT
+mkdir -p "$root/home" "$root/run" "$root/config" "$root/booth"
+chmod 700 "$root/run"
+# Screen pictures with their names written on them; the confirm screen marks its Confirm area,
+# the ready screen its Start area. The green-screen background is a labelled gradient.
+python3 - "$root/booth" <<'PY' || { echo "cannot make the screen pictures"; exit 1; }
+import subprocess, sys
+folder = sys.argv[1]
+def picture(name, colour, extra=()):
+    subprocess.run(["convert", "-size", "1280x1024", "xc:" + colour, *extra, "-fill", "white", "-pointsize", "72",
+                    "-gravity", "center", "-annotate", "0", name, folder + "/" + name + ".jpg"], check=True)
+def area(x0, y0, x1, y1, text):
+    return ["-fill", "#c04020", "-draw", f"rectangle {x0},{y0} {x1},{y1}", "-fill", "white", "-pointsize", "48",
+            "-draw", f"text {x0 + 20},{y0 + 70} '{text}'"]
+picture("ready", "#203060", area(60, 600, 460, 900, "START"))
+picture("confirm_printing", "#205030", area(1000, 700, 1260, 950, "CONFIRM"))
+for name in ["taking", "processing", "1", "2", "3", "4", "printing_confirmed"]:
+    picture(name, "#303030")
+subprocess.run(["convert", "-size", "640x480", "gradient:#ffd000-#d02080", "-fill", "white", "-pointsize", "60",
+                "-gravity", "center", "-annotate", "0", "BACKGROUND", folder + "/greenscreen_background.jpg"], check=True)
+PY
+
+inner=$(cat <<'INNER'
+set -u
+. "$XVFB_LIB"
+t0=$(date +%s%N)
+log() { local d=$(( ($(date +%s%N) - t0) / 100000000 )); echo "$((d / 10)).$((d % 10)) s: $1"; }
+fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; exit 1; }
+shot() { [[ -n "$SHOTS" ]] && mkdir -p "$SHOTS" && import -window root "$SHOTS/$1" 2>/dev/null; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
+prints() { ls "$HOME/Documents/Tavorin Prints"/*.pdf 2>/dev/null | wc -l; }
+# A first start writes every setting; the test then changes the ones it needs.
+"$PROGRAM" >"$ROOT/program.log" 2>&1 &
+pid=$!
+wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
+kill -TERM $pid; wait $pid
+log "settings written"
+settings() {
+  python3 - "$TAVORIN_REGISTRY" "$ROOT/booth" <<'PY'
+import sqlite3, struct, sys
+db = sqlite3.connect(sys.argv[1])
+def put(name, value):
+    data = struct.pack('<I', value) if isinstance(value, int) else value.encode() + b'\0'
+    n = db.execute('update vals set data=? where name=?', (data, name.encode())).rowcount
+    assert n >= 1, name
+def area(slot, action, left, top, right, bottom):
+    for field, value in (("Action", action), ("Left", left), ("Top", top), ("Right", right), ("Bottom", bottom)):
+        put("PhotoboothTouchscreenButtons%d%s" % (slot, field), value)
+put('StartPhotoboothOnConnect', 1); put('PhotoboothImageDir', sys.argv[2])
+put('PhotoboothUseMouseToTrigger', 5); put('PhotoboothConfirmPrinting', 1)
+put('PhotoboothConfirmPrintingTimeout', 120)
+put('PhotoboothCustomLayout', 0); put('NumberOfPhotoboothImages', 4); put('PhotoboothFirstInterval', 1); put('PhotoboothInterval', 1)
+put('PhotoboothPreviewTime', 0); put('PhotoboothMinProcessingDuration', 0); put('PhotoboothGifCreate', 0)
+put('PhotoboothSaveJpegCopyOfPrints', 1); put('PhotoboothPrintCopies', 1)
+area(1, 1, 60, 600, 460, 900)        # Start, on the ready screen
+area(2, 22, 1000, 700, 1260, 950)     # Confirm printing, on the confirm screen
+# The live picture on the ready screen, keyed against greenscreen_background.jpg.
+put('PhotoboothEnableLiveView', 1); put('GreenScreenEnable', 1)
+db.commit()
+PY
+}
+settings || fail "cannot set the settings"
+"$PROGRAM" >"$ROOT/program.log" 2>&1 &
+pid=$!
+booth=$(wait_for_window "Morvane Systems Photobooth" 30) || fail "no booth window within 30 s"
+log "booth window: $(xdotool getwindowname "$booth")"
+before=$(prints)
+# The live picture covers the top of the ready screen's middle once its first frame is drawn.
+ready=$(convert "$ROOT/booth/ready.jpg" -crop 1x1+640+60 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1)
+for _ in $(seq 1 100); do
+  [[ "$(pixel 640 60)" != "$ready" ]] && break
+  sleep 0.1
+done
+[[ "$(pixel 640 60)" != "$ready" ]] || fail "no live picture on the ready screen within 10 s"
+log "live picture shown"
+shot touch-keyed-live-view.png
+xdotool mousemove 260 750 click 1
+log "clicked Start"
+confirm=$(wait_for_window "confirm_printing" 60) || fail "no confirm screen within 60 s of the Start click"
+log "confirm screen: $(xdotool getwindowname "$confirm")"
+sleep 1
+shot touch-confirm-screen.png
+xdotool mousemove 1130 820 click 1
+for _ in $(seq 1 300); do (( $(prints) > before )) && break; sleep 0.1; done
+(( $(prints) > before )) || fail "no PDF in Tavorin Prints within 30 s of the Confirm click"
+pdf=$(ls -t "$HOME/Documents/Tavorin Prints"/*.pdf | head -1)
+pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
+log "printed $(basename "$pdf"): $pages page(s)"
+[[ "$pages" == 1 ]] || fail "the print has $pages pages, not 1"
+# The four photos are on the page: it is far from blank paper.
+pdftoppm -r 20 -png "$pdf" "$ROOT/page"
+mean=$(convert "$ROOT/page-1.png" -format "%[fx:int(mean*100)]" info:)
+(( mean < 95 )) || fail "the printed page is blank (mean level $mean%)"
+kill -TERM $pid; wait $pid
+
+log "done"
+INNER
+)
+export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
+export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
+# No print server: the built-in PDF printer is the default.
+export CUPS_SERVER="$root/no-cups-server"
+export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program"
+export ROOT="$root" SHOTS="$shots" ASAN_OPTIONS=detect_leaks=0
+timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
