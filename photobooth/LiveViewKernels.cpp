@@ -121,3 +121,34 @@ bool CopyPaddedRows(const BYTE* bgr, int frameWidth, int frameHeight, const Live
                 static_cast<size_t>(rect.width) * 3);
   return true;
 }
+
+bool CopyRows32(const BYTE* bgr, int frameWidth, int frameHeight, const LiveRect& rect, bool mirror,
+                std::vector<BYTE>& out) {
+  if (!bgr || rect.width <= 0 || rect.height <= 0 || rect.x < 0 || rect.y < 0 || rect.x + rect.width > frameWidth ||
+      rect.y + rect.height > frameHeight)
+    return false;
+  const size_t rowBytes = static_cast<size_t>(rect.width) * 4;
+  out.resize(rowBytes * rect.height);  // no clearing: every byte is written below
+  for (int y = 0; y < rect.height; ++y) {
+    const BYTE* in = bgr + (static_cast<size_t>(rect.y + y) * frameWidth + rect.x) * 3;
+    BYTE* row = out.data() + rowBytes * y;
+    if (mirror) {
+      BYTE* to = row + rowBytes - 4;
+      for (int x = 0; x < rect.width; ++x, in += 3, to -= 4) {
+        to[0] = in[0];
+        to[1] = in[1];
+        to[2] = in[2];
+        to[3] = 0xFF;
+      }
+    } else {
+      BYTE* to = row;
+      for (int x = 0; x < rect.width; ++x, in += 3, to += 4) {
+        to[0] = in[0];
+        to[1] = in[1];
+        to[2] = in[2];
+        to[3] = 0xFF;
+      }
+    }
+  }
+  return true;
+}

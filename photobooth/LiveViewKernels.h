@@ -72,6 +72,13 @@ void MirrorRows(BYTE* bgr, int width, int height, size_t stride = 0);
 /// Bytes in a 24-bit bitmap row of `width` pixels (a multiple of 4).
 int DibStride(int width);
 
+/// Copies the part `rect` of a frame `frameWidth` pixels wide into 32-bit rows (blue, green,
+/// red, 255; a 32-bit bitmap's rows need no padding), reversed left to right with `mirror`.
+/// The buffer keeps its memory from frame to frame. False, with nothing copied, when the part
+/// is empty or outside the frame.
+bool CopyRows32(const BYTE* bgr, int frameWidth, int frameHeight, const LiveRect& rect, bool mirror,
+                std::vector<BYTE>& out);
+
 /// Copies the part `rect` of a frame `frameWidth` pixels wide into rows of DibStride bytes.
 /// False, with nothing copied, when the part is empty or outside the frame.
 bool CopyPaddedRows(const BYTE* bgr, int frameWidth, int frameHeight, const LiveRect& rect, std::vector<BYTE>& out);
