@@ -278,6 +278,13 @@ void CFullscreenDlg::DrawLastLiveFrame(CDC* dc) {
                 m_nLastLiveHeight, m_lastLiveRows.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
+LiveRect CFullscreenDlg::PreviewPart(int width, int height) const {
+  // The preview shows what the live picture showed: the same cut, not the whole photo.
+  if (m_bPhotoboothMode && m_pView && m_pView->m_nPhotoboothEvfCrop >= 1)
+    return CutToAspect(width, height, m_nLastLiveWidth, m_nLastLiveHeight);
+  return LiveRect{0, 0, width, height};
+}
+
 CBitmap* CFullscreenDlg::BuildKeyedPreview(int width, int height) {
   CMyQuilletView* view = m_pView;
   if (!view || view->m_images.empty() || width <= 0 || height <= 0) return nullptr;

@@ -83,6 +83,19 @@ LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop) {
   return rect;
 }
 
+LiveRect CutToAspect(int width, int height, int aspectWidth, int aspectHeight) {
+  if (width <= 0 || height <= 0) return {};
+  if (aspectWidth <= 0 || aspectHeight <= 0) return {0, 0, width, height};
+  const long long wide = static_cast<long long>(width) * aspectHeight, tall = static_cast<long long>(height) * aspectWidth;
+  if (wide > tall) {
+    // Wider than the shape: the sides go.
+    int cut = std::max(1, static_cast<int>((2LL * height * aspectWidth + aspectHeight) / (2LL * aspectHeight)));
+    return {(width - cut) / 2, 0, cut, height};
+  }
+  int cut = std::max(1, static_cast<int>((2LL * width * aspectHeight + aspectWidth) / (2LL * aspectWidth)));
+  return {0, (height - cut) / 2, width, cut};
+}
+
 LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int xOffset, int yOffset,
                           int clientWidth) {
   if (sourceWidth <= 0 || sourceHeight <= 0 || maxHeight <= 0) return {};

@@ -61,6 +61,10 @@ void ApplyColourMode(BYTE* bgr, size_t pixels, int colourMode);
 /// rounded), then `evfCrop` pixels fewer each way (half on each side) where that leaves some.
 LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop);
 
+/// The centre of a width x height picture in the shape aspectWidth : aspectHeight (sizes
+/// rounded); the whole picture when a size is not above 0.
+LiveRect CutToAspect(int width, int height, int aspectWidth, int aspectHeight);
+
 /// Where the live picture goes: `maxHeight` high, the source's shape, at y = yOffset; x centred
 /// in the client width, or xOffset when that is 0 or more and less than clientWidth - 50.
 LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int xOffset, int yOffset,

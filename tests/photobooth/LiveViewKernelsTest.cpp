@@ -243,4 +243,23 @@ TEST(LiveViewKernelsTest, Rows32DrawTheSamePixelsAs24BitRows) {
   }
 }
 
+TEST(LiveViewKernelsTest, CutToAspectKeepsTheCentreInTheLivePicturesShape) {
+  const struct {
+    int width, height, aspectWidth, aspectHeight;
+    LiveRect expected;
+  } rows[] = {
+      {800, 600, 480, 320, {0, 33, 800, 533}},   // 4:3 photo, 3:2 live picture: top and bottom go
+      {800, 600, 320, 480, {200, 0, 400, 600}},  // a turned live picture: the sides go
+      {800, 533, 480, 320, {0, 0, 800, 533}},    // already that shape (rounded)
+      {800, 600, 640, 480, {0, 0, 800, 600}},
+      {800, 600, 0, 0, {0, 0, 800, 600}},        // no live picture yet: all of it
+      {1, 600, 1000, 1, {0, 299, 1, 1}},         // never empty
+      {0, 600, 3, 2, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " to " << row.aspectWidth << ":" << row.aspectHeight);
+    EXPECT_EQ(row.expected, CutToAspect(row.width, row.height, row.aspectWidth, row.aspectHeight));
+  }
+}
+
 }  // namespace
