@@ -202,6 +202,9 @@ class CFullscreenDlg : public CDialog {
   /// The newest photo keyed against the background and under the overlay, width x height
   /// (turned with the view's rotation); NULL when there is neither or the photo does not load.
   CBitmap* BuildKeyedPreview(int width, int height);
+  /// The part of a preview of width x height shown: with the live-view crop on, its centre in
+  /// the shape of the last live picture (turned frames included); else the whole preview.
+  LiveRect PreviewPart(int width, int height) const;
   /// Paints the whole client area onto `dc`.
   void DrawWindow(CDC* dc);
   /// DrawWindow around the movie, then the movie's picture.

@@ -12,6 +12,7 @@
 #include "platform/user/window.h"
 #include "platform/win32/files.h"
 #include "platform/win32/trace.h"
+#include "support/JpegSurface.h"
 #include "support/PipSession.h"
 
 namespace {
@@ -160,15 +161,18 @@ void CFullscreenDlg::DrawLiveViewFrame(const LiveViewSettings& settings) {
     jpeg.assign(m_liveFrame.begin(), m_liveFrame.begin() + m_nLiveFrameSize);
     angle = m_nLiveFrameAngle;
   }
+  // Only the rows shown are decoded: with the 3:2 cut, the band.
   static thread_local std::vector<BYTE> decoded;
   int width = 0, height = 0;
-  if (!DecodeViewfinderJpeg(jpeg.data(), jpeg.size(), decoded, width, height, /*bgr=*/true)) return;
+  const bool cut = settings.cut3to2;
+  auto pickRows = [cut](int frameWidth, int frameHeight, int& first, int& count) {
+    if (!cut) return;
+    LiveRect band = Band3to2(frameWidth, frameHeight);
+    first = band.y;
+    count = band.height;
+  };
+  if (!DecodeJpegRowsBgr(jpeg.data(), jpeg.size(), kMaxViewfinderSide, pickRows, decoded, width, height)) return;
   BYTE* pixels = decoded.data();
-  if (settings.cut3to2) {
-    LiveRect band = Band3to2(width, height);
-    pixels += static_cast<size_t>(band.y) * width * 3;
-    height = band.height;
-  }
   const size_t count = static_cast<size_t>(width) * height;
 
   // Keying against the background, decoded again only when its path or file changed. It is
@@ -228,8 +232,8 @@ void CFullscreenDlg::DrawLiveViewFrame(const LiveViewSettings& settings) {
   GetClientRect(&client);
   LiveRect dest = LiveViewDestRect(source.width, source.height, settings.maxHeight, settings.xOffset, settings.yOffset,
                                    client.Width());
-  if (!CopyPaddedRows(pixels, width, height, source, m_lastLiveRows) || dest.width <= 0) return;
-  if (settings.mirror) MirrorRows(m_lastLiveRows.data(), source.width, source.height, DibStride(source.width));
+  // 32-bit rows go to the screen as they are; 24-bit ones would be converted on every draw.
+  if (!CopyRows32(pixels, width, height, source, settings.mirror, m_lastLiveRows) || dest.width <= 0) return;
   m_nLastLiveWidth = source.width;
   m_nLastLiveHeight = source.height;
 
@@ -248,7 +252,7 @@ void CFullscreenDlg::DrawLiveViewFrame(const LiveViewSettings& settings) {
   info.bmiHeader.biWidth = source.width;
   info.bmiHeader.biHeight = -source.height;  // rows top first
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   SetStretchBltMode(dc.m_hDC, HALFTONE);
   StretchDIBits(dc.m_hDC, dest.x, dest.y, dest.width, dest.height, 0, 0, source.width, source.height,
@@ -267,11 +271,18 @@ void CFullscreenDlg::DrawLastLiveFrame(CDC* dc) {
   info.bmiHeader.biWidth = m_nLastLiveWidth;
   info.bmiHeader.biHeight = -m_nLastLiveHeight;
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   SetStretchBltMode(dc->m_hDC, HALFTONE);
   StretchDIBits(dc->m_hDC, m_liveRect.x, m_liveRect.y, m_liveRect.width, m_liveRect.height, 0, 0, m_nLastLiveWidth,
                 m_nLastLiveHeight, m_lastLiveRows.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+LiveRect CFullscreenDlg::PreviewPart(int width, int height) const {
+  // The preview shows what the live picture showed: the same cut, not the whole photo.
+  if (m_bPhotoboothMode && m_pView && m_pView->m_nPhotoboothEvfCrop >= 1)
+    return CutToAspect(width, height, m_nLastLiveWidth, m_nLastLiveHeight);
+  return LiveRect{0, 0, width, height};
 }
 
 CBitmap* CFullscreenDlg::BuildKeyedPreview(int width, int height) {

@@ -373,16 +373,17 @@ void CFullscreenDlg::DrawWindow(CDC* dc) {
     CDC preview;
     preview.CreateCompatibleDC(nullptr);
     CBitmap* oldPreview = preview.SelectObject(m_pPreviewBitmap.get());
-    int x = (client.Width() - info.bmWidth) / 2, y = (client.Height() - info.bmHeight) / 2;
+    const LiveRect part = PreviewPart(info.bmWidth, info.bmHeight);
+    int x = (client.Width() - part.width) / 2, y = (client.Height() - part.height) / 2;
     if (m_bPhotoboothMode) {
       if (g_nPhotoboothPhotoPreviewX > 0 && g_nPhotoboothPhotoPreviewX + 50 <= client.Width()) x = g_nPhotoboothPhotoPreviewX;
       if (g_nPhotoboothPhotoPreviewY > 0 && g_nPhotoboothPhotoPreviewY + 50 <= client.Height()) y = g_nPhotoboothPhotoPreviewY;
     }
     if (m_bPhotoboothMode && m_pView && m_pView->m_bPhotoboothMirrorLiveView)
-      memory.StretchBlt(x + info.bmWidth - 1, y, -info.bmWidth, info.bmHeight, &preview, 0, 0, info.bmWidth,
-                        info.bmHeight, SRCCOPY);
+      memory.StretchBlt(x + part.width - 1, y, -part.width, part.height, &preview, part.x, part.y, part.width,
+                        part.height, SRCCOPY);
     else
-      memory.BitBlt(x, y, info.bmWidth, info.bmHeight, &preview, 0, 0, SRCCOPY);
+      memory.BitBlt(x, y, part.width, part.height, &preview, part.x, part.y, SRCCOPY);
     preview.SelectObject(oldPreview);
     dc->BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
@@ -433,8 +434,9 @@ void CFullscreenDlg::OnDisplayJpeg() {
     if (IsThumbnailEnabled() && m_pPreviewBitmap) {
       BITMAP info{};
       m_pPreviewBitmap->GetBitmap(&info);
+      const LiveRect part = PreviewPart(info.bmWidth, info.bmHeight);
       int thumbWidth = m_pView->m_nPhotoboothThumnailW > 0 ? m_pView->m_nPhotoboothThumnailW : 200;
-      int thumbHeight = info.bmWidth > 0 ? info.bmHeight * thumbWidth / info.bmWidth : 0;
+      int thumbHeight = part.width > 0 ? part.height * thumbWidth / part.width : 0;
       if (auto thumb = MakeSurface(thumbWidth, thumbHeight > 0 ? thumbHeight : 1)) {
         CDC source, target;
         source.CreateCompatibleDC(nullptr);
@@ -444,9 +446,10 @@ void CFullscreenDlg::OnDisplayJpeg() {
         target.SetStretchBltMode(HALFTONE);
         // A negative width mirrors, as the live picture was.
         if (m_pView->m_bPhotoboothMirrorLiveView)
-          target.StretchBlt(thumbWidth - 1, 0, -thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+          target.StretchBlt(thumbWidth - 1, 0, -thumbWidth, thumbHeight, &source, part.x, part.y, part.width,
+                            part.height, SRCCOPY);
         else
-          target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+          target.StretchBlt(0, 0, thumbWidth, thumbHeight, &source, part.x, part.y, part.width, part.height, SRCCOPY);
         source.SelectObject(oldSource);
         target.SelectObject(oldTarget);
         m_thumbnails.push_back(std::move(thumb));

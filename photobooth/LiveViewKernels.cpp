@@ -83,6 +83,19 @@ LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop) {
   return rect;
 }
 
+LiveRect CutToAspect(int width, int height, int aspectWidth, int aspectHeight) {
+  if (width <= 0 || height <= 0) return {};
+  if (aspectWidth <= 0 || aspectHeight <= 0) return {0, 0, width, height};
+  const long long wide = static_cast<long long>(width) * aspectHeight, tall = static_cast<long long>(height) * aspectWidth;
+  if (wide > tall) {
+    // Wider than the shape: the sides go.
+    int cut = std::max(1, static_cast<int>((2LL * height * aspectWidth + aspectHeight) / (2LL * aspectHeight)));
+    return {(width - cut) / 2, 0, cut, height};
+  }
+  int cut = std::max(1, static_cast<int>((2LL * width * aspectHeight + aspectWidth) / (2LL * aspectWidth)));
+  return {0, (height - cut) / 2, width, cut};
+}
+
 LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int xOffset, int yOffset,
                           int clientWidth) {
   if (sourceWidth <= 0 || sourceHeight <= 0 || maxHeight <= 0) return {};
@@ -119,5 +132,36 @@ bool CopyPaddedRows(const BYTE* bgr, int frameWidth, int frameHeight, const Live
   for (int y = 0; y < rect.height; ++y)
     std::memcpy(&out[stride * y], bgr + (static_cast<size_t>(rect.y + y) * frameWidth + rect.x) * 3,
                 static_cast<size_t>(rect.width) * 3);
+  return true;
+}
+
+bool CopyRows32(const BYTE* bgr, int frameWidth, int frameHeight, const LiveRect& rect, bool mirror,
+                std::vector<BYTE>& out) {
+  if (!bgr || rect.width <= 0 || rect.height <= 0 || rect.x < 0 || rect.y < 0 || rect.x + rect.width > frameWidth ||
+      rect.y + rect.height > frameHeight)
+    return false;
+  const size_t rowBytes = static_cast<size_t>(rect.width) * 4;
+  out.resize(rowBytes * rect.height);  // no clearing: every byte is written below
+  for (int y = 0; y < rect.height; ++y) {
+    const BYTE* in = bgr + (static_cast<size_t>(rect.y + y) * frameWidth + rect.x) * 3;
+    BYTE* row = out.data() + rowBytes * y;
+    if (mirror) {
+      BYTE* to = row + rowBytes - 4;
+      for (int x = 0; x < rect.width; ++x, in += 3, to -= 4) {
+        to[0] = in[0];
+        to[1] = in[1];
+        to[2] = in[2];
+        to[3] = 0xFF;
+      }
+    } else {
+      BYTE* to = row;
+      for (int x = 0; x < rect.width; ++x, in += 3, to += 4) {
+        to[0] = in[0];
+        to[1] = in[1];
+        to[2] = in[2];
+        to[3] = 0xFF;
+      }
+    }
+  }
   return true;
 }

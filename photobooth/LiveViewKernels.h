@@ -61,6 +61,10 @@ void ApplyColourMode(BYTE* bgr, size_t pixels, int colourMode);
 /// rounded), then `evfCrop` pixels fewer each way (half on each side) where that leaves some.
 LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop);
 
+/// The centre of a width x height picture in the shape aspectWidth : aspectHeight (sizes
+/// rounded); the whole picture when a size is not above 0.
+LiveRect CutToAspect(int width, int height, int aspectWidth, int aspectHeight);
+
 /// Where the live picture goes: `maxHeight` high, the source's shape, at y = yOffset; x centred
 /// in the client width, or xOffset when that is 0 or more and less than clientWidth - 50.
 LiveRect LiveViewDestRect(int sourceWidth, int sourceHeight, int maxHeight, int xOffset, int yOffset,
@@ -71,6 +75,13 @@ void MirrorRows(BYTE* bgr, int width, int height, size_t stride = 0);
 
 /// Bytes in a 24-bit bitmap row of `width` pixels (a multiple of 4).
 int DibStride(int width);
+
+/// Copies the part `rect` of a frame `frameWidth` pixels wide into 32-bit rows (blue, green,
+/// red, 255; a 32-bit bitmap's rows need no padding), reversed left to right with `mirror`.
+/// The buffer keeps its memory from frame to frame. False, with nothing copied, when the part
+/// is empty or outside the frame.
+bool CopyRows32(const BYTE* bgr, int frameWidth, int frameHeight, const LiveRect& rect, bool mirror,
+                std::vector<BYTE>& out);
 
 /// Copies the part `rect` of a frame `frameWidth` pixels wide into rows of DibStride bytes.
 /// False, with nothing copied, when the part is empty or outside the frame.

@@ -1,26 +1,42 @@
-// Times the booth window's ShowScreen of a new 1920 x 1080 screen picture (decode, surface of
-// the client size, paint) beside libjpeg-turbo decoding the same file into RGB, in-process and
-// in the same run. Two copies of the picture alternate, so every call shows a new screen.
+// Times the booth window's ShowScreen of a new 1920 x 1080 screen picture (decode into the
+// client-size surface, paint onto the window) beside libjpeg-turbo decoding the same file into
+// RGB, in-process and in the same run, in alternating rounds, as process CPU time. Two copies of the picture
+// alternate, so every call shows a new screen.
 // Usage: booth-screen_bench [repeats]
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "bench/common/DecodeBench.h"
 #include "photobooth/FullscreenDlg.h"
-#include "platform/gdiplus/gdiplus.h"
+#include "platform/mfc/windowdc.h"
 #include "platform/mfc/winapp.h"
 #include "platform/user/window.h"
+#include "support/JpegSurface.h"
 
 namespace {
+
+// Process CPU time of one call in milliseconds (all threads, kernel time included), or a huge
+// value when it failed. CPU time, not wall time: on a loaded machine a wall clock mostly
+// measures the waits for a core, which would bury the difference between the two sides.
+double TimeMs(const std::function<bool()>& work) {
+  timespec start{}, end{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+  if (!work()) return 1e30;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+  return (end.tv_sec - start.tv_sec) * 1e3 + (end.tv_nsec - start.tv_nsec) / 1e6;
+}
 
 std::vector<BYTE> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -31,7 +47,7 @@ std::vector<BYTE> ReadFile(const std::string& path) {
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
-  int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   fs::path work = fs::temp_directory_path() / ("tavorin-booth-bench-" + std::to_string(getpid()));
   fs::create_directories(work);
@@ -55,41 +71,52 @@ int main(int argc, char** argv) {
   CRect client;
   booth.GetClientRect(&client);
 
+  // ShowScreen and the reference take turns, one call each per round, so that a change of
+  // the machine's load meets both alike; each side keeps its best round.
+  std::vector<BYTE> rgb;
   bool flip = false;
-  double show = BestOf(repeats, [&] {
+  auto show = [&] {
     flip = !flip;
     booth.ShowScreen((flip ? first : second).c_str(), 0);
     return booth.m_pScreenImage != nullptr;
-  });
-  std::vector<BYTE> rgb;
-  double decode = BestOf(repeats, [&] { return TurboScaledDecode(jpeg, 1, rgb); });
-  // The parts: the picture decoded by the imaging layer, and drawn onto a client-size surface.
-  std::u16string wide(first.begin(), first.end());
-  double layerDecode = BestOf(repeats, [&] {
-    Gdiplus::Image image(reinterpret_cast<const WCHAR*>(wide.c_str()));
-    return image.GetWidth() == 1920;
-  });
-  Gdiplus::Image decoded(reinterpret_cast<const WCHAR*>(wide.c_str()));
-  double draw = BestOf(repeats, [&] {
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap surface;
-    surface.CreateCompatibleBitmap(&dc, 1920, 1080);
-    CBitmap* old = dc.SelectObject(&surface);
-    Gdiplus::Graphics graphics(dc.m_hDC);
-    graphics.DrawImage(&decoded, 0, 0);
-    dc.SelectObject(old);
+  };
+  auto decode = [&] { return TurboScaledDecode(jpeg, 1, rgb); };
+  // The parts of ShowScreen: the decode into the screen's 32-bit surface, and its copy onto
+  // the window.
+  BITMAP surfaceInfo{};
+  if (booth.m_pScreenImage) booth.m_pScreenImage->GetBitmap(&surfaceInfo);
+  std::vector<BYTE> surface(size_t(1920) * 4 * 1080);
+  auto surfaceDecode = [&] {
+    int width = 0, height = 0;
+    return DecodeJpegFileToSurface(first.c_str(), surface.data(), size_t(1920) * 4, 1920, 1080, width, height);
+  };
+  auto blit = [&] {
+    CClientDC dc(&booth);
+    CDC memory;
+    memory.CreateCompatibleDC(nullptr);
+    CBitmap* old = memory.SelectObject(booth.m_pScreenImage.get());
+    dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
+    memory.SelectObject(old);
     return true;
-  });
+  };
+  if (!show() || !decode() || !surfaceDecode() || !blit()) return 1;  // warm-up
+  double showBest = 1e30, decodeBest = 1e30, surfaceBest = 1e30, blitBest = 1e30;
+  for (int i = 0; i < repeats; ++i) {
+    showBest = std::min(showBest, TimeMs(show));
+    decodeBest = std::min(decodeBest, TimeMs(decode));
+    surfaceBest = std::min(surfaceBest, TimeMs(surfaceDecode));
+    blitBest = std::min(blitBest, TimeMs(blit));
+  }
 
-  std::printf("booth-screen_bench: 1920x1080 screen JPEG (%zu bytes), window client %dx%d, best of %d runs\n",
+  std::printf("booth-screen_bench: 1920x1080 screen JPEG (%zu bytes), window client %dx%d, best CPU time of %d rounds\n",
               jpeg.size(), client.Width(), client.Height(), repeats);
   std::printf("| step | Tavorin (ms) | libjpeg-turbo decode (ms) | ratio |\n|---|---|---|---|\n");
-  std::printf("| ShowScreen of a new screen | %.2f | %.2f | %.2fx |\n", show, decode, decode > 0 ? show / decode : 0.0);
-  std::printf("| of which: decode by the imaging layer | %.2f | | |\n", layerDecode);
-  std::printf("| of which: draw onto a 1920x1080 surface | %.2f | | |\n", draw);
+  std::printf("| ShowScreen of a new screen | %.2f | %.2f | %.2fx |\n", showBest, decodeBest,
+              decodeBest > 0 ? showBest / decodeBest : 0.0);
+  std::printf("| of which: decode into the 32-bit screen surface | %.2f | | |\n", surfaceBest);
+  std::printf("| of which: copy of the surface onto the window | %.2f | | |\n", blitBest);
   std::printf("goal: within 1.5x of the decode and under 50 ms: %s\n",
-              show >= 0 && show <= 1.5 * decode && show < 50 ? "met" : "NOT met");
+              showBest <= 1.5 * decodeBest && showBest < 50 ? "met" : "NOT met");
   booth.DestroyWindow();
   std::error_code error;
   fs::remove_all(work, error);

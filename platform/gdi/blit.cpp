@@ -96,12 +96,26 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
   if (!src) return FALSE;
   const Span sxs = Normalise(sx, sWidth), sys = Normalise(sy, sHeight);
   if (sxs.size == 0 || sys.size == 0) return TRUE;
-  QImage image = ReadableImage(*src, QRect(sxs.origin, sys.origin, sxs.size, sys.size));
+  const QRect part(sxs.origin, sys.origin, sxs.size, sys.size);
+  const bool flipX = dx.flipped != sxs.flipped, flipY = dy.flipped != sys.flipped;
+  // An unscaled, unmirrored copy from another surface is drawn straight from the source's
+  // pixels: a full-screen picture then costs one copy, not two.
+  if (src != dc && src->device != dc->device && src->image && !src->image->isNull() && !(src->bitmap && src->bitmap->bottomUp) &&
+      !flipX && !flipY && dx.size == sxs.size && dy.size == sys.size && src->image->rect().contains(part)) {
+    QPainter::CompositionMode mode;
+    if (!SourceOp(rop, mode)) return FALSE;
+    QPainter* p = Painter(*dc);
+    if (!p) return FALSE;
+    if (dc->image) p->setCompositionMode(mode);
+    p->drawImage(QPoint(dx.origin, dy.origin), *src->image, part);
+    return TRUE;
+  }
+  QImage image = ReadableImage(*src, part);
   if (image.isNull()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  return DrawSource(*dc, image, dx, dy, dx.flipped != sxs.flipped, dy.flipped != sys.flipped, rop);
+  return DrawSource(*dc, image, dx, dy, flipX, flipY, rop);
 }
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop) {

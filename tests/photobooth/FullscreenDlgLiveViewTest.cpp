@@ -300,4 +300,47 @@ TEST_F(FullscreenDlgLiveViewTest, CtrlGWithoutABackgroundExplainsWhatIsMissing) 
             GetShownMessageBoxes()[0].text);
 }
 
+// With the live-view crop on, the preview after a shot and its thumbnail show the part the live
+// picture showed (a 640 x 480 frame less 160 pixels each way: 3:2), not the whole 4:3 photo.
+TEST_F(FullscreenDlgLiveViewTest, ThePreviewAndItsThumbnailAreCutLikeTheLivePicture) {
+  Connect();
+  fs::path photo = m_folder / "photo.jpg";
+  WriteJpeg(photo, 400, 300, QColor(200, 40, 40));
+  m_view->m_images.emplace_back(CString(photo.string().c_str()));
+  ASSERT_TRUE(m_view->ShowImage(0));
+  m_view->m_bPhotoboothThumnailEnable = TRUE;
+  m_view->m_nPhotoboothThumnailW = 200;
+  m_view->m_nPhotoboothPreviewTime = 3;
+  CFullscreenDlg* booth = OpenBooth();
+  const struct {
+    int crop;
+    int thumbHeight;
+    bool topIsPhoto;
+  } rows[] = {{0, 150, true}, {160, 133, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.crop);
+    m_view->m_nPhotoboothEvfCrop = row.crop;
+    booth->ShowScreen((m_folder / "ready.jpg").string().c_str(), 0);
+    std::vector<BYTE> frame = GreenScreenFrame();
+    ASSERT_TRUE(Drawn(frame));
+    ASSERT_EQ(row.crop ? 480 : 640, booth->m_nLastLiveWidth);
+    size_t thumbs = booth->m_thumbnails.size();
+    booth->SendMessage(WM_DISPLAY_JPEG, m_view->m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_view->m_pCurrentJpeg));
+    ASSERT_NE(nullptr, booth->m_pPreviewBitmap);
+    ASSERT_EQ(thumbs + 1, booth->m_thumbnails.size());
+    BITMAP thumb{};
+    booth->m_thumbnails.back()->GetBitmap(&thumb);
+    EXPECT_EQ(200, thumb.bmWidth);
+    EXPECT_EQ(row.thumbHeight, thumb.bmHeight);
+    booth->Invalidate(FALSE);
+    PumpUntil([] { return false; }, 100);
+    // The 400 x 300 preview stands centred; cut to 400 x 267, its top 16 rows go.
+    CRect client;
+    booth->GetClientRect(&client);
+    const int top = (client.Height() - 300) / 2, centre = client.Width() / 2;
+    EXPECT_NEAR(200, Red(PixelAt(centre, top + 150)), 12);
+    EXPECT_EQ(row.topIsPhoto, Red(PixelAt(centre, top + 8)) > 150);
+  }
+}
+
 }  // namespace

@@ -4,6 +4,11 @@
 
 #include <vector>
 
+#include "platform/gdi/blit.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/draw.h"
+#include "platform/gdi/objects.h"
+
 namespace {
 
 struct Bgr {
@@ -175,6 +180,86 @@ TEST(LiveViewKernelsTest, MirrorAndPaddedRows) {
   EXPECT_EQ(5, out[8]);
   EXPECT_FALSE(CopyPaddedRows(&frame[0].b, 3, 2, {2, 0, 2, 2}, out));  // past the right edge
   EXPECT_FALSE(CopyPaddedRows(&frame[0].b, 3, 2, {0, 0, 0, 2}, out));
+}
+
+TEST(LiveViewKernelsTest, Rows32CutMirrorAndKeepEveryPixel) {
+  Bgr frame[6] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {16, 17, 18}};
+  const struct {
+    const char* name;
+    bool mirror;
+    BYTE expected[16];  // two rows of two pixels: blue, green, red, 255
+  } rows[] = {
+      {"as it comes", false, {4, 5, 6, 255, 7, 8, 9, 255, 13, 14, 15, 255, 16, 17, 18, 255}},
+      {"mirrored", true, {7, 8, 9, 255, 4, 5, 6, 255, 16, 17, 18, 255, 13, 14, 15, 255}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<BYTE> out(100, 0xEE);  // a larger buffer of an earlier frame is cut to size
+    ASSERT_TRUE(CopyRows32(&frame[0].b, 3, 2, {1, 0, 2, 2}, row.mirror, out));
+    EXPECT_EQ(std::vector<BYTE>(row.expected, row.expected + 16), out);
+  }
+  std::vector<BYTE> out;
+  EXPECT_FALSE(CopyRows32(&frame[0].b, 3, 2, {2, 0, 2, 2}, false, out));  // past the right edge
+  EXPECT_FALSE(CopyRows32(&frame[0].b, 3, 2, {0, 1, 3, 2}, false, out));  // past the bottom
+  EXPECT_FALSE(CopyRows32(&frame[0].b, 3, 2, {0, 0, 0, 2}, false, out));
+  EXPECT_FALSE(CopyRows32(nullptr, 3, 2, {0, 0, 1, 1}, false, out));
+  EXPECT_TRUE(out.empty());
+}
+
+// The live picture goes to the screen as 32-bit rows, mirrored beforehand; the screen must show
+// exactly what the 24-bit rows mirrored by the DC showed, scaled with halftone.
+TEST(LiveViewKernelsTest, Rows32DrawTheSamePixelsAs24BitRows) {
+  const int width = 64, height = 43, destWidth = 72, destHeight = 48;
+  std::vector<BYTE> frame(size_t(width) * height * 3);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<BYTE>((i * 37 + i / 191 * 11) & 0xFF);
+  const LiveRect part{3, 2, 50, 40};
+  for (bool mirror : {false, true}) {
+    SCOPED_TRACE(mirror ? "mirrored" : "as it comes");
+    std::vector<BYTE> padded, rows32;
+    ASSERT_TRUE(CopyPaddedRows(frame.data(), width, height, part, padded));
+    if (mirror) MirrorRows(padded.data(), part.width, part.height, DibStride(part.width));
+    ASSERT_TRUE(CopyRows32(frame.data(), width, height, part, mirror, rows32));
+    COLORREF drawn[2][destWidth * destHeight];
+    for (int bits : {24, 32}) {
+      HDC dc = CreateCompatibleDC(nullptr);
+      HBITMAP bitmap = CreateCompatibleBitmap(dc, destWidth, destHeight);
+      HGDIOBJ old = SelectObject(dc, bitmap);
+      BITMAPINFO info{};
+      info.bmiHeader = {sizeof(BITMAPINFOHEADER), part.width, -part.height, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
+      SetStretchBltMode(dc, HALFTONE);
+      EXPECT_EQ(part.height, StretchDIBits(dc, 0, 0, destWidth, destHeight, 0, 0, part.width, part.height,
+                                           bits == 24 ? padded.data() : rows32.data(), &info, DIB_RGB_COLORS,
+                                           SRCCOPY));
+      for (int y = 0; y < destHeight; ++y)
+        for (int x = 0; x < destWidth; ++x) drawn[bits == 32][y * destWidth + x] = GetPixel(dc, x, y);
+      SelectObject(dc, old);
+      DeleteObject(bitmap);
+      DeleteDC(dc);
+    }
+    int differing = 0;
+    for (int i = 0; i < destWidth * destHeight; ++i) differing += drawn[0][i] != drawn[1][i];
+    EXPECT_EQ(0, differing);
+    EXPECT_NE(drawn[0][0], drawn[0][destWidth - 1]);  // the picture has detail to compare
+  }
+}
+
+TEST(LiveViewKernelsTest, CutToAspectKeepsTheCentreInTheLivePicturesShape) {
+  const struct {
+    int width, height, aspectWidth, aspectHeight;
+    LiveRect expected;
+  } rows[] = {
+      {800, 600, 480, 320, {0, 33, 800, 533}},   // 4:3 photo, 3:2 live picture: top and bottom go
+      {800, 600, 320, 480, {200, 0, 400, 600}},  // a turned live picture: the sides go
+      {800, 533, 480, 320, {0, 0, 800, 533}},    // already that shape (rounded)
+      {800, 600, 640, 480, {0, 0, 800, 600}},
+      {800, 600, 0, 0, {0, 0, 800, 600}},        // no live picture yet: all of it
+      {1, 600, 1000, 1, {0, 299, 1, 1}},         // never empty
+      {0, 600, 3, 2, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " to " << row.aspectWidth << ":" << row.aspectHeight);
+    EXPECT_EQ(row.expected, CutToAspect(row.width, row.height, row.aspectWidth, row.aspectHeight));
+  }
 }
 
 }  // namespace
