@@ -48,5 +48,7 @@ void RegisterMyQuilletForm() {
   // its histogram.
   form.columnStarts = {"Shoot", "Image", "Photo"};
   form.groupIds = {{"Photobooth Shortcuts", IDC_PHOTOBOOTH_SHORTCUTS}};
+  // The view lays the shortcut buttons out in rows itself, by their shown flags.
+  form.placedGroups = {"Photobooth Shortcuts"};
   AfxRegisterDialogTemplate(form);
 }

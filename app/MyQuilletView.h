@@ -340,10 +340,11 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// Chooses the shown shortcut buttons of the form.
   void OnPhotoboothShortcutsSettings();
   /// Shows exactly the shortcut buttons whose flags are set and whose targets exist (none
-  /// without the dashboard), and works out their rows.
+  /// without the dashboard) and moves them and their box into rows.
   void LayoutOptionButtons();
-  /// The rows of the shown shortcut buttons from the form's present geometry.
-  ShortcutRowLayout ComputeShortcutRow();
+  /// The rows of the shown shortcut buttons from the present geometry, in the coordinates of
+  /// the box's parent.
+  ShortcutRowLayout ComputeShortcutRow(HWND box);
   /// The rows last worked out by LayoutOptionButtons.
   ShortcutRowLayout m_shortcutRow;
   /// The sharing station's settings and QR-code text (MyQuilletViewSharing.cpp); false for other ids.

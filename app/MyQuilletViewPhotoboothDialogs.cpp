@@ -1,4 +1,6 @@
 // The main view's openers of the photobooth configuration dialogs and the shortcut buttons.
+#include <algorithm>
+
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
 #include "config/PBShortcutBtnSetupDlg.h"
@@ -53,27 +55,38 @@ void CMyQuilletView::LayoutOptionButtons() {
     if (HWND button = ::GetDlgItem(m_hWnd, entry.id))
       ::ShowWindow(button, dashboard && entry.shown ? SW_SHOW : SW_HIDE);
   if (!dashboard || !box) return;
-  m_shortcutRow = ComputeShortcutRow();
+  m_shortcutRow = ComputeShortcutRow(box);
+  for (size_t i = 0; i < m_shortcutRow.buttons.size(); ++i) {
+    const RECT& place = m_shortcutRow.buttons[i];
+    HWND button = ::GetDlgItem(m_hWnd, g_photoboothShortcutButtons[i].id);
+    if (button && g_photoboothShortcutButtons[i].shown)
+      ::MoveWindow(button, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  }
+  const RECT& group = m_shortcutRow.group;
+  ::MoveWindow(box, group.left, group.top, group.right - group.left, group.bottom - group.top, TRUE);
 }
 
-ShortcutRowLayout CMyQuilletView::ComputeShortcutRow() {
+ShortcutRowLayout CMyQuilletView::ComputeShortcutRow(HWND box) {
+  // The buttons and their box are placed in the box's parent, the form's shortcut area.
+  HWND area = ::GetParent(box);
   ShortcutRowInput input;
   RECT client{};
-  ::GetClientRect(m_hWnd, &client);
+  ::GetClientRect(area, &client);
   input.clientRight = client.right;
-  auto placeOf = [this](int id) {
+  auto placeOf = [this, area](int id) {
     RECT rect{0, 0, 0, 0};
     if (HWND item = ::GetDlgItem(m_hWnd, id)) {
       ::GetWindowRect(item, &rect);
-      ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect.left));
-      ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect.right));
+      ::ScreenToClient(area, reinterpret_cast<POINT*>(&rect.left));
+      ::ScreenToClient(area, reinterpret_cast<POINT*>(&rect.right));
     }
     return rect;
   };
   RECT group = placeOf(IDC_PHOTOBOOTH_SHORTCUTS), first = placeOf(IDC_PHOTOBOOTH_PRINTER_SETUP);
   input.groupLeft = group.left;
   input.groupTop = group.top;
-  input.previewRight = placeOf(IDC_PREVIEW).right;
+  // Preview stands in the column left of the area: the box then starts at the area's own edge.
+  input.previewRight = std::max(0, static_cast<int>(placeOf(IDC_PREVIEW).right));
   input.firstRowTop = first.top;
   input.rowHeight = first.bottom - first.top;
   for (const PhotoboothShortcutButton& entry : g_photoboothShortcutButtons) {

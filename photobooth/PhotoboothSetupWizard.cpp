@@ -80,11 +80,15 @@ bool RunPhotoboothSetupWizard(CMyQuilletView& view) {
     CSetupWizardGenerator generator(width, height, ArialOf(280), ArialOf(160));
     CString buttons = FindDataFile("PhotoboothImages/buttons");
     generator.m_strButtonDir = buttons.IsEmpty() ? CString() : buttons + "/";
-    generator.m_saveSettings = [&view](const CString& path, ViewSettings&) {
-      return view.SavePhotoboothSettings(path, true) != FALSE;
+    // The saver shows its own error box; a second one for the same failure would only repeat it.
+    bool saverReported = false;
+    generator.m_saveSettings = [&view, &saverReported](const CString& path, ViewSettings&) {
+      if (view.SavePhotoboothSettings(path, true)) return true;
+      saverReported = true;
+      return false;
     };
     made = generator.Generate(options, folderPage.m_strFolder, view);
-    if (!made) ::MessageBoxA(view.m_hWnd, generator.m_strError, "Tavorin", MB_OK | MB_ICONERROR);
+    if (!made && !saverReported) ::MessageBoxA(view.m_hWnd, generator.m_strError, "Tavorin", MB_OK | MB_ICONERROR);
   }
   if (!made) return false;
   // The booth window takes its screens from here.

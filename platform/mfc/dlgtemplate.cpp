@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -76,6 +77,95 @@ QDialogButtonBox::ButtonRole RoleOf(int id) {
   if (id == IDOK) return QDialogButtonBox::AcceptRole;
   if (id == IDCANCEL) return QDialogButtonBox::RejectRole;
   return QDialogButtonBox::ActionRole;
+}
+
+const char kPlacedAreaClass[] = "TavorinPlacedArea";
+
+// The controls of a placed group belong to the dialog: their notifications go on to it.
+LRESULT CALLBACK PlacedAreaProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) {
+    HWND dialog = ::GetParent(hWnd);
+    return dialog ? ::SendMessageA(dialog, message, wParam, lParam) : 0;
+  }
+  return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+void RegisterPlacedAreaClass() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = PlacedAreaProc;
+    cls.lpszClassName = kPlacedAreaClass;
+    ::RegisterClassA(&cls);
+  });
+}
+
+// Keeps a placed area as tall as its shown children reach, whoever moves, shows or hides them.
+class PlacedAreaHeight : public QObject {
+ public:
+  explicit PlacedAreaHeight(QWidget* area) : QObject(area), m_area(area) {}
+  void Watch(QWidget* child) { child->installEventFilter(this); }
+  void Fit() {
+    int bottom = 0;
+    for (QWidget* child : m_area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!child->isHidden()) bottom = std::max(bottom, child->geometry().bottom() + 1);
+    if (m_area->minimumHeight() != bottom || m_area->maximumHeight() != bottom) m_area->setFixedHeight(bottom);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::ShowToParent:
+      case QEvent::HideToParent:
+        Fit();
+        // Children of a window not shown yet hear of their moves only when it shows: look again
+        // once the caller has placed them all.
+        if (!m_pending) {
+          m_pending = true;
+          QMetaObject::invokeMethod(
+              this,
+              [this] {
+                m_pending = false;
+                Fit();
+              },
+              Qt::QueuedConnection);
+        }
+        break;
+      default: break;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* m_area;
+  bool m_pending = false;
+};
+
+struct PlacedArea {
+  HWND area = nullptr;
+  QWidget* widget = nullptr;
+  QWidget* box = nullptr;
+  std::vector<QWidget*> controls;
+};
+
+// First places, one control to a row inside the box, until the program places them itself.
+// The controls stand in rows, so they share the tallest one's height.
+void PlaceInitially(PlacedArea& placed) {
+  int height = 0, widest = 0;
+  for (QWidget* control : placed.controls) {
+    height = std::max(height, control->sizeHint().height());
+    widest = std::max(widest, control->sizeHint().width());
+  }
+  const int gap = std::max(height / 8, 1);
+  int top = placed.box ? placed.box->fontMetrics().height() + gap : gap;
+  for (QWidget* control : placed.controls) {
+    control->setGeometry(2 * gap, top, control->sizeHint().width(), height);
+    top += height + gap;
+  }
+  if (placed.box) placed.box->setGeometry(gap, 0, widest + 2 * gap, top);
+  placed.widget->setMinimumWidth(widest + 3 * gap);
 }
 
 }  // namespace
@@ -160,6 +250,30 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
     outer->addLayout(grid);
   }
 
+  // The column a new group's box goes into.
+  auto columnFor = [&](const std::string& name) -> QBoxLayout* {
+    const auto& starts = dialogTemplate.columnStarts;
+    if (columns.empty() || std::find(starts.begin(), starts.end(), name) != starts.end()) {
+      if (!starts.empty()) {
+        if (!columnRow) {
+          columnRow = new QHBoxLayout;
+          outer->addLayout(columnRow);
+        }
+        columns.push_back(new QVBoxLayout);
+        columnRow->addLayout(columns.back(), 1);
+        column = columns.back();
+      }
+    }
+    return column;
+  };
+  auto boxWindowFor = [&](const std::string& name, HWND parent) -> QGroupBox* {
+    for (const auto& [group, id] : dialogTemplate.groupIds) {
+      if (group != name) continue;
+      HWND boxWindow = MakeControl(parent, "BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, name.c_str(), id);
+      return qobject_cast<QGroupBox*>(user_p::WidgetOf(boxWindow));
+    }
+    return nullptr;
+  };
   auto sectionFor = [&](const char* group) -> QFormLayout* {
     std::string name = group ? group : "";
     QFormLayout*& form = sections[name];
@@ -168,30 +282,35 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       if (name.empty()) {
         outer->addLayout(form);
       } else {
-        const auto& starts = dialogTemplate.columnStarts;
-        if (columns.empty() || std::find(starts.begin(), starts.end(), name) != starts.end()) {
-          if (!starts.empty()) {
-            if (!columnRow) {
-              columnRow = new QHBoxLayout;
-              outer->addLayout(columnRow);
-            }
-            columns.push_back(new QVBoxLayout);
-            columnRow->addLayout(columns.back(), 1);
-            column = columns.back();
-          }
-        }
-        QGroupBox* box = nullptr;
-        for (const auto& [group, id] : dialogTemplate.groupIds) {
-          if (group != name) continue;
-          HWND boxWindow = MakeControl(window, "BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, name.c_str(), id);
-          box = qobject_cast<QGroupBox*>(user_p::WidgetOf(boxWindow));
-        }
+        QBoxLayout* target = columnFor(name);
+        QGroupBox* box = boxWindowFor(name, window);
         if (!box) box = new QGroupBox(user_p::ToQString(name), host);
         box->setLayout(form);
-        column->addWidget(box);
+        target->addWidget(box);
       }
     }
     return form;
+  };
+  std::map<std::string, PlacedArea> placedAreas;
+  std::vector<std::string> placedOrder;
+  auto placedAreaFor = [&](const char* group) -> PlacedArea* {
+    if (!group) return nullptr;
+    const auto& placed = dialogTemplate.placedGroups;
+    if (std::find(placed.begin(), placed.end(), std::string(group)) == placed.end()) return nullptr;
+    auto found = placedAreas.find(group);
+    if (found != placedAreas.end()) return found->second.area ? &found->second : nullptr;
+    PlacedArea& area = placedAreas[group];
+    RegisterPlacedAreaClass();
+    area.area = MakeControl(window, kPlacedAreaClass, WS_CHILD | WS_VISIBLE, "", IDC_STATIC);
+    area.widget = user_p::WidgetOf(area.area);
+    if (!area.widget) {
+      area.area = nullptr;
+      return nullptr;
+    }
+    placedOrder.push_back(group);
+    columnFor(group)->addWidget(area.widget);
+    area.box = boxWindowFor(group, area.area);
+    return &area;
   };
 
   for (size_t index = 0; index < dialogTemplate.items.size(); ++index) {
@@ -200,7 +319,9 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
     DWORD style = cls.style;
     if (item.kind == DlgItemKind::Radio && previous != DlgItemKind::Radio) style |= WS_GROUP | WS_TABSTOP;
     bool ownText = !cls.labelled;
-    HWND control = MakeControl(window, cls.className, style, ownText ? item.label : "", item.id);
+    PlacedArea* placed = placedAreaFor(item.group);
+    HWND control = MakeControl(placed ? placed->area : window, cls.className, style,
+                               ownText || placed ? item.label : "", item.id);
     QWidget* widget = user_p::WidgetOf(control);
     if (!control || !widget) {
       ok = false;
@@ -213,6 +334,11 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
     if (item.binding) {
       widget->setObjectName(user_p::ToQString(item.binding));
       widget->setAccessibleName(user_p::ToQString(item.binding));
+    }
+    if (placed) {
+      placed->controls.push_back(widget);
+      previous = item.kind;
+      continue;
     }
     switch (item.kind) {
       case DlgItemKind::Slider:
@@ -275,6 +401,14 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   int labelWidth = 0;
   for (QWidget* label : labels) labelWidth = std::max(labelWidth, label->sizeHint().width());
   for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
+  for (const std::string& name : placedOrder) {
+    PlacedArea& placed = placedAreas[name];
+    PlaceInitially(placed);
+    auto* height = new PlacedAreaHeight(placed.widget);
+    if (placed.box) height->Watch(placed.box);
+    for (QWidget* control : placed.controls) height->Watch(control);
+    height->Fit();
+  }
   for (QVBoxLayout* each : columns) each->addStretch(1);
   if (formView) outer->addStretch(1);
   if (buttons) {

@@ -59,6 +59,11 @@ struct DlgTemplate {
   std::vector<std::string> columnStarts = {};
   /// Boxes that are windows of their own, by group name: GetDlgItem(id) finds the box.
   std::vector<std::pair<std::string, int>> groupIds = {};
+  /// Groups whose controls the program places itself (MoveWindow in the coordinates of the
+  /// box's parent): the box and its controls stand in an area that takes the group's place in
+  /// its column and is as tall as its shown controls reach. The area passes their WM_COMMAND
+  /// on to the dialog.
+  std::vector<std::string> placedGroups = {};
   /// A resizable dialog: the controls stand in a column at the left and the rest of the client
   /// area is the dialog's own to paint (its WM_PAINT).
   bool paintedClientArea = false;

@@ -86,3 +86,33 @@ TEST_F(MyQuilletViewPhotoboothFileTest, ProfileSwitchMovesTheNumberAndLoadsAnExi
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MyQuilletViewPhotoboothFileTest, TheBoothsImagesFolderIsTheStoredSetting) {
+  // From the registry at start.
+  m_harness.reset();
+  const std::string stored = TestFolder() + "/stored-images";
+  HKEY key = OpenProductKey();
+  RegSetValueExA(key, "PhotoboothImageDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
+                 static_cast<DWORD>(stored.size() + 1));
+  RegCloseKey(key);
+  m_harness = std::make_unique<ViewHarness>();
+  ASSERT_NE(nullptr, m_harness->m_view);
+  m_view = m_harness->m_view;
+  EXPECT_EQ(stored, std::string(m_view->m_strPhotoboothImagesDir.GetString()));
+
+  // From a settings file: the booth's screens come from the loaded folder.
+  const std::string loaded = TestFolder() + "/loaded-images";
+  const std::string path = TestFolder() + "/images-folder.xml";
+  std::ofstream(path, std::ios::binary) << "<Tavorin version=\"3.1\"><photobooth_settings><photoboothImageDir>" << loaded
+                                        << "</photoboothImageDir></photobooth_settings></Tavorin>";
+  ASSERT_TRUE(m_view->LoadPhotoboothSettings(path.c_str()));
+  EXPECT_EQ(loaded, std::string(m_view->m_strPhotoboothImageDir.GetString()));
+  EXPECT_EQ(loaded, std::string(m_view->m_strPhotoboothImagesDir.GetString()));
+  // And the booth's name for it writes the stored setting.
+  m_view->m_strPhotoboothImagesDir = stored.c_str();
+  EXPECT_EQ(stored, std::string(m_view->m_strPhotoboothImageDir.GetString()));
+}
+
+}  // namespace

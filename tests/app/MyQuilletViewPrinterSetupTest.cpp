@@ -113,7 +113,7 @@ TEST_F(MyQuilletViewPrinterSetupTest, FilePrinterSetupSurvivesARestart) {
 
 }  // namespace
 
-TEST_F(MyQuilletViewPrinterSetupTest, ShortcutsBoxIsAWindowThatHidesItsButtons) {
+TEST_F(MyQuilletViewPrinterSetupTest, ShortcutsBoxIsAWindowHiddenWithItsButtons) {
   HWND box = ::GetDlgItem(m_view->m_hWnd, IDC_PHOTOBOOTH_SHORTCUTS);
   HWND button = ::GetDlgItem(m_view->m_hWnd, IDC_PHOTOBOOTH_PRINTER_SETUP);
   ASSERT_NE(box, nullptr);
@@ -122,9 +122,13 @@ TEST_F(MyQuilletViewPrinterSetupTest, ShortcutsBoxIsAWindowThatHidesItsButtons) 
   ::GetWindowTextA(box, title, sizeof(title));
   EXPECT_STREQ(title, "Photobooth Shortcuts");
   ASSERT_TRUE(::IsWindowVisible(button));
-  ::ShowWindow(box, SW_HIDE);
+  // The buttons stand beside the box, not in it: the view hides and shows them with it.
+  m_view->m_bPhotoboothShowDashboard = FALSE;
+  m_view->LayoutOptionButtons();
   EXPECT_FALSE(::IsWindowVisible(box));
   EXPECT_FALSE(::IsWindowVisible(button));
-  ::ShowWindow(box, SW_SHOW);
+  m_view->m_bPhotoboothShowDashboard = TRUE;
+  m_view->LayoutOptionButtons();
+  EXPECT_TRUE(::IsWindowVisible(box));
   EXPECT_TRUE(::IsWindowVisible(button));
 }

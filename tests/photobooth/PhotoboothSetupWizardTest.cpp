@@ -151,6 +151,33 @@ TEST_F(PhotoboothSetupWizardTest, ScriptedThroughItsPagesTheWizardLeavesAWorking
   EXPECT_EQ("Tavorin", boxes[1].caption);
 }
 
+TEST_F(PhotoboothSetupWizardTest, ASettingsFileThatCannotBeWrittenIsReportedOnce) {
+  SelectPdfPrinter(300);
+  PushMessageBoxAnswer(IDOK);
+  const std::string folder = ImagesParent() + "/Booth";
+  PushDialogScript(DialogScript(AFX_IDD_PROPSHEET)
+                       .Call([](CDialog*) { Settle(); })
+                       .Press(ID_WIZNEXT)
+                       .Call([](CDialog*) { Settle(); })
+                       .SetText(IDC_FOLDER_PAGE_NAME, "Booth")
+                       .Press(ID_WIZNEXT)
+                       .Call([&](CDialog*) {
+                         Settle();
+                         // A folder where the settings file should go: the screens are
+                         // written, the settings file is not.
+                         fs::create_directories(folder + "/settings.xml");
+                       })
+                       .Press(ID_WIZFINISH));
+  m_view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_PHOTOBOOTH_SETUP_WIZARD, 0), 0);
+  Settle();
+  EXPECT_TRUE(fs::exists(folder + "/ready.jpg"));
+  auto boxes = GetShownMessageBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes[0].icon);
+  EXPECT_NE(std::string::npos, boxes[0].text.find("settings.xml")) << boxes[0].text;
+  EXPECT_EQ("Tavorin", boxes[0].caption);
+}
+
 TEST_F(PhotoboothSetupWizardTest, FolderPageRefusesBadNamesAndOffersTheFirstFreeNumber) {
   fs::create_directories(ImagesParent() + "/Booth");
   fs::create_directories(ImagesParent() + "/Booth1");
