@@ -123,6 +123,18 @@ void PhotoboothProcessingWorker::WaitForProgressWindow() {
   while (!m_pProgress->GetOpenWindow() && !m_view.m_bProcessingProgressEnded.load()) s_pfnSleep(100);
 }
 
+void PhotoboothProcessingWorker::PlaceProgressWindow() {
+  if (!m_pProgress || m_pProgress->m_nVerticalPos < 0) return;
+  HWND window = m_pProgress->GetOpenWindow();
+  if (!window) return;
+  const int y = m_pProgress->m_nVerticalPos;
+  RunOnView([window, y] {
+    RECT rect{};
+    if (::IsWindow(window) && ::GetWindowRect(window, &rect) && rect.top != y)
+      ::SetWindowPos(window, nullptr, rect.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  });
+}
+
 void PhotoboothProcessingWorker::Progress(const char* text, int percent) {
   if (!m_pProgress) return;
   HWND window = m_pProgress->GetOpenWindow();
@@ -157,6 +169,7 @@ void PhotoboothProcessingWorker::Run() {
     // 2. Progress window.
     WaitForProgressWindow();
     Progress("Preparing images for printing", -1);
+    PlaceProgressWindow();
     // 3. Output "None": only the record.
     if (m_s.m_nPhotoboothSaveJpegCopyOfPrints == 3) {
       WriteFirstFormRecord();

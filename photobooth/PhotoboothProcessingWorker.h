@@ -92,6 +92,8 @@ class PhotoboothProcessingWorker {
 
   void Progress(const char* text, int percent);
   void WaitForProgressWindow();
+  /// Moves the progress window to its stored vertical position (when 0 or more), on the UI thread.
+  void PlaceProgressWindow();
   void ShowScreen(const char* name);
   CWnd* CoveringWindow() const;
   void RunStatusCommandFor(const CString& path);

@@ -1,7 +1,9 @@
 #include "photobooth/PrintPageComposer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "platform/gdi/wingdi.h"
 #include "platform/win32/files.h"
@@ -71,30 +73,50 @@ bool PrintPageComposer::LoadPhoto(PipSession& photo, const CString& path) {
 
 bool PrintPageComposer::LoadPhotoReduced(PipSession& photo, const CString& path, int boxWidth, int boxHeight) {
   // Green-screen copies are saved at the photo's own size.
-  bool reduce = !(m_s.greenScreen && m_s.saveGreenscreened) && (boxWidth > 0 || boxHeight > 0);
-  DWORD w = 0, h = 0, format = 0;
-  BYTE bits = 0;
-  if (reduce && cGetImageFileInfo(path, 0, &w, &h, &bits, &format) && format == PIP_FORMAT_JPEG && w && h) {
-    int bw = boxWidth, bh = boxHeight;
-    DeriveBoxSize(int(w), int(h), bw, bh);
-    int cw = 0, ch = 0;
-    CoverSize(int(w), int(h), bw, bh, cw, ch);
-    if (m_s.gifFrames && cw < m_s.gifWidth) {  // GIF frames are never made narrower than the GIF
-      cw = m_s.gifWidth;
-      ch = std::max(ch, int(1LL * m_s.gifWidth * h / w));
+  if ((m_s.greenScreen && m_s.saveGreenscreened) || (boxWidth <= 0 && boxHeight <= 0)) return LoadPhoto(photo, path);
+  // A side of 0 or less is derived from the photo's aspect, so it bounds nothing; covering the
+  // box is what the resize to cover needs. GIF frames are never made narrower than the GIF.
+  int minWidth = std::max(0, boxWidth), minHeight = std::max(0, boxHeight);
+  if (m_s.gifFrames) minWidth = std::max(minWidth, m_s.gifWidth);
+  return Exists(path) && cLoadImageCovering(photo.m_hSession, path, minWidth, minHeight, m_s.resizeQuality) &&
+         photo.GetWidth() && photo.GetHeight();
+}
+
+void PrintPageComposer::Prefetch(const CStringArray& photos) {
+  // Green-screen copies need whole photos: several at once would hold too much memory.
+  if (m_s.greenScreen && m_s.saveGreenscreened) return;
+  const size_t jobs = m_prefetched.size();
+  if (jobs < 2) return;
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < jobs; i = next++) {
+      Prefetched& job = m_prefetched[i];
+      job.photo = std::make_unique<PipSession>();
+      job.loaded = LoadPhotoReduced(*job.photo, photos[job.number - 1], job.boxWidth, job.boxHeight);
+      if (!job.loaded) job.photo.reset();
     }
-    for (DWORD num = 1; num < 8; num *= 2) {
-      DWORD sw = (w * num + 7) / 8, sh = (h * num + 7) / 8;
-      if (sw < DWORD(cw) || sh < DWORD(ch)) continue;
-      // A file turned upright on load comes out fitted into the unturned box, too small:
-      // then the whole file is decoded after all.
-      if (cLoadThumbnail(photo.m_hSession, path, int(sw), int(sh)) && int(photo.GetWidth()) >= cw &&
-          int(photo.GetHeight()) >= ch)
-        return true;
-      break;
-    }
+  };
+  unsigned threads = std::min<unsigned>(unsigned(jobs), std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> started;
+  try {
+    for (unsigned t = 1; t < threads; ++t) started.emplace_back(work);
+  } catch (const std::system_error&) {
+    // No thread to be had: this one decodes the rest.
   }
-  return LoadPhoto(photo, path);
+  work();
+  for (std::thread& thread : started) thread.join();
+}
+
+std::unique_ptr<PipSession> PrintPageComposer::TakePhoto(const CStringArray& photos, int number, int boxWidth,
+                                                         int boxHeight) {
+  for (Prefetched& job : m_prefetched)
+    if (job.number == number && job.boxWidth == boxWidth && job.boxHeight == boxHeight && job.loaded) {
+      job.loaded = false;
+      return std::move(job.photo);
+    }
+  auto photo = std::make_unique<PipSession>();
+  if (!LoadPhotoReduced(*photo, photos[number - 1], boxWidth, boxHeight)) return nullptr;
+  return photo;
 }
 
 void PrintPageComposer::PlaceCentredInMargins(const char* name) {
@@ -222,13 +244,18 @@ void PrintPageComposer::GridLayout(const CStringArray& photos, double angle,
   const int c = m_nWidth / columns, d = m_nHeight / rows;
   const int g = m_nMiddleWidth;
   int u = 0;
+  // The cell may take the photo turned: both sides must reach the longer side of the cell.
+  const int cover = std::max(c, d);
+  m_prefetched.clear();
+  for (int k = 0; k < n; ++k) m_prefetched.push_back({k + 1, cover, cover});
+  Prefetch(photos);
   for (int k = 0; k < n; ++k) {
     CString text;
     text.Format("Preparing image %d of %d", k + 1, n);
     Progress(text, k * 100 / n);
-    PipSession photo;
-    // The cell may take the photo turned: both sides must reach the longer side of the cell.
-    if (!LoadPhotoReduced(photo, photos[k], std::max(c, d), std::max(c, d))) continue;  // the cell stays empty
+    std::unique_ptr<PipSession> taken = TakePhoto(photos, k + 1, cover, cover);
+    if (!taken) continue;  // the cell stays empty
+    PipSession& photo = *taken;
     TreatBeforeSizing(photo, k + 1, photos[k]);
     if (angle != 0) cOpRotateFine(photo.m_hSession, angle);
     if (gif && !(*gif)[size_t(k)]) (*gif)[size_t(k)].reset(photo.CreateGdiplusBitmap());
@@ -265,6 +292,16 @@ void PrintPageComposer::CustomLayout(const CStringArray& photos, const CMapStrin
                                      std::vector<std::unique_ptr<Gdiplus::Bitmap>>* gif) {
   const int n = int(photos.GetSize());
   bool drawn[kLayoutBoxCount] = {};
+  m_prefetched.clear();
+  for (const PhotoboothCustomLayoutBox& box : m_s.boxes) {
+    int bw = box.right - box.left, bh = box.bottom - box.top;
+    if (box.image < 1 || box.image > n || (bw <= 0 && bh <= 0)) continue;
+    bool listed = std::any_of(m_prefetched.begin(), m_prefetched.end(), [&](const Prefetched& job) {
+      return job.number == box.image && job.boxWidth == bw && job.boxHeight == bh;
+    });
+    if (!listed) m_prefetched.push_back({box.image, bw, bh});
+  }
+  Prefetch(photos);
   for (int i = 0; i < kLayoutBoxCount; ++i) {
     const PhotoboothCustomLayoutBox& box = m_s.boxes[i];
     if (drawn[i] || box.image <= 0) continue;
@@ -273,28 +310,32 @@ void PrintPageComposer::CustomLayout(const CStringArray& photos, const CMapStrin
       text.Format("Preparing image %d of %d", box.image, n);
       Progress(text, (box.image - 1) * 100 / std::max(1, n));
     }
-    PipSession image;
+    std::unique_ptr<PipSession> taken;
     int bw = box.right - box.left, bh = box.bottom - box.top;
     bool qr = box.image > n;
     if (qr) {
+      taken = std::make_unique<PipSession>();
       CString text = m_s.qrText;
       ExpandTextTemplate(tokens, text);
       if (text.IsEmpty()) text = kDefaultQrAddress;
-      if (bw <= 0 || bh <= 0 || !RenderQrCode(&image, bw, bh, text, m_s.qrLevel)) continue;
+      if (bw <= 0 || bh <= 0 || !RenderQrCode(taken.get(), bw, bh, text, m_s.qrLevel)) continue;
     } else {
       CString path = photos[box.image - 1];
-      if (!LoadPhotoReduced(image, path, bw, bh)) continue;
-      TreatBeforeSizing(image, box.image, path);
+      taken = TakePhoto(photos, box.image, bw, bh);
+      if (!taken) continue;
+      PipSession& photo = *taken;
+      TreatBeforeSizing(photo, box.image, path);
       if (gif && !(*gif)[size_t(box.image - 1)]) {
         int turn = m_s.orientation == 1 ? 2700 : m_s.orientation == 2 ? 900 : m_s.orientation == 3 ? 1800 : 0;
-        PipSession turned(image);
+        PipSession turned(photo);
         if (turn) turned.Rotate(turn, false);
         (*gif)[size_t(box.image - 1)].reset(turned.CreateGdiplusBitmap());
       }
-      if (!DeriveBoxSize(Width(image), Height(image), bw, bh)) continue;
-      ResizeToCover(image, bw, bh);
-      TreatAfterSizing(image);
+      if (!DeriveBoxSize(Width(photo), Height(photo), bw, bh)) continue;
+      ResizeToCover(photo, bw, bh);
+      TreatAfterSizing(photo);
     }
+    PipSession& image = *taken;
     // Boxes of the same photo, size and turn share the prepared image.
     auto matches = [&](int j) {
       const PhotoboothCustomLayoutBox& other = m_s.boxes[j];

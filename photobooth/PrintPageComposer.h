@@ -74,9 +74,21 @@ class PrintPageComposer {
   int m_nMiddleWidth = 0;
 
  private:
+  /// A photo decoded ahead for a box of the layout.
+  struct Prefetched {
+    int number = 0;  // 1-based photo number
+    int boxWidth = 0, boxHeight = 0;
+    std::unique_ptr<PipSession> photo;  // empty when the load failed or it was taken
+    bool loaded = false;
+  };
+
   bool LoadPhoto(PipSession& photo, const CString& path);
   /// Loads a JPEG at the smallest DCT scale that still covers the box (and the GIF width).
   bool LoadPhotoReduced(PipSession& photo, const CString& path, int boxWidth, int boxHeight);
+  /// Decodes the listed photos for their boxes on a few threads at once.
+  void Prefetch(const CStringArray& photos);
+  /// The photo for the box: decoded ahead when it was, else loaded now; NULL when it fails.
+  std::unique_ptr<PipSession> TakePhoto(const CStringArray& photos, int number, int boxWidth, int boxHeight);
   void TreatBeforeSizing(PipSession& photo, int number, const CString& path);
   void TreatAfterSizing(PipSession& photo);
   void SaveGreenscreenCopy(const PipSession& photo, const CString& path);
@@ -93,6 +105,7 @@ class PrintPageComposer {
   const PrintPageSettings& m_s;
   const PrintPageHooks& m_hooks;
   int m_nPageWidth, m_nPageHeight;
+  std::vector<Prefetched> m_prefetched;
 };
 
 /// Size covering width x height with the photo's aspect (the grid's crop-to-fit rule).

@@ -9,9 +9,13 @@
 #include <new>
 #include <vector>
 
+#include "support/PaletteRefiner.h"
+
 BOOL g_bDitherGIFs = FALSE;
 
 namespace {
+
+constexpr int kRefinePasses = 4;
 
 struct OctreeNode {
   uint64_t red, green, blue;  // sums of the pixels counted here; averages once the palette is made
@@ -235,16 +239,31 @@ Gdiplus::Bitmap* QuantizeToIndexedBitmap(Gdiplus::Bitmap* source) {
     if (result->GetPalette(palette, paletteSize) != Ok) return nullptr;
     palette->Count = 256;
     palette->Flags = 0;
-    tree.BuildPalette(palette->Entries);
+    UINT leaves = tree.BuildPalette(palette->Entries);
+
+    // The octree's leaves seed a few k-means passes; each pixel then takes its nearest entry,
+    // which the leaf it falls in often is not.
+    PaletteRefiner refiner(static_cast<const BYTE*>(in.data.Scan0), in.data.Stride, width, height);
+    std::vector<uint8_t> guess(refiner.DistinctColours());
+    for (size_t i = 0; i < guess.size(); ++i) {
+      uint32_t c = refiner.Colours()[i];
+      guess[i] = tree.Map(uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c));
+    }
+    refiner.SetFirstGuess(guess);
+    std::vector<uint32_t> colours(leaves);
+    for (UINT i = 0; i < leaves; ++i) colours[i] = palette->Entries[i] & 0xffffffu;
+    refiner.Refine(colours, kRefinePasses);
+
+    std::vector<BYTE> indexes(size_t(width) * size_t(height));
+    refiner.Map(colours, indexes.data(), width);
+    for (size_t i = 0; i < colours.size(); ++i) palette->Entries[i] = 0xff000000u | colours[i];
     if (result->SetPalette(palette) != Ok) return nullptr;
 
     BitsLock out(result.get(), ImageLockModeWrite, PixelFormat8bppIndexed);
     if (!out.locked) return nullptr;
-    for (INT y = 0; y < height; ++y) {
-      const BYTE* p = row(y);
-      BYTE* q = static_cast<BYTE*>(out.data.Scan0) + ptrdiff_t(y) * out.data.Stride;
-      for (INT x = 0; x < width; ++x, p += 3) q[x] = tree.Map(p[2], p[1], p[0]);
-    }
+    for (INT y = 0; y < height; ++y)
+      std::memcpy(static_cast<BYTE*>(out.data.Scan0) + ptrdiff_t(y) * out.data.Stride,
+                  indexes.data() + size_t(y) * size_t(width), size_t(width));
     if (result->UnlockBits(&out.data) != Ok) return nullptr;
     out.locked = false;
     return result.release();

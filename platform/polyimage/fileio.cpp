@@ -11,17 +11,22 @@
 
 namespace pip {
 
-bool ReadFile(const char* ansiPath, std::vector<uint8_t>& out) {
+namespace {
+
+// Reads a regular file of under 2 GB into the buffer that size(bytes) hands out.
+template <class Sized>
+bool ReadWhole(const char* ansiPath, Sized&& sized) {
   if (!ansiPath || !*ansiPath) return false;
   int fd = ::open(NativePath(ansiPath).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < (int64_t(1) << 31);
   if (ok) {
-    out.resize(size_t(st.st_size));
+    size_t size = size_t(st.st_size);
+    uint8_t* data = sized(size);
     size_t done = 0;
-    while (ok && done < out.size()) {
-      ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    while (ok && done < size) {
+      ssize_t n = ::read(fd, data + done, size - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) ok = false;
       else done += size_t(n);
@@ -29,6 +34,22 @@ bool ReadFile(const char* ansiPath, std::vector<uint8_t>& out) {
   }
   ::close(fd);
   return ok;
+}
+
+}  // namespace
+
+bool ReadFile(const char* ansiPath, std::vector<uint8_t>& out) {
+  return ReadWhole(ansiPath, [&](size_t size) {
+    out.resize(size);
+    return out.data();
+  });
+}
+
+bool ReadFile(const char* ansiPath, Bytes& out) {
+  return ReadWhole(ansiPath, [&](size_t size) {
+    out = Bytes(size);
+    return out.data();
+  });
 }
 
 bool WriteFileAtomic(const char* ansiPath, const uint8_t* data, size_t size) {

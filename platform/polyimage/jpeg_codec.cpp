@@ -57,7 +57,7 @@ void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
 }
 
 // Runs inside the setjmp frame: no objects with destructors live here.
-bool DecodeBody(Decoder& d, Image& out, int boxWidth, int boxHeight) {
+bool DecodeBody(Decoder& d, Image& out, int boxWidth, int boxHeight, bool accurate) {
   jpeg_decompress_struct& info = d.info;
   jpeg_read_header(&info, TRUE);
   bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -70,7 +70,7 @@ bool DecodeBody(Decoder& d, Image& out, int boxWidth, int boxHeight) {
   } else {
     info.out_color_space = JCS_EXT_BGR;
   }
-  if (boxWidth > 0 && boxHeight > 0) {
+  if (boxWidth > 0 || boxHeight > 0) {
     // The smallest DCT scale whose output still covers the box; only 1/8, 1/4, 1/2 and 1/1
     // have fast paths in the codec (7/8 of a 3 MP photo costs three full decodes).
     for (unsigned num = 1; num <= 8; num *= 2) {
@@ -80,7 +80,7 @@ bool DecodeBody(Decoder& d, Image& out, int boxWidth, int boxHeight) {
       if (int(info.output_width) >= boxWidth && int(info.output_height) >= boxHeight) break;
       if (num == 8) break;
     }
-    info.dct_method = JDCT_IFAST;
+    info.dct_method = accurate ? JDCT_ISLOW : JDCT_IFAST;
   }
   jpeg_start_decompress(&info);
   int width = int(info.output_width), height = int(info.output_height);
@@ -122,7 +122,7 @@ bool DecodeBody(Decoder& d, Image& out, int boxWidth, int boxHeight) {
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* data, size_t size, Image& out, int boxWidth, int boxHeight) {
+bool DecodeJpeg(const uint8_t* data, size_t size, Image& out, int boxWidth, int boxHeight, bool accurate) {
   if (!data || size < 4 || size > 0xFFFFFFFFu) return false;
   Decoder d;
   d.info.err = nullptr;
@@ -134,7 +134,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image& out, int boxWidth, int 
   }
   jpeg_create_decompress(&d.info);
   jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
-  bool ok = DecodeBody(d, out, boxWidth, boxHeight);
+  bool ok = DecodeBody(d, out, boxWidth, boxHeight, accurate);
   jpeg_destroy_decompress(&d.info);
   if (!ok) out = Image();
   else out.format = PIP_FORMAT_JPEG;

@@ -14,10 +14,11 @@ FileKind Sniff(const uint8_t* d, size_t n) {
 
 namespace {
 
-bool Decode(const uint8_t* data, size_t size, Image& out, int boxWidth = 0, int boxHeight = 0) {
+bool Decode(const uint8_t* data, size_t size, Image& out, int boxWidth = 0, int boxHeight = 0,
+            bool accurate = false) {
   switch (Sniff(data, size)) {
     case FileKind::Jpeg:
-      if (!DecodeJpeg(data, size, out, boxWidth, boxHeight)) return false;
+      if (!DecodeJpeg(data, size, out, boxWidth, boxHeight, accurate)) return false;
       out.orientation = JpegExifOrientation(data, size);
       return true;
     case FileKind::Png: return DecodePng(data, size, out);
@@ -29,11 +30,16 @@ bool Decode(const uint8_t* data, size_t size, Image& out, int boxWidth = 0, int 
   return false;
 }
 
-// Replaces the session's image; a failed load leaves it empty.
-int Load(Session* s, const uint8_t* data, size_t size, const char* function) {
+// Replaces the session's image; a failed load leaves it empty. A box (sides of the upright
+// picture) lets a JPEG decode at a reduced DCT scale that still covers it.
+int Load(Session* s, const uint8_t* data, size_t size, const char* function, int boxWidth = 0, int boxHeight = 0,
+         bool accurate = false) {
   s->image = Image();
   Image image;
-  if (!Decode(data, size, image)) {
+  if ((boxWidth > 0 || boxHeight > 0) && s->autoRotate && Sniff(data, size) == FileKind::Jpeg &&
+      JpegExifOrientation(data, size) >= 5)
+    std::swap(boxWidth, boxHeight);  // the file's rows become the picture's columns
+  if (!Decode(data, size, image, boxWidth, boxHeight, accurate)) {
     Fail(function, "not a readable image");
     return 0;
   }
@@ -65,13 +71,28 @@ int cLoadImage(int session, LPCSTR path, int, int, int) {
   return Guard("cLoadImage", [&] {
     Session* s = Find(session);
     if (!s) return 0;
-    std::vector<uint8_t> file;
+    Bytes file;
     if (!ReadFile(path, file)) {
       s->image = Image();
       Fail("cLoadImage", "cannot read the file");
       return 0;
     }
     return Load(s, file.data(), file.size(), "cLoadImage");
+  });
+}
+
+int cLoadImageCovering(int session, LPCSTR path, int minWidth, int minHeight, int quality) {
+  return Guard("cLoadImageCovering", [&] {
+    Session* s = Find(session);
+    if (!s) return 0;
+    Bytes file;
+    if (!ReadFile(path, file)) {
+      s->image = Image();
+      Fail("cLoadImageCovering", "cannot read the file");
+      return 0;
+    }
+    return Load(s, file.data(), file.size(), "cLoadImageCovering", std::max(0, minWidth), std::max(0, minHeight),
+                quality > PIP_RESAMPLE_FAST);
   });
 }
 

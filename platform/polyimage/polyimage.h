@@ -79,6 +79,11 @@ int cGetImageFileInfo(LPCSTR path, int frame, DWORD* width, DWORD* height, BYTE*
 
 // Loading (JPEG, PNG, BMP, GIF first frame, TIFF first page) and new images.
 int cLoadImage(int session, LPCSTR path, int frame, int flags, int reserved);
+/// As cLoadImage, but a JPEG may decode reduced by DCT scaling (1/8, 1/4 or 1/2) as long as the
+/// upright picture still covers minWidth x minHeight (a side of 0 or less sets no bound); the
+/// caller resizes it further. quality: the resize quality that follows (high keeps the
+/// accurate inverse DCT). Other formats load whole.
+int cLoadImageCovering(int session, LPCSTR path, int minWidth, int minHeight, int quality);
 int cLoadData(int session, const void* bytes, DWORD length, int frame, int flags, int reserved);
 /// Raw B,G,R pixels, rows top first; `length` must hold width x height x 3 bytes.
 int cLoadImage8(int session, const BYTE* pixels, DWORD length, int width, int height, int a, int b, int c);

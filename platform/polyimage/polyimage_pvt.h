@@ -19,9 +19,11 @@ constexpr int64_t kMaxPixels = int64_t(1) << 28;
 constexpr int kMaxSide = 65500;
 
 /// Raw memory for pixel buffers; large ones ask for huge pages, since first-touch page faults
-/// on a 36 MB photo cost as much as decoding it. Throws std::bad_alloc.
+/// on a 36 MB photo cost as much as decoding it, and large freed ones are kept a while for
+/// reuse. Throws std::bad_alloc.
 uint8_t* AllocatePixels(size_t n);
 struct FreePixels {
+  size_t size = 0;  // as asked of AllocatePixels
   void operator()(uint8_t* p) const;
 };
 
@@ -29,7 +31,7 @@ struct FreePixels {
 class Bytes {
  public:
   Bytes() = default;
-  explicit Bytes(size_t n) : m_data(n ? AllocatePixels(n) : nullptr), m_size(n) {}
+  explicit Bytes(size_t n) : m_data(n ? AllocatePixels(n) : nullptr, FreePixels{n}), m_size(n) {}
   uint8_t* data() { return m_data.get(); }
   const uint8_t* data() const { return m_data.get(); }
   size_t size() const { return m_size; }
@@ -111,8 +113,10 @@ int Guard(const char* function, F&& body) {
 enum class FileKind { Unknown, Jpeg, Png, Gif, Bmp, Tiff };
 FileKind Sniff(const uint8_t* data, size_t size);
 
-/// Decodes a JPEG; scaleTo > 0 lets the decoder reduce by DCT scaling to no less than that box.
-bool DecodeJpeg(const uint8_t* data, size_t size, Image& out, int boxWidth = 0, int boxHeight = 0);
+/// Decodes a JPEG; a box lets the decoder reduce by DCT scaling to no less than that box (a side
+/// of 0 or less sets no bound), with the fast inverse DCT unless `accurate`.
+bool DecodeJpeg(const uint8_t* data, size_t size, Image& out, int boxWidth = 0, int boxHeight = 0,
+                bool accurate = false);
 bool JpegHeader(const uint8_t* data, size_t size, int& width, int& height, int& channels);
 bool EncodeJpeg(const Image& image, int quality, const std::vector<uint8_t>& app1, std::vector<uint8_t>& out);
 bool DecodePng(const uint8_t* data, size_t size, Image& out);
@@ -136,6 +140,8 @@ bool RotateQuarter(Image& image, int quarters);  // clockwise
 bool ResizeImage(Image& image, int width, int height, int quality);
 
 bool ReadFile(const char* ansiPath, std::vector<uint8_t>& out);
+/// The same into uninitialised bytes (no zeroing before the read).
+bool ReadFile(const char* ansiPath, Bytes& out);
 /// Writes through a temporary name and renames it into place.
 bool WriteFileAtomic(const char* ansiPath, const uint8_t* data, size_t size);
 

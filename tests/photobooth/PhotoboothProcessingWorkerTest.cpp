@@ -10,8 +10,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "app/MyQuilletView.h"
+#include "app/ProgressDlg2.h"
+#include "app/Resource.h"
+#include "app/ViewMessages.h"
 #include "photobooth/ConfirmPrintingDlg.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/registry/registry.h"
@@ -20,6 +25,7 @@
 #include "support/ProgramGlobals.h"
 #include "tests/photobooth/BoothTestSupport.h"
 #include "tests/PrintedPdfs.h"
+#include "tests/platform/winspool/cups_queue.h"
 
 namespace fs = std::filesystem;
 
@@ -436,4 +442,101 @@ TEST_F(PhotoboothProcessingWorkerTest, PrintOnlySharesATemporaryPageAndRemovesIt
   EXPECT_FALSE(fs::exists(shared));           // gone once the screen closed
   EXPECT_TRUE(Jpegs(Prints()).empty());       // "Print Only" keeps no page
   EXPECT_EQ(1u, Pdfs().size());               // and prints it after the sharing screen
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, ASessionPrintsItsCopiesAsOneJobOnACupsQueue) {
+  if (!CupsTestQueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kCupsTestQueue << " queue; run scripts/start-cups as root";
+  DEVMODEA mode{};
+  std::strcpy(reinterpret_cast<char*>(mode.dmDeviceName), kCupsTestQueue);
+  mode.dmSpecVersion = DM_SPECVERSION;
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmFields = DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION | DM_COPIES;
+  mode.dmOrientation = DMORIENT_PORTRAIT;
+  mode.dmPaperSize = DMPAPER_USER;
+  mode.dmPaperWidth = 1030;
+  mode.dmPaperLength = 1550;
+  mode.dmPrintQuality = mode.dmYResolution = 100;
+  mode.dmCopies = 1;
+  HGLOBAL devMode = GlobalAlloc(GHND, sizeof(mode));
+  std::memcpy(GlobalLock(devMode), &mode, sizeof(mode));
+  GlobalUnlock(devMode);
+  AfxGetApp()->SelectPrinter(AfxMakeDevNames("winspool", kCupsTestQueue, "", 0), devMode, TRUE);
+  std::set<std::string> before;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kCupsTestOutput, error)) before.insert(entry.path().string());
+
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 0;
+  m_view->m_nPhotoboothPrintCopies = 2;
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+  EXPECT_TRUE(Pdfs().empty()) << "nothing on the built-in printer";
+  EXPECT_EQ(98u, UpdatePhotoboothPrintCounter(0));
+
+  // cups-pdf names the file after the job's title and writes it once the job has passed its
+  // filters. Other runs may print on the same queue: the job of both copies is one new file
+  // of the title with two pages (two jobs would leave two one-page files).
+  std::string twoPages;
+  for (int i = 0; i < 900 && twoPages.empty(); ++i) {
+    for (const auto& entry : fs::directory_iterator(kCupsTestOutput, error)) {
+      std::string path = entry.path().string();
+      if (entry.path().extension() == ".pdf" && !before.count(path) &&
+          path.find("Photobooth_Edition") != std::string::npos && PdfPages(path) == 2)
+        twoPages = path;
+    }
+    if (twoPages.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_FALSE(twoPages.empty()) << "no two-page PDF of the job in " << kCupsTestOutput;
+  fs::remove(twoPages);
+}
+
+namespace {
+
+// A progress window that writes down where it stands whenever the worker sends a text.
+class CPlacedProgressDlg : public CProgressDlg2 {
+ public:
+  using CProgressDlg2::CProgressDlg2;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_PROGRESS_TEXT) {
+      CRect window;
+      GetWindowRect(&window);
+      m_tops.push_back(window.top);
+    }
+    return CProgressDlg2::WindowProc(message, wParam, lParam);
+  }
+  std::vector<int> m_tops;
+};
+
+}  // namespace
+
+TEST_F(PhotoboothProcessingWorkerTest, TheProgressWindowStandsAtItsStoredVerticalPosition) {
+  int opened = -1;
+  for (int position : {-1, 150}) {
+    SCOPED_TRACE(position);
+    CPlacedProgressDlg progress(m_view);
+    progress.m_strTitle = "Tavorin";
+    progress.m_nVerticalPos = position;
+    CProgressDlg2* own = m_view->m_pProgressDlg2;
+    m_view->m_pProgressDlg2 = &progress;
+    m_view->m_bProcessingProgressEnded = false;
+    auto worker = std::make_unique<PhotoboothProcessingWorker>(*m_view, false);
+    std::atomic<bool> done{false};
+    std::thread thread([&] {
+      worker->Run();
+      done = true;
+    });
+    PushDialogScript(DialogScript(IDD_PROGRESS2).RunUntil([&] { return done.load(); }));
+    progress.DoModal();
+    m_view->m_bProcessingProgressEnded = true;
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));  // the worker may still ask the view
+    thread.join();
+    worker.reset();
+    m_view->m_pProgressDlg2 = own;
+    ASSERT_GE(progress.m_tops.size(), 2u);  // "Preparing images for printing", then the steps
+    if (position < 0) {
+      opened = progress.m_tops.front();  // where the window opens by itself
+      EXPECT_NE(150, opened);
+    }
+    for (int top : progress.m_tops) EXPECT_EQ(position < 0 ? opened : position, top);
+  }
 }

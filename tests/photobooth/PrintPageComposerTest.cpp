@@ -260,3 +260,62 @@ TEST_F(PrintPageComposerTest, LargeJpegsAreDecodedReducedButNeverBelowTheGifWidt
   EXPECT_GE(gif[0]->GetWidth(), 400u);
   EXPECT_LT(gif[0]->GetWidth(), 2400u);  // a DCT-scaled decode, not the whole file
 }
+
+TEST_F(PrintPageComposerTest, ReducedDecodeGivesThePageOfTheWholeDecode) {
+  // The same camera-like photos as JPEG (decoded reduced) and as PNG of their whole decode.
+  CStringArray jpegs, pngs;
+  for (int i = 0; i < 3; ++i) {
+    const int w = 1600, h = 1200;
+    std::vector<BYTE> bgr(size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        BYTE* p = &bgr[(size_t(y) * w + x) * 3];
+        bool disc = (x - 500 - 200 * i) * (x - 500 - 200 * i) + (y - 600) * (y - 600) < 300 * 300;
+        p[0] = BYTE(disc ? 40 : x * 255 / w);
+        p[1] = BYTE(disc ? 200 - 50 * i : y * 255 / h);
+        p[2] = BYTE((x + y + 300 * i) % 256);
+      }
+    PipSession photo;
+    ASSERT_TRUE(cLoadImage8(photo.m_hSession, bgr.data(), DWORD(bgr.size()), w, h, 0, 0, 0));
+    std::string jpeg = photos.File("IMG_000" + std::to_string(i + 1) + ".JPG");
+    std::string png = photos.File("IMG_000" + std::to_string(i + 1) + ".png");
+    ASSERT_TRUE(cSave(photo.m_hSession, jpeg.c_str(), PIP_FORMAT_JPEG, 0, 0, 0));
+    PipSession whole;
+    ASSERT_TRUE(cLoadImage(whole.m_hSession, jpeg.c_str(), 0, 0, 0));
+    ASSERT_TRUE(cSave(whole.m_hSession, png.c_str(), PIP_FORMAT_PNG, 0, 0, 0));
+    jpegs.Add(jpeg.c_str());
+    pngs.Add(png.c_str());
+  }
+  struct Row {
+    const char* name;
+    BOOL custom;
+    int quality;
+  } rows[] = {{"custom boxes, fast resize", TRUE, 3}, {"custom boxes, high quality", TRUE, 7},
+              {"grid, fast resize", FALSE, 3}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    settings.customLayout = row.custom;
+    settings.resizeQuality = row.quality;
+    settings.rows = 2, settings.columns = 2, settings.cropToFit = TRUE;
+    settings.boxes[0] = {1, 10, 10, 370, 250, 0};
+    settings.boxes[1] = {2, 380, 10, 590, 250, 0};
+    settings.boxes[2] = {3, 10, 260, 250, 390, 0};
+    PolyArray reduced, whole;
+    NewPage(600, 400);
+    Compose(jpegs);
+    ASSERT_TRUE(cGetImage16(page.m_hSession, &reduced));
+    NewPage(600, 400);
+    Compose(pngs);
+    ASSERT_TRUE(cGetImage16(page.m_hSession, &whole));
+    ASSERT_EQ(reduced.Size(), whole.Size());
+    double sum = 0;
+    size_t far = 0;
+    for (size_t i = 0; i < reduced.Size(); ++i) {
+      int d = std::abs(int(reduced.Data()[i]) - int(whole.Data()[i]));
+      sum += d;
+      far += d > 24;
+    }
+    EXPECT_LT(sum / double(reduced.Size()), 2.0);
+    EXPECT_LT(double(far) / double(reduced.Size()), 0.005);
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -127,4 +128,45 @@ TEST(OctreeQuantizerTest, DeclinesWithDitheringOnAndForNothing) {
   ASSERT_TRUE(one);
   Indexed indexed = Read(*one);
   EXPECT_EQ(Rgb(indexed.palette[indexed.indexes[0]]), 0x204060u);
+}
+
+TEST(OctreeQuantizerTest, EachPixelTakesItsNearestEntryAndEveryEntryIsUsed) {
+  DitherOff guard;
+  const int w = 160, h = 120;
+  std::vector<uint32_t> pixels;
+  std::mt19937 random(5);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {  // three smooth ramps and noise: far more than 256 colours
+      uint32_t r = (x * 255 / w + random() % 13) & 0xff, g = (255 - y * 255 / h + random() % 5) & 0xff,
+               b = (x * y / 80 + random() % 7) & 0xff;
+      pixels.push_back(r << 16 | g << 8 | b);
+    }
+  auto source = BitmapOf(w, h, pixels);
+  std::unique_ptr<Bitmap> result(QuantizeToIndexedBitmap(source.get()));
+  ASSERT_TRUE(result);
+  Indexed indexed = Read(*result);
+  std::set<BYTE> used(indexed.indexes.begin(), indexed.indexes.end());
+  ASSERT_LE(used.size(), 256u);
+  auto distance = [](uint32_t a, uint32_t b) {
+    int total = 0;
+    for (int shift : {0, 8, 16}) {
+      int d = int((a >> shift) & 0xff) - int((b >> shift) & 0xff);
+      total += d * d;
+    }
+    return total;
+  };
+  size_t notNearest = 0;
+  double squared = 0;
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    int mine = distance(pixels[i], Rgb(indexed.palette[indexed.indexes[i]]));
+    squared += mine;
+    for (BYTE e : used)
+      if (distance(pixels[i], Rgb(indexed.palette[e])) < mine) {
+        ++notNearest;
+        break;
+      }
+  }
+  EXPECT_EQ(notNearest, 0u);
+  double psnr = 10 * std::log10(255.0 * 255.0 / (squared / (pixels.size() * 3.0)));
+  EXPECT_GT(psnr, 34.0);  // the leaves alone give 32.5 dB here
 }
