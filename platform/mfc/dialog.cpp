@@ -1,6 +1,7 @@
 #include "platform/mfc/dialog.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QWidget>
 #include <string>
 
@@ -151,6 +152,9 @@ void CDialog::NextDlgCtrl() const {
     for (QWidget* next = start->nextInFocusChain(); next && next != start; next = next->nextInFocusChain()) {
       if (widget->isAncestorOf(next) && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)) {
         next->setFocus(Qt::TabFocusReason);
+        // A field reached from the keyboard has its text selected, ready to be typed over,
+        // also when the window is not shown yet and so gets no focus event of its own.
+        if (auto* line = qobject_cast<QLineEdit*>(next)) line->selectAll();
         break;
       }
     }

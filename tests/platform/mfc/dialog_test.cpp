@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 #include <QWindow>
 #include <atomic>
@@ -347,4 +348,24 @@ TEST_F(DialogTest, ADialogsMinimumTrackSizeHoldsWhenTheWindowIsShrunk) {
       EXPECT_LT(client.right, 480) << "nothing holds a dialog that asks for no minimum";
     }
   }
+}
+
+TEST_F(DialogTest, TheFirstFieldOpensWithItsTextSelectedAndTabSelectsTheNext) {
+  QString first, afterTab;
+  PushDialogScript(DialogScript(IDD_SETTINGS).Call([&](CDialog* dialog) {
+    QWidget* window = user_p::WidgetOf(dialog->m_hWnd);
+    window->activateWindow();
+    for (int spin = 0; spin < 500 && !window->isActiveWindow(); ++spin)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget())) first = line->selectedText();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(window->windowHandle(), &tab);
+    QCoreApplication::processEvents();
+    if (auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget())) afterTab = line->selectedText();
+  }));
+  CSettingsDlg dialog;
+  dialog.m_ratio = 2.0;
+  dialog.DoModal();
+  EXPECT_EQ("4", first.toStdString()) << "typing replaces the count at once";
+  EXPECT_EQ("2", afterTab.toStdString());
 }
