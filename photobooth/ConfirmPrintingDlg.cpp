@@ -294,15 +294,18 @@ void CConfirmPrintingDlg::OnCopiesStep(int step) {
   int copies = *m_pCopies + step;
   *m_pCopies = copies < 1 ? 1 : (copies > 20 ? 20 : copies);
   if (!m_hWnd) return;
-  CRect client;
-  GetClientRect(&client);
+  // Drawn by the paint, which here repaints the whole window whenever it is drawn on: text put
+  // straight onto the window would be painted over at once.
+  m_nCopiesTextDeadline = s_pfnNow() + 2;
+  Invalidate(FALSE);
+}
+
+void CConfirmPrintingDlg::DrawCopiesText(CDC& dc, const CRect& client) {
+  if (m_nCopiesTextDeadline == 0 || !m_pCopies) return;
   CString text;
   text.Format("Copies: %d  ", *m_pCopies);
-  CClientDC dc(this);
-  if (!dc.m_hDC) return;
   SIZE size = dc.GetTextExtent(text);
   dc.TextOut(client.Width() - size.cx, client.Height() - 1 - size.cy, text);
-  m_nCopiesTextDeadline = s_pfnNow() + 2;
 }
 
 template <typename Run>
@@ -440,4 +443,5 @@ void CConfirmPrintingDlg::OnPaint() {
     if (booth.m_hDC) booth.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
   }
   memory.SelectObject(old);
+  DrawCopiesText(paint, client);
 }

@@ -112,6 +112,7 @@ class CConfirmPrintingDlg : public CDialog {
  private:
   void DrawBackground(CDC& dc, const CRect& client);
   void DrawImage(CDC& dc, const CRect& client);
+  void DrawCopiesText(CDC& dc, const CRect& client);
   void StartGif();
   /// Runs a sub-screen with the sharing time-out off; activity is now afterwards.
   template <typename Run>

@@ -86,7 +86,8 @@ LiveRect LiveViewSourceRect(int width, int height, double zoom, int evfCrop) {
 LiveRect CutToAspect(int width, int height, int aspectWidth, int aspectHeight) {
   if (width <= 0 || height <= 0) return {};
   if (aspectWidth <= 0 || aspectHeight <= 0) return {0, 0, width, height};
-  const long long wide = static_cast<long long>(width) * aspectHeight, tall = static_cast<long long>(height) * aspectWidth;
+  const long long wide = static_cast<long long>(width) * aspectHeight;
+  const long long tall = static_cast<long long>(height) * aspectWidth;
   if (wide > tall) {
     // Wider than the shape: the sides go.
     int cut = std::max(1, static_cast<int>((2LL * height * aspectWidth + aspectHeight) / (2LL * aspectHeight)));

@@ -100,8 +100,9 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
   const bool flipX = dx.flipped != sxs.flipped, flipY = dy.flipped != sys.flipped;
   // An unscaled, unmirrored copy from another surface is drawn straight from the source's
   // pixels: a full-screen picture then costs one copy, not two.
-  if (src != dc && src->device != dc->device && src->image && !src->image->isNull() && !(src->bitmap && src->bitmap->bottomUp) &&
-      !flipX && !flipY && dx.size == sxs.size && dy.size == sys.size && src->image->rect().contains(part)) {
+  if (src != dc && src->device != dc->device && src->image && !src->image->isNull() &&
+      !(src->bitmap && src->bitmap->bottomUp) && !flipX && !flipY && dx.size == sxs.size && dy.size == sys.size &&
+      src->image->rect().contains(part)) {
     QPainter::CompositionMode mode;
     if (!SourceOp(rop, mode)) return FALSE;
     QPainter* p = Painter(*dc);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # A touch-screen booth session on a real X display (Xvfb): touch mode 5 with a Start area on
-# the ready screen and a Confirm area on the confirm screen, confirmation on, the built-in PDF
-# printer. The booth starts on connection; a click on Start runs the countdown, the shots and
-# the processing; the confirm screen's window shows; a click on Confirm prints one PDF page
-# into ~/Documents/Tavorin Prints. A second start with the green screen on shows the keyed
-# live picture on the ready screen. Screenshots land in the screenshot folder when one is given.
+# the ready screen and a Confirm area on the confirm screen, confirmation on, green screen and
+# live view on, the built-in PDF printer. The booth starts on connection and shows the keyed
+# live picture; a click on Start runs the countdown, the shots and the processing; the confirm
+# screen's window shows; two presses of the keypad's + make three copies; a click on Confirm
+# prints them, one PDF page each, into ~/Documents/Tavorin Prints. Screenshots of the keyed
+# live picture and of the confirm screen land in the screenshot folder when one is given.
 # Usage: <tavorin> [screenshot folder]
 set -uo pipefail
 program=$1
@@ -13,6 +14,7 @@ for tool in xvfb-run xdotool python3 convert import pdfinfo pdftoppm; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 root=$(mktemp -d /tmp/tavorin-touch-XXXXXX)
+# KEEP_E2E=1 keeps the folder (settings, photos, log) for a look after a failure.
 [[ -n "${KEEP_E2E:-}" ]] || trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/home" "$root/run" "$root/config" "$root/booth"
 chmod 700 "$root/run"
@@ -93,7 +95,11 @@ xdotool mousemove 260 750 click 1
 log "clicked Start"
 confirm=$(wait_for_window "confirm_printing" 60) || fail "no confirm screen within 60 s of the Start click"
 log "confirm screen: $(xdotool getwindowname "$confirm")"
-sleep 1
+# Two presses of the keypad's + on the confirm screen: three copies, shown for 2 s.
+xdotool key KP_Add
+sleep 0.3
+xdotool key KP_Add
+sleep 0.5
 shot touch-confirm-screen.png
 xdotool mousemove 1130 820 click 1
 for _ in $(seq 1 300); do (( $(prints) > before )) && break; sleep 0.1; done
@@ -101,7 +107,7 @@ for _ in $(seq 1 300); do (( $(prints) > before )) && break; sleep 0.1; done
 pdf=$(ls -t "$HOME/Documents/Tavorin Prints"/*.pdf | head -1)
 pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
 log "printed $(basename "$pdf"): $pages page(s)"
-[[ "$pages" == 1 ]] || fail "the print has $pages pages, not 1"
+[[ "$pages" == 3 ]] || fail "the print has $pages pages, not the 3 copies"
 # The four photos are on the page: it is far from blank paper.
 pdftoppm -r 20 -png "$pdf" "$ROOT/page"
 mean=$(convert "$ROOT/page-1.png" -format "%[fx:int(mean*100)]" info:)

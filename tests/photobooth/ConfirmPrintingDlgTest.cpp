@@ -253,6 +253,28 @@ TEST_F(ConfirmPrintingDlgTest, CopiesStayWithinOneToTwentyAndShowTheirText) {
   }
 }
 
+TEST_F(ConfirmPrintingDlgTest, TheCopiesTextIsOnTheScreenUntilItsDeadline) {
+  m_copies = 2;
+  auto dialog = Make(false);
+  QImage before, shown, wiped;
+  Run(*dialog, [&](CDialog* d) {
+    QWidget* widget = user_p::WidgetOf(d->m_hWnd);
+    Activate(d->m_hWnd);
+    before = widget->grab().toImage();
+    PressKey(d->m_hWnd, Qt::Key_Plus, Qt::KeypadModifier);
+    shown = widget->grab().toImage();
+    s_now += 2;
+    Tick(d);
+    wiped = widget->grab().toImage();
+  });
+  EXPECT_EQ(3, m_copies);
+  ASSERT_FALSE(before.isNull());
+  // "Copies: 3  " stands at the bottom-right corner.
+  const QRect corner(before.width() - 200, before.height() - 40, 200, 40);
+  EXPECT_NE(before.copy(corner), shown.copy(corner)) << "the text shows after the key";
+  EXPECT_EQ(before.copy(corner), wiped.copy(corner)) << "and is gone after 2 s";
+}
+
 TEST_F(ConfirmPrintingDlgTest, SharingActionsOpenTheSharingScreenWithTheirKindAndMessage) {
   const int codes[] = {kTouchShareFacebook, kTouchShareEmail, kTouchSharePrint, kTouchShareTwitter, kTouchShareMms};
   for (int i = 0; i < 5; ++i) m_areas[i] = {codes[i], i * 100, 0, i * 100 + 90, 90};

@@ -225,7 +225,8 @@ TEST(LiveViewKernelsTest, Rows32DrawTheSamePixelsAs24BitRows) {
       HBITMAP bitmap = CreateCompatibleBitmap(dc, destWidth, destHeight);
       HGDIOBJ old = SelectObject(dc, bitmap);
       BITMAPINFO info{};
-      info.bmiHeader = {sizeof(BITMAPINFOHEADER), part.width, -part.height, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
+      info.bmiHeader = {sizeof(BITMAPINFOHEADER), part.width, -part.height, 1, static_cast<WORD>(bits), BI_RGB,
+                        0, 0, 0, 0, 0};
       SetStretchBltMode(dc, HALFTONE);
       EXPECT_EQ(part.height, StretchDIBits(dc, 0, 0, destWidth, destHeight, 0, 0, part.width, part.height,
                                            bits == 24 ? padded.data() : rows32.data(), &info, DIB_RGB_COLORS,
@@ -257,7 +258,8 @@ TEST(LiveViewKernelsTest, CutToAspectKeepsTheCentreInTheLivePicturesShape) {
       {0, 600, 3, 2, {}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " to " << row.aspectWidth << ":" << row.aspectHeight);
+    SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " to " << row.aspectWidth << ":"
+                                    << row.aspectHeight);
     EXPECT_EQ(row.expected, CutToAspect(row.width, row.height, row.aspectWidth, row.aspectHeight));
   }
 }
