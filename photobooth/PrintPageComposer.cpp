@@ -231,10 +231,18 @@ void PrintPageComposer::ResizeToCover(PipSession& photo, int width, int height) 
 void PrintPageComposer::ComposePhotos(const CStringArray& photos, const CMapStringToString& tokens, double angle,
                                       std::vector<std::unique_ptr<Gdiplus::Bitmap>>* gifFrames) {
   if (gifFrames && gifFrames->size() < size_t(photos.GetSize())) gifFrames->resize(size_t(photos.GetSize()));
-  if (m_s.customLayout)
+  if (m_s.customLayout && HasPlacedBox())
     CustomLayout(photos, tokens, m_s.gifFrames ? gifFrames : nullptr);
   else
     GridLayout(photos, angle, m_s.gifFrames ? gifFrames : nullptr);
+}
+
+// A fresh installation has the custom layout switched on with every box empty: the photos then
+// go into the grid rather than leave the page blank.
+bool PrintPageComposer::HasPlacedBox() const {
+  return std::any_of(std::begin(m_s.boxes), std::end(m_s.boxes), [](const PhotoboothCustomLayoutBox& box) {
+    return box.image >= 1 && (box.right - box.left > 0 || box.bottom - box.top > 0);
+  });
 }
 
 void PrintPageComposer::GridLayout(const CStringArray& photos, double angle,

@@ -95,6 +95,7 @@ class PrintPageComposer {
   void ResizeToCover(PipSession& photo, int width, int height);
   void PlaceCentredInMargins(const char* name);
   void GridLayout(const CStringArray& photos, double angle, std::vector<std::unique_ptr<Gdiplus::Bitmap>>* gif);
+  bool HasPlacedBox() const;
   void CustomLayout(const CStringArray& photos, const CMapStringToString& tokens,
                     std::vector<std::unique_ptr<Gdiplus::Bitmap>>* gif);
   void CopyOrBlend(PipSession& image, int x, int y);

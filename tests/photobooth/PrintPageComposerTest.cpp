@@ -319,3 +319,16 @@ TEST_F(PrintPageComposerTest, ReducedDecodeGivesThePageOfTheWholeDecode) {
     EXPECT_LT(double(far) / double(reduced.Size()), 0.005);
   }
 }
+
+TEST_F(PrintPageComposerTest, CustomLayoutWithEveryBoxEmptyFallsBackToTheGrid) {
+  // As on a fresh installation: the custom layout is on, but no box has been drawn yet.
+  settings.customLayout = TRUE;
+  settings.rows = 2, settings.columns = 2;
+  NewPage(600, 400);
+  Compose(Photos(4));
+  const Probe probes[] = {{150, 100, kPhoto[0]}, {450, 100, kPhoto[1]}, {150, 300, kPhoto[2]}, {450, 300, kPhoto[3]}};
+  for (const Probe& probe : probes) {
+    SCOPED_TRACE(testing::Message() << probe.x << "," << probe.y);
+    EXPECT_TRUE(Near(At(probe.x, probe.y), probe.colour)) << std::hex << At(probe.x, probe.y);
+  }
+}
