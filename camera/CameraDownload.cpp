@@ -75,9 +75,11 @@ CString SaveErrorText(DWORD error) {
 }  // namespace
 
 void CCamera::ReleaseThread() {
-  while (m_running) {
+  for (;;) {
     ResetEvent(m_hReleaseEvent);
-    // A release counted between the last check and the reset must not wait for the next one.
+    // Checked after the reset: a stop or a release signalled just before it is seen here
+    // rather than lost with the signal.
+    if (!m_running) break;
     if (GetPendingReleases() <= 0) WaitForSingleObject(m_hReleaseEvent, INFINITE);
     if (!m_running) break;
     Sleep(50);

@@ -307,3 +307,13 @@ TEST(CameraEventsTest, PrsdkReleasedEventsCountAndCdsdkWarningsAnswer) {
   EXPECT_EQ(0u, camera.EventNotification(0x08020005, nullptr, 0));
   EXPECT_EQ(0u, camera.EventNotification(0x20004, nullptr, 0));
 }
+
+TEST_F(CameraConnectTest, ACameraDestroyedRightAfterConnectingStopsItsDownloadThread) {
+  // The download thread may be anywhere in its first steps when the camera goes away; whatever
+  // the timing, the destructor's stop signal must reach it (a lost one hung here for ever).
+  StartSimulator({SimSpec("Canon PowerShot A640", kSimCd)});
+  for (int round = 0; round < 3000; ++round) {
+    CCamera camera(nullptr);
+    camera.Connect("");
+  }
+}
