@@ -278,7 +278,9 @@ TEST_F(FullscreenDlgTouchTest, ExitAsksForThePasswordWithAShortKeyboardTimeout) 
     EXPECT_EQ(300, KeyboardTimeout);
     EXPECT_EQ(!row.leaves, booth->IsWindowVisible() != FALSE);
     EXPECT_EQ(row.toldWrong ? "Incorrect password" : "", told);
-    if (row.toldWrong) EXPECT_EQ(3, toldFor);
+    if (row.toldWrong) {
+      EXPECT_EQ(3, toldFor);
+    }
     EXPECT_FALSE(Armed());
     ClearDialogScripts();
     m_view->m_pFullscreenDlg = nullptr;
