@@ -236,22 +236,32 @@ void PhotoboothProcessingWorker::FinishRun() {
   m_gifFrames.clear();
 }
 
-void PhotoboothProcessingWorker::WriteFirstFormRecord() {
-  if (m_s.m_bPhotoboothSuppressXml || m_photos.empty()) return;
+// What both forms of the session record hold: the photos, the guest's answers and the look.
+PhotoboothSessionRecord PhotoboothProcessingWorker::SessionRecord() const {
   PhotoboothSessionRecord record;
   for (const CTVNImage& photo : m_photos) record.photoPaths.Add(photo.m_strFileName);
-  record.captureTime = m_photos.front().m_exif.GetTime();
+  if (!m_photos.empty()) record.captureTime = m_photos.front().m_exif.GetTime();
   for (size_t i = 0; i < m_keyboardTexts.size() && i < 10; ++i) record.keyboardTexts[i] = m_keyboardTexts[i];
   for (BYTE check : m_keyboardChecks) record.checkBoxes.push_back(check ? TRUE : FALSE);
   record.copies = m_nCopies;
-  record.outputMode = 3;
   record.imagesFolder = m_s.m_strPhotoboothImageDir;
   record.bwMode = m_nColourMode;
   record.toningHue = m_s.m_nPhotoboothToningHue;
   record.toningSaturation = m_s.m_nPhotoboothToningSaturation;
+  return record;
+}
+
+void PhotoboothProcessingWorker::WriteAndAnnounce(const PhotoboothSessionRecord& record) {
   CString path;
   WriteSessionRecord(record, path);
   RunStatusCommandFor(path);  // also when the file could not be written
+}
+
+void PhotoboothProcessingWorker::WriteFirstFormRecord() {
+  if (m_s.m_bPhotoboothSuppressXml || m_photos.empty()) return;
+  PhotoboothSessionRecord record = SessionRecord();
+  record.outputMode = 3;
+  WriteAndAnnounce(record);
 }
 
 void PhotoboothProcessingWorker::MakeTokens() {
@@ -522,24 +532,13 @@ void PhotoboothProcessingWorker::MakeGif() {
 void PhotoboothProcessingWorker::WriteSecondFormRecord() {
   // 12.
   if (m_s.m_nPhotoboothKeyboard < 1 && m_s.m_bPhotoboothSuppressXml) return;
-  PhotoboothSessionRecord record;
-  for (const CTVNImage& photo : m_photos) record.photoPaths.Add(photo.m_strFileName);
-  record.captureTime = m_photos.front().m_exif.GetTime();
-  for (size_t i = 0; i < m_keyboardTexts.size() && i < 10; ++i) record.keyboardTexts[i] = m_keyboardTexts[i];
-  for (BYTE check : m_keyboardChecks) record.checkBoxes.push_back(check ? TRUE : FALSE);
+  PhotoboothSessionRecord record = SessionRecord();
   record.userMessage = m_strUserMessage;
-  record.copies = m_nCopies;
   record.secondForm = true;
   record.printed = m_bPrinted;
   record.outputMode = m_s.m_nPhotoboothSaveJpegCopyOfPrints;
   record.outputName = m_strOutputName;
-  record.imagesFolder = m_s.m_strPhotoboothImageDir;
-  record.bwMode = m_nColourMode;
-  record.toningHue = m_s.m_nPhotoboothToningHue;
-  record.toningSaturation = m_s.m_nPhotoboothToningSaturation;
-  CString path;
-  WriteSessionRecord(record, path);
-  RunStatusCommandFor(path);
+  WriteAndAnnounce(record);
 }
 
 void PhotoboothProcessingWorker::SaveCopyJpeg() {

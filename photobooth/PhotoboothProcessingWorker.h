@@ -17,6 +17,8 @@
 #include "platform/mfc/collections.h"
 #include "support/PipSession.h"
 
+struct PhotoboothSessionRecord;
+
 class CMyQuilletView;
 class CFullscreenDlg;
 class CProgressDlg2;
@@ -100,6 +102,8 @@ class PhotoboothProcessingWorker {
   void RunOnView(const std::function<void()>& call);
   int PreviewTicks() const;
 
+  PhotoboothSessionRecord SessionRecord() const;
+  void WriteAndAnnounce(const PhotoboothSessionRecord& record);
   void WriteFirstFormRecord();
   void Compose(HDC printer);
   void MakeTokens();
