@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/MyQuilletView.h"
+#include "photobooth/PhotoboothProcessingWorker.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/mfc/filedialog.h"
 #include "platform/user/messagebox.h"
@@ -42,10 +43,7 @@ void CMyQuilletView::OnPrintSelectedPhotos() {
     if (paths.empty()) throw PrintError("Unable to load JPEG");
     printer = CreateApplicationPrinterDC();  // holds the printer lock only while it reads the defaults
     if (!printer) throw PrintError("Unable to connect to printer to print images");
-    DOCINFOA info{};
-    info.cbSize = sizeof(info);
-    info.lpszDocName = "Tavorin - Photobooth Edition";
-    if (StartDocA(printer, &info) <= 0) throw PrintError("Can't initialize printer");
+    if (!PhotoboothProcessingWorker::StartPrintJob(printer)) throw PrintError("Can't initialize printer");
     const int width = GetDeviceCaps(printer, HORZRES), height = GetDeviceCaps(printer, VERTRES);
     bool pageFailed = false;
     for (const CString& path : paths) {
@@ -78,10 +76,9 @@ void CMyQuilletView::OnPrintSelectedPhotos() {
     else
       ::MessageBoxA(m_hWnd, "Photos sent to printer", "Tavorin", MB_OK);
   } catch (const PrintError& error) {
-    ::MessageBoxA(m_hWnd, CString("Error preparing images for printing:\n") + error.what(), "Tavorin",
-                  MB_OK | MB_ICONERROR);
+    PhotoboothProcessingWorker::ReportPrintError(m_hWnd, error.what());
   } catch (...) {
-    ::MessageBoxA(m_hWnd, "Error preparing images for printing", "Tavorin", MB_OK | MB_ICONERROR);
+    PhotoboothProcessingWorker::ReportPrintError(m_hWnd, "");
   }
   if (printer) DeleteDC(printer);
 }

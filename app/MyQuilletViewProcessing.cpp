@@ -76,7 +76,7 @@ void RunUnderProgress(CMyQuilletView& view, AFX_THREADPROC proc, LPVOID paramete
   view.m_bProcessingProgressEnded = false;
   CWinThread* thread = AfxBeginThread(proc, parameter, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
   if (!thread) {
-    ::MessageBoxA(view.m_hWnd, "Error preparing images for printing", "Tavorin", MB_OK | MB_ICONERROR);
+    PhotoboothProcessingWorker::ReportPrintError(view.m_hWnd, "");
     return;
   }
   thread->m_bAutoDelete = FALSE;
@@ -175,10 +175,7 @@ void CMyQuilletView::ReprintPhotoboothImages() {
     } else {
       send("Printing image...", 100);
       if (m_bEnablePrinterColourManagement) ApplyIccProfiles(image, g_strCameraProfile, m_strPrinterProfile, 0);
-      DOCINFOA info{};
-      info.cbSize = sizeof(info);
-      info.lpszDocName = "Tavorin - Photobooth Edition";
-      if (StartDocA(printer, &info) <= 0) throw PrintError("Can't initialize printer");
+      if (!PhotoboothProcessingWorker::StartPrintJob(printer)) throw PrintError("Can't initialize printer");
       const int width = GetDeviceCaps(printer, HORZRES), height = GetDeviceCaps(printer, VERTRES);
       const bool wide = image.GetWidth() > image.GetHeight();
       if ((wide && height > width) || (!wide && image.GetHeight() > image.GetWidth() && width > height))
@@ -186,10 +183,9 @@ void CMyQuilletView::ReprintPhotoboothImages() {
       PhotoboothProcessingWorker::PrintCopies(printer, image.m_hSession, width, height, copies);
     }
   } catch (const PrintError& error) {
-    ::MessageBoxA(m_hWnd, CString("Error preparing images for printing:\n") + error.what(), "Tavorin",
-                  MB_OK | MB_ICONERROR);
+    PhotoboothProcessingWorker::ReportPrintError(m_hWnd, error.what());
   } catch (...) {
-    ::MessageBoxA(m_hWnd, "Error preparing images for printing", "Tavorin", MB_OK | MB_ICONERROR);
+    PhotoboothProcessingWorker::ReportPrintError(m_hWnd, "");
   }
   if (printer) DeleteDC(printer);
   if (progress) progress->PostClose();

@@ -214,10 +214,9 @@ void PhotoboothProcessingWorker::Run() {
       }
     }
   } catch (const TextError& error) {
-    ::MessageBoxA(m_view.m_hWnd, "Error preparing images for printing:\n" + error.text, "Tavorin",
-                  MB_OK | MB_ICONERROR);
+    ReportPrintError(m_view.m_hWnd, error.text);
   } catch (...) {
-    ::MessageBoxA(m_view.m_hWnd, "Error preparing images for printing", "Tavorin", MB_OK | MB_ICONERROR);
+    ReportPrintError(m_view.m_hWnd, "");
   }
   // 15.
   if (printer) DeleteDC(printer);
@@ -614,11 +613,21 @@ void PhotoboothProcessingWorker::Print(HDC printer) {
   if (m_s.m_bEnablePrinterColourManagement)
     ApplyIccProfiles(m_page, g_strCameraProfile, m_s.m_strPrinterProfile, 0);
   Progress("Printing image...", -1);
+  if (!StartPrintJob(printer)) throw TextError{"Can't initialize printer"};
+  PrintCopies(printer, m_page.m_hSession, m_nPageWidth, m_nPageHeight, m_nCopies);
+}
+
+bool PhotoboothProcessingWorker::StartPrintJob(HDC printer) {
   DOCINFOA info{};
   info.cbSize = sizeof(info);
   info.lpszDocName = "Tavorin - Photobooth Edition";
-  if (StartDocA(printer, &info) <= 0) throw TextError{"Can't initialize printer"};
-  PrintCopies(printer, m_page.m_hSession, m_nPageWidth, m_nPageHeight, m_nCopies);
+  return StartDocA(printer, &info) > 0;
+}
+
+void PhotoboothProcessingWorker::ReportPrintError(HWND owner, const CString& reason) {
+  CString text = "Error preparing images for printing";
+  if (!reason.IsEmpty()) text += ":\n" + reason;
+  ::MessageBoxA(owner, text, "Tavorin", MB_OK | MB_ICONERROR);
 }
 
 int PhotoboothProcessingWorker::PrintCopies(HDC printer, int session, int width, int height, int copies) {

@@ -80,6 +80,10 @@ class PhotoboothProcessingWorker {
   static KeyboardInputScreen s_keyboardScreen;
   /// Page calls of the print loop; tests make them fail.
   static int (*s_pfnStartPage)(HDC dc);
+  /// Opens the print job every photobooth print goes into; false when the printer refuses.
+  static bool StartPrintJob(HDC printer);
+  /// Tells the operator that printing could not be prepared, with the reason when there is one.
+  static void ReportPrintError(HWND owner, const CString& reason);
   /// Prints `copies` pages of the image into the started job and ends it (a job without one
   /// page is dropped); the print counter is lowered per page printed. The pages printed.
   static int PrintCopies(HDC printer, int session, int width, int height, int copies);
