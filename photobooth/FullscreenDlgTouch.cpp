@@ -16,11 +16,6 @@ namespace {
 
 int ClampCopies(int copies, int highest) { return copies < 1 ? 1 : (copies > highest ? highest : copies); }
 
-// The view's own guard for the photobooth keys: a camera, idle, in the booth, no countdown.
-bool IsBoothIdle(const CMyQuilletView* view) {
-  return view->m_pCamera && !view->m_bBusy && view->m_bPhotoboothActive && view->m_nShotsLeft < 0;
-}
-
 void StartProcessingAgain(CMyQuilletView* view, bool reprint) { view->StartPhotoboothProcessingIfReady(reprint); }
 
 void StartFastReprint(CMyQuilletView* view) { view->StartReprint(); }

@@ -255,7 +255,7 @@ void PrintPageComposer::GridLayout(const CStringArray& photos, double angle,
   // The cell may take the photo turned: both sides must reach the longer side of the cell.
   const int cover = std::max(c, d);
   m_prefetched.clear();
-  for (int k = 0; k < n; ++k) m_prefetched.push_back({k + 1, cover, cover});
+  for (int k = 0; k < n; ++k) m_prefetched.push_back({k + 1, cover, cover, nullptr, false});
   Prefetch(photos);
   for (int k = 0; k < n; ++k) {
     CString text;
@@ -307,7 +307,7 @@ void PrintPageComposer::CustomLayout(const CStringArray& photos, const CMapStrin
     bool listed = std::any_of(m_prefetched.begin(), m_prefetched.end(), [&](const Prefetched& job) {
       return job.number == box.image && job.boxWidth == bw && job.boxHeight == bh;
     });
-    if (!listed) m_prefetched.push_back({box.image, bw, bh});
+    if (!listed) m_prefetched.push_back({box.image, bw, bh, nullptr, false});
   }
   Prefetch(photos);
   for (int i = 0; i < kLayoutBoxCount; ++i) {

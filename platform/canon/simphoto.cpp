@@ -241,12 +241,12 @@ std::vector<BYTE> MakeCrw(const std::vector<BYTE>& jpeg) {
   // Header: byte order, header length, "HEAPCCDR", version; then the heap: the JPEG record's
   // bytes, the directory (count and 10-byte records) and its offset in the last 4 bytes.
   const DWORD headerLength = 26;
-  std::vector<BYTE> out(headerLength, 0);
+  std::vector<BYTE> out(headerLength + jpeg.size(), 0);
   out[0] = 'I', out[1] = 'I';
   Put32(out, 2, headerLength);
   std::memcpy(&out[6], "HEAPCCDR", 8);
   Put32(out, 14, 0x00010002);
-  out.insert(out.end(), jpeg.begin(), jpeg.end());
+  std::copy(jpeg.begin(), jpeg.end(), out.begin() + headerLength);
   if (out.size() % 2) out.push_back(0);
   DWORD directory = static_cast<DWORD>(out.size() - headerLength);
   size_t at = out.size();

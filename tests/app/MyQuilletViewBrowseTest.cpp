@@ -395,7 +395,7 @@ TEST_F(MyQuilletViewBrowseTest, ThePreviewShowsTheTurnedPhotoAndClampsItsScrolli
   EXPECT_EQ(std::max(0, std::min(expected, 1000 - client.Height())), ::GetScrollPos(preview->m_hWnd, SB_VERT));
 
   // F7 closes it again.
-  MSG msg{preview->m_hWnd, WM_KEYDOWN, VK_F7, 0};
+  MSG msg{preview->m_hWnd, WM_KEYDOWN, VK_F7, 0, 0, {}};
   EXPECT_TRUE(preview->PreTranslateMessage(&msg));
   EXPECT_FALSE(preview->m_bShown);
   EXPECT_FALSE(preview->IsWindowVisible());

@@ -144,7 +144,7 @@ TEST_F(CameraOrientationRuleTest, EveryRoadShowsTheSameUprightPicture) {
           ASSERT_EQ(folder + "/IMG_0001.JPG", path);
           int degrees = settingAngle[setting] >= 0 ? settingAngle[setting] : TagDegrees(tag);
           ExpectUpright(path, degrees);
-          if (std::string(road) != "plain") EXPECT_EQ(0, Exif(path.c_str()).GetRotation()) << "turned in pixels";
+          if (std::string(road) != "plain") { EXPECT_EQ(0, Exif(path.c_str()).GetRotation()) << "turned in pixels"; }
         }
 }
 

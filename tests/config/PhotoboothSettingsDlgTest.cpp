@@ -92,13 +92,13 @@ TEST_F(PhotoboothSettingsDlgTest, OkTestsRunInOrderAndKeepTheDialogOpen) {
         EXPECT_EQ(shown[0].text, row.message);
         EXPECT_EQ(shown[0].caption, "Tavorin");
         EXPECT_EQ(shown[0].icon, MB_ICONSTOP);
-        if (row.focus) EXPECT_EQ(::GetFocus(), d->GetDlgItem(row.focus)->m_hWnd);
+        if (row.focus) { EXPECT_EQ(::GetFocus(), d->GetDlgItem(row.focus)->m_hWnd); }
       });
       script.Press(IDCANCEL);
     }
     PushDialogScript(script);
     EXPECT_EQ(dialog.DoModal(), row.message ? IDCANCEL : IDOK);
-    if (!row.message) EXPECT_TRUE(GetShownMessageBoxes().empty());
+    if (!row.message) { EXPECT_TRUE(GetShownMessageBoxes().empty()); }
   }
 }
 

@@ -234,7 +234,7 @@ TEST_F(PhotoboothSettingsFileTest, OpeningBytesAndLineBreaksAreTheFixedForm) {
       "<photobooth_settings>\r\n  <numberOfPhotoboothImages>4</numberOfPhotoboothImages>\r\n";
   EXPECT_EQ(text.substr(0, opening.size()), opening);
   for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+    if (text[i] == '\n') { ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i; }
   // Captions follow the flat keys; boxes and touch areas close the document, in this order.
   size_t caption = text.find("<photoboothCaption1Colour>"), preview = text.find("<photoboothPreviewTime>"),
          box = text.find("<PhotoboothCustomLayout1>"), touch = text.find("<PhotoboothTouchscreenButton18>");
@@ -310,9 +310,10 @@ TEST_F(PhotoboothSettingsFileTest, FontsOfOnlyTwoLengthsAreTaken) {
                      settings));
     EXPECT_EQ(settings.m_photoboothMsgFont.lfHeight, row.height);
     EXPECT_EQ(std::string(settings.m_photoboothMsgFont.lfFaceName), row.faceName);
-    if (row.hex.size() == 120 && row.faceName == "DejaVu Sans")
+    if (row.hex.size() == 120 && row.faceName == "DejaVu Sans") {
       EXPECT_EQ(LogFontToHex(settings.m_photoboothMsgFont).GetString(), narrow) << "restored exactly";
-    if (row.height == -41) EXPECT_EQ(settings.m_captions[1].m_font.lfHeight, -41);
+    }
+    if (row.height == -41) { EXPECT_EQ(settings.m_captions[1].m_font.lfHeight, -41); }
   }
 }
 

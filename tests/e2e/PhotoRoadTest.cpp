@@ -142,8 +142,9 @@ TEST_P(PhotoRoadTest, EachReleaseSavesTheNextPhotoUprightAndValid) {
     Picture want = Turn(Load(sources[shot % 3], false), angle);
     Picture got = Load(path, true);
     EXPECT_LT(MeanDifference(got, want), road.processed ? 4.0 : 0.5) << path;
-    if (road.orientationSetting == 4 && !road.lossless && !road.processed)
+    if (road.orientationSetting == 4 && !road.lossless && !road.processed) {
       EXPECT_EQ(0.0, MeanDifference(Load(path, false), Load(sources[shot % 3], false))) << "pixels unchanged";
+    }
 
     Exif exif(path.c_str());
     EXPECT_EQ(exif.GetModel(), "Canon PowerShot G9");

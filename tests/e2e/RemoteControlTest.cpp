@@ -102,10 +102,11 @@ TEST_F(RemoteControlTest, OptionsReachTheProgramAndFailuresExitWithOne) {
     CameraCalls({});
     ClientRun run = m_desktop.Client(row.args);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
-    if (!row.cameraCalls.empty())
+    if (!row.cameraCalls.empty()) {
       EXPECT_EQ(CameraCalls({"CDAFLock", "CDStartViewfinder", "CDTermViewfinder", "PR_RC_FocusLock",
                              "PR_RC_FocusUnlock", "PR_RC_StartViewFinder", "PR_RC_TermViewFinder"}),
                 row.cameraCalls);
+    }
     if (row.err == kUsage) {
       // The whole usage text: its first and last lines and one line per option in between.
       EXPECT_EQ(run.err.rfind("Usage: TavorinTest <options>\n", 0), 0u) << run.err;

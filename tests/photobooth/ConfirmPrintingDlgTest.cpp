@@ -196,7 +196,7 @@ TEST_F(ConfirmPrintingDlgTest, KeysActByMode) {
     EXPECT_EQ(row.result, result);
     EXPECT_EQ(row.copies, m_copies);
     ASSERT_EQ(row.openedKind == -1 ? 0u : 1u, s_opened.size());
-    if (row.openedKind != -1) EXPECT_EQ(row.openedKind, s_opened[0].kind);
+    if (row.openedKind != -1) { EXPECT_EQ(row.openedKind, s_opened[0].kind); }
   }
 }
 

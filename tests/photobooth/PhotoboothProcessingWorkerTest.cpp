@@ -158,12 +158,12 @@ TEST_F(PhotoboothProcessingWorkerTest, OutputModesDecideWhatIsSavedAndPrinted) {
     ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
     EXPECT_FALSE(m_view->m_bProcessingUnderWay);
     EXPECT_EQ(row.pdf ? 1u : 0u, Pdfs().size());
-    if (row.pdf && !Pdfs().empty()) EXPECT_EQ(2, PdfPages(Pdfs()[0]));
+    if (row.pdf && !Pdfs().empty()) { EXPECT_EQ(2, PdfPages(Pdfs()[0])); }
     EXPECT_EQ(row.page ? 1u : 0u, Jpegs(Prints()).size());
     std::string record = RecordText();
     EXPECT_NE(std::string::npos, record.find("<prints>2</prints>")) << record;
     EXPECT_EQ(row.outputElement, record.find("<output>prints") != std::string::npos) << record;
-    if (row.page) EXPECT_EQ(m_view->m_strLastPrintPath, CString((Prints() + "/" + Jpegs(Prints())[0]).c_str()));
+    if (row.page) { EXPECT_EQ(m_view->m_strLastPrintPath, CString((Prints() + "/" + Jpegs(Prints())[0]).c_str())); }
   }
   EXPECT_TRUE(GetShownMessageBoxes().empty());
 }
@@ -326,7 +326,7 @@ TEST_F(PhotoboothProcessingWorkerTest, ReprintTable) {
     EXPECT_FALSE(m_view->m_bProcessingUnderWay);
     EXPECT_FALSE(m_view->m_bReprint);
     EXPECT_EQ(row.pdfs, Pdfs().size());
-    if (!Pdfs().empty()) EXPECT_EQ(2, PdfPages(Pdfs()[0]));
+    if (!Pdfs().empty()) { EXPECT_EQ(2, PdfPages(Pdfs()[0])); }
     EXPECT_EQ(0, m_confirmCalls.load());
     EXPECT_EQ(row.newPage ? pagesBefore + 1 : pagesBefore, Jpegs(Prints()).size());
     bool reprinting = std::find(booth.m_screens.begin(), booth.m_screens.end(), "reprinting.jpg") != booth.m_screens.end();
@@ -410,7 +410,7 @@ TEST_F(PhotoboothProcessingWorkerTest, TheConfirmScreenAnswersByKey) {
     ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
     EXPECT_TRUE(shown);  // the composed page was on the screen
     EXPECT_EQ(row.pages ? 1u : 0u, Pdfs().size());
-    if (row.pages && !Pdfs().empty()) EXPECT_EQ(row.pages, PdfPages(Pdfs()[0]));
+    if (row.pages && !Pdfs().empty()) { EXPECT_EQ(row.pages, PdfPages(Pdfs()[0])); }
     EXPECT_EQ(row.page ? 1u : 0u, Jpegs(Prints()).size());
     EXPECT_EQ(row.copy ? 1u : 0u, Jpegs(m_shots + "/copy").size());
   }

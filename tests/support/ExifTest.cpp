@@ -482,7 +482,7 @@ TEST(ExifTest, ACommentThatDoesNotFitGetsRoomOrIsReportedAsNotStored) {
     EXPECT_EQ(after.GetRotation(), 90);
     EXPECT_EQ(after.GetExposure(), "1/125");
     EXPECT_EQ(after.GetModel(), "Canon PowerShot G9");
-    if (row.slot == 264) EXPECT_EQ(written.size(), photo.size()) << "written in place";
+    if (row.slot == 264) { EXPECT_EQ(written.size(), photo.size()) << "written in place"; }
     // The pixels after the Exif block are untouched.
     EXPECT_TRUE(std::equal(photo.end() - 300, photo.end(), written.end() - 300));
   }

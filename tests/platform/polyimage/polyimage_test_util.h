@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -107,9 +108,10 @@ inline std::vector<BYTE> WithOrientation(const std::vector<BYTE>& jpeg, int orie
   std::vector<BYTE> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
                             0,    1,    0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, BYTE(orientation), 0, 0, 0, 0, 0, 0};
   app1[3] = BYTE(app1.size() - 2);
-  std::vector<BYTE> out(jpeg.begin(), jpeg.begin() + 2);
-  out.insert(out.end(), app1.begin(), app1.end());
-  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  std::vector<BYTE> out(jpeg.size() + app1.size());
+  std::copy(jpeg.begin(), jpeg.begin() + 2, out.begin());
+  std::copy(app1.begin(), app1.end(), out.begin() + 2);
+  std::copy(jpeg.begin() + 2, jpeg.end(), out.begin() + 2 + app1.size());
   return out;
 }
 
