@@ -233,16 +233,17 @@ void CPhotoboothCustomLayoutDlg::MoveDataToControls() {
     ::SendDlgItemMessageA(m_hWnd, kLayoutRowCombo[row], CB_SETCURSEL,
                           static_cast<WPARAM>(std::clamp(box.image, 0, m_model.photos + 1)), 0);
     const int values[4] = {box.left, box.top, box.width, box.height};
-    for (int field = 0; field < 4; ++field) {
+    for (int field = 0; field < 5; ++field) {
       CString text;
-      text.Format("%d", values[field]);
+      if (field < 4)
+        text.Format("%d", values[field]);
+      else
+        text = FormatAngle(box.rotation);
       CString now;
       GetDlgItemText(kLayoutRowEdits[row][field], now);
       if (now != text) SetDlgItemText(kLayoutRowEdits[row][field], text);
+      m_shownText[row][field] = text;
     }
-    CString now;
-    GetDlgItemText(kLayoutRowEdits[row][4], now);
-    if (now != FormatAngle(box.rotation)) SetDlgItemText(kLayoutRowEdits[row][4], FormatAngle(box.rotation));
   }
   const LayoutShowFlags& show = PhotoboothLayoutRenderer::s_show;
   CheckDlgButton(IDC_LAYOUT_SHOW_BACKGROUND, show.background ? BST_CHECKED : BST_UNCHECKED);
@@ -258,17 +259,7 @@ void CPhotoboothCustomLayoutDlg::ReadControls() {
     LayoutEditBox& box = m_model.boxes[row];
     const LRESULT selected = ::SendDlgItemMessageA(m_hWnd, kLayoutRowCombo[row], CB_GETCURSEL, 0, 0);
     if (selected >= 0) box.image = static_cast<int>(selected);
-    int* values[4] = {&box.left, &box.top, &box.width, &box.height};
-    for (int field = 0; field < 4; ++field) {
-      CString text;
-      GetDlgItemText(kLayoutRowEdits[row][field], text);
-      *values[field] = ParseLayoutInt(text);
-    }
-    CString angle;
-    GetDlgItemText(kLayoutRowEdits[row][4], angle);
-    char* end = nullptr;
-    const double value = std::strtod(angle, &end);
-    box.rotation = std::isfinite(value) ? value : 0.0;
+    ReadRow(row);
   }
   LayoutShowFlags& show = PhotoboothLayoutRenderer::s_show;
   show.background = IsDlgButtonChecked(IDC_LAYOUT_SHOW_BACKGROUND) == BST_CHECKED;
@@ -276,6 +267,45 @@ void CPhotoboothCustomLayoutDlg::ReadControls() {
   show.captions = IsDlgButtonChecked(IDC_LAYOUT_SHOW_CAPTIONS) == BST_CHECKED;
   show.backgroundColour = IsDlgButtonChecked(IDC_LAYOUT_SHOW_COLOUR) == BST_CHECKED;
   show.printerMargins = IsDlgButtonChecked(IDC_LAYOUT_SHOW_MARGINS) == BST_CHECKED;
+}
+
+void CPhotoboothCustomLayoutDlg::ReadRow(int row) {
+  if (!m_hWnd || row < 0 || row >= kLayoutBoxCount) return;
+  LayoutEditBox& box = m_model.boxes[row];
+  int* values[4] = {&box.left, &box.top, &box.width, &box.height};
+  for (int field = 0; field < 4; ++field) {
+    CString text;
+    GetDlgItemText(kLayoutRowEdits[row][field], text);
+    *values[field] = ParseLayoutInt(text);
+  }
+  CString angle;
+  GetDlgItemText(kLayoutRowEdits[row][4], angle);
+  char* end = nullptr;
+  const double value = std::strtod(angle, &end);
+  box.rotation = std::isfinite(value) ? value : 0.0;
+}
+
+bool CPhotoboothCustomLayoutDlg::ReadTypedRows() {
+  if (!m_hWnd || !m_bInitialised) return false;
+  bool read = false;
+  for (int row = 0; row < kLayoutBoxCount; ++row) {
+    for (int field = 0; field < 5; ++field) {
+      CString now;
+      GetDlgItemText(kLayoutRowEdits[row][field], now);
+      if (now == m_shownText[row][field]) continue;
+      ReadRow(row);
+      read = true;
+      break;
+    }
+  }
+  return read;
+}
+
+bool CPhotoboothCustomLayoutDlg::RowEditOf(int id, int& row, int& field) {
+  for (row = 0; row < kLayoutBoxCount; ++row)
+    for (field = 0; field < 5; ++field)
+      if (kLayoutRowEdits[row][field] == id) return true;
+  return false;
 }
 
 void CPhotoboothCustomLayoutDlg::PaintSwatch() {
@@ -338,6 +368,8 @@ void CPhotoboothCustomLayoutDlg::DrawLayout(HDC dc, int undoTag) {
 
 void CPhotoboothCustomLayoutDlg::Redraw(int undoTag) {
   if (!m_hWnd) return;
+  // A value typed but not yet taken would be written over by the boxes below.
+  ReadTypedRows();
   if (HDC dc = ::GetDC(m_hWnd)) {
     DrawLayout(dc, undoTag);
     ::ReleaseDC(m_hWnd, dc);
@@ -568,6 +600,14 @@ void CPhotoboothCustomLayoutDlg::OnContextMenu(POINT client) {
 
 BOOL CPhotoboothCustomLayoutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam), code = HIWORD(wParam);
+  if (int row = 0, field = 0; RowEditOf(id, row, field)) {
+    // Leaving a row's edit takes what was typed there.
+    if (code == EN_KILLFOCUS && m_bInitialised && ReadTypedRows()) {
+      Redraw(0);
+      UpdateControls();
+    }
+    return TRUE;
+  }
   for (int row = 0; row < kLayoutBoxCount; ++row) {
     if (id == kLayoutRowCombo[row]) {
       if (code == CBN_SELCHANGE) OnComboChanged(row);
@@ -606,11 +646,23 @@ BOOL CPhotoboothCustomLayoutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_LAYOUT_REDO: OnRedo(); return TRUE;
     default: break;
   }
+  // The editor's keys and menu entries act on the boxes as typed.
+  if (ReadTypedRows()) Redraw(0);
   if (m_editor.OnCommand(static_cast<UINT>(id))) return TRUE;
   return CDialog::OnCommand(wParam, lParam);
 }
 
 BOOL CPhotoboothCustomLayoutDlg::PreTranslateMessage(MSG* msg) {
+  // Return in a row's edit takes its values; it does not close the editor as OK would.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+    int row = 0, field = 0;
+    if (RowEditOf(::GetDlgCtrlID(msg->hwnd), row, field) && ::GetParent(msg->hwnd) == m_hWnd) {
+      ReadTypedRows();
+      Redraw(0);
+      UpdateControls();
+      return TRUE;
+    }
+  }
   // Auto-repeated key-downs pass too, so a held arrow keeps nudging.
   if (msg->message == WM_KEYDOWN && !(msg->lParam & 0x4000) && m_hAccelerators &&
       TranslateAccelerator(m_hWnd, m_hAccelerators, msg))
@@ -648,6 +700,8 @@ BOOL CPhotoboothCustomLayoutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lP
       return TRUE;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      // The click finds the boxes where the typed values put them.
+      if (ReadTypedRows()) Redraw(0);
       if (m_editor.OnLButtonDown(static_cast<UINT>(wParam), point)) {
         if (result) *result = 0;
         return TRUE;
@@ -772,10 +826,12 @@ void CPhotoboothCustomLayoutDlg::OnOK() {
   m_nNumberOfPhotos = m_model.photos;
   m_backgroundColour = m_model.background;
   KillTimer(1);
+  m_bInitialised = false;  // the focus leaving the edits as the window goes reads nothing
   EndDialog(IDOK);
 }
 
 void CPhotoboothCustomLayoutDlg::OnCancel() {
   KillTimer(1);
+  m_bInitialised = false;
   CDialog::OnCancel();
 }

@@ -112,6 +112,13 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   void FillCombos();
   void MoveDataToControls();
   void ReadControls();
+  /// Reads row `row`'s five edits into its box.
+  void ReadRow(int row);
+  /// Reads back every row whose edits the user changed since they were last filled, so that
+  /// no redraw writes over a typed value; true when one was read.
+  bool ReadTypedRows();
+  /// The row and field of a row edit, false for any other control.
+  static bool RowEditOf(int id, int& row, int& field);
   void PaintSwatch();
   void OnComboChanged(int row);
   void OnShowClicked(int id);
@@ -148,5 +155,6 @@ class CPhotoboothCustomLayoutDlg : public CDialog {
   HCURSOR m_hArrowCursor = nullptr;
   HBITMAP m_hSwatch = nullptr;
   bool m_bInitialised = false;
-  CString m_strLastImportFolder;
+  /// What each row edit was last filled with.
+  CString m_shownText[kLayoutBoxCount][5];
 };

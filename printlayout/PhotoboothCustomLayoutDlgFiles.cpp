@@ -26,6 +26,9 @@ CString FolderOf(const CString& path) {
   return slash > 0 ? path.Left(slash) : CString();
 }
 
+// The folder of the last background or overlay imported in this run, whichever editor did it.
+CString g_strLastLayerImportFolder;
+
 }  // namespace
 
 bool CPhotoboothCustomLayoutDlg::CopyLayer(const CString& source, const CString& target) {
@@ -41,10 +44,10 @@ void CPhotoboothCustomLayoutDlg::ImportLayer(bool background) {
   CFileDialog dialog(TRUE, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
                      background ? "JPEG files (*.jpg)|*.jpg||" : "PNG files (*.png)|*.png||", this);
   dialog.m_ofn.lpstrTitle = background ? "Select background.jpg image" : "Select overlay.png image";
-  if (!m_strLastImportFolder.IsEmpty()) dialog.m_ofn.lpstrInitialDir = m_strLastImportFolder;
+  if (!g_strLastLayerImportFolder.IsEmpty()) dialog.m_ofn.lpstrInitialDir = g_strLastLayerImportFolder;
   if (dialog.DoModal() != IDOK) return;
   const CString source = dialog.GetPathName();
-  m_strLastImportFolder = FolderOf(source);
+  g_strLastLayerImportFolder = FolderOf(source);
   const CString target = LayerPath(background ? "background.jpg" : "overlay.png");
   if (PathFileExistsA(target) && Ask(target + " exists.\n\nDo you want to overwrite it?", MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;

@@ -20,7 +20,7 @@ struct ShownCommonDialog {
   std::string title;
   std::string filter;  // file dialogs: the filter as the program gave it
   INT_PTR result;
-  std::string initialFolder = {};  // folder browser: the folder its callback selected at the start
+  std::string initialFolder = {};  // the folder it starts in (the folder browser's: what its callback selected)
 };
 
 void PushCommonDialogAnswer(const CommonDialogAnswer& answer);

@@ -113,7 +113,7 @@ INT_PTR CFileDialog::DoModal() {
       }
     });
   }
-  mfc_p::RecordCommonDialog({m_bOpenFileDialog ? "open" : "save", m_title.str(), m_filter.str(), result});
+  mfc_p::RecordCommonDialog({m_bOpenFileDialog ? "open" : "save", m_title.str(), m_filter.str(), result, m_initialDir.str()});
   return result;
 }
 

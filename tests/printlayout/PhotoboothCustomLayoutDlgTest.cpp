@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
@@ -107,6 +108,35 @@ class PhotoboothCustomLayoutDlgTest : public testing::Test {
       QApplication::sendEvent(window, &none);
     }
   }
+  // A click of the left button at a point of a widget, given to its top-level window as the
+  // display server gives it, so the toolkit moves the focus as it does for a user.
+  static void ClickWidget(QWidget* widget, QPoint at) {
+    ASSERT_NE(widget, nullptr);
+    QWindow* window = widget->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPointF local = QPointF(widget->mapTo(widget->window(), at));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent event(type, local, window->mapToGlobal(local), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(window, &event);
+    }
+  }
+  // Clicks into a row's edit, empties it and types `text`, key by key.
+  static void TypeInto(Editor& editor, int id, const std::string& text) {
+    QWidget* edit = user_p::WidgetOf(::GetDlgItem(editor.m_hWnd, id));
+    ClickWidget(edit, edit->rect().center());
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    Key(editor, Qt::Key_End);
+    for (int i = 0; i < 8; ++i) Key(editor, Qt::Key_Backspace);
+    QWindow* window = user_p::WidgetOf(editor.m_hWnd)->window()->windowHandle();
+    for (char c : text) {
+      const int key = c == '-' ? Qt::Key_Minus : Qt::Key_0 + (c - '0');
+      for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(window, &event);
+      }
+    }
+  }
   static CString Text(Editor& editor, int id) {
     CString text;
     editor.GetDlgItemText(id, text);
@@ -143,6 +173,38 @@ TEST_F(PhotoboothCustomLayoutDlgTest, OpensOnTheLayoutWithItsTableAndTitle) {
     EXPECT_GT(e.m_renderer.m_nPreviewWidth, 0);
     EXPECT_GT(e.m_renderer.m_nOriginX, 0) << "the page stands right of the table";
   });
+}
+
+TEST_F(PhotoboothCustomLayoutDlgTest, TypedPositionsAreTakenOnLeavingTheEditAndSurviveRedraws) {
+  // How the typing ends; "click" leaves the focus in the edit and clicks the empty page.
+  for (const char* ending : {"Tab", "Return", "click"}) {
+    SCOPED_TRACE(ending);
+    Editor editor(nullptr, 3, 2);
+    PlaceTwo(editor);
+    bool open = false;
+    Run(editor, [&](Editor& e) {
+      const int top = kLayoutRowEdits[1][1];
+      const int centreBefore = e.m_renderer.m_boxOutlines[1].centre.y;
+      TypeInto(e, top, "200");
+      const std::string how = ending;
+      if (how == "Tab") Key(e, Qt::Key_Tab);
+      if (how == "Return") Key(e, Qt::Key_Return);
+      if (how != "click") {
+        EXPECT_EQ(e.m_model.boxes[1].top, 200) << "taken as the edit is left";
+        EXPECT_LT(e.m_renderer.m_boxOutlines[1].centre.y, centreBefore) << "the preview follows";
+      }
+      // A click on the empty page redraws everything: the typed value stays.
+      const POINT empty = Client(e, 1150, 50);
+      ClickWidget(user_p::WidgetOf(e.m_hWnd), QPoint(empty.x, empty.y));
+      EXPECT_EQ(Text(e, top), CString("200"));
+      EXPECT_EQ(e.m_model.boxes[1].top, 200);
+      EXPECT_EQ(e.m_model.boxes[1].left, 600) << "the rest of the row unchanged";
+      open = ::IsWindowVisible(e.m_hWnd) != FALSE;
+    }, IDOK);
+    EXPECT_TRUE(open) << "Return in an edit does not close the editor";
+    EXPECT_EQ(editor.m_layoutBoxes[1].top, 200);
+    EXPECT_EQ(editor.m_layoutBoxes[1].bottom, 200 + 300);
+  }
 }
 
 TEST_F(PhotoboothCustomLayoutDlgTest, UndoStepsFollowKeysAndDrags) {
@@ -498,3 +560,44 @@ TEST_F(PhotoboothCustomLayoutDlgTest, ScreenshotOfTheEditor) {
 }
 
 }  // namespace
+
+TEST_F(PhotoboothCustomLayoutDlgTest, ImportFoldersAreKeptFromOneOpeningToTheNext) {
+  const std::string pictures = m_folder + "/pictures", templates = m_folder + "/templates";
+  fs::create_directories(pictures);
+  fs::create_directories(templates);
+  WriteImage(pictures + "/sky.jpg", 30, 20, RGB(0, 0, 255), PIP_FORMAT_JPEG);
+  g_strPhotoboothTemplateBrowseDir = "";
+  std::vector<std::string> browsed;
+  auto browse = [&](CWnd*, const CString& folder) {
+    browsed.push_back(folder.GetString());
+    return browsed.size() == 1 ? CString((templates + "/none.pblt").c_str()) : CString();
+  };
+  // The first opening imports a background and a layout from their folders.
+  {
+    Editor editor(nullptr, 3, 2);
+    editor.m_childDialogs.browseTemplates = browse;
+    Run(editor, [&](Editor& e) {
+      CommonDialogAnswer answer;
+      answer.paths = {pictures + "/sky.jpg"};
+      PushCommonDialogAnswer(answer);
+      ::SendMessageA(::GetDlgItem(e.m_hWnd, IDC_LAYOUT_IMPORT_BACKGROUND), BM_CLICK, 0, 0);
+      ::SendMessageA(::GetDlgItem(e.m_hWnd, IDC_LAYOUT_IMPORT), BM_CLICK, 0, 0);
+    });
+  }
+  ClearMessageBoxes();  // the missing template's report
+  ClearCommonDialogAnswers();
+  // A later opening starts both dialogs there.
+  Editor editor(nullptr, 3, 2);
+  editor.m_childDialogs.browseTemplates = browse;
+  Run(editor, [&](Editor& e) {
+    ::SendMessageA(::GetDlgItem(e.m_hWnd, IDC_LAYOUT_IMPORT_OVERLAY), BM_CLICK, 0, 0);
+    ::SendMessageA(::GetDlgItem(e.m_hWnd, IDC_LAYOUT_IMPORT), BM_CLICK, 0, 0);
+  });
+  const auto dialogs = GetShownCommonDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].title, "Select overlay.png image");
+  EXPECT_EQ(dialogs[0].initialFolder, pictures);
+  ASSERT_EQ(browsed.size(), 2u);
+  EXPECT_EQ(browsed[1], templates);
+  g_strPhotoboothTemplateBrowseDir = "";
+}
