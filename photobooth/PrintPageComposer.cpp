@@ -74,6 +74,8 @@ bool PrintPageComposer::LoadPhoto(PipSession& photo, const CString& path) {
 bool PrintPageComposer::LoadPhotoReduced(PipSession& photo, const CString& path, int boxWidth, int boxHeight) {
   // Green-screen copies are saved at the photo's own size.
   if ((m_s.greenScreen && m_s.saveGreenscreened) || (boxWidth <= 0 && boxHeight <= 0)) return LoadPhoto(photo, path);
+  // A GIF width of 10 or less keeps the frames at the photos' own size.
+  if (m_s.gifFrames && m_s.gifWidth <= 10) return LoadPhoto(photo, path);
   // A side of 0 or less is derived from the photo's aspect, so it bounds nothing; covering the
   // box is what the resize to cover needs. GIF frames are never made narrower than the GIF.
   int minWidth = std::max(0, boxWidth), minHeight = std::max(0, boxHeight);

@@ -37,7 +37,7 @@ struct PrintPageSettings {
   int printerLogPixelsY = 300;
   int orientation = 0;  // the view's: 1 = 270 degrees, 2 = 90, 3 = 180
   BOOL gifFrames = FALSE;  // fill the animated GIF's frame list
-  int gifWidth = 400;      // photoboothGifWidth: the frames are never loaded narrower
+  int gifWidth = 400;      // photoboothGifWidth: the frames are never loaded narrower; 10 or less: whole
   PhotoboothCustomLayoutBox boxes[kLayoutBoxCount];
   PhotoboothCaption captions[kLayoutCaptionCount];
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -245,20 +246,33 @@ TEST_F(PrintPageComposerTest, LargeJpegsAreDecodedReducedButNeverBelowTheGifWidt
   ASSERT_TRUE(cSave(big.m_hSession, path.c_str(), PIP_FORMAT_JPEG, 0, 0, 0));
   CStringArray list;
   list.Add(path.c_str());
-  settings.customLayout = TRUE;
-  settings.gifFrames = TRUE;
-  settings.gifWidth = 400;
-  settings.boxes[0] = {1, 10, 10, 310, 210, 0};
-  NewPage(400, 300);
-  std::vector<std::unique_ptr<Gdiplus::Bitmap>> gif;
-  Compose(list, &gif);
-  EXPECT_TRUE(Near(At(160, 110), kPhoto[2]));
-  EXPECT_TRUE(Near(At(5, 5), kWhite));
-  EXPECT_TRUE(Near(At(315, 110), kWhite));
-  ASSERT_EQ(gif.size(), 1u);
-  ASSERT_TRUE(gif[0]);
-  EXPECT_GE(gif[0]->GetWidth(), 400u);
-  EXPECT_LT(gif[0]->GetWidth(), 2400u);  // a DCT-scaled decode, not the whole file
+  // A GIF width of 10 or less asks for frames of the photos' own size.
+  const struct {
+    int gifWidth;
+    bool whole;
+  } rows[] = {{400, false}, {11, false}, {10, true}, {0, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.gifWidth);
+    settings.customLayout = TRUE;
+    settings.gifFrames = TRUE;
+    settings.gifWidth = row.gifWidth;
+    settings.boxes[0] = {1, 10, 10, 310, 210, 0};
+    NewPage(400, 300);
+    std::vector<std::unique_ptr<Gdiplus::Bitmap>> gif;
+    Compose(list, &gif);
+    EXPECT_TRUE(Near(At(160, 110), kPhoto[2]));
+    EXPECT_TRUE(Near(At(5, 5), kWhite));
+    EXPECT_TRUE(Near(At(315, 110), kWhite));
+    ASSERT_EQ(gif.size(), 1u);
+    ASSERT_TRUE(gif[0]);
+    if (row.whole) {
+      EXPECT_EQ(gif[0]->GetWidth(), 2400u);
+      EXPECT_EQ(gif[0]->GetHeight(), 1600u);
+    } else {
+      EXPECT_GE(gif[0]->GetWidth(), unsigned(std::max(row.gifWidth, 300)));
+      EXPECT_LT(gif[0]->GetWidth(), 2400u);  // a DCT-scaled decode, not the whole file
+    }
+  }
 }
 
 TEST_F(PrintPageComposerTest, ReducedDecodeGivesThePageOfTheWholeDecode) {
