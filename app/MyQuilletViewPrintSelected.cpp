@@ -23,7 +23,10 @@ struct PrintError : std::runtime_error {
 }  // namespace
 
 void CMyQuilletView::OnPrintSelectedPhotos() {
-  CString folder = m_strDirectory;
+  // The image folder the processing worker saves the pages under.
+  CMapStringToString tokens;
+  CString folder;
+  BuildPhotoboothTokens(nullptr, tokens, folder);
   if (folder.GetLength() > 1 && folder[folder.GetLength() - 1] == '/') folder = folder.Left(folder.GetLength() - 1);
   CString prints = folder + "/prints";
   DWORD attributes = GetFileAttributesA(prints);

@@ -5,6 +5,7 @@
 #include "app/MyQuilletView.h"
 #include "app/ProgressDlg2.h"
 #include "app/ViewMessages.h"
+#include "camera/CameraNaming.h"
 #include "photobooth/FullscreenDlg.h"
 #include "photobooth/PhotoboothProcessingWorker.h"
 #include "platform/gdi/wingdi.h"
@@ -57,10 +58,26 @@ void CMyQuilletView::BuildPhotoboothTokens(const Exif* first, CMapStringToString
   UpdateCameraViewSettings();
   m_pCamera = nullptr;
   temporary.BuildFileNameTokens(first, tokens);
-  imageFolder = m_strDirectory;
+  // Where the view saves today's photos: the dated folders when they are on.
+  imageFolder = GetImageDirectory(temporary.GetViewSettings());
 }
 
 namespace {
+
+// Where the progress window stands over a booth window: in the lower area, clear of the screen's
+// content, whose message line reaches down to three fifths of the window. -1 without a booth.
+int LowerAreaOfBooth(CMyQuilletView& view) {
+  CFullscreenDlg* booth = view.BoothWindow();
+  if (!booth || !booth->m_hWnd) return -1;
+  RECT client{};
+  ::GetClientRect(booth->m_hWnd, &client);
+  POINT origin{0, 0};
+  ::ClientToScreen(booth->m_hWnd, &origin);
+  const int height = client.bottom - client.top;
+  if (height <= 0) return -1;
+  const int content = height * 3 / 5;
+  return origin.y + content + (height - content) * 2 / 5;
+}
 
 // Runs the thread while the progress window is up, then serves the UI until the thread has
 // ended: a window closed early must not leave a worker sending to a view that goes away.
@@ -70,7 +87,7 @@ void RunUnderProgress(CMyQuilletView& view, AFX_THREADPROC proc, LPVOID paramete
   progress.ResetFinished();
   progress.m_strTitle = "Tavorin";
   progress.m_strText = "Processing images";
-  progress.m_nVerticalPos = -1;
+  progress.m_nVerticalPos = LowerAreaOfBooth(view);
   progress.m_bVisible = view.m_bPhotoboothShowProgress != FALSE;
   progress.m_bShowBar = view.m_bPhotoboothShowProgress != FALSE;
   view.m_bProcessingProgressEnded = false;
@@ -166,6 +183,7 @@ void CMyQuilletView::ReprintPhotoboothImages() {
   };
   try {
     while (progress && !progress->GetOpenWindow() && !m_bProcessingProgressEnded.load()) Sleep(100);
+    PhotoboothProcessingWorker::PlaceProgressWindow(*this, progress);
     send("Preparing images for printing", -1);
     printer = CreateApplicationPrinterDC();  // the printer lock is held only while it reads the defaults
     if (!printer) throw PrintError("Unable to connect to printer to print images");

@@ -87,6 +87,8 @@ LRESULT CProgressDlg2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   // Sent by the worker: the text is read before the call returns.
   if (message == WM_PROGRESS_TEXT) {
+    // Showing the window may have placed it anew; each text puts it back where it belongs.
+    if (m_bVisible) ApplyVerticalPos();
     if (lParam) {
       m_strText = reinterpret_cast<const char*>(lParam);
       if (CWnd* text = GetDlgItem(IDC_PROGRESS_TEXT)) text->SetWindowText(m_strText);

@@ -75,7 +75,12 @@ void (*PhotoboothProcessingWorker::s_pfnSleep)(DWORD) = SystemSleep;
 PhotoboothProcessingWorker::PhotoboothProcessingWorker(CMyQuilletView& view, bool reprint)
     : m_view(view), m_s(static_cast<const ViewSettings&>(view)), m_bReprint(reprint) {
   m_pBooth = view.BoothWindow();
-  if (m_pBooth) m_pCovering = m_pBooth->m_pOverlay ? static_cast<CWnd*>(m_pBooth->m_pOverlay) : m_pBooth;
+  if (m_pBooth) {
+    m_pCovering = m_pBooth->m_pOverlay ? static_cast<CWnd*>(m_pBooth->m_pOverlay) : m_pBooth;
+    // The GIF shows what the live view showed: its crop needs the live picture's size.
+    m_nLiveViewWidth = m_pBooth->m_nLiveViewWidth;
+    m_nLiveViewHeight = m_pBooth->m_nLiveViewHeight;
+  }
   m_strScreensDir = view.m_strPhotoboothImagesDir;
   m_bTestShot = view.m_bTestShot;
   m_nPhotoCount = static_cast<int>(view.m_images.size());
@@ -123,16 +128,19 @@ void PhotoboothProcessingWorker::WaitForProgressWindow() {
   while (!m_pProgress->GetOpenWindow() && !m_view.m_bProcessingProgressEnded.load()) s_pfnSleep(100);
 }
 
-void PhotoboothProcessingWorker::PlaceProgressWindow() {
-  if (!m_pProgress || m_pProgress->m_nVerticalPos < 0) return;
-  HWND window = m_pProgress->GetOpenWindow();
+void PhotoboothProcessingWorker::PlaceProgressWindow() { PlaceProgressWindow(m_view, m_pProgress); }
+
+void PhotoboothProcessingWorker::PlaceProgressWindow(CWnd& view, CProgressDlg2* progress) {
+  if (!progress || progress->m_nVerticalPos < 0 || !view.m_hWnd) return;
+  HWND window = progress->GetOpenWindow();
   if (!window) return;
-  const int y = m_pProgress->m_nVerticalPos;
-  RunOnView([window, y] {
+  const int y = progress->m_nVerticalPos;
+  const std::function<void()> place = [window, y] {
     RECT rect{};
     if (::IsWindow(window) && ::GetWindowRect(window, &rect) && rect.top != y)
       ::SetWindowPos(window, nullptr, rect.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  });
+  };
+  view.SendMessage(WM_RUN_ON_VIEW, 0, reinterpret_cast<LPARAM>(&place));
 }
 
 void PhotoboothProcessingWorker::Progress(const char* text, int percent) {
@@ -168,8 +176,8 @@ void PhotoboothProcessingWorker::Run() {
     if (int ticks = PreviewTicks(); ticks > 0) m_nStartTime += ticks / 20;
     // 2. Progress window.
     WaitForProgressWindow();
+    PlaceProgressWindow();  // before its first text, so it never shows over the booth's content
     Progress("Preparing images for printing", -1);
-    PlaceProgressWindow();
     // 3. Output "None": only the record.
     if (m_s.m_nPhotoboothSaveJpegCopyOfPrints == 3) {
       WriteFirstFormRecord();
@@ -520,6 +528,8 @@ void PhotoboothProcessingWorker::MakeGif() {
   g.fullscreenWindow = m_pBooth != nullptr;
   g.liveView = m_s.m_bPhotoboothEnableLiveView;
   g.evfCrop = m_s.m_nPhotoboothEvfCrop;
+  g.liveViewWidth = m_nLiveViewWidth;
+  g.liveViewHeight = m_nLiveViewHeight;
   g.parent = m_pBooth ? m_pBooth->m_hWnd : m_view.m_hWnd;
   m_strGifPath = CreatePhotoboothGifs(g, m_gifFrames);
   if (!m_strGifPath.IsEmpty()) {
@@ -598,7 +608,15 @@ void PhotoboothProcessingWorker::SaveAndShare() {
   request.background = m_strScreensDir + "/share.jpg";
   request.imagesFolder = m_strScreensDir;
   if (m_s.m_nPhotoboothKeyboard == 4) request.sharingMessage = m_strUserMessage;
-  request.tokens = m_cameraTokens;
+  // The texts speak of the page: its own name and time, not the first photo's.
+  Exif pageExif(shared);
+  pageExif.m_path = m_strPrintsFolder + "/" + m_strOutputName;
+  CMapStringToString pageTokens;
+  RunOnView([this, &pageExif, &pageTokens] {
+    CString folder;
+    m_view.BuildPhotoboothTokens(&pageExif, pageTokens, folder);
+  });
+  request.tokens = pageTokens;
   request.settings = &m_s;
   request.copies = m_nCopies;
   request.booth = m_pBooth;

@@ -87,6 +87,9 @@ class PhotoboothProcessingWorker {
   /// Prints `copies` pages of the image into the started job and ends it (a job without one
   /// page is dropped); the print counter is lowered per page printed. The pages printed.
   static int PrintCopies(HDC printer, int session, int width, int height, int copies);
+  /// Moves the progress window to its vertical position (when 0 or more) on the view's thread;
+  /// called from a worker thread.
+  static void PlaceProgressWindow(CWnd& view, CProgressDlg2* progress);
   /// Seconds since 1970 and the pause of the waits; tests replace them.
   static LONGLONG (*s_pfnNow)();
   static void (*s_pfnSleep)(DWORD milliseconds);
@@ -137,6 +140,7 @@ class PhotoboothProcessingWorker {
   CMapStringToString m_cameraTokens;
   CMapStringToString m_tokens;
   CString m_strSessionCode;
+  int m_nLiveViewWidth = 0, m_nLiveViewHeight = 0;  // the booth window's live picture
   CString m_photoboothTexts[5];
   std::vector<CString> m_keyboardTexts;
   std::vector<BYTE> m_keyboardChecks;

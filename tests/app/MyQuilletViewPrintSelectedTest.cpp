@@ -113,3 +113,30 @@ TEST_F(MyQuilletViewPrintSelectedTest, CancelPrintsNothing) {
   EXPECT_TRUE(GetShownMessageBoxes().empty());
   EXPECT_TRUE(Pdfs().empty());
 }
+
+TEST_F(MyQuilletViewPrintSelectedTest, TheDialogOpensWhereThePagesAre) {
+  // The pages are saved under the image folder: today's dated folder when dated folders are on.
+  m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = TRUE;
+  m_view->m_bFlattenDate = FALSE;
+  const time_t now = time(nullptr);
+  struct tm today {};
+  localtime_r(&now, &today);
+  char dated[32];
+  std::snprintf(dated, sizeof dated, "/%04d/%02d/%02d", today.tm_year + 1900, today.tm_mon + 1, today.tm_mday);
+  const std::string images = TestFolder() + "/shots" + dated;
+  struct Row {
+    bool prints;
+    std::string folder;
+  } rows[] = {{false, images}, {true, images + "/prints"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.folder);
+    fs::remove_all(TestFolder() + "/shots/" + std::to_string(today.tm_year + 1900));
+    fs::create_directories(row.prints ? images + "/prints" : images);
+    ClearCommonDialogAnswers();
+    m_harness->m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_PRINT_SELECTED_PHOTOS, 0), 0);  // cancelled
+    auto shown = GetShownCommonDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].initialFolder, row.folder);
+  }
+  EXPECT_TRUE(Pdfs().empty());
+}

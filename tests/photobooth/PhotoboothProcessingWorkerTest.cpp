@@ -540,3 +540,92 @@ TEST_F(PhotoboothProcessingWorkerTest, TheProgressWindowStandsAtItsStoredVertica
     for (int top : progress.m_tops) EXPECT_EQ(position < 0 ? opened : position, top);
   }
 }
+
+TEST_F(PhotoboothProcessingWorkerTest, OverTheBoothTheProgressWindowStandsInTheLowerArea) {
+  CScreenRecordingBooth booth(m_view, 1);
+  ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
+  booth.SetWindowPos(nullptr, 0, 0, 1366, 768, SWP_NOZORDER);
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bPhotoboothConfirmPrinting = FALSE;
+  CPlacedProgressDlg progress(m_view);
+  CProgressDlg2* own = m_view->m_pProgressDlg2;
+  m_view->m_pProgressDlg2 = &progress;
+  PushDialogScript(DialogScript(IDD_PROGRESS2).RunUntil([] { return false; }));  // until the worker closes it
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  m_view->m_pProgressDlg2 = own;
+  m_view->m_pFullscreenDlg = nullptr;
+  CRect client;
+  booth.GetClientRect(&client);
+  CPoint origin(0, 0);
+  booth.ClientToScreen(&origin);
+  booth.DestroyWindow();
+  ASSERT_GT(client.Height(), 0);
+  ASSERT_GE(progress.m_tops.size(), 2u);  // "Preparing images for printing", then the steps
+  // Below the screen's message line, which reaches down to three fifths of the booth window.
+  for (int top : progress.m_tops) {
+    EXPECT_GT(top, origin.y + client.Height() * 3 / 5);
+    EXPECT_LT(top, origin.y + client.Height());
+  }
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, TheGifIsCutToWhatTheBoothsLiveViewShowed) {
+  CScreenRecordingBooth booth(m_view, 1);
+  ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
+  booth.m_nLiveViewWidth = 320;
+  booth.m_nLiveViewHeight = 240;
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bPhotoboothConfirmPrinting = FALSE;
+  m_view->m_bPhotoboothEnableLiveView = TRUE;
+  m_view->m_nPhotoboothEvfCrop = 40;
+  m_view->m_bPhotoboothGifCreate = TRUE;
+  m_view->m_nPhotoboothGifWidth = 100;
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  m_view->m_pFullscreenDlg = nullptr;
+  booth.DestroyWindow();
+  // 320 x 240 photos less 40 of 320 at each side: a square, 100 wide.
+  std::vector<std::string> gifs;
+  for (const auto& entry : fs::directory_iterator(m_shots + "/GIF")) gifs.push_back(entry.path().string());
+  ASSERT_EQ(gifs.size(), 1u);
+  const std::string gif = ReadFile(gifs[0]);
+  ASSERT_GE(gif.size(), 10u);
+  const int width = BYTE(gif[6]) | BYTE(gif[7]) << 8, height = BYTE(gif[8]) | BYTE(gif[9]) << 8;
+  EXPECT_EQ(100, width);
+  EXPECT_EQ(100, height);
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, WithoutACameraThePageGoesUnderTodaysDatedFolder) {
+  ASSERT_EQ(m_view->m_pCamera, nullptr);
+  m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = TRUE;
+  m_view->m_bFlattenDate = FALSE;
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  const time_t now = time(nullptr);
+  struct tm today {};
+  localtime_r(&now, &today);
+  char dated[32];
+  std::snprintf(dated, sizeof dated, "/%04d/%02d/%02d", today.tm_year + 1900, today.tm_mon + 1, today.tm_mday);
+  EXPECT_EQ(1u, Jpegs(m_shots + dated + "/prints").size());
+  EXPECT_TRUE(Jpegs(Prints()).empty());
+  EXPECT_EQ(m_view->m_strLastPrintPath.Find((m_shots + dated + "/prints/").c_str()), 0);
+}
+
+TEST_F(PhotoboothProcessingWorkerTest, SharingTextsSpeakOfThePage) {
+  CScreenRecordingBooth booth(m_view, 1);
+  ASSERT_TRUE(booth.Create(IDD_FULLSCREEN, m_view));
+  m_view->m_pFullscreenDlg = &booth;
+  m_view->m_bPhotoboothConfirmPrinting = FALSE;
+  m_view->m_bPrintOptionInSharingScreen = TRUE;
+  std::string original, page;
+  PhotoboothProcessingWorker::s_sharingScreen = [&](SharingRequest& request) {
+    CString value;
+    request.tokens.Lookup("%o", value);
+    original = value.GetString();
+    page = request.pagePath.GetString();
+    return true;  // printed from the sharing screen
+  };
+  ASSERT_TRUE(m_view->StartPhotoboothProcessingIfReady(false));
+  m_view->m_pFullscreenDlg = nullptr;
+  booth.DestroyWindow();
+  ASSERT_FALSE(page.empty());
+  EXPECT_EQ(fs::path(page).stem().string(), original);
+  EXPECT_NE("IMG_0001", original);
+}
