@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/PhotoboothEffects.h"
 #include "config/PhotoboothSettingsFile.h"
 #include "keyboard/KeyboardGlobals.h"
 #include "photobooth/TouchActionTable.h"
@@ -12,6 +13,7 @@
 #include "platform/polyimage/polyimage.h"
 #include "camera/CameraNaming.h"
 #include "printlayout/PresetPrintLayoutsDlg.h"
+#include "support/PipSession.h"
 #include "support/ProgramGlobals.h"
 
 namespace {
@@ -127,22 +129,12 @@ void CSetupWizardGenerator::TextScreen(const char* name, const char* text, int y
 }
 
 void CSetupWizardGenerator::DrawThumbnailNumbers(Screen& screen, const ViewSettings& settings) {
-  if (!settings.m_bPhotoboothThumnailEnable) return;
-  const int w = settings.m_nPhotoboothThumnailW;
-  const int h = w * m_nAspectB / m_nAspectA;
-  if (w <= 0 || h <= 0) return;
-  for (int i = 0; i < m_nPhotos; ++i) {
-    int x = settings.m_nPhotoboothThumnailX + i * settings.m_nPhotoboothThumnailXSpacing;
-    int y = settings.m_nPhotoboothThumnailY + i * settings.m_nPhotoboothThumnailYSpacing;
-    if (settings.m_nPhotoboothThumnailX < 0) x = screen.width - w + x;
-    if (settings.m_nPhotoboothThumnailY < 0) y = screen.height - h + y;
-    Screen box(w, h, RGB(128, 128, 128));
-    cCopyRectFrom(screen.session, x, y, w, h, box.session, 0, 0);
-    char number[16];
-    std::snprintf(number, sizeof(number), "%d", i + 1);
-    SIZE size = screen.Measure(m_bigFont, number);
-    screen.Text(m_bigFont, number, x + (w - size.cx) / 2, y + (h - size.cy) / 2);
-  }
+  // The placeholders the booth itself draws over its screens, from the settings just made.
+  PipSession image;
+  const int own = image.m_hSession;
+  image.m_hSession = screen.session;
+  ::DrawThumbnailNumbers(image, ThumbnailBoxesOf(settings));
+  image.m_hSession = own;
 }
 
 bool CSetupWizardGenerator::PlaceButton(Screen& screen, const char* file, int action, int x, int y,

@@ -284,10 +284,27 @@ TEST_F(SetupWizardGeneratorTest, ThumbnailSizesAndPlaceholders) {
     EXPECT_EQ(0, settings.m_nPhotoboothThumnailXSpacing);
     EXPECT_EQ(row.ySpacing, settings.m_nPhotoboothThumnailYSpacing);
     EXPECT_TRUE(settings.m_bPhotobooth3to2Crop == (row.threeToTwo ? TRUE : FALSE));
-    // A grey placeholder at the right edge of the taking screen, its corner just inside.
+    // The booth's own placeholder (RGB 65,65,65) at the right edge of the taking screen, its
+    // corner just inside.
     Pixels taking(folder + "/taking.jpg");
     COLORREF corner = taking.At(row.width - row.w - 1 + 3, row.y + 3);
-    EXPECT_NEAR(128, GetGValue(corner), 20);
+    EXPECT_NEAR(65, GetRValue(corner), 8);
+    EXPECT_NEAR(65, GetGValue(corner), 8);
+    EXPECT_NEAR(65, GetBValue(corner), 8);
+    // Its number "1" in Arial of half the box's width: dark rows of the glyph, about a third
+    // of the width high.
+    const int left = row.width - row.w - 1, h = row.w * (row.threeToTwo ? 2 : 3) / (row.threeToTwo ? 3 : 4);
+    int first = -1, last = -1;
+    for (int y = row.y; y < row.y + h; ++y)
+      for (int x = left; x < left + row.w; ++x)
+        if (GetGValue(taking.At(x, y)) < 25) {
+          if (first < 0) first = y;
+          last = y;
+          break;
+        }
+    ASSERT_GE(first, 0) << "no number drawn";
+    EXPECT_GT(last - first, row.w / 5);
+    EXPECT_LT(last - first, row.w / 2);
     EXPECT_LT(GetGValue(taking.At(row.width - row.w - 1 - 6, row.y + 3)), 40);
   }
 }
