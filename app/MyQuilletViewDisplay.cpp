@@ -3,6 +3,8 @@
 #include "app/BlankDlg.h"
 #include "app/FullscreenDlg.h"
 #include "app/MyQuilletView.h"
+
+#include "app/ImagePreviewDlg.h"
 #include "app/Resource.h"
 #include "platform/win32/files.h"
 #include "support/ExifBlock.h"
@@ -212,6 +214,9 @@ void CMyQuilletView::RefreshDisplay() {
   m_pHighlightBitmap = highlight;
   m_bShowingHighlight = false;
   DrawHistogram();
+  // The preview window shows the current photo too: a step or a new photo reaches it here.
+  if (m_pImagePreviewDlg && m_pImagePreviewDlg->m_bShown && m_pCurrentJpeg)
+    m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
 }
 
 void CMyQuilletView::OnDraw(CDC*) {

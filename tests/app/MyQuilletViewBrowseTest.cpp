@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "AppTestSupport.h"
 #include "app/ImagePreviewDlg.h"
@@ -425,3 +426,49 @@ TEST_F(MyQuilletViewBrowseTest, TheTimeLapseWindowIsNamedWhileItRunsAndItsValues
 }
 
 }  // namespace
+
+TEST_F(MyQuilletViewBrowseTest, ThePreviewFollowsTheCurrentPhoto) {
+  // Photos of three sizes, stepped through with the keys while the preview is up.
+  for (const auto& [name, width, height] : {std::tuple{"big.jpg", 640, 480}, std::tuple{"small.jpg", 400, 300},
+                                            std::tuple{"tall.jpg", 300, 500}}) {
+    std::vector<BYTE> photo = tavsim::SimMakePhoto(width, height, 1, "Canon PowerShot G9");
+    const std::string path = m_folder + "/" + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(photo.data()),
+                                                static_cast<std::streamsize>(photo.size()));
+    m_view->m_images.emplace_back(CString(path.c_str()));
+  }
+  QWidget* frame = user_p::WidgetOf(m_harness->m_frame->m_hWnd);
+  frame->activateWindow();
+  ASSERT_TRUE(PumpUntil([&] { return frame->isActiveWindow(); }, 5000));
+  auto press = [&](Qt::Key key) {
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent event(type, key, Qt::NoModifier);
+      QApplication::sendEvent(frame->windowHandle(), &event);
+    }
+  };
+  auto title = [&] {
+    CString text;
+    if (m_view->m_pImagePreviewDlg) m_view->m_pImagePreviewDlg->GetWindowText(text);
+    return std::string(text.GetString());
+  };
+  press(Qt::Key_PageDown);
+  ASSERT_EQ(0, m_view->m_nCurrentImage);
+  press(Qt::Key_F7);
+  ASSERT_NE(nullptr, m_view->m_pImagePreviewDlg);
+  ASSERT_TRUE(m_view->m_pImagePreviewDlg->m_bShown);
+  EXPECT_EQ("Image Preview (640x480)", title());
+  const struct {
+    Qt::Key key;
+    int current;
+    const char* title;
+  } steps[] = {{Qt::Key_PageDown, 1, "Image Preview (400x300)"},
+               {Qt::Key_PageDown, 2, "Image Preview (300x500)"},
+               {Qt::Key_PageUp, 1, "Image Preview (400x300)"}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.title);
+    frame->activateWindow();
+    press(step.key);
+    EXPECT_EQ(step.current, m_view->m_nCurrentImage);
+    EXPECT_EQ(step.title, title());
+  }
+}
