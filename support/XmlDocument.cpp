@@ -139,6 +139,7 @@ class Parse {
     XmlNode* root = m_builder.m_holder.m_firstChild;
     if (!root) return nullptr;
     m_builder.m_holder.m_firstChild = root->m_nextSibling;
+    m_builder.m_holder.m_lastChild = nullptr;
     root->m_nextSibling = nullptr;
     root->m_parent = nullptr;
     XmpNormaliseTree(root);
@@ -206,6 +207,7 @@ void Unlink(XmlNode* node) {
   for (XmlNode** link = &parent->m_firstChild; *link; link = &(*link)->m_nextSibling) {
     if (*link == node) {
       *link = node->m_nextSibling;
+      parent->m_lastChild = nullptr;
       break;
     }
   }
@@ -217,6 +219,7 @@ XmlAttribute* Detach(XmlNode* node, XmlAttribute* target) {
   for (XmlAttribute** link = &node->m_attributes; *link; link = &(*link)->m_next) {
     if (*link == target) {
       *link = target->m_next;
+      node->m_lastAttribute = nullptr;
       target->m_next = nullptr;
       return target;
     }
