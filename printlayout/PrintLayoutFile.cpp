@@ -224,8 +224,10 @@ BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents
   }
 
   TreeOwner tree;
-  tree.root = XmlDocument::LoadBuffer(reinterpret_cast<const char*>(data), textLength);
-  if (!tree.root) {
+  CString parseError;
+  tree.root = XmlDocument::LoadBuffer(reinterpret_cast<const char*>(data), textLength, nullptr, &parseError);
+  // A text that does not parse to its end is refused whole, even when its first part reads.
+  if (!tree.root || !parseError.IsEmpty()) {
     error = CString("Error reading file: ") + path;
     return FALSE;
   }

@@ -229,6 +229,8 @@ TEST_F(PrintLayoutFileTest, EveryRefusalHasItsMessageAndChangesNothing) {
   };
   const Row rows[] = {
       {"not xml", "this is not < xml", "Error reading file: "},
+      {"cut after its printer", layout(full, "<PhotoboothCustomLayout1 image=\"1\" left=\"5\"/>").substr(0, 260),
+       "Error reading file: "},
       {"no root", head + "<other/>", "Can't find <morvane_systems_photobooth> tag, file may not be photobooth print layout file"},
       {"no layout", head + "<morvane_systems_photobooth/>",
        "Can't find <photobooth_print_layout> tag, file may not be photobooth print layout file"},
