@@ -191,7 +191,7 @@ void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool add
       caption.m_nTop = value;
     else if (ChildInt(settings, prefix + "TopOffset", value))
       caption.m_nTop = MillimetresToPixels(value, dpiY);
-    if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = value;
+    if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = ClampCaptionLines(value);
     if (ChildInt(settings, prefix + "MaxLineWidthInPixels", value)) caption.m_nMaxLineWidth = value;
     if (ChildInt(settings, prefix + "Angle", value)) caption.m_dAngle = value / 10.0;
     if (ChildInt(settings, prefix + "Alignment", value))

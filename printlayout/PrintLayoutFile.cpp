@@ -294,7 +294,8 @@ BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents
     }
     ChildInt(node, "Left", caption.m_nLeft);
     ChildInt(node, "Top", caption.m_nTop);
-    ChildInt(node, "MaxNumberOfLines", caption.m_nMaxNumberOfLines);
+    if (ChildInt(node, "MaxNumberOfLines", caption.m_nMaxNumberOfLines))
+      caption.m_nMaxNumberOfLines = ClampCaptionLines(caption.m_nMaxNumberOfLines);
     ChildInt(node, "MaxLineWidthInPixels", caption.m_nMaxLineWidth);
     if (ChildInt(node, "Angle", value)) caption.m_dAngle = value / 10.0;
     if (!ChildInt(node, "Alignment", caption.m_nAlignment) && ChildInt(node, "Center", value))

@@ -464,6 +464,21 @@ TEST_F(PhotoboothSettingsFileTest, NumbersAreCheckedBeforeUse) {
   }
 }
 
+TEST_F(PhotoboothSettingsFileTest, CaptionLinesAreHeldToWhatAPageHolds) {
+  const struct {
+    const char* text;
+    int expected;
+  } lines[] = {{"2147483647", kMaxCaptionLines}, {"-5", 0}, {"3", 3}};
+  for (const auto& row : lines) {
+    SCOPED_TRACE(row.text);
+    ViewSettings settings;
+    ASSERT_TRUE(Read(Document(std::string("<photoboothCaption1MaxNumberOfLines>") + row.text +
+                              "</photoboothCaption1MaxNumberOfLines>"),
+                     settings));
+    EXPECT_EQ(settings.m_captions[0].m_nMaxNumberOfLines, row.expected);
+  }
+}
+
 TEST_F(PhotoboothSettingsFileTest, DamagedFileIsRefusedWholeAndChangesNothing) {
   std::string dir = TestDir();
   ViewSettings saved;

@@ -360,6 +360,16 @@ TEST_F(PrintLayoutFileTest, BrokenTailsAndNumbersAreHarmless) {
   EXPECT_EQ(ParseLayoutInt("abc"), 0);
 }
 
+TEST_F(PrintLayoutFileTest, CaptionLinesAreHeldToWhatAPageHolds) {
+  PrintLayoutModel saved = SampleModel();
+  saved.captions[2].m_nMaxNumberOfLines = 2147483647;
+  const std::string path = m_dir + "/lines.pblt";
+  ASSERT_TRUE(ExportPrintLayout(path.c_str(), saved, m_images.c_str(), {}, m_hooks));
+  PrintLayoutModel model = EditorModel();
+  ASSERT_TRUE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
+  EXPECT_EQ(model.captions[2].m_nMaxNumberOfLines, kMaxCaptionLines);
+}
+
 TEST_F(PrintLayoutFileTest, WriteFailuresAreReportedAndLoseNothing) {
   // A folder where the file should go: the export cannot replace it.
   const std::string blocked = m_dir + "/blocked.pblt";
