@@ -56,6 +56,7 @@ void CEditCaptionDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Text(dx, IDC_EC_TOP, m_caption.m_nTop);
   DDX_Text(dx, IDC_EC_ANGLE, m_caption.m_dAngle);
   DDX_Text(dx, IDC_EC_MAX_LINES, m_caption.m_nMaxNumberOfLines);
+  if (dx->m_bSaveAndValidate) m_caption.m_nMaxNumberOfLines = ClampCaptionLines(m_caption.m_nMaxNumberOfLines);
   DDX_Text(dx, IDC_EC_WRAP_WIDTH, m_caption.m_nMaxLineWidth);
 }
 
@@ -157,6 +158,7 @@ void CEditCaptionDlg::ReadControlsQuietly() {
   readInt(IDC_EC_LEFT, m_caption.m_nLeft);
   readInt(IDC_EC_TOP, m_caption.m_nTop);
   readInt(IDC_EC_MAX_LINES, m_caption.m_nMaxNumberOfLines);
+  m_caption.m_nMaxNumberOfLines = ClampCaptionLines(m_caption.m_nMaxNumberOfLines);
   readInt(IDC_EC_WRAP_WIDTH, m_caption.m_nMaxLineWidth);
   CString angle;
   GetDlgItemText(IDC_EC_ANGLE, angle);

@@ -191,7 +191,7 @@ void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool add
       caption.m_nTop = value;
     else if (ChildInt(settings, prefix + "TopOffset", value))
       caption.m_nTop = MillimetresToPixels(value, dpiY);
-    if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = value;
+    if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = ClampCaptionLines(value);
     if (ChildInt(settings, prefix + "MaxLineWidthInPixels", value)) caption.m_nMaxLineWidth = value;
     if (ChildInt(settings, prefix + "Angle", value)) caption.m_dAngle = value / 10.0;
     if (ChildInt(settings, prefix + "Alignment", value))
@@ -625,13 +625,24 @@ BOOL ApplyPhotoboothSettingsTree(XmlNode* root, ViewSettings& s, bool sharePrevi
   return TRUE;
 }
 
+// A document that did not parse to its end is refused whole: applying the keys before the
+// damage would leave the booth half configured. Frees such a tree.
+static bool TakeWholeDocument(XmlNode*& root, const CString& parseError, const char* path, CString& error) {
+  if (root && parseError.IsEmpty()) return true;
+  if (root) {
+    root->Destroy();
+    delete root;
+    root = nullptr;
+  }
+  error = CString("Error reading file: ") + (path ? path : "");
+  return false;
+}
+
 BOOL ReadPhotoboothSettingsBuffer(const char* bytes, size_t length, const char* path, ViewSettings& settings,
                                   bool sharePreview, PhotoboothFileReadResult& result, CString& error) {
-  XmlNode* root = bytes ? XmlDocument::LoadBuffer(bytes, length) : nullptr;
-  if (!root) {
-    error = CString("Error reading file: ") + (path ? path : "");
-    return FALSE;
-  }
+  CString parseError;
+  XmlNode* root = bytes ? XmlDocument::LoadBuffer(bytes, length, nullptr, &parseError) : nullptr;
+  if (!TakeWholeDocument(root, parseError, path, error)) return FALSE;
   BOOL ok = ApplyPhotoboothSettingsTree(root, settings, sharePreview, result, error);
   root->Destroy();
   delete root;
@@ -640,11 +651,9 @@ BOOL ReadPhotoboothSettingsBuffer(const char* bytes, size_t length, const char* 
 
 BOOL ReadPhotoboothSettingsFile(const char* path, ViewSettings& settings, bool sharePreview,
                                 PhotoboothFileReadResult& result, CString& error) {
-  XmlNode* root = path ? XmlDocument::LoadFile(path) : nullptr;
-  if (!root) {
-    error = CString("Error reading file: ") + (path ? path : "");
-    return FALSE;
-  }
+  CString parseError;
+  XmlNode* root = path ? XmlDocument::LoadFile(path, nullptr, &parseError) : nullptr;
+  if (!TakeWholeDocument(root, parseError, path, error)) return FALSE;
   BOOL ok = ApplyPhotoboothSettingsTree(root, settings, sharePreview, result, error);
   root->Destroy();
   delete root;

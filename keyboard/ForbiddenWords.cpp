@@ -7,7 +7,17 @@
 
 BOOL LoadForbiddenWords(const char* folder, CString* error) {
   ForbiddenWords.clear();
-  XmlNode* root = XmlDocument::LoadFile(CString(folder) + "/forbidden_words.xml");
+  CString damaged;
+  XmlNode* root = XmlDocument::LoadFile(CString(folder) + "/forbidden_words.xml", nullptr, &damaged);
+  // A damaged list is refused whole: none of its words are taken.
+  if (!damaged.IsEmpty()) {
+    if (root) {
+      root->Destroy();
+      delete root;
+    }
+    if (error) *error = "Error reading file";
+    return FALSE;
+  }
   if (!root) return TRUE;
   BOOL ok = FALSE;
   XmlNode* top = root->FindDescendant("morvane_systems_photobooth");

@@ -4,7 +4,8 @@
 #include "keyboard/KeyboardLayout.h"
 
 /// Empties ForbiddenWords and reloads it from folder/forbidden_words.xml. A missing file
-/// leaves the list empty (TRUE); a file without its tags gives FALSE and *error, list empty.
+/// leaves the list empty (TRUE); a damaged file ("Error reading file") or one without its tags
+/// gives FALSE and *error, list empty.
 BOOL LoadForbiddenWords(const char* folder, CString* error);
 /// True when the lower-cased text contains none of the words (plain substring search).
 bool IsFreeOfForbiddenWords(const char* text);

@@ -145,7 +145,17 @@ XmlNode* AddText(XmlNode* parent, const char* name, const CString& text) {
 }  // namespace
 
 BOOL ReadKeyboardLayout(const char* path, KeyboardLayout& layout, CString* error) {
-  XmlNode* root = XmlDocument::LoadFile(path);
+  CString damaged;
+  XmlNode* root = XmlDocument::LoadFile(path, nullptr, &damaged);
+  // A file that is there but does not parse to its end is refused whole.
+  if (!damaged.IsEmpty()) {
+    if (root) {
+      root->Destroy();
+      delete root;
+    }
+    if (error) *error = "Error reading file";
+    return FALSE;
+  }
   if (!root) return TRUE;
   BOOL ok = FALSE;
   XmlNode* top = root->FindDescendant("morvane_systems_photobooth");

@@ -6,8 +6,9 @@
 #include "support/XmlNode.h"
 
 /// Reads the layout file into `layout`. A missing or unreadable file is no error (TRUE, layout
-/// untouched). A missing tag stops the reading: what was read stays, *error gets the message
-/// and the result is FALSE.
+/// untouched); a damaged one is refused whole (FALSE, "Error reading file", layout untouched).
+/// A missing tag stops the reading: what was read stays, *error gets the message and the
+/// result is FALSE.
 BOOL ReadKeyboardLayout(const char* path, KeyboardLayout& layout, CString* error);
 /// The tree the writer saves; the caller owns it (Destroy, then delete).
 XmlNode* BuildKeyboardLayoutTree(const KeyboardLayout& layout);

@@ -1,5 +1,6 @@
 #include "printlayout/PhotoboothCaption.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/mfc/gdiobjects.h"
@@ -14,6 +15,8 @@ LOGFONTA MakeScreenPointFont(int pointTenths) {
   std::strncpy(font.lfFaceName, "Arial", sizeof(font.lfFaceName) - 1);
   return font;
 }
+
+int ClampCaptionLines(int lines) { return std::clamp(lines, 0, kMaxCaptionLines); }
 
 PhotoboothCaption::PhotoboothCaption() : m_font(MakeScreenPointFont(280)) {}
 

@@ -29,5 +29,11 @@ class PhotoboothCaption {
   CString m_strExpandedText;
 };
 
+/// The most lines a caption may ask for: more than a page holds in any readable font, and few
+/// enough that every draw of the editor stays quick.
+const int kMaxCaptionLines = 300;
+/// A line count as read from a file, the registry or the editor, within 0..kMaxCaptionLines.
+int ClampCaptionLines(int lines);
+
 /// The LOGFONT of an Arial font of `pointTenths` created for the screen.
 LOGFONTA MakeScreenPointFont(int pointTenths);

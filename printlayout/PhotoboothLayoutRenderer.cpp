@@ -368,7 +368,8 @@ void PhotoboothLayoutRenderer::DrawCaptions(HDC dc) {
     int lines = 1;
     for (int k = 0; k + 1 < text.GetLength(); ++k)
       if (text[k] == '\n') ++lines;
-    const int k = caption.m_nMaxNumberOfLines >= 1 ? caption.m_nMaxNumberOfLines : lines;
+    // However many lines were stored, the guide never draws more than a caption may hold.
+    const int k = ClampCaptionLines(caption.m_nMaxNumberOfLines >= 1 ? caption.m_nMaxNumberOfLines : lines);
     const POINT* P = points;
     double ax = P[0].x, ay = P[0].y;
     double dx = P[0].x + double(P[3].x - P[0].x) * k / lines, dy = P[0].y + double(P[3].y - P[0].y) * k / lines;

@@ -195,8 +195,10 @@ BOOL ExportPrintLayout(const char* path, const PrintLayoutModel& model, const ch
 
 BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents& contents, CString& error,
                           const char* path) {
-  // The text runs up to the first marker byte; the binary tail follows it.
-  const BYTE* marker = static_cast<const BYTE*>(std::memchr(data, kMarker, size));
+  const CString damaged = CString("Error reading file: ") + path;
+  // The text runs up to the first marker byte; the binary tail follows it. An empty file has
+  // no bytes to search.
+  const BYTE* marker = size ? static_cast<const BYTE*>(std::memchr(data, kMarker, size)) : nullptr;
   const size_t textLength = marker ? static_cast<size_t>(marker - data) : size;
   if (marker) {
     size_t offset = textLength + 1;
@@ -207,14 +209,24 @@ BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents
     bool haveLengths = current || legacy;
     if (current) haveLengths = TakeLength(data, size, offset, thumbnailLength);
     for (int i = 0; i < 4 && haveLengths; ++i) haveLengths = TakeLength(data, size, offset, lengths[i]);
+    // A header or blob cut short is a damaged file: nothing of it is taken, so that no layer
+    // image is replaced by part of one, or deleted for want of one.
+    if ((current || legacy) && !haveLengths) {
+      error = damaged;
+      return FALSE;
+    }
     if (haveLengths) {
-      offset = size - offset < thumbnailLength ? size : offset + thumbnailLength;
+      if (size - offset < thumbnailLength) {
+        error = damaged;
+        return FALSE;
+      }
+      offset += thumbnailLength;
       for (int i = 0; i < 4; ++i) {
         if (!lengths[i]) continue;
-        // A length past the end of the file is never allocated; that blob is dropped.
+        // A length past the end of the file is never allocated.
         if (size - offset < lengths[i]) {
-          offset = size;
-          continue;
+          error = damaged;
+          return FALSE;
         }
         contents.layers[i].assign(data + offset, data + offset + lengths[i]);
         contents.layerRead[i] = true;
@@ -224,9 +236,11 @@ BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents
   }
 
   TreeOwner tree;
-  tree.root = XmlDocument::LoadBuffer(reinterpret_cast<const char*>(data), textLength);
-  if (!tree.root) {
-    error = CString("Error reading file: ") + path;
+  CString parseError;
+  tree.root = XmlDocument::LoadBuffer(reinterpret_cast<const char*>(data), textLength, nullptr, &parseError);
+  // A text that does not parse to its end is refused whole, even when its first part reads.
+  if (!tree.root || !parseError.IsEmpty()) {
+    error = damaged;
     return FALSE;
   }
   XmlNode* root = tree.root->FindDescendant("morvane_systems_photobooth");
@@ -292,7 +306,8 @@ BOOL ParsePrintLayoutFile(const BYTE* data, size_t size, PrintLayoutFileContents
     }
     ChildInt(node, "Left", caption.m_nLeft);
     ChildInt(node, "Top", caption.m_nTop);
-    ChildInt(node, "MaxNumberOfLines", caption.m_nMaxNumberOfLines);
+    if (ChildInt(node, "MaxNumberOfLines", caption.m_nMaxNumberOfLines))
+      caption.m_nMaxNumberOfLines = ClampCaptionLines(caption.m_nMaxNumberOfLines);
     ChildInt(node, "MaxLineWidthInPixels", caption.m_nMaxLineWidth);
     if (ChildInt(node, "Angle", value)) caption.m_dAngle = value / 10.0;
     if (!ChildInt(node, "Alignment", caption.m_nAlignment) && ChildInt(node, "Center", value))

@@ -1,44 +1,89 @@
 #include "support/WordWrap.h"
 
+#include <cstring>
+#include <string>
+
 #include "platform/gdi/text.h"
 #include "support/WordWrap_pvt.h"
 
+namespace {
+
+// What CString::Trim removes.
+bool IsTrimmed(char c) { return c != '\0' && std::strchr(" \t\r\n\v\f", c) != nullptr; }
+
+}  // namespace
+
 void WordWrapLines(const char* text, int width, const std::function<int(const CString&)>& measure,
                    CStringArray& lines) {
-  CString rest(text);
+  CString whole(text);
   if (width <= 50) {
-    lines.Add(rest);
+    lines.Add(whole);
     return;
   }
-  rest.Trim();
-  while (rest.Find("  ") >= 0) rest.Replace("  ", " ");
-  if (rest.IsEmpty()) {
+  whole.Trim();
+  std::string s;
+  s.reserve(static_cast<size_t>(whole.GetLength()));
+  for (char c : whole.str())
+    if (!(c == ' ' && !s.empty() && s.back() == ' ')) s += c;
+  if (s.empty()) {
     lines.Add(" ");
     return;
   }
-  while (measure(rest) > width) {
-    int fit = rest.GetLength();
-    while (fit > 0 && measure(rest.Left(fit)) > width) --fit;
+
+  // Each line is found by measuring prefixes of doubling and then halving length, so a line
+  // costs a few measures of about its own length, whatever the length of the text.
+  size_t start = 0;
+  auto fits = [&](size_t count) { return measure(CString(s.substr(start, count))) <= width; };
+  while (start < s.size()) {
+    const size_t length = s.size() - start;
+    size_t good = 0, bad = length + 1;  // the prefix of `good` fits; that of `bad` does not
+    for (size_t probe = 1; probe < length; probe *= 2) {
+      if (!fits(probe)) {
+        bad = probe;
+        break;
+      }
+      good = probe;
+    }
+    if (bad > length) {
+      if (fits(length)) {
+        lines.Add(CString(s.substr(start)));
+        return;
+      }
+      bad = length;
+    }
+    while (bad - good > 1) {
+      const size_t middle = good + (bad - good) / 2;
+      if (fits(middle))
+        good = middle;
+      else
+        bad = middle;
+    }
+    const size_t fit = good;
     if (fit == 0) {
-      lines.Add(rest);  // not even one character fits
+      lines.Add(CString(s.substr(start)));  // not even one character fits
       return;
     }
-    int end, next;
-    int lastSpace = rest.Left(fit).ReverseFind(' ');
+    const char* rest = s.data() + start;
+    size_t end, next;
+    size_t lastSpace = std::string::npos;
+    for (size_t i = fit; i-- > 1;)
+      if (rest[i] == ' ') {
+        lastSpace = i;
+        break;
+      }
     if (rest[fit - 1] == ' ') {
       end = fit - 1, next = fit;
     } else if (rest[fit] == ' ') {
       end = next = fit;
-    } else if (lastSpace > 0) {
+    } else if (lastSpace != std::string::npos) {
       end = next = lastSpace;
     } else {
       end = next = fit;  // one word wider than the line is broken inside
     }
-    lines.Add(rest.Left(end));
-    rest = rest.Mid(next);
-    rest.Trim();
+    lines.Add(CString(s.substr(start, end)));
+    start += next;
+    while (start < s.size() && IsTrimmed(s[start])) ++start;
   }
-  if (!rest.IsEmpty()) lines.Add(rest);
 }
 
 void WordWrapToWidth(HDC dc, const char* text, int width, CStringArray& lines) {

@@ -102,10 +102,11 @@ void XMLCALL OnCharacterData(void* userData, const XML_Char* text, int length) {
   }
 }
 
-bool ReportError(XML_Parser parser) {
-  TRACE("XmlDocument - %s at line %lu!\n", XML_ErrorString(XML_GetErrorCode(parser)),
-        static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
-  return false;
+CString ErrorText(XML_Parser parser) {
+  CString text;
+  text.Format("%s at line %lu", XML_ErrorString(XML_GetErrorCode(parser)),
+              static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
+  return text;
 }
 
 class Parse {
@@ -123,11 +124,15 @@ class Parse {
   }
   bool Ok() const { return m_parser != nullptr; }
 
-  /// False once the parser stopped; the tree built so far stays.
+  /// False once the parser stopped; the tree built so far stays and Error() says why.
   bool Feed(const char* bytes, int length, bool final) {
     if (XML_Parse(m_parser, bytes, length, final) == XML_STATUS_OK) return true;
-    return ReportError(m_parser);
+    m_error = m_builder.m_failed ? CString("out of memory") : ErrorText(m_parser);
+    TRACE("XmlDocument - %s!\n", m_error.GetString());
+    return false;
   }
+  /// Empty while every byte fed so far parsed.
+  const CString& Error() const { return m_error; }
 
   /// Detaches the root from the holder; NULL when no element was read or memory ran out.
   XmlNode* TakeRoot() {
@@ -139,6 +144,7 @@ class Parse {
     XmlNode* root = m_builder.m_holder.m_firstChild;
     if (!root) return nullptr;
     m_builder.m_holder.m_firstChild = root->m_nextSibling;
+    m_builder.m_holder.m_lastChild = nullptr;
     root->m_nextSibling = nullptr;
     root->m_parent = nullptr;
     XmpNormaliseTree(root);
@@ -148,35 +154,65 @@ class Parse {
  private:
   XmlTreeBuilder m_builder;
   XML_Parser m_parser = nullptr;
+  CString m_error;
 };
+
+void SetError(CString* error, const CString& text) {
+  if (error) *error = text;
+}
 
 }  // namespace
 
-XmlNode* XmlDocument::LoadFile(const char* path, const char* encoding) {
+XmlNode* XmlDocument::LoadFile(const char* path, const char* encoding, CString* error) {
+  SetError(error, "");
   if (!path) return nullptr;
   try {
     Parse parse(encoding);
-    if (!parse.Ok()) return nullptr;
+    if (!parse.Ok()) {
+      SetError(error, "out of memory");
+      return nullptr;
+    }
     FILE* file = std::fopen(NativePath(path).c_str(), "r");
-    if (!file) return nullptr;
+    if (!file) return nullptr;  // no document, so nothing damaged
     char chunk[512];
+    bool readFailed = false;
     for (;;) {
       size_t got = std::fread(chunk, 1, sizeof chunk, file);
       bool final = got < sizeof chunk;
+      // A read error is not the end of the document.
+      if (final && std::ferror(file)) {
+        readFailed = true;
+        break;
+      }
       if (!parse.Feed(chunk, static_cast<int>(got), final) || final) break;
     }
     std::fclose(file);
-    return parse.TakeRoot();
+    XmlNode* root = parse.TakeRoot();
+    if (readFailed)
+      SetError(error, "cannot read the file");
+    else if (!parse.Error().IsEmpty())
+      SetError(error, parse.Error());
+    else if (!root)
+      SetError(error, "out of memory");
+    return root;
   } catch (const std::bad_alloc&) {
+    SetError(error, "out of memory");
     return nullptr;
   }
 }
 
-XmlNode* XmlDocument::LoadBuffer(const char* bytes, size_t length, const char* encoding) {
-  if (!bytes && length) return nullptr;
+XmlNode* XmlDocument::LoadBuffer(const char* bytes, size_t length, const char* encoding, CString* error) {
+  SetError(error, "");
+  if (!bytes && length) {
+    SetError(error, "no text");
+    return nullptr;
+  }
   try {
     Parse parse(encoding);
-    if (!parse.Ok()) return nullptr;
+    if (!parse.Ok()) {
+      SetError(error, "out of memory");
+      return nullptr;
+    }
     // expat takes an int length; larger buffers go in as consecutive pieces.
     const size_t kPiece = INT_MAX / 2;
     do {
@@ -185,8 +221,14 @@ XmlNode* XmlDocument::LoadBuffer(const char* bytes, size_t length, const char* e
       bytes += piece;
       length -= piece;
     } while (length > 0);
-    return parse.TakeRoot();
+    XmlNode* root = parse.TakeRoot();
+    if (!parse.Error().IsEmpty())
+      SetError(error, parse.Error());
+    else if (!root)
+      SetError(error, "out of memory");
+    return root;
   } catch (const std::bad_alloc&) {
+    SetError(error, "out of memory");
     return nullptr;
   }
 }
@@ -206,6 +248,7 @@ void Unlink(XmlNode* node) {
   for (XmlNode** link = &parent->m_firstChild; *link; link = &(*link)->m_nextSibling) {
     if (*link == node) {
       *link = node->m_nextSibling;
+      parent->m_lastChild = nullptr;
       break;
     }
   }
@@ -217,6 +260,7 @@ XmlAttribute* Detach(XmlNode* node, XmlAttribute* target) {
   for (XmlAttribute** link = &node->m_attributes; *link; link = &(*link)->m_next) {
     if (*link == target) {
       *link = target->m_next;
+      node->m_lastAttribute = nullptr;
       target->m_next = nullptr;
       return target;
     }

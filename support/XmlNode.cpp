@@ -55,9 +55,17 @@ XmlNode::XmlNode(XmlNode* parent, const char* name) : m_parent(parent), m_name(n
 void XmlNode::AppendChild(XmlNode* node) {
   node->m_parent = this;
   node->m_nextSibling = nullptr;
-  XmlNode** link = &m_firstChild;
-  while (*link) link = &(*link)->m_nextSibling;
-  *link = node;
+  // The remembered last child keeps a long list from being walked for every element; code
+  // that unlinks children clears it, and then one walk finds the end again.
+  if (!m_lastChild) {
+    m_lastChild = m_firstChild;
+    while (m_lastChild && m_lastChild->m_nextSibling) m_lastChild = m_lastChild->m_nextSibling;
+  }
+  if (m_lastChild)
+    m_lastChild->m_nextSibling = node;
+  else
+    m_firstChild = node;
+  m_lastChild = node;
 }
 
 XmlNode* XmlNode::AddElement(const char* name, const char* text) {
@@ -107,9 +115,15 @@ XmlNode* XmlNode::AddNumberElement(const char* name, double value) {
 
 void XmlNode::AddAttribute(const char* name, const char* value) {
   XmlAttribute* attribute = new XmlAttribute(name, value);
-  XmlAttribute** link = &m_attributes;
-  while (*link) link = &(*link)->m_next;
-  *link = attribute;
+  if (!m_lastAttribute) {
+    m_lastAttribute = m_attributes;
+    while (m_lastAttribute && m_lastAttribute->m_next) m_lastAttribute = m_lastAttribute->m_next;
+  }
+  if (m_lastAttribute)
+    m_lastAttribute->m_next = attribute;
+  else
+    m_attributes = attribute;
+  m_lastAttribute = attribute;
 }
 
 XmlNode* XmlNode::FindChild(const char* name) const {
@@ -195,13 +209,13 @@ void XmlNode::Destroy() {
   std::vector<XmlNode*> pending;
   if (m_firstChild) pending.push_back(m_firstChild);
   if (m_nextSibling) pending.push_back(m_nextSibling);
-  m_firstChild = m_nextSibling = nullptr;
+  m_firstChild = m_nextSibling = m_lastChild = nullptr;
   for (XmlAttribute* attribute = m_attributes; attribute;) {
     XmlAttribute* next = attribute->m_next;
     delete attribute;
     attribute = next;
   }
-  m_attributes = nullptr;
+  m_attributes = m_lastAttribute = nullptr;
   m_name.Empty();
   m_text.Empty();
   while (!pending.empty()) {
@@ -209,7 +223,7 @@ void XmlNode::Destroy() {
     pending.pop_back();
     if (node->m_firstChild) pending.push_back(node->m_firstChild);
     if (node->m_nextSibling) pending.push_back(node->m_nextSibling);
-    node->m_firstChild = node->m_nextSibling = nullptr;
+    node->m_firstChild = node->m_nextSibling = node->m_lastChild = nullptr;
     node->Destroy();
     delete node;
   }

@@ -56,6 +56,10 @@ class XmlNode {
   CString m_name;
   CString m_text;
   XmlAttribute* m_attributes = nullptr;
+  // Ends of the two lists, so that appending does not walk them; NULL means "not known" and
+  // must be set so by any code that unlinks from a list directly.
+  XmlNode* m_lastChild = nullptr;
+  XmlAttribute* m_lastAttribute = nullptr;
 };
 
 /// The escaped form AddElement stores: &amp;, &lt;, &gt;, line breaks as &#xA;, letters 0xC0-0xFF as entities.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <cstring>
 #include <string>
 
@@ -9,6 +12,7 @@
 #include "platform/mfc/commondialog.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/messagebox.h"
+#include "platform/user/window_p.h"
 
 namespace {
 
@@ -16,6 +20,21 @@ std::string Text(CDialog* dialog, int id) {
   CString text;
   dialog->GetDlgItemText(id, text);
   return text.GetString();
+}
+
+// Replaces an edit's text the way a user does: Ctrl+A, then the keys one by one.
+void TypeInto(CDialog* dialog, int id, const std::string& text) {
+  QWidget* edit = user_p::WidgetOf(dialog->GetDlgItem(id)->m_hWnd);
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  auto key = [edit](int code, Qt::KeyboardModifiers modifiers, const QString& typed) {
+    QKeyEvent press(QEvent::KeyPress, code, modifiers, typed);
+    QApplication::sendEvent(edit, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, modifiers, typed);
+    QApplication::sendEvent(edit, &release);
+  };
+  key(Qt::Key_A, Qt::ControlModifier, QString());
+  for (char c : text) key(Qt::Key_0 + (c - '0'), Qt::NoModifier, QString(QChar(c)));
 }
 
 bool Enabled(CDialog* dialog, int id) { return dialog->GetDlgItem(id)->IsWindowEnabled() != FALSE; }
@@ -109,6 +128,18 @@ TEST_F(EditCaptionDlgTest, OkRefusesANonNumberAndStaysOpen) {
   ASSERT_EQ(m_dialog.DoModal(), IDOK);
   ASSERT_EQ(GetShownMessageBoxes().size(), 1u);
   EXPECT_EQ(m_dialog.m_captions[0].m_nMaxLineWidth, 600);
+}
+
+TEST_F(EditCaptionDlgTest, TypedLineCountsAreHeldToWhatAPageHolds) {
+  m_dialog.m_captions[0].m_strText = "First";
+  m_dialog.m_captions[0].m_nEnable = 1;
+  PushDialogScript(DialogScript(IDD_EDIT_CAPTION)
+                       .Call([](CDialog* d) { TypeInto(d, IDC_EC_MAX_LINES, "2147483647"); })
+                       .Call([](CDialog* d) { EXPECT_EQ(Text(d, IDC_EC_MAX_LINES), "2147483647"); })
+                       .Press(IDOK));
+  ASSERT_EQ(m_dialog.DoModal(), IDOK);
+  EXPECT_EQ(m_dialog.m_captions[0].m_nMaxNumberOfLines, kMaxCaptionLines);
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
 }
 
 TEST_F(EditCaptionDlgTest, DisabledCaptionGreysItsFieldsAndMoveToCenterIsARequest) {

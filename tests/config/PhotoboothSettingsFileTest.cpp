@@ -464,6 +464,78 @@ TEST_F(PhotoboothSettingsFileTest, NumbersAreCheckedBeforeUse) {
   }
 }
 
+TEST_F(PhotoboothSettingsFileTest, CaptionLinesAreHeldToWhatAPageHolds) {
+  const struct {
+    const char* text;
+    int expected;
+  } lines[] = {{"2147483647", kMaxCaptionLines}, {"-5", 0}, {"3", 3}};
+  for (const auto& row : lines) {
+    SCOPED_TRACE(row.text);
+    ViewSettings settings;
+    ASSERT_TRUE(Read(Document(std::string("<photoboothCaption1MaxNumberOfLines>") + row.text +
+                              "</photoboothCaption1MaxNumberOfLines>"),
+                     settings));
+    EXPECT_EQ(settings.m_captions[0].m_nMaxNumberOfLines, row.expected);
+  }
+}
+
+TEST_F(PhotoboothSettingsFileTest, DamagedFileIsRefusedWholeAndChangesNothing) {
+  std::string dir = TestDir();
+  ViewSettings saved;
+  saved.m_nNumberOfPhotoboothImages = 7;
+  saved.m_nPhotoboothNumberOfColumns = 5;
+  const std::string whole = BuildPhotoboothSettingsDocument(saved, false, nullptr).GetString();
+  std::string withNul = whole;
+  withNul[whole.size() / 2] = '\0';
+  const std::string bomb =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE b [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+      "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>\n"
+      "<Tavorin version=\"3.1\"><photobooth_settings><numberOfPhotoboothImages>7</numberOfPhotoboothImages>"
+      "<photoboothMsg>&f;</photoboothMsg></photobooth_settings></Tavorin>\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } rows[] = {
+      {"cut to a third", whole.substr(0, whole.size() / 3)},
+      {"junk after the document", whole + "<junk>"},
+      {"a NUL byte in the middle", withNul},
+      {"an entity bomb", bomb},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = dir + "/damaged.xml";
+    WriteAll(path, row.bytes);
+    for (bool fromFile : {true, false}) {
+      ViewSettings s;
+      const ViewSettings before = s;
+      PhotoboothFileReadResult result;
+      CString error;
+      BOOL read = fromFile ? ReadPhotoboothSettingsFile(path.c_str(), s, false, result, error)
+                           : ReadPhotoboothSettingsBuffer(row.bytes.data(), row.bytes.size(), path.c_str(), s, false,
+                                                          result, error);
+      EXPECT_FALSE(read);
+      EXPECT_EQ(std::string(error), "Error reading file: " + path);
+      EXPECT_EQ(s.m_nNumberOfPhotoboothImages, before.m_nNumberOfPhotoboothImages);
+      EXPECT_EQ(s.m_nPhotoboothNumberOfColumns, before.m_nPhotoboothNumberOfColumns);
+      ViewSettings copy = before;
+      EXPECT_EQ(std::string(BuildPhotoboothSettingsDocument(s, false, nullptr).GetString()),
+                std::string(BuildPhotoboothSettingsDocument(copy, false, nullptr).GetString()));
+    }
+  }
+  // The whole file still reads.
+  WriteAll(dir + "/whole.xml", whole);
+  ViewSettings s;
+  PhotoboothFileReadResult result;
+  CString error;
+  ASSERT_TRUE(ReadPhotoboothSettingsFile((dir + "/whole.xml").c_str(), s, false, result, error)) << error.GetString();
+  EXPECT_EQ(s.m_nNumberOfPhotoboothImages, 7);
+  EXPECT_EQ(s.m_nPhotoboothNumberOfColumns, 5);
+}
+
 TEST_F(PhotoboothSettingsFileTest, ImagesFolderPlaceholderAndTextBreaks) {
   ViewSettings settings;
   ASSERT_TRUE(Read(Document("<photoboothImageDir>{documents}/boothB</photoboothImageDir>"

@@ -59,6 +59,21 @@ TEST_F(ForbiddenWordsTest, LoaderReadsWordsInOrderAndReportsMissingTags) {
   }
 }
 
+TEST_F(ForbiddenWordsTest, ADamagedListIsRefusedWhole) {
+  const std::string whole =
+      "<morvane_systems_photobooth><forbidden_words><word>darn</word><word>heck</word></forbidden_words>"
+      "</morvane_systems_photobooth>";
+  for (const std::string& bytes : {whole.substr(0, whole.size() / 2), whole + "junk"}) {
+    SCOPED_TRACE(bytes);
+    WriteFile(bytes);
+    ForbiddenWords = {"stale"};
+    CString error;
+    EXPECT_FALSE(LoadForbiddenWords(Folder(), &error));
+    EXPECT_EQ(error, "Error reading file");
+    EXPECT_TRUE(ForbiddenWords.empty());
+  }
+}
+
 TEST_F(ForbiddenWordsTest, OnlyLowerCaseWordsEverMatch) {
   ForbiddenWords = {"darn", "Heck"};
   struct Row {

@@ -302,6 +302,28 @@ TEST_F(KeyboardDialogTest, LayoutErrorsAreShownAndTheKeyboardStillOpens) {
                                (m_folder / "forbidden_words.xml").string());
 }
 
+TEST_F(KeyboardDialogTest, DamagedLayoutFilesAreRefusedWholeAndTheKeyboardStillOpens) {
+  std::ofstream((m_folder / "mms_keyboard.xml").string())
+      << "<morvane_systems_photobooth><photobooth_settings><keyboard><key><left>1</left><top>2</top>"
+         "<width>3</width><height>4</height><legend>a</legend><shifted_legend>A</shifted_legend><code>a</code>"
+         "<shifted_code>A</shifted_code></key><key><left>1";
+  std::ofstream((m_folder / "forbidden_words.xml").string())
+      << "<morvane_systems_photobooth><forbidden_words><word>darn</word>";
+  CKeyboardDialog keyboard(nullptr, FALSE, KeyboardMms);
+  keyboard.m_layoutFolder = Folder();
+  INT_PTR keys = -1;
+  PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
+    keys = static_cast<CKeyboardDialog*>(dialog)->m_editor.m_layout.m_keys.GetSize();
+  }));
+  keyboard.DoModal();
+  EXPECT_EQ(keys, 14) << "nothing of the damaged file: the built-in keypad";
+  EXPECT_TRUE(ForbiddenWords.empty());
+  std::vector<ShownMessageBox> boxes = GetShownMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Error reading file\nXML file: " + (m_folder / "mms_keyboard.xml").string());
+  EXPECT_EQ(boxes[1].text, "Error reading file\nXML file: " + (m_folder / "forbidden_words.xml").string());
+}
+
 TEST_F(KeyboardDialogTest, AKeyboardOpenedByAWorkerRunsOnTheUiThread) {
   CKeyboardDialog keyboard(nullptr, FALSE, KeyboardPassword);
   keyboard.m_layoutFolder = Folder();

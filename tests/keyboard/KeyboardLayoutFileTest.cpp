@@ -92,6 +92,33 @@ TEST_F(KeyboardLayoutFileTest, MissingTagsAndFilesAreReportedAsTheReaderSays) {
   EXPECT_TRUE(error.IsEmpty());
 }
 
+TEST_F(KeyboardLayoutFileTest, ADamagedFileIsRefusedWholeAndChangesNothing) {
+  const std::string whole = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<morvane_systems_photobooth version=\"2.2\">"
+                            "<photobooth_settings><keyboard><background_color>0x102030</background_color>" +
+                            Key("a", 10) + Key("b", 110) + "</keyboard></photobooth_settings></morvane_systems_photobooth>\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } rows[] = {
+      {"cut inside the second key", whole.substr(0, whole.find("<key>", whole.find("<key>") + 1) + 20)},
+      {"junk after the document", whole + "<junk/>"},
+      {"a NUL byte among the keys", whole.substr(0, whole.find("<key>")) + '\0' + whole.substr(whole.find("<key>"))},
+      {"empty", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = (m_dir / "damaged.xml").string();
+    std::ofstream(path, std::ios::binary) << row.bytes;
+    KeyboardLayout layout;
+    const COLORREF background = layout.m_backgroundColor;
+    CString error;
+    EXPECT_FALSE(ReadKeyboardLayout(path.c_str(), layout, &error));
+    EXPECT_EQ(error, "Error reading file");
+    EXPECT_EQ(layout.m_keys.GetSize(), 0);
+    EXPECT_EQ(layout.m_backgroundColor, background);
+  }
+}
+
 TEST_F(KeyboardLayoutFileTest, FieldsFlagsAndColoursAreReadAsWritten) {
   std::string path = Write("keyboard.xml",
                            "<prompt email_address=\"1\" prohibited=\"1\" value=\"pre\" max_chars=\"12\" rows=\"0\">First</prompt>"

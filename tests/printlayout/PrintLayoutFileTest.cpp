@@ -229,6 +229,8 @@ TEST_F(PrintLayoutFileTest, EveryRefusalHasItsMessageAndChangesNothing) {
   };
   const Row rows[] = {
       {"not xml", "this is not < xml", "Error reading file: "},
+      {"cut after its printer", layout(full, "<PhotoboothCustomLayout1 image=\"1\" left=\"5\"/>").substr(0, 260),
+       "Error reading file: "},
       {"no root", head + "<other/>", "Can't find <morvane_systems_photobooth> tag, file may not be photobooth print layout file"},
       {"no layout", head + "<morvane_systems_photobooth/>",
        "Can't find <photobooth_print_layout> tag, file may not be photobooth print layout file"},
@@ -339,7 +341,8 @@ TEST_F(PrintLayoutFileTest, BrokenTailsAndNumbersAreHarmless) {
   ASSERT_TRUE(BuildPrintLayoutFile(SampleModel(), m_images.c_str(), {}, bytes));
   std::string file(bytes.begin(), bytes.end());
   const size_t marker = file.find('\xE5');
-  // A background length far past the end: nothing is allocated for it, the layout still reads.
+  // A background length far past the end: nothing is allocated for it and the damaged file is
+  // refused whole, leaving the old background in place.
   file[marker + 14] = '\xFF';
   file[marker + 15] = '\xFF';
   file[marker + 16] = '\xFF';
@@ -347,15 +350,83 @@ TEST_F(PrintLayoutFileTest, BrokenTailsAndNumbersAreHarmless) {
   file += "short";
   const std::string path = m_dir + "/past-end.pblt";
   WriteText(path, file);
+  WriteText(m_images + "/background.jpg", "old background");
   PrintLayoutModel model = EditorModel();
-  EXPECT_TRUE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
-  EXPECT_FALSE(fs::exists(m_images + "/background.jpg"));
-  EXPECT_EQ(model.boxes[0].width, 600);
+  EXPECT_FALSE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0], "Error reading file: " + path);
+  EXPECT_EQ(ReadText(m_images + "/background.jpg"), "old background");
+  EXPECT_EQ(model.boxes[0].width, 0);
 
   EXPECT_EQ(ParseLayoutInt("  -12x"), -12);
   EXPECT_EQ(ParseLayoutInt("99999999999999999999"), INT_MAX);
   EXPECT_EQ(ParseLayoutInt("-99999999999"), INT_MIN);
   EXPECT_EQ(ParseLayoutInt("abc"), 0);
+}
+
+TEST_F(PrintLayoutFileTest, DamagedFileIsRefusedBeforeAnyLayerIsTouched) {
+  const std::string layers[4] = {"header.jpg", "footer.jpg", "background.jpg", "overlay.png"};
+  WriteText(m_images + "/header.jpg", "NEW HEADER");
+  WriteText(m_images + "/background.jpg", "NEW BACKGROUND BYTES");
+  WriteText(m_images + "/overlay.png", "NEW OVERLAY");
+  PrintLayoutModel saved = SampleModel();
+  saved.boxes[1] = LayoutEditBox{2, 0.0, 700, 120, 600, 400};
+  std::vector<BYTE> bytes;
+  ASSERT_TRUE(BuildPrintLayoutFile(saved, m_images.c_str(), Thumbnail(), bytes));
+  const std::string whole(bytes.begin(), bytes.end());
+  const size_t secondBox = whole.find("<PhotoboothCustomLayout2");
+  const size_t marker = whole.find('\xE5');
+  ASSERT_NE(secondBox, std::string::npos);
+  ASSERT_NE(marker, std::string::npos);
+  const struct {
+    const char* name;
+    std::string bytes;
+  } rows[] = {
+      {"empty", ""},
+      {"cut inside the second box", whole.substr(0, secondBox + 30)},
+      {"cut inside the lengths", whole.substr(0, marker + 9)},
+      {"cut inside the thumbnail", whole.substr(0, marker + 2 + 20 + 10)},
+      {"cut inside the overlay", whole.substr(0, whole.size() - 3)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const std::string& layer : layers) WriteText(m_images + "/" + layer, "OLD " + layer);
+    const std::string path = m_dir + "/damaged.pblt";
+    WriteText(path, row.bytes);
+    m_messages.clear();
+    PrintLayoutModel model = EditorModel();
+    EXPECT_FALSE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
+    ASSERT_EQ(m_messages.size(), 1u) << "refused before the overwrite question";
+    EXPECT_EQ(m_messages[0], "Error reading file: " + path);
+    for (const std::string& layer : layers) EXPECT_EQ(ReadText(m_images + "/" + layer), "OLD " + layer);
+    EXPECT_EQ(model.boxes[0].image, 0);
+    EXPECT_EQ(m_replaced, 0);
+  }
+  PrintLayoutFileContents contents;
+  CString error;
+  EXPECT_FALSE(ParsePrintLayoutFile(nullptr, 0, contents, error, "none.pblt"));
+  EXPECT_EQ(std::string(error), "Error reading file: none.pblt");
+
+  // The whole file replaces every layer with its own bytes.
+  const std::string path = m_dir + "/whole.pblt";
+  WriteText(path, whole);
+  PrintLayoutModel model = EditorModel();
+  ASSERT_TRUE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
+  EXPECT_EQ(ReadText(m_images + "/header.jpg"), "NEW HEADER");
+  EXPECT_EQ(ReadText(m_images + "/background.jpg"), "NEW BACKGROUND BYTES");
+  EXPECT_EQ(ReadText(m_images + "/overlay.png"), "NEW OVERLAY");
+  EXPECT_FALSE(fs::exists(m_images + "/footer.jpg"));
+  EXPECT_EQ(model.boxes[1].image, 2);
+}
+
+TEST_F(PrintLayoutFileTest, CaptionLinesAreHeldToWhatAPageHolds) {
+  PrintLayoutModel saved = SampleModel();
+  saved.captions[2].m_nMaxNumberOfLines = 2147483647;
+  const std::string path = m_dir + "/lines.pblt";
+  ASSERT_TRUE(ExportPrintLayout(path.c_str(), saved, m_images.c_str(), {}, m_hooks));
+  PrintLayoutModel model = EditorModel();
+  ASSERT_TRUE(ImportPrintLayout(path.c_str(), model, m_images.c_str(), m_hooks));
+  EXPECT_EQ(model.captions[2].m_nMaxNumberOfLines, kMaxCaptionLines);
 }
 
 TEST_F(PrintLayoutFileTest, WriteFailuresAreReportedAndLoseNothing) {

@@ -63,3 +63,52 @@ TEST(WordWrapTest, AppendsToTheList) {
   EXPECT_EQ(lines[0], "first");
   EXPECT_EQ(lines[2], "two");
 }
+
+TEST(WordWrapTest, LongTextsAreMeasuredAboutOnce) {
+  // Re-measuring the text one character shorter at a time made a caption of a thousand
+  // characters take seconds; each line now costs a few measures of about its own length.
+  const struct {
+    const char* name;
+    std::string text;
+  } rows[] = {
+      {"10,000 characters of words", [] {
+         std::string text;
+         while (text.size() < 10000) text += "lorem ipsum dolor sit amet ";
+         return text.substr(0, 10000);
+       }()},
+      {"one word of 4,000 characters", std::string(4000, 'w')},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    long long measured = 0;
+    CStringArray lines;
+    WordWrapLines(row.text.c_str(), 600,
+                  [&measured](const CString& s) {
+                    measured += s.GetLength();
+                    return s.GetLength() * 10;
+                  },
+                  lines);
+    // Every line fits, no character is lost, and the work stays linear in the text.
+    size_t characters = 0;
+    for (const CString& line : lines) {
+      EXPECT_LE(line.GetLength() * 10, 600);
+      characters += static_cast<size_t>(line.GetLength());
+    }
+    EXPECT_GE(characters + lines.GetSize(), row.text.size() - 1);
+    EXPECT_LT(measured, 20LL * static_cast<long long>(row.text.size()));
+  }
+}
+
+TEST(WordWrapTest, UnevenWidthsBreakWhereTheOldRuleDid) {
+  // Narrow "i", wide "W": the longest prefix that fits is found, then the break moves back to a space.
+  auto measure = [](const CString& s) {
+    int width = 0;
+    for (char c : s.str()) width += c == 'i' ? 3 : c == 'W' ? 20 : 10;
+    return width;
+  };
+  CStringArray lines;
+  WordWrapLines("iiiiiiii WWWW iiii WW ab", 100, measure, lines);
+  std::vector<std::string> out;
+  for (const CString& line : lines) out.push_back(line.str());
+  EXPECT_EQ(out, (Lines{"iiiiiiii", "WWWW", "iiii WW ab"}));
+}

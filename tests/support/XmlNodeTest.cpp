@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -205,35 +206,103 @@ TEST(XmlNodeTest, LoadFileReadsEveryChunkBoundary) {
   EXPECT_EQ(XmlDocument::LoadFile((std::string(::testing::TempDir()) + "/no-such-tavorin.xml").c_str()), nullptr);
 }
 
-TEST(XmlNodeTest, DamagedInputYieldsWhatWasReadBeforeTheError) {
+TEST(XmlNodeTest, DamagedInputYieldsWhatWasReadBeforeTheErrorAndSaysSo) {
   const struct {
     const char* text;
     bool root;
     const char* lastChild;
+    bool damaged;
   } rows[] = {
-      {"<r><a>1</a><b>2</b><c>3</oops></r>", true, "c"},
-      {"<r><a>1</a>", true, "a"},
-      {"", false, nullptr},
-      {"not xml", false, nullptr},
-      {"<r a=\"1\" a=\"2\"/>", false, nullptr},
-      {"<r><a>&undefined;</a></r>", true, "a"},
-      {"<r>\x01</r>", true, nullptr},
-      {"<r><a>&#x0;</a></r>", true, "a"},
-      {"<r/><second/>", true, nullptr},
+      {"<r><a>1</a><b>2</b><c>3</oops></r>", true, "c", true},
+      {"<r><a>1</a>", true, "a", true},
+      {"", false, nullptr, true},
+      {"not xml", false, nullptr, true},
+      {"<r a=\"1\" a=\"2\"/>", false, nullptr, true},
+      {"<r><a>&undefined;</a></r>", true, "a", true},
+      {"<r>\x01</r>", true, nullptr, true},
+      {"<r><a>&#x0;</a></r>", true, "a", true},
+      {"<r/><second/>", true, nullptr, true},
       {"<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><r>&c;&c;</r>",
-       true, nullptr},
+       true, nullptr, false},
+      {"<r><a>1</a><b>2</b></r>\n", true, "b", false},
   };
+  TempFolder folder;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
-    Tree tree = Parse(row.text);
+    CString error = "stale";
+    Tree tree(XmlDocument::LoadBuffer(row.text, std::strlen(row.text), nullptr, &error));
     EXPECT_EQ(static_cast<bool>(tree), row.root);
+    EXPECT_EQ(!error.IsEmpty(), row.damaged) << error.GetString();
     if (tree && row.lastChild) {
       XmlNode* last = tree->m_firstChild;
       while (last && last->m_nextSibling) last = last->m_nextSibling;
       ASSERT_TRUE(last);
       EXPECT_EQ(last->GetName(), row.lastChild);
     }
+    // The same bytes from a file say the same.
+    error = "stale";
+    Tree fromFile(XmlDocument::LoadFile(folder.File("damaged.xml", row.text).c_str(), nullptr, &error));
+    EXPECT_EQ(static_cast<bool>(fromFile), row.root);
+    EXPECT_EQ(!error.IsEmpty(), row.damaged) << error.GetString();
+  }
+  // The message names expat's reason and line; a missing file is no damage.
+  CString error;
+  Tree cut(XmlDocument::LoadBuffer("<r>\n<a>\n", 9, nullptr, &error));
+  EXPECT_TRUE(cut);
+  EXPECT_NE(std::string(error).find("at line 3"), std::string::npos) << error.GetString();
+  error = "stale";
+  const std::string missing = folder.File("present.xml", "") + "-missing";
+  EXPECT_EQ(XmlDocument::LoadFile(missing.c_str(), nullptr, &error), nullptr);
+  EXPECT_TRUE(error.IsEmpty());
+}
+
+TEST(XmlNodeTest, LongSiblingListsAreBuiltInOrder) {
+  // 200,000 siblings: built by walking the list for each one, this took minutes.
+  std::string text = "<r>";
+  for (int i = 0; i < 200000; ++i) text += "<a/>";
+  text += "<last/></r>";
+  CString error;
+  Tree tree(XmlDocument::LoadBuffer(text.data(), text.size(), nullptr, &error));
+  ASSERT_TRUE(tree);
+  EXPECT_TRUE(error.IsEmpty());
+  int count = 0;
+  XmlNode* last = nullptr;
+  for (XmlNode* node = tree->m_firstChild; node; node = node->m_nextSibling, ++count) last = node;
+  EXPECT_EQ(count, 200001);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->GetName(), "last");
+  EXPECT_EQ(last->m_parent, tree.get());
+
+  // Appending after the list was changed by hand still lands at its end.
+  XmlNode holder(nullptr, "h");
+  XmlNode* a = holder.AddElement("a", nullptr);
+  XmlNode* b = holder.AddElement("b", nullptr);
+  a->m_nextSibling = nullptr;  // a caller takes "b" out and says so
+  holder.m_lastChild = nullptr;
+  XmlNode* c = holder.AddElement("c", nullptr);
+  EXPECT_EQ(a->m_nextSibling, c);
+  holder.Destroy();
+  delete b;
+}
+
+TEST(XmlNodeTest, XmpMovesKeepEveryListAppendable) {
+  Tree tree = Parse(
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"r\">"
+      "<rdf:Description rdf:about=\"uuid:1\" xmlns:dc=\"d\" xmlns:xmp=\"m\" xmp:Rating=\"3\">"
+      "<xmp:Label>L</xmp:Label><dc:title>T</dc:title></rdf:Description></rdf:RDF></x:xmpmeta>");
+  ASSERT_TRUE(tree);
+  XmlNode* rdf = tree->FindChild("rdf:RDF");
+  ASSERT_TRUE(rdf);
+  for (XmlNode* description = rdf->m_firstChild; description; description = description->m_nextSibling) {
+    XmlNode* added = description->AddElement("added", nullptr);
+    description->AddAttribute("added", "1");
+    XmlNode* last = description->m_firstChild;
+    while (last->m_nextSibling) last = last->m_nextSibling;
+    EXPECT_EQ(last, added);
+    XmlAttribute* attribute = description->m_attributes;
+    while (attribute->m_next) attribute = attribute->m_next;
+    EXPECT_EQ(attribute->m_name, "added");
   }
 }
 
