@@ -53,6 +53,7 @@ ShareSettings BuildShareSettings(int kind, const ViewSettings& s, const CString&
   share.facebook.logEnabled = s.m_bPhotoboothLogFacebookAddresses != FALSE;
   share.facebook.logPath = s.m_strPhotoboothLogFacebookPathname;
   share.twitter.text = s.m_strPhotoboothTwitterComment;
+  share.twitter.timeoutSeconds = g_nTwitterUploadTimeout;
   share.twitter.logEnabled = s.m_bLogTwitterUploads != FALSE;
   share.twitter.logPath = s.m_strLogTwitterPathname;
   MmsShareSettings& mms = share.mms;
