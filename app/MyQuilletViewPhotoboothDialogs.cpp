@@ -106,8 +106,13 @@ void CMyQuilletView::OnPhotoboothSettings() {
   dialog.m_nInactivityTimeout = static_cast<int>(static_cast<DWORD>(m_nPhotoboothInactivityTimeout));
   dialog.m_nKeyboardTimeout = KeyboardTimeout;
   dialog.m_strExitPassword = g_strTouchscreenExitPassword;
+  dialog.m_bGifFrameCopies = m_bGifFrameCopies;
+  dialog.m_bGifInPrints = m_bGifInPrints;
   if (dialog.DoModal() == IDOK) {
-    *static_cast<ViewSettings*>(this) = dialog.m_settings;
+    // Only the booth's part: the output folder or prefix may have changed while it was open.
+    *static_cast<PhotoboothViewSettings*>(this) = dialog.m_settings;
+    m_bGifFrameCopies = dialog.m_bGifFrameCopies;
+    m_bGifInPrints = dialog.m_bGifInPrints;
     m_nPhotoboothCameraReleaseLag = dialog.m_nShutterLagTenths * 100;
     KeyboardTimeout = dialog.m_nKeyboardTimeout;
     g_strTouchscreenExitPassword = dialog.m_strExitPassword;

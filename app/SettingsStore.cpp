@@ -22,6 +22,7 @@ int g_nPhotoboothJpegSaveDPI = 300;
 int g_nPhotoboothConfirmPrintingTimeout = 300;
 BOOL g_bPhotoboothConfirmPrintingTimeoutAction = FALSE;
 int g_nFacebookUploadTimeout = 30;
+int g_nTwitterUploadTimeout = 30;
 int g_nFacebookLoginWindowWidth = 690;
 int g_nFacebookLoginWindowHeight = 480;
 // g_bDitherGIFs lives with the quantizer that reads it (support/OctreeQuantizer.cpp).
@@ -57,11 +58,6 @@ BOOL ParseLocaleNumber(const char* text, double& result) {
   result = value;
   return TRUE;
 }
-
-ViewSettings::ViewSettings()
-    : m_nGridColour(static_cast<int>(RGB(0, 255, 0))),
-      m_strDirectory(DefaultPhotoDirectory()),
-      m_photoboothMsgFont(MakeDefaultMessageFont()) {}
 
 CString DefaultPhotoDirectory() { return CString(GetHomeFolder() + "/Photos"); }
 

@@ -29,6 +29,8 @@ extern int g_nPhotoboothJpegSaveDPI;
 extern int g_nPhotoboothConfirmPrintingTimeout;
 extern BOOL g_bPhotoboothConfirmPrintingTimeoutAction;
 extern int g_nFacebookUploadTimeout;
+/// Seconds the Twitter uploader may go without progress; 30 at every start, never stored.
+extern int g_nTwitterUploadTimeout;
 extern int g_nFacebookLoginWindowWidth;
 extern int g_nFacebookLoginWindowHeight;
 extern BOOL g_bDitherGIFs;
@@ -99,19 +101,22 @@ extern const char kDefaultEmailHtml[];
 extern const char kMakerWebSite[];
 CString DefaultPhotoboothImageDir();
 
-/// Every value the view keeps in the registry, with its default.
-struct ViewSettings {
-  ViewSettings();
+/// Where photos go by default: the home folder's "Photos".
+CString DefaultPhotoDirectory();
+/// The 60-byte LOGFONT of a 28-point "Arial" font for the screen.
+LOGFONTA MakeDefaultMessageFont();
 
+/// The view's own values: display, naming, output folder, post-processing, camera.
+struct ViewGeneralSettings {
   BOOL m_bDisplayGrid = FALSE;
-  int m_nGridColour;
+  int m_nGridColour = static_cast<int>(RGB(0, 255, 0));
   int m_nHorizontalGridDivisions = 9;
   int m_nVerticalGridDivisions = 9;
   BOOL m_bHighlightBlink = FALSE;
   int m_nHighlightBlinkMethod = 0;
   int m_nHighlightBlinkThreshold = 250;
   CString m_strFilenamePrefix;
-  CString m_strDirectory;
+  CString m_strDirectory{DefaultPhotoDirectory()};
   BOOL m_bYear = TRUE;
   BOOL m_bMonth = TRUE;
   BOOL m_bDay = TRUE;
@@ -165,7 +170,10 @@ struct ViewSettings {
   BOOL m_bAutoReconnect = FALSE;
   int m_nMinZoomSetting = 0;
   int m_nMaxZoomSetting = 0;
+};
 
+/// The photobooth settings: what the photobooth settings dialog edits and takes back on OK.
+struct PhotoboothViewSettings {
   // Photobooth values the view's hub and display read.
   int m_nNumberOfPhotoboothImages = 4;
   int m_nPhotoboothInterval = 5;
@@ -176,7 +184,7 @@ struct ViewSettings {
   int m_nPhotoboothToningSaturation = 40;
   BOOL m_bPhotobooth3to2Crop = FALSE;
   int m_nPhotoboothPreviewTime = 0;
-  LOGFONTA m_photoboothMsgFont;
+  LOGFONTA m_photoboothMsgFont = MakeDefaultMessageFont();
 
   // The other photobooth, sharing and layout values.
   WORD m_nGreenScreenRedPercentage = 230;
@@ -346,6 +354,9 @@ struct ViewSettings {
   PhotoboothTouchscreenButton m_touchscreenButtons[kPhotoboothTouchscreenButtonCount];
 };
 
+/// Every value the view keeps in the registry, with its default.
+struct ViewSettings : ViewGeneralSettings, PhotoboothViewSettings {};
+
 /// The rows of the table in save order; the pointers lead into `settings` and the globals.
 std::vector<SettingEntry> BuildSettingsTable(ViewSettings& settings);
 /// An auto-bracket series takes 1 to 49 shots, whatever the registry holds.
@@ -375,7 +386,3 @@ CString DefaultPhotoboothImageDir();
 DWORD LevelToStored(double level);
 double StoredToLevel(DWORD stored);
 
-/// The 60-byte LOGFONT of a 28-point "Arial" font for the screen.
-LOGFONTA MakeDefaultMessageFont();
-/// Where photos go by default: the home folder's "Photos".
-CString DefaultPhotoDirectory();

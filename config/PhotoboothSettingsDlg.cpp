@@ -44,7 +44,8 @@ CPhotoboothSettingsDlg::CPhotoboothSettingsDlg(CWnd* parent)
     : CDialog(IDD_PHOTOBOOTH_SETTINGS, parent),
       m_nFacebookUploadTimeout(g_nFacebookUploadTimeout),
       m_bDitherGIFs(g_bDitherGIFs),
-      m_strKeyboardEmailErrorMsg(KeyboardEmailErrorMessage) {
+      m_strKeyboardEmailErrorMsg(KeyboardEmailErrorMessage),
+      m_nTwitterUploadTimeout(g_nTwitterUploadTimeout) {
   using K = DlgItemKind;
   DlgTemplate dialog{
       IDD_PHOTOBOOTH_SETTINGS,
@@ -180,6 +181,7 @@ void CPhotoboothSettingsDlg::EnableControls() {
   enable(IDC_PBS_CUSTOM_LAYOUT_SETTINGS, custom);
   for (int id : {IDC_PBS_ROWS, IDC_PBS_COLUMNS, IDC_PBS_BORDER, IDC_PBS_REPEAT, IDC_PBS_ROTATE, IDC_PBS_CROP})
     enable(id, !custom);
+  enable(IDC_PBS_TOUCHSCREEN, m_settings.m_nPhotoboothUseMouseToTrigger == 5);
 }
 
 void CPhotoboothSettingsDlg::UpdateFontDisplay() {
@@ -236,6 +238,7 @@ void CPhotoboothSettingsDlg::OnOK() {
   if (!CheckValues()) return;
   if (m_settings.m_nPhotoboothPreviewTime < 0) m_settings.m_nPhotoboothPreviewTime = 0;
   g_nFacebookUploadTimeout = m_nFacebookUploadTimeout;
+  g_nTwitterUploadTimeout = m_nTwitterUploadTimeout;
   g_bDitherGIFs = m_bDitherGIFs;
   KeyboardEmailErrorMessage = m_strKeyboardEmailErrorMsg;
   EndDialog(IDOK);

@@ -70,7 +70,8 @@ class CPhotoboothSettingsDlg : public CDialog {
   int m_nFacebookUploadTimeout = 30;
   BOOL m_bDitherGIFs = FALSE;
   CString m_strKeyboardEmailErrorMsg;
-  // Output values of the running program only: kept while the dialog is open.
+  // Values of the running program only, never stored: the GIF switches come from the opener,
+  // the Twitter time-out is program-wide and written back by OK.
   BOOL m_bGifFrameCopies = FALSE;
   BOOL m_bGifInPrints = FALSE;
   int m_nTwitterUploadTimeout = 30;

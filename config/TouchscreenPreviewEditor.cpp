@@ -173,7 +173,6 @@ std::string TouchscreenPreviewEditor::OverlapReport(const std::function<std::str
     if (!IsOnScreen(i)) continue;
     for (int j = i + 1; j < kPhotoboothTouchscreenButtonCount; ++j) {
       if (!IsOnScreen(j) || !TouchAreasOverlap(m_buttons[i], m_buttons[j])) continue;
-      if (m_buttons[i].action == kTouchStart && m_buttons[j].action == kTouchStart) continue;
       report += std::to_string(i + 1) + ":" + label(m_buttons[i].action) + " overlaps " + std::to_string(j + 1) + ":" +
                 label(m_buttons[j].action) + "\n";
     }

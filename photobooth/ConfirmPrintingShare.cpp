@@ -3,12 +3,20 @@
 #include "photobooth/ConfirmPrintingDlg.h"
 #include "sharing/MmsTransport.h"
 #include "sharing/UploadDlg.h"
+#include "support/ProgramGlobals.h"
 
 ShareSettings BuildShareSettings(int kind, const ViewSettings& s, const CString& imagesFolder,
                                  const CString& photoPath) {
   ShareSettings share;
   share.imagesFolder = imagesFolder;
   share.photoPath = photoPath;
+  // The station's pictures are booth screens too: the booth window's command hears of them.
+  share.statusCommand = g_strPhotoboothStatusCmd;
+  // A print from the station gets the camera-to-printer conversion that booth prints get.
+  if (s.m_bEnablePrinterColourManagement) {
+    share.iccInputProfile = g_strCameraProfile;
+    share.iccOutputProfile = s.m_strPrinterProfile;
+  }
   SharedPhotoSettings& image = share.image;
   switch (kind) {
     case ShareFacebook:
@@ -53,6 +61,7 @@ ShareSettings BuildShareSettings(int kind, const ViewSettings& s, const CString&
   share.facebook.logEnabled = s.m_bPhotoboothLogFacebookAddresses != FALSE;
   share.facebook.logPath = s.m_strPhotoboothLogFacebookPathname;
   share.twitter.text = s.m_strPhotoboothTwitterComment;
+  share.twitter.timeoutSeconds = g_nTwitterUploadTimeout;
   share.twitter.logEnabled = s.m_bLogTwitterUploads != FALSE;
   share.twitter.logPath = s.m_strLogTwitterPathname;
   MmsShareSettings& mms = share.mms;

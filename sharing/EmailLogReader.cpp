@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "sharing/ShareLogField.h"
 #include "support/EmailAddress.h"
 
 namespace {
@@ -51,13 +52,13 @@ bool ParseEmailLogLine(const char* line, size_t length, LoggedEmail& email) {
   if (count < 5 || fields[0].size() != 8 || fields[1].size() != 6) return false;
   for (std::string_view field : fields)
     if (field.find('\0') != std::string_view::npos) return false;
-  std::string address(fields[2]);
+  std::string address = UnescapeLogField(fields[2]);
   if (!IsValidEmailAddress(address.c_str())) return false;
   email.date = std::string(fields[0]);
   email.time = std::string(fields[1]);
   email.address = address;
   email.sent = fields[3] == "1";
-  email.photo = std::string(fields[4]);
+  email.photo = UnescapeLogField(fields[4]);
   return true;
 }
 

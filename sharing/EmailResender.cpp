@@ -7,6 +7,7 @@
 #include "camera/Camera.h"
 #include "platform/win32/files.h"
 #include "sharing/MailSender.h"
+#include "sharing/ShareLogField.h"
 #include "support/Exif.h"
 #include "support/PasswordScrambler.h"
 #include "support/TextTemplate.h"
@@ -78,11 +79,20 @@ void EmailResender::Run() {
 
 bool EmailResender::SendOne(const CString& address, const CString& photo) {
   AddLine(photo);
-  CString copy = MakeTemporaryCopyPath(photo, 0);
-  CString error = PrepareSharedPhoto(photo, m_job.photo, copy);
+  // An animated GIF goes as the file itself, as the sharing station sends it; the preparation
+  // would make a still JPEG of it.
+  CString extension = photo.Right(4);
+  extension.MakeLower();
+  const bool gif = extension == ".gif";
+  CString copy = gif ? photo : MakeTemporaryCopyPath(photo, 0);
+  CString error = gif ? (PathFileExistsA(photo) ? CString() : CString("Error reading image file:\n") + photo)
+                      : PrepareSharedPhoto(photo, m_job.photo, copy);
+  auto removeCopy = [&] {
+    if (!gif) DeleteFileA(copy);
+  };
   if (!error.IsEmpty()) {
     AddLine(error);
-    DeleteFileA(copy);
+    removeCopy();
     return false;
   }
   bool sent = false;
@@ -125,7 +135,7 @@ bool EmailResender::SendOne(const CString& address, const CString& photo) {
       std::tm local{};
       localtime_r(&now, &local);
       std::strftime(stamp, sizeof stamp, "%Y%m%d,%H%M%S,", &local);
-      AppendShareLog(s.logPath, CString(stamp) + address + ",1," + photo + "\n");
+      AppendShareLog(s.logPath, CString(stamp) + EscapeLogField(address) + ",1," + EscapeLogField(photo) + "\n");
       sent = true;
     } else {
       // The server's reply gets a line of its own.
@@ -139,6 +149,6 @@ bool EmailResender::SendOne(const CString& address, const CString& photo) {
       }
     }
   }
-  DeleteFileA(copy);
+  removeCopy();
   return sent;
 }

@@ -5,6 +5,7 @@
 
 #include "camera/CameraNaming.h"
 #include "sharing/MailSender.h"
+#include "sharing/ShareLogField.h"
 #include "support/PasswordScrambler.h"
 
 CString ExpandEmailTemplate(const char* text, const EmailShareInput& input, const char* contentId, bool html) {
@@ -41,16 +42,16 @@ CString ShareLogLine(std::time_t when, const EmailShareInput& input, bool sent) 
   localtime_r(&when, &local);
   std::strftime(stamp, sizeof stamp, "%Y%m%d,%H%M%S,", &local);
   CString line = stamp;
-  line += input.recipient;
+  line += EscapeLogField(input.recipient);
   line += sent ? ",1," : ",0,";
-  line += input.photoPath;
+  line += EscapeLogField(input.photoPath);
   for (int n = 2; n <= input.userDataCount && n <= 10; ++n) {
     CString value = input.userData[n - 1];
     value.Trim();
     if (value.IsEmpty()) continue;
     CString item;
     item.Format(",user%d_data=", n);
-    line += item + value;
+    line += item + EscapeLogField(value);
   }
   for (size_t i = 0; i < input.checkBoxes.size(); ++i) {
     CString item;

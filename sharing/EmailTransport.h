@@ -42,7 +42,8 @@ struct EmailShareResult {
 /// guest typed is never expanded again.
 CString ExpandEmailTemplate(const char* text, const EmailShareInput& input, const char* contentId, bool html);
 
-/// "%Y%m%d,%H%M%S,<recipient>,<1|0>,<photo>" + user data items + check-box items + "\n".
+/// "%Y%m%d,%H%M%S,<recipient>,<1|0>,<photo>" + user data items + check-box items + "\n";
+/// the guest's and the path's texts escaped (ShareLogField.h), so one e-mail is one line.
 CString ShareLogLine(std::time_t when, const EmailShareInput& input, bool sent);
 
 /// Creates the log's folder and appends the line; false when it could not be written.

@@ -15,6 +15,7 @@
 #include "platform/win32/thread.h"
 #include "platform/wininet/wininet.h"
 #include "sharing/EmailTransport.h"
+#include "sharing/ShareLogField.h"
 #include "support/PasswordScrambler.h"
 #include "support/ProgramGlobals.h"
 #include "support/TextUtilities.h"
@@ -169,7 +170,7 @@ CString MmsLogLine(std::time_t when, const char* recipient, bool sent, const cha
   std::tm local{};
   localtime_r(&when, &local);
   std::strftime(stamp, sizeof stamp, "%Y%m%d,%H%M%S,", &local);
-  return CString(stamp) + "MMS:" + recipient + (sent ? ",1," : ",0,") + photoPath + "\n";
+  return CString(stamp) + "MMS:" + EscapeLogField(recipient) + (sent ? ",1," : ",0,") + EscapeLogField(photoPath) + "\n";
 }
 
 CString NormalisePhoneNumber(const char* typed, const char* countryPrefix) {

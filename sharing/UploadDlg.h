@@ -63,6 +63,8 @@ class CUploadDlg : public CDialog {
   std::atomic<bool> m_bTwitterRunning{false};
   CString m_strLastWindowTitle;
   LONGLONG m_nTitleTime = 0;
+  /// The uploader this share started: only its windows are watched.
+  DWORD m_nUploaderProcessId = 0;
 
  protected:
   BOOL OnEraseBkgnd(CDC* dc) override;

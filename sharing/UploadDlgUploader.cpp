@@ -58,6 +58,7 @@ void CUploadDlg::ShareToUploader(bool facebook, const CString& file) {
   } else if (::access(launch.program, X_OK) != 0) {
     error = ENOEXEC;
   } else if (HANDLE process = StartProcess(arguments)) {
+    m_nUploaderProcessId = GetProcessId(process);
     CloseHandle(process);
   } else {
     error = ErrnoOfLaunch(GetLastError());
@@ -85,7 +86,7 @@ void CUploadDlg::WatchUploader() {
     DrawStatus(ImagePath(CString(facebook ? facebookKey : twitterKey) + ".jpg"), true);
   };
   CString title;
-  HWND uploader = FindWindowByTitle(prefix, &title);
+  HWND uploader = FindWindowByTitle(prefix, m_nUploaderProcessId, &title);
   LONGLONG now = s_pfnNowSeconds();
   bool ended = false, success = false;
   if (!uploader) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/user/window.h"
+#include "sharing/ShareLogField.h"
 
 const char kFacebookUploaderPrefix[] = "Morvane Systems Facebook Uploader";
 const char kTwitterUploaderPrefix[] = "Morvane Systems Twitter Uploader";
@@ -33,12 +34,15 @@ std::string CutCharacters(const std::string& text, size_t count) {
 
 struct TitleSearch {
   const char* prefix = "";
+  DWORD processId = 0;
   HWND found = nullptr;
   CString title;
 };
 
 BOOL CALLBACK MatchTitle(HWND hWnd, LPARAM lParam) {
   auto* search = reinterpret_cast<TitleSearch*>(lParam);
+  DWORD owner = 0;
+  if (!GetWindowThreadProcessId(hWnd, &owner) || owner != search->processId) return TRUE;
   char text[1025] = "";
   GetWindowTextA(hWnd, text, sizeof text);
   if (std::strncmp(text, search->prefix, std::strlen(search->prefix)) != 0) return TRUE;
@@ -111,9 +115,10 @@ UploaderTitleWord ReadUploaderTitle(const CString& title, bool facebook, CString
   return UploaderTitleWord::None;
 }
 
-HWND FindWindowByTitle(const char* prefix, CString* title) {
+HWND FindWindowByTitle(const char* prefix, DWORD processId, CString* title) {
   TitleSearch search;
   search.prefix = prefix;
+  search.processId = processId;
   EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
   if (title) *title = search.title;
   return search.found;
@@ -126,6 +131,6 @@ CString UploaderLogLine(std::time_t when, bool facebook, const char* user, bool 
   std::strftime(stamp, sizeof stamp, "%Y%m%d,%H%M%S,", &local);
   CString name = user;
   name.Replace('@', '_');
-  return CString(stamp) + (facebook ? "FACEBOOK_USERNAME:" : "TWITTER_USERNAME:") + name + (success ? ",1," : ",0,") +
-         photoPath + "\n";
+  return CString(stamp) + (facebook ? "FACEBOOK_USERNAME:" : "TWITTER_USERNAME:") + EscapeLogField(name) +
+         (success ? ",1," : ",0,") + EscapeLogField(photoPath) + "\n";
 }

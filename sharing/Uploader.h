@@ -34,8 +34,10 @@ CString UploaderLaunchError(int error, const std::vector<std::string>& arguments
 enum class UploaderTitleWord { None, Success, Uploading, LoggingIn, LoginFailed, Cancelled, Error };
 UploaderTitleWord ReadUploaderTitle(const CString& title, bool facebook, CString* errorText);
 
-/// The first top-level window whose title begins with the prefix, with its title; NULL for none.
-HWND FindWindowByTitle(const char* prefix, CString* title);
+/// The first top-level window of the process whose title begins with the prefix, with its
+/// title; NULL for none. Windows of other processes never count: a leftover uploader's
+/// "(Upload OK)" is not this share's.
+HWND FindWindowByTitle(const char* prefix, DWORD processId, CString* title);
 
 /// "%Y%m%d,%H%M%S,FACEBOOK_USERNAME:<user>,<1|0>,<photo>\n" (TWITTER_USERNAME for Twitter),
 /// every "@" of the user name written as "_".

@@ -357,7 +357,14 @@ int GetClassNameA(HWND hWnd, LPSTR name, int maxCount) {
 
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD processId) {
   std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
-  if (!record) return 0;
+  if (!record) {
+    // Another process's window: its owner as published; its thread is not known here, so the
+    // process id stands in for it.
+    StationWindow foreign;
+    if (!FindForeignWindow(hWnd, &foreign) || !foreign.pid) return 0;
+    if (processId) *processId = foreign.pid;
+    return foreign.pid;
+  }
   if (processId) *processId = GetCurrentProcessId();
   return record->ownerThread;
 }

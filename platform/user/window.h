@@ -150,7 +150,8 @@ HWND GetLastActivePopup(HWND hWnd);
 /// The child with the given control id, or NULL.
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND hWnd);
-/// The id of the thread that owns the window (0 for an unknown window).
+/// The id of the thread that owns the window (0 for an unknown window); for another process's
+/// window, its process id in both places.
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD processId);
 
 typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);

@@ -241,6 +241,14 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
   return TRUE;
 }
 
+DWORD GetProcessId(HANDLE handle) {
+  Process* process = RetainKernelObjectAs<Process>(handle);
+  if (!process) return 0;
+  const DWORD pid = static_cast<DWORD>(process->pid);
+  ReleaseKernelObject(process);
+  return pid;
+}
+
 BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
   Process* process = RetainKernelObjectAs<Process>(handle);
   if (!process) return FALSE;

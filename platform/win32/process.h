@@ -75,6 +75,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 /// currentDirectory when not NULL. Returns the process handle, or NULL with the last error
 /// set; the caller closes it.
 HANDLE StartProcess(const std::vector<std::string>& argv, LPCSTR currentDirectory = nullptr);
+/// The process id of a process handle; 0 for a handle that is not a process.
+DWORD GetProcessId(HANDLE process);
 /// Starts argv and waits up to timeout milliseconds (INFINITE allowed). TRUE with the exit
 /// code when it ended; FALSE with ERROR_TIMEOUT when it still runs (it is left running), or
 /// with the start error.

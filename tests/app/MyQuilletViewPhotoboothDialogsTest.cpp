@@ -3,7 +3,12 @@
 #include <string>
 
 #include "AppTestSupport.h"
+#include "config/AnimatedGifSettingsDialog.h"
+#include "config/OutputSettingsDlg.h"
 #include "config/PBShortcutBtnSetupDlg.h"
+#include "config/TwitterSettingsDlg.h"
+#include "photobooth/ConfirmPrintingDlg.h"
+#include "sharing/ShareSettings.h"
 #include "config/PhotoboothSettingsDlg.h"
 #include "platform/user/controls.h"
 #include "platform/user/message.h"
@@ -103,6 +108,60 @@ TEST_F(MyQuilletViewPhotoboothDialogsTest, AdvancedSettingsButtonAndMenuOpenTheD
   PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDCANCEL));
   Command(ID_PHOTOBOOTH_SETTINGS);
   EXPECT_EQ(GetShownDialogs().size(), 2u);
+}
+
+TEST_F(MyQuilletViewPhotoboothDialogsTest, OkTakesBackTheGifSwitchesAndTwitterTimeoutButNotTheViewsOwnValues) {
+  m_view->m_bEnableTwitter = TRUE;
+  m_view->m_bPhotoboothGifCreate = TRUE;
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 1;  // an output with sharing
+  m_view->m_strDirectory = "/photos/before";
+  m_view->m_strFilenamePrefix = "before";
+  const int twitterTimeout = g_nTwitterUploadTimeout;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS)
+                       .Call([this](CDialog*) {
+                         // What the remote control's set-folder command does while the dialog is open.
+                         m_view->m_strDirectory = "/photos/meanwhile";
+                         m_view->m_strFilenamePrefix = "meanwhile";
+                       })
+                       .SetText(IDC_PBS_COPIES, "3")
+                       .Press(IDC_PBS_OUTPUT_SETTINGS)
+                       .Press(IDOK));
+  PushDialogScript(
+      DialogScript(IDD_OUTPUT_SETTINGS).Press(IDC_OUT_GIF_SETTINGS).Press(IDC_OUT_TWITTER_SETTINGS).Press(IDOK));
+  PushDialogScript(DialogScript(IDD_ANIMATED_GIF_SETTINGS)
+                       .SetCheck(IDC_GIF_FRAME_COPIES, BST_CHECKED)
+                       .SetCheck(IDC_GIF_IN_PRINTS, BST_CHECKED)
+                       .Press(IDOK));
+  PushDialogScript(DialogScript(IDD_TWITTER_SETTINGS).SetText(IDC_TWITTER_TIMEOUT, "45").Press(IDOK));
+  Command(ID_PHOTOBOOTH_SETTINGS);
+  EXPECT_EQ(m_view->m_nPhotoboothPrintCopies, 3);
+  EXPECT_TRUE(m_view->m_bGifFrameCopies);
+  EXPECT_TRUE(m_view->m_bGifInPrints);
+  EXPECT_EQ(g_nTwitterUploadTimeout, 45);
+  EXPECT_EQ(m_view->m_strDirectory, CString("/photos/meanwhile")) << "not a photobooth setting";
+  EXPECT_EQ(m_view->m_strFilenamePrefix, CString("meanwhile"));
+  EXPECT_EQ(BuildShareSettings(ShareTwitter, *m_view, "", "").twitter.timeoutSeconds, 45);
+
+  // Opened again, the pages show what was chosen.
+  int framesShown = -1, printsShown = -1;
+  std::string timeoutShown;
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_OUTPUT_SETTINGS).Press(IDCANCEL));
+  PushDialogScript(
+      DialogScript(IDD_OUTPUT_SETTINGS).Press(IDC_OUT_GIF_SETTINGS).Press(IDC_OUT_TWITTER_SETTINGS).Press(IDCANCEL));
+  PushDialogScript(DialogScript(IDD_ANIMATED_GIF_SETTINGS)
+                       .Call([&](CDialog* d) {
+                         framesShown = static_cast<int>(d->IsDlgButtonChecked(IDC_GIF_FRAME_COPIES));
+                         printsShown = static_cast<int>(d->IsDlgButtonChecked(IDC_GIF_IN_PRINTS));
+                       })
+                       .Press(IDCANCEL));
+  PushDialogScript(DialogScript(IDD_TWITTER_SETTINGS)
+                       .Call([&](CDialog* d) { timeoutShown = Text(d, IDC_TWITTER_TIMEOUT); })
+                       .Press(IDCANCEL));
+  Command(ID_PHOTOBOOTH_SETTINGS);
+  EXPECT_EQ(framesShown, BST_CHECKED);
+  EXPECT_EQ(printsShown, BST_CHECKED);
+  EXPECT_EQ(timeoutShown, "45");
+  g_nTwitterUploadTimeout = twitterTimeout;
 }
 
 TEST(PBShortcutBtnSetupDlgTest, CaptionsBecomeOneLine) {

@@ -122,7 +122,7 @@ TEST_F(PhotoboothSettingsDlgTest, EnableRulesFollowTheirChecks) {
                          EXPECT_TRUE(Enabled(d, IDC_PBS_ROWS));
                          EXPECT_FALSE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
                          EXPECT_TRUE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
-                         EXPECT_TRUE(Enabled(d, IDC_PBS_TOUCHSCREEN));
+                         EXPECT_FALSE(Enabled(d, IDC_PBS_TOUCHSCREEN)) << "only the touchscreen start has areas";
                          EXPECT_TRUE(Enabled(d, IDC_PBS_OUTPUT_SETTINGS));
                        })
                        .SetCheck(IDC_PBS_CUSTOM_LAYOUT, BST_CHECKED)
@@ -134,6 +134,10 @@ TEST_F(PhotoboothSettingsDlgTest, EnableRulesFollowTheirChecks) {
                          EXPECT_TRUE(Enabled(d, IDC_PBS_CUSTOM_LAYOUT_SETTINGS));
                          EXPECT_FALSE(Enabled(d, IDC_PBS_SHARPEN_AMOUNT));
                        })
+                       .Select(IDC_PBS_START_OPTIONS, 5)
+                       .Call([](CDialog* d) { EXPECT_TRUE(Enabled(d, IDC_PBS_TOUCHSCREEN)); })
+                       .Select(IDC_PBS_START_OPTIONS, 4)
+                       .Call([](CDialog* d) { EXPECT_FALSE(Enabled(d, IDC_PBS_TOUCHSCREEN)); })
                        .Select(IDC_PBS_START_OPTIONS, 5)
                        .Press(IDOK));
   ASSERT_EQ(dialog.DoModal(), IDOK);
@@ -334,6 +338,7 @@ TEST_F(PhotoboothSettingsDlgTest, TheTouchscreenButtonEditsTheAreasAndKeyboardVa
   for (int button : {IDOK, IDCANCEL}) {
     SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
     CPhotoboothSettingsDlg dialog;
+    dialog.m_settings.m_nPhotoboothUseMouseToTrigger = 5;
     dialog.m_settings.m_touchscreenButtons[0] = {1, 10, 20, 30, 40};
     dialog.m_settings.m_nPhotoboothKeyboard = 1;
     dialog.m_settings.m_strPhotoboothImageDir = "/booth/screens";

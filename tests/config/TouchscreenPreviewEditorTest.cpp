@@ -169,9 +169,9 @@ TEST(TouchscreenPreviewEditorTest, OnlyAreasOfTheCurrentScreenAreEditedAndChecke
   editor.m_buttons[0] = {kIncrease, 300, 150, 400, 250};  // touches the Start area at x = 300
   editor.m_buttons[1] = {kConfirm, 150, 150, 250, 250};
   editor.m_buttons[4] = {kShareEmail, 100, 100, 300, 200};
-  editor.m_buttons[5] = {kStart, 120, 120, 200, 180};  // a second Start: may overlap the first
+  editor.m_buttons[5] = {kStart, 120, 120, 200, 180};  // a second Start: the editor reports it too
   editor.m_buttons[6] = {kOneCopy, 500, 500, 600, 550};
-  EXPECT_EQ(editor.OverlapReport(Label), "1:#11 overlaps 3:#1\n");
+  EXPECT_EQ(editor.OverlapReport(Label), "1:#11 overlaps 3:#1\n3:#1 overlaps 6:#1\n");
   EXPECT_EQ(editor.HitTest({150, 150}), 2) << "the confirm area is not on the ready screen";
 
   editor.m_nScreenBit = 8;  // confirm printing

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/polyimage/polyimage.h"
 #include "sharing/EmailLogReader.h"
@@ -120,6 +121,37 @@ TEST_F(SharingPhotoTest, ResendLogsEachSuccessAndCancelStopsAfterTheCurrentOne) 
   EXPECT_NE(log.find(",guest@example.com,1," + std::string(job.photos[0]) + "\n"), std::string::npos) << log;
   std::vector<LoggedEmail> unsent = FindUnsentEmails(log);
   EXPECT_TRUE(unsent.empty());
+}
+
+TEST_F(SharingPhotoTest, ALoggedGifIsResentAsTheGifItself) {
+  SmtpTestServerOptions options;
+  options.user = "booth";
+  options.password = "pw";
+  SmtpTestServer server(options);
+  ASSERT_TRUE(server.ok());
+  const std::string gif = dir_ + "/session.gif";
+  // A 1 x 1 GIF.
+  const std::string bytes = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, '\x80', 0, 0, 0, 0, 0, '\xff', '\xff', '\xff',
+                             ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+  std::ofstream(gif, std::ios::binary) << bytes;
+  EmailResendJob job;
+  job.server.host = "127.0.0.1";
+  job.server.port = server.port();
+  job.server.user = "booth";
+  job.server.password = ScramblePassword("pw");
+  job.server.text = "Your clip";
+  job.server.logPath = (dir_ + "/email.csv").c_str();
+  job.photo.maxWidth = job.photo.maxHeight = 20;  // would shrink a photo; never a GIF
+  job.addresses.push_back("guest@example.com");
+  job.photos.push_back(gif.c_str());
+  EmailResender resender(job);
+  resender.Run();
+  ASSERT_EQ(resender.SentCount(), 1);
+  const std::string summary = server.summary(1);
+  EXPECT_NE(summary.find("image/gif"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(" bytes=" + std::to_string(bytes.size())), std::string::npos) << summary;
+  EXPECT_EQ(summary.find(" jpeg"), std::string::npos) << summary;
+  EXPECT_EQ(ReadWholeFile(gif), bytes) << "the session's GIF stays";
 }
 
 TEST_F(SharingPhotoTest, ResendChecksTheSettingsFirst) {

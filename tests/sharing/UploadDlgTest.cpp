@@ -4,6 +4,9 @@
 #include <thread>
 
 #include "UploadDlgTestSupport.h"
+#include "app/SettingsStore.h"
+#include "photobooth/ConfirmPrintingDlg.h"
+#include "support/ProgramGlobals.h"
 #include "platform/user/message.h"
 #include "support/PasswordScrambler.h"
 #include "tests/http/LoopbackHttpServer.h"
@@ -233,4 +236,46 @@ TEST_F(UploadDlgTest, SecondCopyOfTheSamePhotoGetsANumber) {
   EXPECT_STREQ(MakeTemporaryCopyPath(photo_.c_str(), -1), (temp + "photo1.jpg").c_str());
   std::ofstream(temp + "photo1.jpg") << "x";
   EXPECT_STREQ(MakeTemporaryCopyPath(photo_.c_str(), -1), (temp + "photo2.jpg").c_str());
+}
+
+TEST_F(UploadDlgTest, TheShareOfTheSettingsRunsTheStatusCommandAndColourManagesItsPrint) {
+  const std::string script = dir_ + "/status.sh", heard = dir_ + "/status.txt";
+  std::ofstream(script) << "#!/bin/sh\necho \"$1\" >> '" << heard << "'\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const CString savedCommand = g_strPhotoboothStatusCmd, savedCamera = g_strCameraProfile;
+  const BOOL savedEnable = g_bPhotoboothStatusCmdEnable;
+  g_bPhotoboothStatusCmdEnable = TRUE;
+  g_strPhotoboothStatusCmd = script.c_str();
+  g_strCameraProfile = "/profiles/camera.icc";
+
+  ViewSettings s;
+  s.m_strPhotoboothEmailHost = "127.0.0.1";
+  s.m_strPhotoboothEmailUsername = "booth";
+  s.m_strPhotoboothEmailPassword = ScramblePassword("pw");
+  s.m_bPhotoboothEmailOfflineMode = TRUE;
+  s.m_strPrinterProfile = "/profiles/printer.icc";
+  for (BOOL managed : {FALSE, TRUE}) {
+    s.m_bEnablePrinterColourManagement = managed;
+    const ShareSettings print = BuildShareSettings(SharePrint, s, "", photo_.c_str());
+    EXPECT_STREQ(print.iccInputProfile, managed ? "/profiles/camera.icc" : "");
+    EXPECT_STREQ(print.iccOutputProfile, managed ? "/profiles/printer.icc" : "");
+  }
+
+  CUploadDlg dialog(nullptr, ShareEmail);
+  dialog.m_share = BuildShareSettings(ShareEmail, s, (dir_ + "/images").c_str(), photo_.c_str());
+  dialog.m_timeScale = 0.01;
+  AnswerKeyboard("guest@example.com");
+  RunScreenToTheEnd();
+  EXPECT_EQ(dialog.DoModal(), 1);
+  const std::string offline = dir_ + "/images/email_offline.jpg\n";
+  std::string lines;
+  for (int i = 0; i < 500 && lines.find(offline) == std::string::npos; ++i) {
+    usleep(10000);
+    lines = ReadWholeFile(heard);
+  }
+  EXPECT_NE(lines.find(offline), std::string::npos) << lines;
+
+  g_bPhotoboothStatusCmdEnable = savedEnable;
+  g_strPhotoboothStatusCmd = savedCommand;
+  g_strCameraProfile = savedCamera;
 }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "UploadDlgTestSupport.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/process.h"
 #include "sharing/Uploader.h"
 #include "tests/platform/csmail/SmtpTestServer.h"
 
@@ -134,4 +136,48 @@ TEST_F(UploadDlgUploaderTest, MissingUploaderShowsTheCommandForFiveSeconds) {
       << message.GetString();
   EXPECT_GE(message.Find("arg 2: -p<password>\n"), 0);
   EXPECT_LT(message.Find("secret"), 0);
+}
+
+namespace {
+LONGLONG g_tick = 0;
+// Every reading is a second later: the watch times out after a bounded number of ticks.
+LONGLONG TickingClock() { return ++g_tick; }
+}  // namespace
+
+TEST_F(UploadDlgUploaderTest, AnotherUploadersWindowIsNotThisSharesProgress) {
+  // A leftover uploader from an earlier share still shows its success.
+  const std::string leftoverRecord = dir_ + "/leftover.txt";
+  setenv("UPLOADER_STUB_RECORD", leftoverRecord.c_str(), 1);
+  setenv("UPLOADER_STUB_TITLES", "Morvane Systems Twitter Uploader (Upload OK)", 1);
+  HANDLE leftover = StartProcess({UPLOADER_STUB_PATH});
+  ASSERT_NE(leftover, nullptr);
+  const DWORD leftoverPid = GetProcessId(leftover);
+  HWND leftoverWindow = nullptr;
+  CString title;
+  for (int i = 0; i < 1000 && !(leftoverWindow && title.Find("(Upload OK)") > 0); ++i) {
+    usleep(10000);
+    leftoverWindow = FindWindowByTitle(kTwitterUploaderPrefix, leftoverPid, &title);
+  }
+  ASSERT_NE(leftoverWindow, nullptr);
+  ASSERT_GT(title.Find("(Upload OK)"), 0);
+
+  // This share's uploader shows no window at all.
+  setenv("UPLOADER_STUB_RECORD", record_.c_str(), 1);
+  unsetenv("UPLOADER_STUB_TITLES");
+  g_tick = 0;
+  CUploadDlg::s_pfnNowSeconds = TickingClock;
+  CUploadDlg dialog(nullptr, ShareTwitter);
+  FillUploader(dialog);
+  dialog.m_share.twitter.timeoutSeconds = 5;
+  AnswerLogin("ann", "pw");
+  RunScreenToTheEnd();
+  EXPECT_EQ(dialog.DoModal(), 1);
+  EXPECT_STREQ(dialog.StatusPath(), (dir_ + "/images/twitter_timeout.jpg").c_str());
+  const std::string log = ReadWholeFile(dir_ + "/share.csv");
+  EXPECT_NE(log.find(",TWITTER_USERNAME:ann,0,"), std::string::npos) << log;
+  EXPECT_EQ(ReadWholeFile(leftoverRecord).find("close"), std::string::npos) << "the leftover is not ours to close";
+
+  ::PostMessageA(leftoverWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(leftover, 10000), WAIT_OBJECT_0);
+  CloseHandle(leftover);
 }
