@@ -87,6 +87,10 @@ class PhotoboothProcessingWorker {
   /// Prints `copies` pages of the image into the started job and ends it (a job without one
   /// page is dropped); the print counter is lowered per page printed. The pages printed.
   static int PrintCopies(HDC printer, int session, int width, int height, int copies);
+  /// Copies as a print takes them: 1..9, the confirm screen's own limit.
+  static int ClampCopies(int copies);
+  /// Why fewer pages than asked for were printed; empty when all were.
+  static CString PrintShortfall(int printed, int copies);
   /// Seconds since 1970 and the pause of the waits; tests replace them.
   static LONGLONG (*s_pfnNow)();
   static void (*s_pfnSleep)(DWORD milliseconds);
@@ -117,6 +121,7 @@ class PhotoboothProcessingWorker {
   void KeyboardInput();
   void MakeGif();
   void WriteSecondFormRecord();
+  void RewriteRecordAfterFailure();
   void SaveAndShare();
   void SaveCopyJpeg();
   void Print(HDC printer);
@@ -131,6 +136,8 @@ class PhotoboothProcessingWorker {
   bool m_bReprint;
   bool m_bTestShot = false;
   int m_nPhotoCount = 0;  // photos the view holds
+  int m_nPrinted = -1;    // pages the printer took; -1 before the print step
+  bool m_bPageSaved = false;
   std::vector<CTVNImage> m_photos;  // the session's, first photo first
   CString m_strImageFolder;         // ends without a slash
   CString m_strScreensDir;          // the booth screens' folder
