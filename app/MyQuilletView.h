@@ -286,6 +286,15 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   CString m_strLastOutput;
   /// The shots-left value of the last release; -1 after arming (one release per photo).
   int m_nLastShotNumber = -1;
+  /// Photos saved since the last arming; -1 before the first session. The worker takes no
+  /// photo older than the session it processes.
+  int m_nSessionPhotos = -1;
+  /// True while the picture of a shot whose save failed may still arrive: it is not shown.
+  bool m_bHideFailedShot = false;
+  /// True when the last N photos of the image list are the current (or last) session's.
+  bool HasSessionPhotos() const;
+  /// Ends a running session as a failed release does: the box over the booth, back to start.
+  void EndSessionWithBox(const CString& text);
 
   // Connect worker, camera-setting combos, zoom, battery and the main timer.
   /// The connect worker's body (on its own thread): learns the camera's values, fills the form, applies the model's settings.

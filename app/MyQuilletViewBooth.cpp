@@ -96,6 +96,8 @@ void CMyQuilletView::OnPhotoboothShot() {
   ULONGLONG now = s_pfnTicks();
   m_nNextShotTime = m_bPhotoboothClickerMode ? now + 1000 : now + m_nPhotoboothInterval * 1000ULL - 1;
   m_nLastShotNumber = -1;
+  m_nSessionPhotos = 0;
+  m_bHideFailedShot = false;
   m_nPreviewTicks = 0;
   m_strLastOutput.Empty();
   m_bTestShot = false;

@@ -151,6 +151,10 @@ void CMyQuilletView::OnDisplayJpeg(WPARAM size, LPARAM buffer) {
   m_nCurrentJpegSize = m_pCurrentJpeg ? static_cast<DWORD>(size) : 0;
 
   bool boothWindow = m_bPhotoboothActive && m_pFullscreenDlg && m_pFullscreenDlg->m_hWnd;
+  if (m_bHideFailedShot) {
+    m_bHideFailedShot = false;
+    boothWindow = false;
+  }
   if (m_nShotsLeft > 0) {
     m_nPreviewTicks = 0;
     if (boothWindow) {
@@ -191,13 +195,14 @@ void CMyQuilletView::OnReleaseError(DWORD code) {
   m_nBracketStep = -1;
   m_seriesFiles.clear();
   // A failed release ends the session: no second release comes for that photo.
-  bool sessionRunning = m_nShotsLeft >= 0;
-  m_nShotsLeft = -1;
+  const bool sessionRunning = m_nShotsLeft >= 0;
   CFullscreenDlg* booth = m_bPhotoboothActive ? BoothWindow() : nullptr;
   if (booth && code == 1) {
+    m_nShotsLeft = -1;
     m_strLastMessage = "Unable to release shutter.\nThis may be because the AF was unable to lock";
     booth->SendMessage(WM_RELEASE_ERROR, 1, 0);
-    if (sessionRunning) booth->ReturnToStart();
+    // The box ran its own loop: the window is asked for again, it may have gone meanwhile.
+    if (CFullscreenDlg* still = BoothWindow(); still && sessionRunning) still->ReturnToStart();
   } else if (!(m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd)) {
     CString text;
     if (code == 1)
@@ -207,20 +212,40 @@ void CMyQuilletView::OnReleaseError(DWORD code) {
     else if ((code & 0xFFFF) == 0x2019)
       text = "ERROR: Memory card full or not present";
     else
-      text.Format("Error taking photo.\nError code=0x%04u", static_cast<unsigned>(code));
-    m_strLastMessage = text;
-    CWnd* frame = AfxGetMainWnd();
-    ::MessageBoxA(booth ? booth->m_hWnd : (frame ? frame->m_hWnd : nullptr), text, "Tavorin", MB_ICONERROR);
-    if (booth && sessionRunning) booth->ReturnToStart();
+      text.Format("Error taking photo.\nError code=0x%04X", static_cast<unsigned>(code));
+    EndSessionWithBox(text);
+  } else {
+    m_nShotsLeft = -1;
   }
   OnShotFinished();
+}
+
+void CMyQuilletView::EndSessionWithBox(const CString& text) {
+  const bool sessionRunning = m_nShotsLeft >= 0;
+  m_nShotsLeft = -1;
+  m_strLastMessage = text;
+  CFullscreenDlg* booth = m_bPhotoboothActive ? BoothWindow() : nullptr;
+  CWnd* frame = AfxGetMainWnd();
+  ::MessageBoxA(booth ? booth->m_hWnd : (frame ? frame->m_hWnd : nullptr), text, "Tavorin", MB_ICONERROR);
+  // The box ran its own loop: the window is asked for again, it may have gone meanwhile.
+  if (CFullscreenDlg* still = m_bPhotoboothActive ? BoothWindow() : nullptr; still && sessionRunning)
+    still->ReturnToStart();
+}
+
+bool CMyQuilletView::HasSessionPhotos() const {
+  const int n = m_nNumberOfPhotoboothImages;
+  if (n < 1 || static_cast<int>(m_images.size()) < n) return false;
+  return m_nSessionPhotos < 0 || m_nSessionPhotos >= n;
 }
 
 void CMyQuilletView::OnSavedFile(LPARAM lParam) {
   TRACE("CMyQuilletView::WindowProc() - WM_SAVED_FILE\n");
   CString* text = reinterpret_cast<CString*>(lParam);
   m_nCurrentImage = -1;
+  m_bHideFailedShot = false;  // a new item: the picture of an earlier failed one is not coming
+  const bool inSession = m_nShotsLeft > 0;
   if (text && !text->IsEmpty() && PathFileExistsA(*text)) {
+    if (inSession && m_nSessionPhotos >= 0) ++m_nSessionPhotos;
     const CString path = *text;
     for (int i = static_cast<int>(m_images.size()) - 1; i >= 0; --i)
       if (m_images[i].m_strFileName.CompareNoCase(path) == 0) m_images.erase(m_images.begin() + i);
@@ -249,6 +274,19 @@ void CMyQuilletView::OnSavedFile(LPARAM lParam) {
     OnShotFinished();
   } else {
     OnShotFinished();
+  }
+  const bool onComputer = text && !text->IsEmpty() && PathFileExistsA(*text);
+  const bool elsewhere = text && (*text == STATUS_IMAGE_SAVED_TO_CARD || *text == STATUS_IMAGE_STORED_ON_CARD ||
+                                  *text == STATUS_IMAGE_DOWNLOADED);
+  if (inSession && !onComputer && !elsewhere) {
+    // The guest's photo is lost: the session ends, and its picture, if it still comes, is
+    // neither counted nor shown.
+    m_bHideFailedShot = true;
+    if (m_pIPC) IpcReply(kIpcRefused, text ? static_cast<const char*>(*text) : STATUS_ERROR_SAVING_IMAGE);
+    CString reason = text && !text->IsEmpty() ? *text : CString(STATUS_ERROR_SAVING_IMAGE);
+    delete text;
+    EndSessionWithBox(reason);
+    return;
   }
   if (m_pIPC) {
     if (text && !text->IsEmpty() && PathFileExistsA(*text)) {

@@ -62,16 +62,14 @@ void CMyQuilletView::OnPrintSelectedPhotos() {
       }
       bool ok = cPrintImage(image.m_hSession, printer, 0, 0, width, height, 0, 0, 0, 0) != 0;
       ok = EndPage(printer) > 0 && ok;
-      if (ok) {
-        ++printed;
-        UpdatePhotoboothPrintCounter(1);  // only pages that reached the printer are charged
-      }
+      if (ok) ++printed;  // charged once the printer took the job
     }
-    // Pages already on their way are kept; a job with none is dropped.
-    if (printed > 0)
-      EndDoc(printer);
-    else
-      AbortDoc(printer);
+    // Pages already on their way are kept; a job with none is dropped. A job the printer did
+    // not take printed nothing.
+    bool accepted = printed > 0 && EndDoc(printer) > 0;
+    if (!accepted) AbortDoc(printer);
+    if (accepted) UpdatePhotoboothPrintCounter(printed);
+    if (loaded > 0 && printed > 0 && !accepted) throw PrintError("The printer did not accept the job");
     if (pageFailed || (loaded > 0 && printed == 0)) throw PrintError("Can't initialize printer");
     if (loaded == 0)
       ::MessageBoxA(m_hWnd, "None of the chosen JPEGs could be loaded: nothing was printed", "Tavorin",

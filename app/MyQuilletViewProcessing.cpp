@@ -125,7 +125,7 @@ void BoothBackToStart(CMyQuilletView& view, bool returnToStart) {
 }  // namespace
 
 void CMyQuilletView::StartPhotoboothProcessing() {
-  if (m_nNumberOfPhotoboothImages < 1 || static_cast<int>(m_images.size()) < m_nNumberOfPhotoboothImages) return;
+  if (!HasSessionPhotos()) return;
   m_bProcessingUnderWay = true;
   ShowProcessingScreen(*this, m_bReprint);
   {
@@ -138,8 +138,7 @@ void CMyQuilletView::StartPhotoboothProcessing() {
 
 bool CMyQuilletView::StartPhotoboothProcessingIfReady(bool reprint) {
   if (m_bBusy || !m_bPhotoboothActive || m_nShotsLeft >= 0 || m_bProcessingUnderWay) return false;
-  if (m_nNumberOfPhotoboothImages < 1 || static_cast<int>(m_images.size()) < m_nNumberOfPhotoboothImages)
-    return false;
+  if (!HasSessionPhotos()) return false;
   m_bReprint = reprint;
   StartPhotoboothProcessing();
   m_bReprint = false;
@@ -198,7 +197,9 @@ void CMyQuilletView::ReprintPhotoboothImages() {
       const bool wide = image.GetWidth() > image.GetHeight();
       if ((wide && height > width) || (!wide && image.GetHeight() > image.GetWidth() && width > height))
         image.Rotate(900, false);
-      PhotoboothProcessingWorker::PrintCopies(printer, image.m_hSession, width, height, copies);
+      const int printed = PhotoboothProcessingWorker::PrintCopies(printer, image.m_hSession, width, height, copies);
+      CString shortfall = PhotoboothProcessingWorker::PrintShortfall(printed, copies);
+      if (!shortfall.IsEmpty()) throw PrintError(shortfall.GetString());
     }
   } catch (const PrintError& error) {
     PhotoboothProcessingWorker::ReportPrintError(m_hWnd, error.what());

@@ -321,7 +321,7 @@ std::vector<SettingEntry> BuildSettingsTable(ViewSettings& s) {
       {"PhotoboothCaption", K::Captions, s.m_captions},
       {"PhotoboothShowProgress", K::Flag, &s.m_bPhotoboothShowProgress},
       {"PhotoboothUseMouseToTrigger", K::Number, &s.m_nPhotoboothUseMouseToTrigger},
-      {"PhotoboothPrintCopies", K::Number, &s.m_nPhotoboothPrintCopies},
+      {"PhotoboothPrintCopies", K::Clamped, &s.m_nPhotoboothPrintCopies, false, 1, 9},
       {"PhotoboothPrintPreviewX", K::Number, &g_nPhotoboothPrintPreviewX},
       {"PhotoboothPrintPreviewY", K::Number, &g_nPhotoboothPrintPreviewY},
       {"PhotoboothPrintPreviewW", K::Number, &g_nPhotoboothPrintPreviewW},

@@ -97,6 +97,9 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
     case BoothKeyKind::AtLeastOne:
       *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 1);
       break;
+    case BoothKeyKind::Copies:
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 1, 9);
+      break;
     case BoothKeyKind::EvfMaxHeight:
       *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 100);
       break;
@@ -536,7 +539,7 @@ static std::vector<BoothFileKey> BuildTrailingKeys(ViewSettings& s) {
       {"photoboothMinProcessingDuration", K::Int, &s.m_nPhotoboothMinProcessingDuration},
       {"photoboothShowProgress", K::Flag, &s.m_bPhotoboothShowProgress},
       {"photoboothUseMouseToTrigger", K::Int, &s.m_nPhotoboothUseMouseToTrigger},
-      {"photoboothPrintCopies", K::AtLeastOne, &s.m_nPhotoboothPrintCopies},
+      {"photoboothPrintCopies", K::Copies, &s.m_nPhotoboothPrintCopies},
       {"photoboothCustomLayout", K::Flag, &s.m_bPhotoboothCustomLayout},
       {"photoboothKeyboard", K::Int, &s.m_nPhotoboothKeyboard},
   };

@@ -27,7 +27,8 @@ enum class BoothKeyKind {
   Border,       // rational "n/d" (millimetres); "n/0" and non-finite values leave the member
   Font,         // 120 hex digits of a LOGFONT
   Images,       // photos per sequence, 1..20
-  AtLeastOne,   // rows, columns and copies: below 1 reads as 1
+  AtLeastOne,   // rows and columns: below 1 reads as 1
+  Copies,       // copies to print, 1..9 (the confirm screen's own limit)
   EvfMaxHeight, // 100 or less reads as 100
   EvfXOffset,   // above 2000 (unsigned) reads as -1, centred
   Interval,     // an old file also gives the first interval this value

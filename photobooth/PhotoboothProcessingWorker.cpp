@@ -16,6 +16,7 @@
 #include "photobooth/StatusCommand.h"
 #include "photobooth/TransparentOverlayDlg.h"
 #include "platform/gdi/wingdi.h"
+#include "platform/mfc/winapp.h"
 #include "platform/registry/registry.h"
 #include "platform/user/messagebox.h"
 #include "platform/win32/fileio.h"
@@ -85,7 +86,8 @@ PhotoboothProcessingWorker::PhotoboothProcessingWorker(CMyQuilletView& view, boo
   m_bTestShot = view.m_bTestShot;
   m_nPhotoCount = static_cast<int>(view.m_images.size());
   const int n = m_s.m_nNumberOfPhotoboothImages;
-  if (n > 0 && m_nPhotoCount >= n) m_photos.assign(view.m_images.end() - n, view.m_images.end());
+  // Only the session's own photos: never an earlier guest's in place of one that was lost.
+  if (view.HasSessionPhotos()) m_photos.assign(view.m_images.end() - n, view.m_images.end());
   m_strSessionCode = view.m_strSessionCode;
   m_keyboardTexts = view.m_keyboardTexts;
   m_keyboardChecks = view.m_keyboardChecks;
@@ -169,7 +171,7 @@ void PhotoboothProcessingWorker::Run() {
   m_pProgress = m_view.m_pProgressDlg2;  // set by the starter before this thread began
   try {
     // 1. Start.
-    m_nCopies = m_s.m_nPhotoboothPrintCopies;
+    m_nCopies = ClampCopies(m_s.m_nPhotoboothPrintCopies);
     m_nColourMode = m_s.m_nPhotoboothBW;
     RunOnView([this] { m_view.m_strLastGifPath.Empty(); });
     m_nStartTime = s_pfnNow();
@@ -214,11 +216,17 @@ void PhotoboothProcessingWorker::Run() {
         if (m_s.m_bPhotoboothGifCreate && (m_bPrinted || m_s.m_bPhotoboothSaveLayoutEvenIfRejected)) MakeGif();
         // 12.
         WriteSecondFormRecord();
-        // 13.
-        SaveAndShare();
-        // 14.
-        int output = m_s.m_nPhotoboothSaveJpegCopyOfPrints;
-        if ((output == 0 || output == 1) && m_bPrinted && !m_bPrintedFromSharing) Print(printer);
+        try {
+          // 13.
+          SaveAndShare();
+          // 14.
+          int output = m_s.m_nPhotoboothSaveJpegCopyOfPrints;
+          if ((output == 0 || output == 1) && m_bPrinted && !m_bPrintedFromSharing) Print(printer);
+        } catch (...) {
+          // The record written before promised a page and prints: it now says what happened.
+          RewriteRecordAfterFailure();
+          throw;
+        }
       }
     }
   } catch (const TextError& error) {
@@ -445,7 +453,7 @@ void PhotoboothProcessingWorker::ConfirmPrinting() {
   }
   m_bPrinted = result == IDOK;
   if (m_bPrinted) {
-    m_nCopies = request.copies;
+    m_nCopies = ClampCopies(request.copies);
     const int copies = request.copies;
     RunOnView([this, copies] { m_view.m_nPhotoboothPrintCopies = copies; });
     const bool keyboardHere = (m_s.m_nPhotoboothKeyboard == 2 || m_s.m_nPhotoboothKeyboard == 4) &&
@@ -550,6 +558,19 @@ void PhotoboothProcessingWorker::WriteSecondFormRecord() {
   WriteAndAnnounce(record);
 }
 
+void PhotoboothProcessingWorker::RewriteRecordAfterFailure() {
+  if (m_s.m_nPhotoboothKeyboard < 1 && m_s.m_bPhotoboothSuppressXml) return;
+  PhotoboothSessionRecord record = SessionRecord();
+  record.userMessage = m_strUserMessage;
+  record.secondForm = true;
+  record.printed = m_nPrinted > 0;
+  if (m_nPrinted > 0) record.copies = m_nPrinted;
+  record.outputMode = m_s.m_nPhotoboothSaveJpegCopyOfPrints;
+  record.outputName = m_strOutputName;
+  record.pageSaved = m_bPageSaved ? 1 : 0;
+  WriteAndAnnounce(record);
+}
+
 void PhotoboothProcessingWorker::SaveCopyJpeg() {
   PipSession copy(m_page);
   if (m_s.m_bPhotoboothCopyJpegPrintCrop) {
@@ -579,6 +600,7 @@ void PhotoboothProcessingWorker::SaveAndShare() {
     Progress("Saving image...", -1);
     m_strPagePath = m_strPrintsFolder + "/" + m_strOutputName;
     SaveJpeg(m_page, m_strPagePath);
+    m_bPageSaved = true;
     CString page = m_strPagePath;
     RunOnView([this, page] {
       m_view.m_strLastPrintPath = page;
@@ -632,7 +654,9 @@ void PhotoboothProcessingWorker::Print(HDC printer) {
     ApplyIccProfiles(m_page, g_strCameraProfile, m_s.m_strPrinterProfile, 0);
   Progress("Printing image...", -1);
   if (!StartPrintJob(printer)) throw TextError{"Can't initialize printer"};
-  PrintCopies(printer, m_page.m_hSession, m_nPageWidth, m_nPageHeight, m_nCopies);
+  const int printed = PrintCopies(printer, m_page.m_hSession, m_nPageWidth, m_nPageHeight, m_nCopies);
+  m_nPrinted = printed;
+  if (CString shortfall = PrintShortfall(printed, m_nCopies); !shortfall.IsEmpty()) throw TextError{shortfall};
 }
 
 bool PhotoboothProcessingWorker::StartPrintJob(HDC printer) {
@@ -648,19 +672,30 @@ void PhotoboothProcessingWorker::ReportPrintError(HWND owner, const CString& rea
   ::MessageBoxA(owner, text, "Tavorin", MB_OK | MB_ICONERROR);
 }
 
+int PhotoboothProcessingWorker::ClampCopies(int copies) { return copies < 1 ? 1 : copies > 9 ? 9 : copies; }
+
 int PhotoboothProcessingWorker::PrintCopies(HDC printer, int session, int width, int height, int copies) {
   int printed = 0;
-  for (int left = copies; left >= 1; --left) {
+  for (int left = ClampCopies(copies); left >= 1; --left) {
+    if (AfxIsSessionEnding()) break;  // the program is being closed: the job ends here
     if (s_pfnStartPage(printer) <= 0) break;
     bool ok = cPrintImage(session, printer, 0, 0, width, height, 0, 0, 0, 0) != 0;
     ok = EndPage(printer) > 0 && ok;
     if (!ok) break;
     ++printed;
-    UpdatePhotoboothPrintCounter(1);  // only pages that reached the printer are charged
   }
-  if (printed > 0)
-    EndDoc(printer);
-  else
-    AbortDoc(printer);
+  // Pages count as printed only once the printer took the job; a job without one is dropped.
+  if (printed > 0 && EndDoc(printer) <= 0) printed = 0;
+  if (printed == 0) AbortDoc(printer);
+  if (printed > 0) UpdatePhotoboothPrintCounter(printed);
   return printed;
+}
+
+CString PhotoboothProcessingWorker::PrintShortfall(int printed, int copies) {
+  copies = ClampCopies(copies);
+  if (printed >= copies) return CString();
+  if (printed <= 0) return "The printer did not accept the job";
+  CString text;
+  text.Format("Only %d of %d copies were printed", printed, copies);
+  return text;
 }

@@ -90,6 +90,10 @@ class PhotoboothProcessingWorker {
   /// Moves the progress window to its vertical position (when 0 or more) on the view's thread;
   /// called from a worker thread.
   static void PlaceProgressWindow(CWnd& view, CProgressDlg2* progress);
+  /// Copies as a print takes them: 1..9, the confirm screen's own limit.
+  static int ClampCopies(int copies);
+  /// Why fewer pages than asked for were printed; empty when all were.
+  static CString PrintShortfall(int printed, int copies);
   /// Seconds since 1970 and the pause of the waits; tests replace them.
   static LONGLONG (*s_pfnNow)();
   static void (*s_pfnSleep)(DWORD milliseconds);
@@ -120,6 +124,7 @@ class PhotoboothProcessingWorker {
   void KeyboardInput();
   void MakeGif();
   void WriteSecondFormRecord();
+  void RewriteRecordAfterFailure();
   void SaveAndShare();
   void SaveCopyJpeg();
   void Print(HDC printer);
@@ -134,6 +139,8 @@ class PhotoboothProcessingWorker {
   bool m_bReprint;
   bool m_bTestShot = false;
   int m_nPhotoCount = 0;  // photos the view holds
+  int m_nPrinted = -1;    // pages the printer took; -1 before the print step
+  bool m_bPageSaved = false;
   std::vector<CTVNImage> m_photos;  // the session's, first photo first
   CString m_strImageFolder;         // ends without a slash
   CString m_strScreensDir;          // the booth screens' folder

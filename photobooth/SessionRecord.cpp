@@ -62,7 +62,8 @@ CString BuildSessionRecordText(const PhotoboothSessionRecord& record) {
     number.Format("%d", int(i + 1));
     photo->AddAttribute("image", number);
   }
-  if (record.secondForm && record.printed && record.outputMode >= 1)
+  const bool saved = record.pageSaved < 0 ? record.printed : record.pageSaved > 0;
+  if (record.secondForm && saved && record.outputMode >= 1)
     info->AddElement("output", "prints/" + record.outputName);
 
   CString tree;

@@ -19,6 +19,7 @@ struct PhotoboothSessionRecord {
   bool printed = false;         // second form: the guest confirmed printing
   int outputMode = 0;           // photoboothOutput: 0..2 page saved, 3 "None"
   CString outputName;           // the saved page's file name (no folder)
+  int pageSaved = -1;           // second form: -1 as planned (printed), 0 not saved, 1 saved
   CString imagesFolder;         // photoboothImageDir
   int bwMode = 0;               // 0 colour, 1 black and white, 2 toned
   int toningHue = 0;

@@ -50,3 +50,5 @@ void AfxCloseMainWindowOnSignals() {
   action.sa_flags = SA_RESTART;
   for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaction(signalNumber, &action, nullptr);
 }
+
+BOOL AfxIsSessionEnding() { return g_signalled ? TRUE : FALSE; }

@@ -98,6 +98,8 @@ int AfxWinMain(int argc, char** argv);
 /// From now on SIGTERM, SIGINT and SIGHUP close the main window (WM_CLOSE) as its close box
 /// does; a second signal during that shutdown ends the process at once. AfxWinMain calls it.
 void AfxCloseMainWindowOnSignals();
+/// TRUE once such a signal came: long work (a print job) stops early so the close can finish.
+BOOL AfxIsSessionEnding();
 
 /// Command-line parsing for ProcessShellCommand.
 class CCommandLineInfo {

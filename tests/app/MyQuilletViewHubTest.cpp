@@ -130,7 +130,8 @@ TEST_F(MyQuilletViewHubTest, ReleaseErrorsAreExplainedAndEndTheShot) {
       {0x10087, "ERROR: no memory card in camera\nPlease select 'Save to PC only' or\ncheck there is a memory card in "
                 "the camera"},
       {0x2019, "ERROR: Memory card full or not present"},
-      {42, "Error taking photo.\nError code=0x0042"},
+      {42, "Error taking photo.\nError code=0x002A"},
+      {0x2002, "Error taking photo.\nError code=0x2002"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.code);

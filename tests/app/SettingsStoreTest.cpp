@@ -449,6 +449,8 @@ TEST_F(SettingsStoreTest, PhotoboothValuesAreMendedOnLoad) {
       {"PhotoboothEvfXOffset", 2000, 2000},      {"NumberOfPhotoboothImages", 0, 1},
       {"NumberOfPhotoboothImages", 25, 20},      {"NumberOfPhotoboothImages", 0xFFFFFFFFu, 1},
       {"GreenScreenRedPercentage", 0x10005, 5},
+      {"PhotoboothPrintCopies", 2147483647, 9},  {"PhotoboothPrintCopies", 0, 1},
+      {"PhotoboothPrintCopies", 0xFFFFFFFFu, 1}, {"PhotoboothPrintCopies", 3, 3},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.name << " " << row.stored);
@@ -462,6 +464,7 @@ TEST_F(SettingsStoreTest, PhotoboothValuesAreMendedOnLoad) {
     if (std::strcmp(row.name, "PhotoboothEvfXOffset") == 0) loaded = settings.m_nPhotoboothEvfXOffset;
     if (std::strcmp(row.name, "NumberOfPhotoboothImages") == 0) loaded = settings.m_nNumberOfPhotoboothImages;
     if (std::strcmp(row.name, "GreenScreenRedPercentage") == 0) loaded = settings.m_nGreenScreenRedPercentage;
+    if (std::strcmp(row.name, "PhotoboothPrintCopies") == 0) loaded = settings.m_nPhotoboothPrintCopies;
     EXPECT_EQ(loaded, row.expected);
   }
   g_nJpegQuality = 90;

@@ -77,6 +77,7 @@ void SetNonDefault(const BoothFileKey& key, int row) {
     case K::WrittenInt: number = 7000 + row; break;
     case K::Images: number = 7; break;
     case K::AtLeastOne: number = 3 + row % 4; break;
+    case K::Copies: number = 4; break;
     case K::EvfMaxHeight: number = 640; break;
     case K::EvfXOffset: number = 150; break;
     case K::Interval: number = 9; break;
@@ -442,6 +443,9 @@ TEST_F(PhotoboothSettingsFileTest, NumbersAreCheckedBeforeUse) {
       {"numberOfPhotoboothImages", "0", &ViewSettings::m_nNumberOfPhotoboothImages, 1},
       {"numberOfPhotoboothImages", "99", &ViewSettings::m_nNumberOfPhotoboothImages, 20},
       {"photoboothPrintCopies", "0", &ViewSettings::m_nPhotoboothPrintCopies, 1},
+      {"photoboothPrintCopies", "2147483647", &ViewSettings::m_nPhotoboothPrintCopies, 9},
+      {"photoboothPrintCopies", "9", &ViewSettings::m_nPhotoboothPrintCopies, 9},
+      {"photoboothPrintCopies", "10", &ViewSettings::m_nPhotoboothPrintCopies, 9},
       {"photoboothEvfMaxHeight", "100", &ViewSettings::m_nPhotoboothEvfMaxHeight, 100},
       {"photoboothEvfMaxHeight", "42", &ViewSettings::m_nPhotoboothEvfMaxHeight, 100},
       {"photoboothEvfMaxHeight", "720", &ViewSettings::m_nPhotoboothEvfMaxHeight, 720},
