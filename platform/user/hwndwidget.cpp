@@ -105,6 +105,23 @@ class InputFilter : public QObject {
   Qt::KeyboardModifiers m_lastModifiers;
 };
 
+// The top-level window that was active last, for WM_ACTIVATE's "other window".
+QPointer<QWidget> g_lastActive;
+
+// The program as a whole gaining or losing the focus to another program: WM_ACTIVATEAPP to
+// every top-level window.
+bool g_appActive = false;
+
+void ApplicationStateChanged(Qt::ApplicationState state) {
+  bool now = state == Qt::ApplicationActive;
+  if (now == g_appActive) return;
+  g_appActive = now;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* window = dynamic_cast<HwndWidget*>(widget);
+    if (window && IsWindow(window->Hwnd())) CallProc(window->Hwnd(), WM_ACTIVATEAPP, now ? TRUE : FALSE, 0);
+  }
+}
+
 }  // namespace
 
 void EnsureInputFilter() {
@@ -112,6 +129,8 @@ void EnsureInputFilter() {
   if (!filter && qApp) {
     filter = new InputFilter;
     qApp->installEventFilter(filter);
+    g_appActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, filter, &ApplicationStateChanged);
   }
 }
 
@@ -143,7 +162,24 @@ LRESULT HwndWidget::Input(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool HwndWidget::event(QEvent* event) {
   if (event->type() == QEvent::Hide && !isVisible()) CallProc(m_hwnd, WM_SHOWWINDOW, FALSE, 0);
+  if (event->type() == QEvent::ActivationChange && isWindow()) ActivationChanged();
   return QWidget::event(event);
+}
+
+// WM_ACTIVATE to a top-level window whose activation changed: lParam names the window on the
+// other side of the change when it is one of the program's.
+void HwndWidget::ActivationChanged() {
+  bool active = isActiveWindow();
+  if (active == m_active) return;
+  m_active = active;
+  HWND other = nullptr;
+  if (active) {
+    if (g_lastActive && g_lastActive != this) other = HwndOf(g_lastActive);
+    g_lastActive = this;
+  } else if (QWidget* now = QApplication::activeWindow()) {
+    other = HwndOf(now);
+  }
+  CallProc(m_hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, reinterpret_cast<LPARAM>(other));
 }
 
 void HwndWidget::paintEvent(QPaintEvent*) {
