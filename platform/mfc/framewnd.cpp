@@ -93,6 +93,13 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle) {
   SetWindowText(title);
 }
 
+LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+  if (message == WM_ACTIVATE && m_pViewActive && ::IsWindow(m_pViewActive->m_hWnd))
+    ::SendMessageA(m_pViewActive->m_hWnd, WM_ACTIVATE, wParam, lParam);
+  return result;
+}
+
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
   if (m_hAccelTable && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)) {
     return ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg) ? TRUE : FALSE;

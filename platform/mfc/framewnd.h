@@ -33,6 +33,8 @@ class CFrameWnd : public CWnd {
   void OnUpdateFrameTitle(BOOL addToTitle);
 
   BOOL PreTranslateMessage(MSG* msg) override;
+  /// Passes WM_ACTIVATE on to the active view too, so the view knows when its frame is active.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   HACCEL m_hAccelTable = nullptr;
   /// The frame styles (FWS_...) the window was created with.

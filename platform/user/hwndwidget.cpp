@@ -4,11 +4,13 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QUrl>
 
 #include "platform/user/dragdrop_p.h"
+#include "platform/user/input.h"
 #include "platform/user/message.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/window.h"
@@ -30,9 +32,43 @@ LPARAM KeyParam(const QKeyEvent* event, bool up) {
   return static_cast<LPARAM>(lParam);
 }
 
+// The modifier keys as this key event says they are: a release the program's windows never
+// saw (the focus moved, or another program had it) must not leave one held.
+void TakeModifiersOf(Qt::KeyboardModifiers mods, UINT vk, bool down) {
+  const struct {
+    UINT vk;
+    Qt::KeyboardModifier modifier;
+  } modifiers[] = {{VK_SHIFT, Qt::ShiftModifier}, {VK_CONTROL, Qt::ControlModifier}, {VK_MENU, Qt::AltModifier}};
+  for (const auto& modifier : modifiers) {
+    // The event of a modifier key itself may or may not list that key: its own press or release decides.
+    if (modifier.vk == vk) SetKeyDown(vk, down);
+    else if (down) SetKeyDown(modifier.vk, mods & modifier.modifier);
+  }
+}
+
 class InputFilter : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      m_last = nullptr;  // a new key press is on its way
+      return false;
+    }
+    if (event->type() == QEvent::KeyRelease) {
+      // Every release counts, whichever widget has the focus (a line edit's too).
+      m_last = nullptr;
+      auto* key = static_cast<QKeyEvent*>(event);
+      UINT vk = VirtualKeyOf(key);
+      if (vk && !key->isAutoRepeat()) {
+        SetKeyDown(vk, false);
+        TakeModifiersOf(key->modifiers(), vk, false);
+      }
+      return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && event->spontaneous()) {
+      // A click says which modifiers are held too (Shift pressed while another program had the keys).
+      TakeModifiersOf(static_cast<QMouseEvent*>(event)->modifiers(), 0, true);
+      return false;
+    }
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) {
@@ -40,19 +76,23 @@ class InputFilter : public QObject {
       m_last = nullptr;
       return false;
     }
+    auto* key = static_cast<QKeyEvent*>(event);
     // A key the focus widget left travels up its parents with the same event: offer it once.
-    // A later key may reuse the address, so only the step to the parent counts as the same key.
-    bool travelling = event == m_last && m_lastWidget && widget == m_lastWidget->parentWidget();
+    // A later key may reuse the address, so the step must be to the parent with the same key.
+    bool travelling = event == m_last && m_lastWidget && widget == m_lastWidget->parentWidget() &&
+                      key->key() == m_lastKey && key->modifiers() == m_lastModifiers;
     m_last = event;
     m_lastWidget = widget;
+    m_lastKey = key->key();
+    m_lastModifiers = key->modifiers();
     if (travelling) return false;
+    UINT vk = VirtualKeyOf(key);
+    if (!vk) return false;
+    TakeModifiersOf(key->modifiers(), vk, true);
+    SetKeyDown(vk, true);
     HWND target = nullptr;
     for (QWidget* w = widget; w && !target; w = w->parentWidget()) target = HwndOf(w);
     if (!target) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    UINT vk = VirtualKeyOf(key);
-    if (!vk) return false;
-    SetKeyDown(vk, true);
     MSG msg{target, static_cast<UINT>((key->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN), vk,
             KeyParam(key, false), 0, {0, 0}};
     return PreTranslateInput(&msg);
@@ -61,7 +101,26 @@ class InputFilter : public QObject {
  private:
   const QEvent* m_last = nullptr;
   QPointer<QWidget> m_lastWidget;
+  int m_lastKey = 0;
+  Qt::KeyboardModifiers m_lastModifiers;
 };
+
+// The top-level window that was active last, for WM_ACTIVATE's "other window".
+QPointer<QWidget> g_lastActive;
+
+// The program as a whole gaining or losing the focus to another program: WM_ACTIVATEAPP to
+// every top-level window.
+bool g_appActive = false;
+
+void ApplicationStateChanged(Qt::ApplicationState state) {
+  bool now = state == Qt::ApplicationActive;
+  if (now == g_appActive) return;
+  g_appActive = now;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* window = dynamic_cast<HwndWidget*>(widget);
+    if (window && IsWindow(window->Hwnd())) CallProc(window->Hwnd(), WM_ACTIVATEAPP, now ? TRUE : FALSE, 0);
+  }
+}
 
 }  // namespace
 
@@ -70,6 +129,8 @@ void EnsureInputFilter() {
   if (!filter && qApp) {
     filter = new InputFilter;
     qApp->installEventFilter(filter);
+    g_appActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, filter, &ApplicationStateChanged);
   }
 }
 
@@ -101,7 +162,24 @@ LRESULT HwndWidget::Input(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool HwndWidget::event(QEvent* event) {
   if (event->type() == QEvent::Hide && !isVisible()) CallProc(m_hwnd, WM_SHOWWINDOW, FALSE, 0);
+  if (event->type() == QEvent::ActivationChange && isWindow()) ActivationChanged();
   return QWidget::event(event);
+}
+
+// WM_ACTIVATE to a top-level window whose activation changed: lParam names the window on the
+// other side of the change when it is one of the program's.
+void HwndWidget::ActivationChanged() {
+  bool active = isActiveWindow();
+  if (active == m_active) return;
+  m_active = active;
+  HWND other = nullptr;
+  if (active) {
+    if (g_lastActive && g_lastActive != this) other = HwndOf(g_lastActive);
+    g_lastActive = this;
+  } else if (QWidget* now = QApplication::activeWindow()) {
+    other = HwndOf(now);
+  }
+  CallProc(m_hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, reinterpret_cast<LPARAM>(other));
 }
 
 void HwndWidget::paintEvent(QPaintEvent*) {

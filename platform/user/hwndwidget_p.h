@@ -53,6 +53,7 @@ class HwndWidget : public QWidget {
  private:
   LRESULT Input(UINT message, WPARAM wParam, LPARAM lParam);
   void ShapeToColorKey();
+  void ActivationChanged();
 
   HWND m_hwnd;
   QImage m_buffer;
@@ -60,6 +61,7 @@ class HwndWidget : public QWidget {
   bool m_bufferInUse = false;
   bool m_inPaint = false;
   long m_colorKey = -1;
+  bool m_active = false;
 };
 
 /// Offers every key press of the program's widgets (controls included) to the UI message

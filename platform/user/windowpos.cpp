@@ -148,9 +148,18 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
           if (insertAfter == HWND_TOPMOST) record->exStyle |= WS_EX_TOPMOST;
           else record->exStyle &= ~WS_EX_TOPMOST;
         }
-        bool visible = widget->isVisible();
-        widget->setWindowFlag(Qt::WindowStaysOnTopHint, insertAfter == HWND_TOPMOST);
-        if (visible) widget->show();  // changing flags hides a window
+        Qt::WindowFlags wanted = widget->windowFlags();
+        wanted.setFlag(Qt::WindowStaysOnTopHint, insertAfter == HWND_TOPMOST);
+        if (wanted != widget->windowFlags()) {
+          if (widget->isVisible() && widget->windowHandle()) {
+            // Told to the window system in place: hiding and showing the window again, as
+            // setWindowFlags does, would move the activation to it.
+            widget->overrideWindowFlags(wanted);
+            widget->windowHandle()->setFlags(wanted);
+          } else {
+            widget->setWindowFlags(wanted);
+          }
+        }
       }
       if (insertAfter == HWND_BOTTOM) widget->lower(); else widget->raise();
     }

@@ -1,6 +1,9 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
@@ -333,6 +336,46 @@ TEST_F(MyQuilletViewBrowseTest, AReleaseErrorInASeriesRestoresTheStartAndRunsNoC
   EXPECT_TRUE(m_view->m_seriesFiles.empty());
   Sleep(200);
   EXPECT_FALSE(fs::exists(out));
+}
+
+// The preview stays above the main window while that is active, and drops back when another
+// window takes the activation (WM_ACTIVATE reaches the view through its frame). Offscreen, and
+// on a real X display where the X server moves the focus as a click would (xdotool).
+TEST_F(MyQuilletViewBrowseTest, ThePreviewStaysOnTopOnlyWhileTheMainWindowIsActiveXvfb) {
+  const QString xdotool = QStandardPaths::findExecutable("xdotool");
+  const bool x11 = QGuiApplication::platformName() == "xcb";
+  if (x11 && xdotool.isEmpty()) GTEST_SKIP() << "needs xdotool on X";
+  auto activate = [&](QWidget* window) {
+    if (x11) QProcess::execute(xdotool, {"windowfocus", "--sync", QString::number(window->winId())});
+    else window->activateWindow();
+  };
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(400, 300, 1, "Canon PowerShot G9");
+  m_view->m_pCurrentJpeg = new BYTE[photo.size()];
+  std::copy(photo.begin(), photo.end(), m_view->m_pCurrentJpeg);
+  m_view->m_nCurrentJpegSize = static_cast<DWORD>(photo.size());
+  m_view->OnImagePreview();
+  CImagePreviewDlg* preview = m_view->m_pImagePreviewDlg;
+  ASSERT_NE(nullptr, preview);
+  QWidget* frame = user_p::WidgetOf(m_harness->m_frame->m_hWnd);
+  QWidget other;
+  other.setWindowTitle("another window");
+  other.resize(200, 100);
+  other.show();
+  auto topmost = [&] { return (::GetWindowLong(preview->m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  struct Row {
+    const char* name;
+    QWidget* active;
+    bool topmost;
+  } rows[] = {{"main window", frame, true}, {"another window", &other, false}, {"main window again", frame, true},
+              {"the preview itself", user_p::WidgetOf(preview->m_hWnd), false}, {"main window", frame, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    activate(row.active);
+    ASSERT_TRUE(PumpUntil([&] { return row.active->isActiveWindow(); }, 5000))
+        << (QApplication::activeWindow() ? QApplication::activeWindow()->windowTitle().toStdString() : "none");
+    EXPECT_TRUE(PumpUntil([&] { return preview->m_bTopmost == row.topmost; }, 2000));
+    EXPECT_EQ(row.topmost, topmost());
+  }
 }
 
 TEST_F(MyQuilletViewBrowseTest, ThePreviewShowsTheTurnedPhotoAndClampsItsScrolling) {

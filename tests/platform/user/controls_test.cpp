@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "platform/user/dragdrop_p.h"
+#include "platform/user/hwndwidget_p.h"
+#include "platform/user/input.h"
 #include "platform/user/window_p.h"
 #include "testwindow.h"
 
@@ -137,6 +139,34 @@ TEST(ControlsTest, GroupedRadioButtonsAndSiblingOrder) {
   char name[16];
   GetClassNameA(first, name, sizeof(name));
   EXPECT_STREQ(name, "button");
+}
+
+TEST(InputTest, AKeysVirtualKeyIsTheSameWhateverTheModifiers) {
+  struct Row {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    UINT vk;
+  } rows[] = {
+      {Qt::Key_1, Qt::NoModifier, '1'},
+      {Qt::Key_Exclam, Qt::ShiftModifier | Qt::ControlModifier, '1'},
+      {Qt::Key_At, Qt::ShiftModifier, '2'},
+      {Qt::Key_ParenRight, Qt::ShiftModifier, '0'},
+      {Qt::Key_Percent, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, '5'},
+      {Qt::Key_Underscore, Qt::ShiftModifier, VK_OEM_MINUS},
+      {Qt::Key_Question, Qt::ShiftModifier, VK_OEM_2},
+      {Qt::Key_Plus, Qt::ShiftModifier, VK_OEM_PLUS},
+      {Qt::Key_Plus, Qt::KeypadModifier, VK_ADD},
+      {Qt::Key_Minus, Qt::KeypadModifier, VK_SUBTRACT},
+      {Qt::Key_7, Qt::KeypadModifier, VK_NUMPAD0 + 7},
+      {Qt::Key_R, Qt::ShiftModifier | Qt::ControlModifier, 'R'},
+      {Qt::Key_F3, Qt::ShiftModifier, VK_F3},
+      {Qt::Key_Backtab, Qt::ShiftModifier, VK_TAB},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    QKeyEvent event(QEvent::KeyPress, row.key, row.modifiers);
+    EXPECT_EQ(row.vk, user_p::VirtualKeyOf(&event));
+  }
 }
 
 TEST(InputTest, KeyEventsBecomeKeyAndCharMessagesWithTheRepeatBit) {
