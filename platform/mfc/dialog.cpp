@@ -33,6 +33,24 @@ HWND DialogOwning(HWND control, HWND fallback) {
   return fallback;
 }
 
+// A dialog that grows once shown (a list filled, a control shown) stays centred and wholly on
+// the screen, as long as it stands where it was centred.
+class KeepCentred : public QObject {
+ public:
+  KeepCentred(QWidget* window, HWND hWnd) : QObject(window), m_hWnd(hWnd) { window->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) {
+      if (auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(m_hWnd))) dialog->KeepCentredOnResize();
+    }
+    return false;
+  }
+
+ private:
+  HWND m_hWnd;
+};
+
 }  // namespace
 
 BOOL CDialog::CreateDialogWindow(const DlgTemplate& dialogTemplate) {
@@ -53,7 +71,35 @@ BOOL CDialog::CreateDialogWindow(const DlgTemplate& dialogTemplate) {
   // The dialog's procedure was attached only after the window was made: ask for its limits now.
   user_p::ApplyMinMaxInfo(m_hWnd);
   CenterWindow();
+  RECT placed{};
+  if (::GetWindowRect(m_hWnd, &placed)) m_ptCentred = {placed.left, placed.top};
+  if (QWidget* widget = user_p::WidgetOf(m_hWnd)) new KeepCentred(widget, m_hWnd);
   return TRUE;
+}
+
+void CDialog::KeepCentredOnResize() {
+  RECT placed{};
+  if (m_bCentring || IsZoomed() || !::GetWindowRect(m_hWnd, &placed)) return;
+  if (placed.left != m_ptCentred.x || placed.top != m_ptCentred.y) return;
+  m_bCentring = true;
+  CenterWindow();
+  if (::GetWindowRect(m_hWnd, &placed)) m_ptCentred = {placed.left, placed.top};
+  m_bCentring = false;
+}
+
+void CDialog::PlaceBeforeShowing() {
+  if (!m_hWnd) return;
+  AfxFitDialogToScreen(m_hWnd);
+  if (IsZoomed()) {
+    // Without a window manager nothing takes a maximised dialog to the screen's free area.
+    RECT work{}, placed{};
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && ::GetWindowRect(m_hWnd, &placed) &&
+        (placed.left != work.left || placed.top != work.top || placed.right != work.right || placed.bottom != work.bottom)) {
+      ::MoveWindow(m_hWnd, work.left, work.top, work.right - work.left, work.bottom - work.top, TRUE);
+    }
+    return;
+  }
+  KeepCentredOnResize();
 }
 
 INT_PTR CDialog::DoModal() {
@@ -76,6 +122,7 @@ INT_PTR CDialog::DoModal() {
   bool scripted = mfc_p::TakeDialogScript(m_nIDTemplate, &script);
   if (SendMessage(WM_INITDIALOG, 0, 0)) NextDlgCtrl();
   if (!m_ended) {
+    PlaceBeforeShowing();
     if (scripted) {
       ShowWindow(SW_SHOW);
       PlayScript(script);
@@ -106,6 +153,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   if (!dialogTemplate || !CreateDialogWindow(*dialogTemplate)) return FALSE;
   m_modal = false;
   if (SendMessage(WM_INITDIALOG, 0, 0)) NextDlgCtrl();
+  PlaceBeforeShowing();
   if (m_hWnd && (dialogTemplate->style & WS_VISIBLE)) ShowWindow(SW_SHOW);
   return m_hWnd != nullptr;
 }

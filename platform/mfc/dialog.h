@@ -32,6 +32,8 @@ class CDialog : public CWnd {
   void PrevDlgCtrl() const;
 
   BOOL PreTranslateMessage(MSG* msg) override;
+  /// Centres the dialog again after a change of size, unless the program has moved it.
+  void KeepCentredOnResize();
 
   CWnd* m_pParentWnd = nullptr;
   UINT m_nIDTemplate = 0;
@@ -45,7 +47,12 @@ class CDialog : public CWnd {
 
  private:
   BOOL CreateDialogWindow(const DlgTemplate& dialogTemplate);
+  /// Fits the dialog to the screen once its WM_INITDIALOG has filled it, and centres it again
+  /// unless the program has placed it itself.
+  void PlaceBeforeShowing();
   void PlayScript(const class DialogScript& script);
+  POINT m_ptCentred = {0, 0};
+  bool m_bCentring = false;
   bool m_modal = false;
   volatile BOOL m_ended = FALSE;
   int m_result = -1;

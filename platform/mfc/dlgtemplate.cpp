@@ -4,10 +4,14 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
@@ -65,12 +69,76 @@ HWND MakeControl(HWND window, const char* className, DWORD style, const char* te
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
+// Rows close together, so that the long forms fit a laptop's screen.
+const int kRowSpacing = 2;
+const int kColumnSpacing = 6;
+
 QFormLayout* NewForm() {
   auto* form = new QFormLayout;
   form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+  form->setVerticalSpacing(kRowSpacing);
+  form->setHorizontalSpacing(kColumnSpacing);
   return form;
+}
+
+// The controls of a dialog above its button row. It is as large as they are, but never larger
+// than the screen leaves it: then it scrolls, and the button row stays in sight below it.
+class DialogBody : public QScrollArea {
+ public:
+  explicit DialogBody(QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    // Tab goes from control to control, never to the area that holds them.
+    setFocusPolicy(Qt::NoFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  void SetLimit(QSize limit) {
+    if (limit == m_limit) return;
+    m_limit = limit;
+    updateGeometry();
+  }
+  QSize Natural() const {
+    QWidget* content = widget();
+    return content ? content->sizeHint().expandedTo(content->minimumSizeHint()) : QSize(0, 0);
+  }
+  QSize sizeHint() const override {
+    QSize hint = Natural();
+    const int barWidth = verticalScrollBar()->sizeHint().width();
+    const int barHeight = horizontalScrollBar()->sizeHint().height();
+    bool tall = hint.height() > m_limit.height();
+    if (tall) hint = QSize(hint.width() + barWidth, m_limit.height());
+    if (hint.width() > m_limit.width()) {
+      hint.setWidth(m_limit.width());
+      if (!tall) hint.setHeight(std::min(hint.height() + barHeight, std::max(m_limit.height(), 1)));
+    }
+    return hint;
+  }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  bool event(QEvent* event) override {
+    // The controls grew or shrank (a list filled, a control shown): the dialog follows.
+    if (event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::event(event);
+  }
+  bool viewportEvent(QEvent* event) override {
+    if (event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::viewportEvent(event);
+  }
+
+ private:
+  QSize m_limit{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+};
+
+// The size a top-level window's frame adds, and the screen's free area it opens on.
+QSize FrameExtra(QWidget* window) { return user_p::OuterRect(window).size() - window->size(); }
+
+QRect FreeAreaOf(QWidget* window) {
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 QDialogButtonBox::ButtonRole RoleOf(int id) {
@@ -206,10 +274,26 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   if (painted) {
     auto* row = new QHBoxLayout(host);
     controls = new QWidget(host);
+    controls->setObjectName("DialogControls");
     row->addWidget(controls, 0, Qt::AlignLeft | Qt::AlignTop);
     row->addStretch(1);
   }
-  auto* outer = new QVBoxLayout(controls);
+  // A dialog's controls stand in a body that scrolls when the screen is too small for them; the
+  // button row stays below it. A form view is sized by its frame and lays out as it is.
+  QVBoxLayout* frame = nullptr;
+  DialogBody* scroller = nullptr;
+  QWidget* body = controls;
+  if (!formView) {
+    frame = new QVBoxLayout(controls);
+    frame->setSpacing(4);
+    frame->setContentsMargins(6, 6, 6, 6);
+    scroller = new DialogBody(controls);
+    scroller->setObjectName("DialogBody");
+    body = new QWidget(scroller->viewport());
+  }
+  auto* outer = new QVBoxLayout(body);
+  outer->setSpacing(4);
+  if (!formView) outer->setContentsMargins(0, 0, 0, 0);
   // Boxes go into the current column; a group named in columnStarts opens the next one.
   QBoxLayout* column = outer;
   std::vector<QVBoxLayout*> columns;
@@ -219,7 +303,9 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
   HWND lastEdit = nullptr;
   QHBoxLayout* lastEditRow = nullptr;
   DlgItemKind previous = DlgItemKind::Label;
-  std::vector<QWidget*> labels;
+  // Labels by the column their box stands in.
+  std::map<QBoxLayout*, std::vector<QWidget*>> labels;
+  std::map<QFormLayout*, QBoxLayout*> columnOfForm;
   bool ok = true;
 
   if (!dialogTemplate.grid.rows.empty()) {
@@ -281,11 +367,14 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       form = NewForm();
       if (name.empty()) {
         outer->addLayout(form);
+        columnOfForm[form] = outer;
       } else {
         QBoxLayout* target = columnFor(name);
+        columnOfForm[form] = target;
         QGroupBox* box = boxWindowFor(name, window);
         if (!box) box = new QGroupBox(user_p::ToQString(name), host);
         box->setLayout(form);
+        form->setContentsMargins(6, 2, 6, 4);
         target->addWidget(box);
       }
     }
@@ -366,7 +455,10 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
 
     bool bottomButton = (item.kind == DlgItemKind::Button || item.kind == DlgItemKind::DefButton) && !item.group;
     if (bottomButton) {
-      if (!buttons) buttons = new QDialogButtonBox(Qt::Horizontal, host);
+      if (!buttons) {
+        buttons = new QDialogButtonBox(Qt::Horizontal, host);
+        buttons->setObjectName("DialogButtons");
+      }
       if (auto* push = qobject_cast<QPushButton*>(widget)) buttons->addButton(push, RoleOf(item.id));
     } else if (item.kind == DlgItemKind::Spin && lastEditRow && previous == DlgItemKind::Edit) {
       // The arrows sit at the right of the edit they step.
@@ -378,7 +470,7 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       if (cls.labelled || item.kind == DlgItemKind::Spin) {
         HWND label = MakeControl(window, "STATIC", WS_CHILD | WS_VISIBLE, item.label, IDC_STATIC);
         QWidget* labelWidget = user_p::WidgetOf(label);
-        if (labelWidget) labels.push_back(labelWidget);
+        if (labelWidget) labels[columnOfForm[form]].push_back(labelWidget);
         if (item.kind == DlgItemKind::Edit || item.kind == DlgItemKind::Number) {
           lastEditRow = new QHBoxLayout;
           lastEditRow->setSpacing(2);
@@ -391,16 +483,24 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
       } else if (item.kind == DlgItemKind::Label || item.kind == DlgItemKind::Picture) {
         // A picture takes the whole width of its box, so that its box is made wide enough for it.
         form->addRow(widget);
+      } else if (!dialogTemplate.columnStarts.empty() &&
+                 (item.kind == DlgItemKind::Check || item.kind == DlgItemKind::Radio)) {
+        // Boxes side by side: a check box takes its row from the left edge, so that its text
+        // does not widen the field column of its whole column.
+        form->addRow(widget);
       } else {
         form->addRow(QString(), widget);
       }
     }
     previous = item.kind;
   }
-  // One label column width for every box, so the fields line up from box to box.
-  int labelWidth = 0;
-  for (QWidget* label : labels) labelWidth = std::max(labelWidth, label->sizeHint().width());
-  for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
+  // One label width for the boxes of a column, so the fields line up from box to box; a column
+  // beside it keeps its own, so that one long label does not widen them all.
+  for (auto& [column, columnLabels] : labels) {
+    int labelWidth = 0;
+    for (QWidget* label : columnLabels) labelWidth = std::max(labelWidth, label->sizeHint().width());
+    for (QWidget* label : columnLabels) label->setMinimumWidth(labelWidth);
+  }
   for (const std::string& name : placedOrder) {
     PlacedArea& placed = placedAreas[name];
     PlaceInitially(placed);
@@ -410,17 +510,99 @@ BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL
     height->Fit();
   }
   for (QVBoxLayout* each : columns) each->addStretch(1);
-  if (formView) outer->addStretch(1);
+  if (formView) {
+    outer->addStretch(1);
+    if (buttons) {
+      outer->addSpacing(6);
+      outer->addWidget(buttons);
+    }
+    host->adjustSize();
+    return ok ? TRUE : FALSE;
+  }
+  scroller->setWidget(body);
+  frame->addWidget(scroller, 1);
   if (buttons) {
-    outer->addSpacing(6);
-    outer->addWidget(buttons);
+    // Buttons that do not fit beside OK and Cancel stand in rows above them (see below).
+    auto* more = new QWidget(controls);
+    more->setObjectName("DialogMoreButtons");
+    auto* grid = new QGridLayout(more);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(4);
+    frame->addWidget(more);
+    frame->addWidget(buttons);
   }
   if (painted) {
-    host->setMinimumSize(controls->sizeHint().width() + 200, controls->sizeHint().height());
     host->resize(controls->sizeHint().width() + 600, std::max(controls->sizeHint().height(), 450));
   } else {
-    if (!formView) outer->setSizeConstraint(QLayout::SetFixedSize);
-    host->adjustSize();
+    frame->setSizeConstraint(QLayout::SetFixedSize);
   }
+  AfxFitDialogToScreen(window);
+  if (!painted) host->adjustSize();
   return ok ? TRUE : FALSE;
+}
+
+namespace {
+
+// A button row wider than the room: the buttons other than OK, Cancel and the default one go
+// into rows above it, as many to a row as fit.
+void WrapButtons(QWidget* controls, int room) {
+  auto* buttons = controls->findChild<QDialogButtonBox*>("DialogButtons", Qt::FindDirectChildrenOnly);
+  auto* more = controls->findChild<QWidget*>("DialogMoreButtons", Qt::FindDirectChildrenOnly);
+  if (!buttons || !more || buttons->sizeHint().width() <= room) return;
+  std::vector<QPushButton*> moved;
+  for (QAbstractButton* button : buttons->buttons()) {
+    auto* push = qobject_cast<QPushButton*>(button);
+    if (push && buttons->buttonRole(push) == QDialogButtonBox::ActionRole && !push->isDefault()) moved.push_back(push);
+  }
+  if (moved.empty()) return;
+  auto* grid = static_cast<QGridLayout*>(more->layout());
+  int widest = 1;
+  for (QPushButton* push : moved) widest = std::max(widest, push->sizeHint().width());
+  const int perRow = std::max(1, (room + grid->spacing()) / (widest + grid->spacing()));
+  for (size_t index = 0; index < moved.size(); ++index) {
+    QPushButton* push = moved[index];
+    const bool hidden = push->isHidden();
+    buttons->removeButton(push);
+    grid->addWidget(push, static_cast<int>(index) / perRow, static_cast<int>(index) % perRow);
+    push->setVisible(!hidden);
+  }
+}
+
+}  // namespace
+
+void AfxFitDialogToScreen(HWND window) {
+  QWidget* host = user_p::WidgetOf(window);
+  if (!host) return;
+  // The dialog's own body, not one of a page inside it.
+  QWidget* column = host->findChild<QWidget*>("DialogControls", Qt::FindDirectChildrenOnly);
+  auto* body = (column ? column : host)->findChild<DialogBody*>("DialogBody", Qt::FindDirectChildrenOnly);
+  if (!body) return;
+  // The room is the screen's free area less the frame and less all that stands around the body
+  // in its window (margins, buttons, and for a page the sheet around it).
+  QWidget* top = host->window();
+  // Sizes as they will be shown: fonts and style reach the controls when they are polished.
+  top->ensurePolished();
+  body->SetLimit(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+  QWidget* controls = body->parentWidget();
+  const QSize free = FreeAreaOf(top).size() - FrameExtra(top);
+  if (QLayout* layout = controls->layout()) {
+    const QMargins margins = layout->contentsMargins();
+    WrapButtons(controls, free.width() - margins.left() - margins.right());
+    layout->activate();
+  }
+  if (host != top && host->layout()) host->layout()->activate();
+  const QSize around = top->sizeHint() - body->sizeHint();
+  const QSize limit = (free - around).expandedTo(QSize(80, 80));
+  const QSize natural = body->Natural();
+  body->SetLimit(limit);
+  // Scroll bars only where the controls do not fit.
+  body->setVerticalScrollBarPolicy(natural.height() > limit.height() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  body->setHorizontalScrollBarPolicy(natural.width() > limit.width() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  if (controls != host) {
+    // A painted dialog: its controls column at the left decides its least size.
+    const QSize column = controls->sizeHint();
+    host->setMinimumSize(column.width() + 200, column.height());
+  } else if (QLayout* layout = host->layout()) {
+    layout->activate();
+  }
 }

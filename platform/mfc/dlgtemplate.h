@@ -79,3 +79,6 @@ const DlgTemplate* AfxFindDialogTemplate(UINT id);
 /// Creates the template's controls in `window` and lays them out. A dialog gets a fixed size
 /// that fits them; a form view keeps its size. FALSE when a control could not be created.
 BOOL AfxBuildDialogControls(HWND window, const DlgTemplate& dialogTemplate, BOOL formView);
+/// Bounds a dialog built from a template by the free area of its screen: what does not fit
+/// scrolls, above a button row that stays in sight. Again whenever its controls may have grown.
+void AfxFitDialogToScreen(HWND window);

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLayout>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/mfc/dlgtemplate.h"
 #include "platform/user/window_p.h"
@@ -70,6 +71,8 @@ BOOL CPropertySheet::OnInitDialog() {
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);
+    // A long caption wraps above its page rather than widening the sheet (see SetActivePage).
+    caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     outer->addWidget(caption);
   }
   auto* pageArea = new QVBoxLayout;
@@ -96,8 +99,10 @@ BOOL CPropertySheet::OnInitDialog() {
     EndDialog(IDCANCEL);
     return FALSE;
   }
+  // The dialog centres itself again on the screen when it takes this size.
+  host->ensurePolished();
+  outer->activate();
   host->adjustSize();
-  CenterWindow();
   return FALSE;
 }
 
@@ -133,9 +138,17 @@ BOOL CPropertySheet::SetActivePage(int index) {
   }
   if (previous && previous != page) previous->ShowWindow(SW_HIDE);
   page->ShowWindow(SW_SHOW);
+  AfxFitDialogToScreen(page->m_hWnd);
   CString caption;
   page->GetWindowText(caption);
   SetDlgItemText(AFX_IDC_PAGE_CAPTION, caption);
+  QWidget* captionWidget = ControlWidget(m_hWnd, AFX_IDC_PAGE_CAPTION);
+  QWidget* pageWidget = user_p::WidgetOf(page->m_hWnd);
+  if (captionWidget && pageWidget) {
+    const int width = std::max(pageWidget->sizeHint().width(), 1);
+    const int lines = std::max(1, (captionWidget->sizeHint().width() + width - 1) / width);
+    captionWidget->setFixedHeight(lines * captionWidget->fontMetrics().lineSpacing() + 2);
+  }
   if (QWidget* host = user_p::WidgetOf(m_hWnd)) host->adjustSize();
   return TRUE;
 }

@@ -1,5 +1,6 @@
 #include "platform/mfc/wnd.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -215,6 +216,12 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
   int width = mine.right - mine.left, height = mine.bottom - mine.top;
   int x = area.left + (area.right - area.left - width) / 2;
   int y = area.top + (area.bottom - area.top - height) / 2;
+  RECT work;
+  if (!(GetStyle() & WS_CHILD) && ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    // Wholly on the screen's free area, its top left corner first when it is larger.
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
+  }
   if ((GetStyle() & WS_CHILD) && owner) {
     POINT at{x, y};
     ::ScreenToClient(owner, &at);
