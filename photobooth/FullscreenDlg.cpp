@@ -271,6 +271,8 @@ void CFullscreenDlg::OnCropStep(int step) {
   CString text;
   text.Format("  Crop size: %d  ", view->m_nPhotoboothEvfCrop);
   DrawCornerText(text);
+  // The live picture may change size: the screen above the text is drawn again (the text with it).
+  Invalidate(FALSE);
 }
 
 void CFullscreenDlg::RecordActivity() { m_nLastActivity = s_pfnNow(); }
@@ -298,7 +300,9 @@ BOOL CFullscreenDlg::OnEraseBkgnd(CDC* dc) {
 
 void CFullscreenDlg::OnPaint() {
   CPaintDC dc(this);
-  if (dc.m_hDC) PaintWithMovie(&dc);
+  if (!dc.m_hDC) return;
+  PaintWithMovie(&dc);
+  PaintCornerText(&dc);
 }
 
 void CFullscreenDlg::OnLButtonDown(UINT flags, CPoint point) {
@@ -320,6 +324,7 @@ void CFullscreenDlg::OnTimer(UINT_PTR id) {
   LONGLONG now = s_pfnNow();
   if (m_bPhotoboothMode && m_nRedrawDeadline != 0 && now >= m_nRedrawDeadline) {
     m_nRedrawDeadline = 0;
+    m_strCornerText.Empty();
     Invalidate(FALSE);
   }
   CMyQuilletView* view = m_pView;
