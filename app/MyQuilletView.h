@@ -163,6 +163,9 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   /// A remote release was answered "started" and the view has not yet asked the camera.
   bool m_bIpcReleaseWaiting = false;
   /// Answers a waiting remote release with a refusal (the view will not release).
+  /// A release refused before the camera was asked: a running time-lapse sequence hears of it
+  /// as of a release error, so it waits for no photo.
+  void EndRefusedShot();
   void RefuseIpcRelease();
   bool IsBulbSelected() const;
 

@@ -4,6 +4,7 @@
 
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "camera/CameraNaming.h"
 #include "keyboard/KeyboardDialog.h"
 #include "photobooth/BoothCommands.h"
 #include "photobooth/FullscreenDlg.h"
@@ -15,15 +16,6 @@
 namespace {
 
 ULONGLONG SystemTicks() { return GetTickCount64(); }
-
-// A code no other session of this run or an earlier one shares.
-CString MakeSessionCode() {
-  static unsigned counter = 0;
-  CString code;
-  code.Format("%llX%04X", static_cast<unsigned long long>(GetTickCount64()) ^ static_cast<unsigned long long>(time(nullptr)),
-              ++counter & 0xFFFF);
-  return code;
-}
 
 }  // namespace
 
@@ -91,10 +83,14 @@ void CMyQuilletView::OnPhotoboothShot() {
       booth->m_nLastActivity = CFullscreenDlg::s_pfnNow();
     }
   }
-  m_strSessionCode = MakeSessionCode();
+  // One code per session: the photos' {uid} and the page's are the same.
+  m_strSessionCode = MakeUniqueCode();
+  m_strUniqueId = m_strSessionCode;
   m_nShotsLeft = m_nNumberOfPhotoboothImages;
   ULONGLONG now = s_pfnTicks();
-  m_nNextShotTime = m_bPhotoboothClickerMode ? now + 1000 : now + m_nPhotoboothInterval * 1000ULL - 1;
+  // The first countdown has its own length, so a guest who touched START can step back.
+  int first = m_nPhotoboothFirstInterval > 0 ? m_nPhotoboothFirstInterval : 0;
+  m_nNextShotTime = m_bPhotoboothClickerMode ? now + 1000 : now + first * 1000ULL - 1;
   m_nLastShotNumber = -1;
   m_nSessionPhotos = 0;
   m_bHideFailedShot = false;

@@ -39,7 +39,7 @@ bool CMyQuilletView::OnPhotoboothKeyCommand(UINT id) {
   }
   if (copies) m_nPhotoboothPrintCopies = copies;
   else if (id == ID_PHOTOBOOTH_COPIES_DOWN) m_nPhotoboothPrintCopies = Clamp(m_nPhotoboothPrintCopies - 1, 1, 9);
-  else m_nPhotoboothPrintCopies = Clamp(m_nPhotoboothPrintCopies + 1, 1, 20);
+  else m_nPhotoboothPrintCopies = Clamp(m_nPhotoboothPrintCopies + 1, 1, 9);
   if (booth) booth->DrawCopiesText();
   return true;
 }

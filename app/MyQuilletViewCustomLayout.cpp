@@ -43,6 +43,7 @@ void CMyQuilletView::OnPhotoboothCustomLayout() {
     m_nQRcodeQuality = editor.m_nQRcodeQuality;
     m_bPhotoboothCustomLayout = TRUE;
     UpdateData(FALSE);
+    SaveSettings();
   } else if (saved) {
     app->SetPrinterSettings(devMode, devModeSize, devNames, devNamesSize);
   }

@@ -41,6 +41,7 @@ void CMyQuilletView::OnPhotoboothShortcutsSettings() {
   }
   if (dialog.DoModal() != IDOK) return;
   for (int i = 0; i < kPhotoboothShortcutButtonCount; ++i) g_photoboothShortcutButtons[i].shown = dialog.m_bShown[i];
+  SaveSettings();
   UpdateControls();
   LayoutOptionButtons();
   RefreshDisplay();
@@ -116,12 +117,15 @@ void CMyQuilletView::OnPhotoboothSettings() {
     m_nPhotoboothCameraReleaseLag = dialog.m_nShutterLagTenths * 100;
     KeyboardTimeout = dialog.m_nKeyboardTimeout;
     g_strTouchscreenExitPassword = dialog.m_strExitPassword;
+    // With the output, profile and touchscreen values its own dialogs took in.
+    SaveSettings();
   }
   m_bAutoReconnect = autoReconnect;
 }
 
 void CMyQuilletView::OnPhotoboothSetupWizard() {
   if (RunPhotoboothSetupWizard(*this)) {
+    SaveSettings();
     UpdateControls();
     RefreshDisplay();
   }

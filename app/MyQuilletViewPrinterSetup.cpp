@@ -35,6 +35,7 @@ void CMyQuilletView::OnPhotoboothPrinterSetup(CWnd* parent) {
         caption.m_nTop += dy;
       }
     }
+    SaveSettings();
   } else {
     app->SetPrinterSettings(devMode, devModeSize, devNames, devNamesSize);
   }

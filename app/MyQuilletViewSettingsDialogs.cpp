@@ -30,6 +30,7 @@ void CMyQuilletView::SendImageSettings(CCamera* camera) {
   }
 }
 
+// Every opener saves the settings after OK, so a crash or power cut keeps what was set.
 bool CMyQuilletView::OnSettingsCommand(UINT id) {
   switch (id) {
     case ID_PREFERENCES: OnPreferences(); return true;
@@ -84,6 +85,7 @@ void CMyQuilletView::OnPreferences() {
   UpdateCameraViewSettings();
   if (m_pCamera && m_pCamera->IsConnected() && m_bImageSettingsSupported && !m_pCamera->IsPrsdk())
     SendImageSettings(m_pCamera);
+  SaveSettings();
 }
 
 void CMyQuilletView::OnGridSettings() {
@@ -100,6 +102,7 @@ void CMyQuilletView::OnGridSettings() {
   m_nGridColour = static_cast<int>(dialog.m_nColour);
   m_nHorizontalGridDivisions = dialog.m_nHorizontalDivisions;
   m_nVerticalGridDivisions = dialog.m_nVerticalDivisions;
+  SaveSettings();
   if (changed) {
     UpdateControls();
     RefreshDisplay();
@@ -114,6 +117,7 @@ void CMyQuilletView::OnHighlightSettings() {
   bool changed = dialog.m_nMethod != m_nHighlightBlinkMethod || dialog.m_nThreshold != m_nHighlightBlinkThreshold;
   m_nHighlightBlinkMethod = dialog.m_nMethod;
   m_nHighlightBlinkThreshold = dialog.m_nThreshold;
+  SaveSettings();
   if (changed && m_bHighlightBlink) RefreshDisplay();
 }
 
@@ -124,6 +128,7 @@ void CMyQuilletView::OnSharpeningSettings() {
   if (dialog.DoModal() != IDOK) return;
   m_bSharpen = dialog.m_bSharpen;
   m_nSharpenAmount = dialog.m_nAmount;
+  SaveSettings();
   UpdateControls();
   RefreshDisplay();
 }
@@ -137,6 +142,7 @@ void CMyQuilletView::OnSetupEditor() {
   m_strLaunchEditorCmd = dialog.m_strCommand;
   m_nAutoEdit = dialog.m_nAutoEdit;
   m_nShellExecute = dialog.m_nShellExecute;
+  SaveSettings();
 }
 
 void CMyQuilletView::OnPostProcessing() {
@@ -162,6 +168,7 @@ void CMyQuilletView::OnPostProcessing() {
   m_nPostProcessingSharpen = dialog.m_nSharpen;
   m_nPostProcessingSharpenAmount = dialog.m_nSharpenAmount;
   m_nPostProcessingJpegQuality = dialog.m_nJpegQuality;
+  SaveSettings();
   UpdateCameraViewSettings();
   UpdateMenu();
 }
@@ -180,6 +187,7 @@ void CMyQuilletView::OnColourManagement() {
   g_strCameraProfile = dialog.m_strCameraProfile;
   m_strPrinterProfile = dialog.m_strPrinterProfile;
   m_bEnablePrinterColourManagement = dialog.m_bEnablePrinterColourManagement;
+  SaveSettings();
   UpdateControls();
   RefreshDisplay();
 }
@@ -197,4 +205,5 @@ void CMyQuilletView::OnAutoBracketSettings() {
   m_bAutoBracketUsingTv = dialog.m_bUsingTv;
   m_nAutoBracketCmdEnable = dialog.m_nCmdEnable;
   m_strAutoBracketCmd = dialog.m_strCmd;
+  SaveSettings();
 }

@@ -8,21 +8,25 @@
 
 void CMyQuilletView::ShowSharingScreen() {
   CFullscreenDlg* booth = BoothWindow();
-  if (!booth || m_strLastOutput.IsEmpty()) return;
+  // The last output: the page, and the session's GIF when GIFs are shared (either may be alone).
+  CString gif = m_bShareAnimatedGIFs ? m_strLastGifPath : CString();
+  CString output = !m_strLastOutput.IsEmpty() ? m_strLastOutput : gif;
+  if (!booth || output.IsEmpty()) return;
   bool email = m_bPhotoboothEmail && !m_strPhotoboothEmailHost.IsEmpty() && !m_strPhotoboothEmailUsername.IsEmpty() &&
                !m_strPhotoboothEmailPassword.IsEmpty();
   if (!email && !m_bPhotoboothFbUpload && !m_bPrintOptionInSharingScreen) return;
 
   // A page that no longer loads still opens the screen: it shows its background only.
   PipSession page;
-  cLoadImage(page.m_hSession, m_strLastOutput, 0, 0, 0);
+  cLoadImage(page.m_hSession, output, 0, 0, 0);
   int copies = m_nPhotoboothPrintCopies;
   bool printed = false;
   CWnd* parent = booth->m_pOverlay && booth->m_pOverlay->m_hWnd ? static_cast<CWnd*>(booth->m_pOverlay) : booth;
   CConfirmPrintingDlg screen(parent, &copies, page, m_touchscreenButtons);
   screen.m_strBackgroundPath = m_strPhotoboothImagesDir + "/share.jpg";
   screen.m_strImagesFolder = m_strPhotoboothImagesDir;
-  screen.m_strImagePath = m_strLastOutput;
+  screen.m_strImagePath = output;
+  screen.m_strGifPath = gif;
   screen.m_nPreviewX = m_nPhotoboothSharePreviewX;
   screen.m_nPreviewY = m_nPhotoboothSharePreviewY;
   screen.m_nPreviewW = m_nPhotoboothSharePreviewW;

@@ -54,8 +54,16 @@ bool CMyQuilletView::PrepareRelease() {
   return true;
 }
 
+void CMyQuilletView::EndRefusedShot() {
+  // Code 0 is no SDK error: the sequence only ends its shot, with no box.
+  if (m_pTimeLapseWindow && m_pTimeLapseWindow->m_hWnd) m_pTimeLapseWindow->PostMessage(WM_RELEASE_ERROR, 0, 0);
+}
+
 void CMyQuilletView::OnTakePicture() {
-  if (m_bConnecting || !m_pCamera || !m_pCamera->IsConnected()) RefuseIpcRelease();
+  if (m_bConnecting || !m_pCamera || !m_pCamera->IsConnected()) {
+    RefuseIpcRelease();
+    EndRefusedShot();
+  }
   if (m_bConnecting) return;  // the connect worker holds the camera
   if (!m_pCamera || !m_pCamera->IsConnected()) {
     DeleteCamera();
@@ -67,7 +75,10 @@ void CMyQuilletView::OnTakePicture() {
     UpdateControls();
     return;
   }
-  if (!PrepareRelease()) return;
+  if (!PrepareRelease()) {
+    EndRefusedShot();
+    return;
+  }
   m_bIpcReleaseWaiting = false;  // asked of the camera now: its own errors end the client's wait
   m_bPreviewShot = false;
   m_bBusy = true;

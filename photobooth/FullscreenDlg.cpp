@@ -23,6 +23,21 @@ namespace {
 
 LONGLONG SecondsSince1970() { return static_cast<LONGLONG>(std::time(nullptr)); }
 
+// The colour and copies keys whose touch actions need the ready screen (all but numpad +).
+bool IsReadyScreenOnlyKey(UINT id) {
+  switch (id) {
+    case ID_PHOTOBOOTH_COPIES_1: case ID_PHOTOBOOTH_COPIES_2: case ID_PHOTOBOOTH_COPIES_3:
+    case ID_PHOTOBOOTH_COPIES_4: case ID_PHOTOBOOTH_COPIES_5: case ID_PHOTOBOOTH_COPIES_6:
+    case ID_PHOTOBOOTH_COPIES_7: case ID_PHOTOBOOTH_COPIES_8: case ID_PHOTOBOOTH_COPIES_9:
+    case ID_PHOTOBOOTH_COPIES_DOWN:
+    case ID_PHOTOBOOTH_BLACKWHITE_OUTPUT:
+    case ID_PHOTOBOOTH_COLOUR_OUTPUT:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void RegisterFullscreenTemplate() {
   static bool registered = false;
   if (registered) return;
@@ -176,7 +191,9 @@ BOOL CFullscreenDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       break;
   }
   if (!m_bPhotoboothMode || !view) return CDialog::OnCommand(wParam, lParam);
-  // The colour and copies keys are the main window's own commands; the other keys run touch actions.
+  // The colour and copies keys are the main window's own commands; the other keys run touch
+  // actions. Like their touch actions they act on the ready screen only (numpad + anywhere).
+  if (IsReadyScreenOnlyKey(id) && !IsReadyScreen()) return TRUE;
   if (view->OnPhotoboothKeyCommand(id)) return TRUE;
   if (OnTouchCommand(id)) return TRUE;
   switch (id) {
@@ -254,6 +271,8 @@ void CFullscreenDlg::OnCropStep(int step) {
   CString text;
   text.Format("  Crop size: %d  ", view->m_nPhotoboothEvfCrop);
   DrawCornerText(text);
+  // The live picture may change size: the screen above the text is drawn again (the text with it).
+  Invalidate(FALSE);
 }
 
 void CFullscreenDlg::RecordActivity() { m_nLastActivity = s_pfnNow(); }
@@ -281,7 +300,9 @@ BOOL CFullscreenDlg::OnEraseBkgnd(CDC* dc) {
 
 void CFullscreenDlg::OnPaint() {
   CPaintDC dc(this);
-  if (dc.m_hDC) PaintWithMovie(&dc);
+  if (!dc.m_hDC) return;
+  PaintWithMovie(&dc);
+  PaintCornerText(&dc);
 }
 
 void CFullscreenDlg::OnLButtonDown(UINT flags, CPoint point) {
@@ -303,6 +324,7 @@ void CFullscreenDlg::OnTimer(UINT_PTR id) {
   LONGLONG now = s_pfnNow();
   if (m_bPhotoboothMode && m_nRedrawDeadline != 0 && now >= m_nRedrawDeadline) {
     m_nRedrawDeadline = 0;
+    m_strCornerText.Empty();
     Invalidate(FALSE);
   }
   CMyQuilletView* view = m_pView;

@@ -145,6 +145,7 @@ class CFullscreenDlg : public CDialog {
   bool m_bGreenScreenSettingsOpen = false;
   /// Seconds since 1970; 0 = none.
   LONGLONG m_nRedrawDeadline = 0;
+  CString m_strCornerText;
   LONGLONG m_nLastActivity = 0;
   bool m_bScreenChangeGuard = false;
   bool m_bLiveViewFrameReceived = false;
@@ -214,6 +215,8 @@ class CFullscreenDlg : public CDialog {
   void LoopMovie();
   /// A short text at the bottom right, wiped by the timer 2 s later.
   void DrawCornerText(const CString& text);
+  /// The short status text at the bottom right, while its redraw deadline runs.
+  void PaintCornerText(CDC* dc);
   void OnDisplayJpeg();
   /// 2041-2044 from the green-screen settings: live keying values, taken only while they are open.
   void OnGreenScreenValue(UINT message, WPARAM wParam, LPARAM lParam);

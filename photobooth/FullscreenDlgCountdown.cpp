@@ -1,4 +1,6 @@
 // The countdown text, drawn on the see-through overlay window over the booth screen.
+#include <algorithm>
+
 #include "app/MyQuilletView.h"
 #include "photobooth/FullscreenDlg.h"
 #include "photobooth/TransparentOverlayDlg.h"
@@ -48,6 +50,13 @@ void CFullscreenDlg::SetCountdownText(const char* text) {
     SIZE size = dc.GetTextExtent(wanted);
     int x = (client.Width() - size.cx) / 2;
     int y = (client.Height() - size.cy) / 2;
+    if (IsLiveViewShown() && m_nLiveViewHeight > 0) {
+      // Beside the live picture, in the larger free part of the screen, not over it.
+      int top = std::max(0, m_pView->m_nPhotoboothEvfYOffset);
+      int bottom = top + m_nLiveViewHeight;
+      int below = std::max(0, client.Height() - bottom);
+      y = below < top ? top * 2 / 5 : bottom + below * 2 / 5;
+    }
     if (m_pView->m_nPhotoboothTextYOffset > 0) y = m_pView->m_nPhotoboothTextYOffset;
     if (y + size.cy > client.Height()) y = client.Height() - size.cy;
     dc.TextOut(x, y, wanted);

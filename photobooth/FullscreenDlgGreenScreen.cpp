@@ -76,6 +76,7 @@ void CFullscreenDlg::OnGreenScreenSettings() {
     view->m_bGreenScreenEnable = dialog.m_bEnable;
     view->m_bBlueScreen = dialog.m_bBlueScreen;
     view->m_bPhotoboothSaveGreenscreenedImage = dialog.m_bSaveCopy;
+    view->SaveSettings();
   } else {
     view->m_nGreenScreenGreenThreshold = threshold;
     view->m_nGreenScreenRedPercentage = red;

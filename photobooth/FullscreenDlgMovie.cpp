@@ -88,8 +88,12 @@ void CFullscreenDlg::OpenMovie(const CString& path) {
         CString tail = lower.Mid(underscore);
         if (std::sscanf(tail, "_%d+%d.mov", &x, &y) != 2 && std::sscanf(tail, "_%d+%d.mp4", &x, &y) != 2) x = y = -1;
       }
-      // The band the live picture keeps at the top; no live picture is shown on the booth screen yet.
+      // The band at the top kept free for the live picture, on screens that may show it.
       int reserve = 0;
+      if (m_pView && IsLiveViewAllowed()) {
+        reserve = std::max(0, m_pView->m_nPhotoboothEvfMaxHeight) + std::max(0, m_pView->m_nPhotoboothEvfYOffset);
+        reserve = std::min(reserve, H);
+      }
       long long w = width, h = height, vw = 0, vh = 0, left = 0, top = 0;
       if (x < 0 || y < 0 || x >= W || y >= H) {
         vh = std::min<long long>(H - reserve, h);

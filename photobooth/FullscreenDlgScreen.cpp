@@ -300,7 +300,16 @@ void CFullscreenDlg::BuildScreenImage() {
     SIZE size = dc.GetTextExtent(text);
     dc.SetTextColor(m_pView ? static_cast<COLORREF>(m_pView->m_nPhotoboothMsgColour) : RGB(255, 255, 255));
     dc.SetBkMode(TRANSPARENT);
-    dc.TextOut((client.Width() - size.cx) / 2, (client.Height() - size.cy) * 3 / 5, text);
+    int y = (client.Height() - size.cy) * 3 / 5;
+    if (IsLiveViewShown() && IsLiveViewAllowed() && m_pView) {
+      // Not under the live picture: at 3/5 of the larger free part above or below its band.
+      int top = std::min<int>(std::max(0, m_pView->m_nPhotoboothEvfYOffset), client.Height());
+      int band = m_pView->m_nPhotoboothEvfMaxHeight > 0 ? m_pView->m_nPhotoboothEvfMaxHeight : m_nLiveViewHeight;
+      int bottom = std::min<int>(top + std::max(0, band), client.Height());
+      int below = client.Height() - bottom;
+      y = below < top ? std::max(0, top - size.cy) * 3 / 5 : bottom + std::max(0, below - size.cy) * 3 / 5;
+    }
+    dc.TextOut((client.Width() - size.cx) / 2, y, text);
     dc.SelectObject(oldFont);
     DrawTextAt(dc, 0, client.Height() - 20, "Screen image not found: " + m_strCurrentScreen, 10, RGB(255, 255, 255),
                RGB(0, 0, 0));
@@ -505,20 +514,26 @@ void CFullscreenDlg::UpdateStatus() {
 
 void CFullscreenDlg::DrawCornerText(const CString& text) {
   if (!m_hWnd) return;
+  // Kept until the redraw deadline, so repaints meanwhile draw it again over the screen.
+  m_strCornerText = text;
+  m_nRedrawDeadline = s_pfnNow() + 2;
+  CClientDC dc(this);
+  if (dc.m_hDC) PaintCornerText(&dc);
+}
+
+void CFullscreenDlg::PaintCornerText(CDC* dc) {
+  if (m_strCornerText.IsEmpty() || m_nRedrawDeadline == 0) return;
   CRect client;
   GetClientRect(&client);
-  CClientDC dc(this);
-  if (!dc.m_hDC) return;
   CFont font;
-  font.CreatePointFont(120, "Arial", &dc);
-  CFont* old = dc.SelectObject(&font);
-  SIZE size = dc.GetTextExtent(text);
-  dc.SetTextColor(RGB(255, 255, 255));
-  dc.SetBkColor(RGB(0, 0, 0));
-  dc.SetBkMode(OPAQUE);
-  dc.TextOut(client.Width() - size.cx, client.Height() - size.cy, text);
-  dc.SelectObject(old);
-  m_nRedrawDeadline = s_pfnNow() + 2;
+  font.CreatePointFont(120, "Arial", dc);
+  CFont* old = dc->SelectObject(&font);
+  SIZE size = dc->GetTextExtent(m_strCornerText);
+  dc->SetTextColor(RGB(255, 255, 255));
+  dc->SetBkColor(RGB(0, 0, 0));
+  dc->SetBkMode(OPAQUE);
+  dc->TextOut(client.Width() - size.cx, client.Height() - size.cy, m_strCornerText);
+  dc->SelectObject(old);
 }
 
 void CFullscreenDlg::DrawCopiesText() {

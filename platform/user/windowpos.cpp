@@ -1,5 +1,6 @@
 // Screen state of windows: visibility, enabling, geometry, z-order, focus, capture, repaint.
 #include <QApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -55,6 +56,64 @@ void ShowMaximized(QWidget* widget) {
   widget->showMaximized();
 }
 
+bool CanStack() { return QGuiApplication::platformName() != "offscreen"; }
+
+// Owned windows stay above their owner, as they do on the original platform: the window
+// system knows only transient hints, which a display without a window manager ignores.
+void RaiseOwnedWindows(QWidget* owner) {
+  if (!owner || !CanStack()) return;
+  for (QObject* child : owner->children()) {
+    auto* owned = qobject_cast<QWidget*>(child);
+    if (!owned || !owned->isWindow() || !owned->isVisible()) continue;
+    owned->raise();
+    RaiseOwnedWindows(owned);
+  }
+}
+
+// An owner raised by someone else (a click, the window manager, another program) is exposed
+// where its owned windows covered it: they go back on top then.
+class OwnedWindowsAbove : public QObject {
+ public:
+  explicit OwnedWindowsAbove(QWidget* owner) : QObject(owner), m_owner(owner) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && !m_pending) {
+      m_pending = true;
+      // After the expose is handled: raising inside it would stack against a stale order.
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            m_pending = false;
+            RaiseOwnedWindows(m_owner);
+          },
+          Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QPointer<QWidget> m_owner;
+  bool m_pending = false;
+};
+
+// Called when an owned window shows: its owner starts watching for being raised over it.
+void WatchOwner(QWidget* owned) {
+  if (!owned->isWindow() || !CanStack()) return;
+  QWidget* owner = owned->parentWidget();
+  if (!owner) return;
+  owner = owner->window();
+  QWindow* handle = owner->windowHandle();
+  if (!handle || handle->property("tavorin_owned_above").toBool()) return;
+  handle->setProperty("tavorin_owned_above", true);
+  handle->installEventFilter(new OwnedWindowsAbove(owner));
+}
+
+// A top-level window was shown or raised: above its owner, and its own owned windows above it.
+void Stacked(QWidget* widget) {
+  if (!widget->isWindow()) return;
+  WatchOwner(widget);
+  RaiseOwnedWindows(widget);
+}
+
 }  // namespace
 
 void user_p::PlaceTopLevel(QWidget* widget, const QRect& outer, bool move) {
@@ -98,9 +157,10 @@ BOOL ShowWindow(HWND hWnd, int command) {
     bool activates = command != SW_HIDE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
     if (activates && widget->isWindow()) {
       // The offscreen platform (tests) has no stacking to change, only activation.
-      if (QGuiApplication::platformName() != "offscreen") widget->raise();
+      if (CanStack()) widget->raise();
       widget->activateWindow();
     }
+    if (command != SW_HIDE && widget->isVisible()) Stacked(widget);
     return wasVisible;
   });
 }
@@ -162,6 +222,7 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         }
       }
       if (insertAfter == HWND_BOTTOM) widget->lower(); else widget->raise();
+      if (insertAfter != HWND_BOTTOM) RaiseOwnedWindows(widget);
     }
     if (widget->isWindow() && (flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
       QRect outer = OuterRect(widget);
@@ -176,7 +237,10 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         SizeChanged(hWnd, widget);
       }
     }
-    if (flags & SWP_SHOWWINDOW) widget->show();
+    if (flags & SWP_SHOWWINDOW) {
+      widget->show();
+      Stacked(widget);
+    }
     if (flags & SWP_HIDEWINDOW) widget->hide();
     return TRUE;
   });
@@ -308,6 +372,7 @@ HWND GetCapture() { return IsUiThread() ? HwndOf(QWidget::mouseGrabber()) : null
 BOOL SetForegroundWindow(HWND hWnd) {
   return WithWidget(hWnd, [](QWidget* widget) -> BOOL {
     widget->window()->raise();
+    RaiseOwnedWindows(widget->window());
     widget->window()->activateWindow();
     return TRUE;
   });
@@ -321,11 +386,19 @@ BOOL InvalidateRect(HWND hWnd, LPCRECT rect, BOOL /*erase*/) {
   std::shared_ptr<WindowRecord> record = FindWindowRecord(hWnd);
   if (!record || !record->widget) return record ? TRUE : FALSE;
   QRect area = rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)) : QRect();
+  // A colour-keyed window is shaped to its last picture, and the toolkit paints only inside
+  // the shape: the shape first takes in the area, so new pixels there are painted and the
+  // paint cuts the shape to them again.
+  bool keyed = (record->exStyle & 0x00080000u) != 0;  // WS_EX_LAYERED
   // update() may come from any thread through the UI thread's queue.
   QMetaObject::invokeMethod(
       record->widget.data(),
-      [widget = record->widget, area] {
+      [widget = record->widget, area, keyed] {
         if (!widget) return;
+        if (keyed && !widget->mask().isEmpty()) {
+          QRegion grown = widget->mask().united(area.isNull() ? widget->rect() : area);
+          if (grown != widget->mask()) widget->setMask(grown);
+        }
         if (area.isNull()) widget->update(); else widget->update(area);
       },
       Qt::AutoConnection);

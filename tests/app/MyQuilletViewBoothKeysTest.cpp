@@ -83,7 +83,8 @@ TEST_F(MyQuilletViewBoothKeysTest, ColourAndCopiesKeysActOnlyWhileTheBoothWaits)
       {"minus from 15 is clamped to 9", Qt::Key_Minus, Qt::KeypadModifier, -1, true, 0, 15, 0, 9},
       {"minus stops at 1", Qt::Key_Minus, Qt::KeypadModifier, -1, true, 0, 1, 0, 1},
       {"plus", Qt::Key_Plus, Qt::KeypadModifier, -1, true, 0, 5, 0, 6},
-      {"plus stays at 20", Qt::Key_Plus, Qt::KeypadModifier, -1, true, 0, 20, 0, 20},
+      {"plus stops at 9", Qt::Key_Plus, Qt::KeypadModifier, -1, true, 0, 9, 0, 9},
+      {"plus from 20 is clamped to 9", Qt::Key_Plus, Qt::KeypadModifier, -1, true, 0, 20, 0, 9},
       {"nothing during a countdown", Qt::Key_3, Qt::ControlModifier, 2, true, 0, 1, 0, 1},
       {"no colour change during a countdown", Qt::Key_B, Qt::ControlModifier, 0, true, 0, 1, 0, 1},
       {"nothing outside photobooth mode", Qt::Key_Plus, Qt::KeypadModifier, -1, false, 0, 4, 0, 4},
@@ -100,6 +101,32 @@ TEST_F(MyQuilletViewBoothKeysTest, ColourAndCopiesKeysActOnlyWhileTheBoothWaits)
   }
   m_view->m_nShotsLeft = -1;
   m_view->m_bPhotoboothActive = true;
+  // Off the ready screen only numpad + acts, as its touch action does.
+  booth->ShowScreen((m_folder / "welcome.jpg").string().c_str(), 0);
+  struct OffReady {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int bwAfter, copiesAfter;
+  } offReady[] = {
+      {"Ctrl+3 on welcome", Qt::Key_3, Qt::ControlModifier, 0, 4},
+      {"Ctrl+9 on welcome", Qt::Key_9, Qt::ControlModifier, 0, 4},
+      {"Ctrl+B on welcome", Qt::Key_B, Qt::ControlModifier, 0, 4},
+      {"numpad minus on welcome", Qt::Key_Minus, Qt::KeypadModifier, 0, 4},
+      {"numpad plus on welcome", Qt::Key_Plus, Qt::KeypadModifier, 0, 5},
+  };
+  for (const OffReady& row : offReady) {
+    SCOPED_TRACE(row.name);
+    m_view->m_nPhotoboothBW = 0;
+    m_view->m_nPhotoboothPrintCopies = 4;
+    PressKey(booth->m_hWnd, row.key, row.modifiers);
+    EXPECT_EQ(row.bwAfter, m_view->m_nPhotoboothBW);
+    EXPECT_EQ(row.copiesAfter, m_view->m_nPhotoboothPrintCopies);
+  }
+  m_view->m_nPhotoboothBW = 1;
+  PressKey(booth->m_hWnd, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(1, m_view->m_nPhotoboothBW) << "Ctrl+C on welcome";
+  booth->ShowScreen((m_folder / "ready.jpg").string().c_str(), 0);
   m_view->m_nPhotoboothPrintCopies = 1;
   CCamera* camera = m_view->m_pCamera;
   m_view->m_pCamera = nullptr;

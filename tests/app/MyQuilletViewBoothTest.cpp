@@ -129,6 +129,60 @@ TEST_F(MyQuilletViewBoothTest, ACountdownOfFiveReleasesBeforeTheEndByTheLag) {
   EXPECT_EQ(1u, tavsim::SimCallsOf("PR_RC_Release").size());
 }
 
+TEST_F(MyQuilletViewBoothTest, TheFirstCountdownLastsTheFirstPhotoDelayLaterOnesTheInterval) {
+  CRecordingBooth* booth = OpenBooth();
+  m_view->m_nNumberOfPhotoboothImages = 2;
+  m_view->m_nPhotoboothFirstInterval = 8;
+  m_view->m_nPhotoboothInterval = 3;
+  m_view->m_nPhotoboothCameraReleaseLag = 0;
+  m_view->m_strFilenamePrefix = "{uid}";
+  ULONGLONG armed = g_ticks;
+  m_view->OnPhotoboothShot();
+  ASSERT_EQ(2, m_view->m_nShotsLeft);
+  EXPECT_EQ(armed + 7999, m_view->m_nNextShotTime);
+  ULONGLONG released = TickUntilRelease();
+  // On the first 50 ms tick at or past the due time.
+  EXPECT_GE(released, armed + 7999) << "the first photo waits the first-photo delay";
+  EXPECT_LT(released, armed + 7999 + 50);
+  ASSERT_FALSE(booth->m_texts.empty());
+  EXPECT_EQ("Taking photo 1 of 2 in 8 secs", booth->m_texts.front());
+  // The photo arrives: the next countdown is the ordinary interval.
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_nShotsLeft == 1; }, 30000));
+  ULONGLONG captured = g_ticks;
+  EXPECT_EQ(captured + 2999, m_view->m_nNextShotTime);
+  booth->m_texts.clear();
+  int before = m_view->m_nLastShotNumber;
+  for (int i = 0; i < 400 && m_view->m_nLastShotNumber == before; ++i) Tick();
+  EXPECT_GE(g_ticks, captured + 2999) << "later photos wait the interval";
+  EXPECT_LT(g_ticks, captured + 2999 + 50);
+  ASSERT_FALSE(booth->m_texts.empty());
+  EXPECT_EQ("Taking photo 2 of 2 in 3 secs", booth->m_texts.front());
+  // The photo's name carries the session's code, as the page's will.
+  ASSERT_TRUE(PumpUntil([&] { return !m_view->m_images.empty(); }, 30000));
+  std::string name = fs::path(m_view->m_images.front().m_strFileName.GetString()).filename().string();
+  EXPECT_EQ(0u, name.find(std::string(m_view->m_strSessionCode.GetString()) + "_")) << name;
+}
+
+TEST_F(MyQuilletViewBoothTest, EverySessionHasItsOwnCodeForItsPhotosAndItsPage) {
+  OpenBooth();
+  std::vector<std::string> codes;
+  for (int session = 0; session < 3; ++session) {
+    m_view->m_nShotsLeft = -1;
+    m_view->OnPhotoboothShot();
+    ASSERT_EQ(1, m_view->m_nShotsLeft);
+    std::string code = m_view->m_strSessionCode.GetString();
+    // The unique code's form: two letters, a time letter, five digits.
+    ASSERT_EQ(8u, code.size()) << code;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(code[i] >= 'A' && code[i] <= 'Z') << code;
+    for (int i = 3; i < 8; ++i) EXPECT_TRUE(code[i] >= '0' && code[i] <= '9') << code;
+    EXPECT_EQ(code, std::string(m_view->m_strUniqueId.GetString())) << "photo names use the session's code";
+    codes.push_back(code);
+  }
+  int differing = 0;
+  for (size_t i = 1; i < codes.size(); ++i) differing += codes[i] != codes[i - 1];
+  EXPECT_GE(differing, 1) << "a new session makes a new code";
+}
+
 TEST_F(MyQuilletViewBoothTest, OnePhotoHoldsItsPreviewThenShowsProcessing) {
   CRecordingBooth* booth = OpenBooth();
   m_view->m_nPhotoboothPreviewTime = 2;

@@ -77,6 +77,25 @@ TEST_F(MyQuilletViewCustomLayoutTest, OkKeepsTheEditedLayout) {
   EXPECT_TRUE(m_view->m_bPhotoboothCustomLayout);
 }
 
+TEST_F(MyQuilletViewCustomLayoutTest, OkIsInTheRegistryAtOnce) {
+  ClearProductKey();
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_CUSTOM_LAYOUT)
+                       .Call([&](CDialog* dialog) {
+                         static_cast<CPhotoboothCustomLayoutDlg*>(dialog)->SetDlgItemText(kLayoutRowEdits[1][0], "550");
+                       })
+                       .Press(IDOK));
+  ClickPrintLayout();
+  ASSERT_EQ(GetShownDialogs().size(), 1u);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key));
+  DWORD custom = 0, left = 0;
+  EXPECT_TRUE(ReadRegDword(key, "PhotoboothCustomLayout", custom));
+  EXPECT_EQ(1u, custom);
+  EXPECT_TRUE(ReadRegDword(key, "PhotoboothCustomLayout2Left", left));
+  EXPECT_EQ(550u, left) << "the edited box is saved on OK";
+  RegCloseKey(key);
+}
+
 TEST_F(MyQuilletViewCustomLayoutTest, CancelGivesBackThePrinterAndKeepsTheLayout) {
   PushDialogScript(DialogScript(IDD_PHOTOBOOTH_CUSTOM_LAYOUT)
                        .Call([&](CDialog* dialog) {

@@ -1,11 +1,13 @@
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <filesystem>
 
 #include "AppTestSupport.h"
 #include "app/FullscreenDlg.h"
 #include "app/AboutDlg.h"
+#include "camera/TimeLapseDlg.h"
 #include "ipc/TavorinIPC.h"
 #include "platform/mfc/dialogscript.h"
 
@@ -160,6 +162,41 @@ TEST_F(MyQuilletViewHubTest, AReleaseErrorDuringTimeLapseShowsNoBox) {
   m_view->m_pTimeLapseWindow = nullptr;
   EXPECT_TRUE(GetShownMessageBoxes().empty());
   EXPECT_FALSE(m_view->m_bBusy);
+}
+
+TEST_F(MyQuilletViewHubTest, AReleaseRefusedBeforeTheCameraEndsTheTimeLapseShot) {
+  struct Row {
+    const char* name;
+    std::function<void()> refuse;
+    std::function<void()> restore;
+  } rows[] = {
+      {"connect worker busy", [&] { Connect(); m_view->m_bConnecting = true; },
+       [&] { m_view->m_bConnecting = false; }},
+      {"bulb", [&] {
+         Connect();
+         m_view->m_cbTv.ResetContent();
+         m_view->m_cbTv.SetItemData(m_view->m_cbTv.AddString("Bulb"), 4);
+         m_view->m_cbTv.SetCurSel(0);
+       }, [&] { m_view->m_cbTv.ResetContent(); }},
+      {"no camera", [&] { ResetSimulator({}, false); m_view->DeleteCamera(); PushMessageBoxAnswer(IDNO); }, [] {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ClearMessageBoxes();
+    row.refuse();
+    // The sequence as it stands after asking for its shot.
+    CTimeLapseDlg timeLapse(m_view, [] {});
+    ASSERT_TRUE(timeLapse.Create(IDD_TIME_LAPSE, m_view));
+    timeLapse.m_bShotInProgress = true;
+    m_view->m_pTimeLapseWindow = &timeLapse;
+    m_view->OnTakePicture();
+    PumpWaitingMessages();
+    EXPECT_FALSE(timeLapse.m_bShotInProgress) << "the sequence no longer waits for a photo";
+    EXPECT_FALSE(m_view->m_bBusy);
+    m_view->m_pTimeLapseWindow = nullptr;
+    timeLapse.DestroyWindow();
+    row.restore();
+  }
 }
 
 TEST_F(MyQuilletViewHubTest, ACameraEventForgetsTheCamera) {

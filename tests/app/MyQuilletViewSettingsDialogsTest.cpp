@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,9 +12,12 @@
 #include "config/EditorSetupDlg.h"
 #include "config/GridDlg.h"
 #include "config/HighlightSettings.h"
+#include "config/PBShortcutBtnSetupDlg.h"
+#include "config/PhotoboothSettingsDlg.h"
 #include "config/PostProcessingDlg.h"
 #include "config/PreferencesDlg.h"
 #include "config/SharpeningDlg.h"
+#include "platform/registry/registry.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/menu.h"
@@ -211,4 +215,77 @@ TEST_F(MyQuilletViewSettingsDialogsTest, OkTakesTheValuesBackAndTicksPostProcess
   Command(ID_SHARPENING_SETTINGS);
   EXPECT_TRUE(m_view->m_bSharpen);
   EXPECT_TRUE(GetMenuState(menu, ID_HQ_SHARPENING, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+namespace {
+
+// A value as the registry holds it now (read afresh), as text; "" when absent.
+std::string StoredValue(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+  BYTE data[1024] = {};
+  DWORD type = 0, size = sizeof data - 1;
+  std::string value;
+  if (RegQueryValueExA(key, name, nullptr, &type, data, &size) == ERROR_SUCCESS) {
+    if (type == REG_DWORD && size == 4) {
+      DWORD number = 0;
+      std::memcpy(&number, data, 4);
+      value = std::to_string(number);
+    } else {
+      value = reinterpret_cast<const char*>(data);
+    }
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+}  // namespace
+
+TEST_F(MyQuilletViewSettingsDialogsTest, EveryOkIsInTheRegistryAtOnce) {
+  g_bEnableColourManagement = FALSE;
+  g_strCameraProfile = ScreenProfile().c_str();  // colour management needs its profiles
+  m_view->m_nAutoBracket = 1;
+  m_view->UpdateControls();
+  g_photoboothShortcutButtons[0].shown = true;
+  struct Row {
+    UINT command;  // 0: the form's auto-bracket button
+    DialogScript edits;
+    const char* value;
+    std::function<std::string()> expected;
+  } rows[] = {
+      {ID_PREFERENCES, DialogScript(IDD_PREFERENCES).SetText(IDC_PREF_PREFIX, "Party"), "FilenamePrefix",
+       [] { return std::string("Party"); }},
+      {ID_GRID_SETTINGS, DialogScript(IDD_GRID).SetText(IDC_GRID_HORIZONTAL, "20"), "NumberOfHorizontalGridDivisions",
+       [] { return std::string("20"); }},
+      {ID_HIGHLIGHT_SETTINGS, DialogScript(IDD_HIGHLIGHT_SETTINGS).SetText(IDC_HIGHLIGHT_THRESHOLD, "60"),
+       "HighlightBlinkThreshold", [] { return std::string("60"); }},
+      {ID_SHARPENING_SETTINGS, DialogScript(IDD_SHARPENING).SetText(IDC_SHARPEN_AMOUNT, "5"), "SharpenAmount",
+       [] { return std::string("5"); }},
+      {ID_SETUP_EDITOR,
+       DialogScript(IDD_EDITOR_SETUP).SetCheck(IDC_EDITOR_COMMAND_LINE, BST_CHECKED).SetText(IDC_EDITOR_COMMAND, "editor"),
+       "LaunchEditorCmd", [] { return std::string("editor"); }},
+      {ID_POST_PROCESSING, DialogScript(IDD_POST_PROCESSING).Press(IDC_POST_DEFAULTS).SetText(IDC_POST_QUALITY, "70"),
+       "PostProcessingJpegQuality", [] { return std::string("70"); }},
+      {ID_COLOUR_MANAGEMENT, DialogScript(IDD_COLOR_MANAGEMENT).SetCheck(IDC_CMS_DISPLAY_ENABLE, BST_CHECKED),
+       "EnableColourManagement", [] { return std::string("1"); }},
+      {0, DialogScript(IDD_AUTO_BRACKET).Select(IDC_BRACKET_SHOTS, 4), "AutoBracketNumShots",
+       [this] { return std::to_string(m_view->m_nAutoBracketNumShots); }},
+      {ID_PHOTOBOOTH_SETTINGS, DialogScript(IDD_PHOTOBOOTH_SETTINGS).SetText(IDC_PBS_COPIES, "2"),
+       "PhotoboothPrintCopies", [] { return std::string("2"); }},
+      {ID_PHOTOBOOTH_SHORTCUTS_SETTINGS, DialogScript(IDD_PB_SHORTCUT_BUTTONS).SetCheck(IDC_PBSB_FIRST, BST_UNCHECKED),
+       "PhotoboothShortcutButton1", [] { return std::string("0"); }},
+  };
+  for (Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    ClearDialogScripts();
+    ClearProductKey();
+    ASSERT_EQ("", StoredValue(row.value));
+    PushDialogScript(row.edits.Press(IDOK));
+    if (row.command) Command(row.command);
+    else ClickFormButton(IDC_AUTOBRACKET_SETTINGS);
+    ASSERT_EQ(1u, GetShownDialogs().size());
+    EXPECT_EQ(IDOK, GetShownDialogs()[0].result);
+    EXPECT_EQ(row.expected(), StoredValue(row.value)) << "saved on OK, before any exit";
+  }
+  g_photoboothShortcutButtons[0].shown = true;
 }

@@ -107,6 +107,7 @@ TEST_F(BoothSessionTest, FourShotsBecomePagePdfRecordGifAndClip) {
   m_view->m_strPhotoboothImagesDir = images.string().c_str();
   m_view->m_strPhotoboothImageDir = images.string().c_str();
   m_view->m_nNumberOfPhotoboothImages = 4;
+  m_view->m_nPhotoboothFirstInterval = 1;
   m_view->m_nPhotoboothInterval = 1;
   m_view->m_nPhotoboothPreviewTime = 0;
   m_view->m_bPhotoboothCustomLayout = FALSE;

@@ -281,9 +281,19 @@ TEST_F(FullscreenDlgLiveViewTest, CtrlGTunesTheKeyLiveAndCancelRestoresEverythin
                        .SetCheck(IDC_GREENSCREEN_SAVE_COPY, BST_CHECKED)
                        .SetCheck(IDC_GREENSCREEN_ENABLE, BST_CHECKED)
                        .Press(IDOK));
+  SHDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
   PressKey(booth->m_hWnd, Qt::Key_G, Qt::ControlModifier);
   EXPECT_EQ(90, view->m_nGreenScreenBluePercentage);
   EXPECT_TRUE(view->m_bPhotoboothSaveGreenscreenedImage);
+  {
+    // In the registry at once, before any exit.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key));
+    DWORD saveCopy = 0;
+    EXPECT_TRUE(ReadRegDword(key, "PhotoboothSaveGreenscreenedImage", saveCopy));
+    EXPECT_EQ(1u, saveCopy);
+    RegCloseKey(key);
+  }
   EXPECT_TRUE(view->m_bGreenScreenEnable);
   EXPECT_EQ((m_folder / "greenscreen_background.jpg").string(), std::string(booth->m_strGreenScreenBackground.GetString()));
 }

@@ -112,4 +112,37 @@ TEST_F(FullscreenDlgMovieTest, AFileThatIsNoMovieIsReportedAndTheScreenStays) {
   EXPECT_NE(nullptr, m_booth->m_pScreenImage);
 }
 
+TEST_F(FullscreenDlgMovieTest, AMovieLeavesTheLiveViewBandFree) {
+  CRect client;
+  m_booth->GetClientRect(&client);
+  m_view->m_nPhotoboothEvfMaxHeight = 300;
+  m_view->m_nPhotoboothEvfYOffset = 40;
+  struct Row {
+    const char* name;
+    BOOL liveView;
+    const char* screen;
+    int reserve;
+  } rows[] = {
+      {"live view on the ready screen", TRUE, "ready.jpg", 340},
+      {"live view off", FALSE, "ready.jpg", 0},
+      {"no live picture on the welcome screen", TRUE, "welcome.jpg", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    m_view->m_bPhotoboothEnableLiveView = row.liveView;
+    std::string stem = fs::path(row.screen).stem().string();
+    fs::remove(m_folder / (stem + ".mp4"));
+    ASSERT_TRUE(MakeMovie(m_folder / (stem + ".mp4"), 320, 240, 0.5));
+    m_booth->ShowScreen("", 0);
+    Show(row.screen);
+    ASSERT_NE(nullptr, m_booth->m_pMovie);
+    CRect video(m_booth->m_videoRect);
+    EXPECT_GE(video.top, row.reserve) << "the movie stays below the band";
+    // Centred in what is left below the band, as large as it fits.
+    EXPECT_EQ(std::min<int>(client.Height() - row.reserve, 240), video.Height());
+    EXPECT_EQ((client.Height() + row.reserve - video.Height()) / 2, video.top);
+    fs::remove(m_folder / (stem + ".mp4"));
+  }
+}
+
 }  // namespace

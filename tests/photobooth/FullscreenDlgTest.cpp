@@ -233,6 +233,80 @@ TEST_F(FullscreenDlgTest, AMissingPictureShowsItsTextAndAScreenOfTheClientSize) 
   EXPECT_GT(lit, 20);
 }
 
+TEST_F(FullscreenDlgTest, AMissingPicturesTextStaysClearOfTheLivePicture) {
+  PushDialogScript(DialogScript().RunUntil([] { return false; }));
+  m_view->StartCameraConnection();
+  ClearDialogScripts();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_view->m_bPhotoboothEnableLiveView = TRUE;
+  m_view->m_nPhotoboothMsgColour = RGB(255, 0, 255);
+  CFullscreenDlg* booth = OpenBooth();  // no ready.jpg in the folder
+  CRect client;
+  booth->GetClientRect(&client);
+  const int H = client.Height();
+  // The rows of the screen that carry the text's colour.
+  auto textRows = [&](int& first, int& last) {
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(booth->m_pScreenImage.get());
+    first = -1, last = -1;
+    for (int y = 0; y < H - 24; ++y)
+      for (int x = 0; x < client.Width(); x += 2)
+        if (dc.GetPixel(x, y) == RGB(255, 0, 255)) {
+          if (first < 0) first = y;
+          last = y;
+          break;
+        }
+    dc.SelectObject(old);
+  };
+  struct Row {
+    const char* name;
+    int liveTop;
+    bool above;
+  } rows[] = {
+      {"more room below", 10, false},
+      {"more room above", H / 2 - 10, true},
+  };
+  booth->m_bLiveView = true;
+  m_view->m_nPhotoboothEvfMaxHeight = H / 2;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    m_view->m_nPhotoboothEvfYOffset = row.liveTop;
+    booth->ShowScreen("", 0);
+    booth->ShowScreen(Screen("ready.jpg").c_str(), 0);
+    ASSERT_NE(nullptr, booth->m_pScreenImage);
+    int first = 0, last = 0;
+    textRows(first, last);
+    ASSERT_GE(first, 0) << "the fallback text is drawn";
+    if (row.above) {
+      EXPECT_LT(last, row.liveTop);
+    } else {
+      EXPECT_GE(first, row.liveTop + H / 2);
+    }
+  }
+}
+
+TEST_F(FullscreenDlgTest, TheCropKeyRepaintsTheAreaAboveItsText) {
+  WriteJpeg(Screen("ready.jpg"), 2000, 2000, QColor(128, 128, 128));
+  CFullscreenDlg* booth = OpenBooth();
+  Activate(booth->m_hWnd);
+  CRect client;
+  booth->GetClientRect(&client);
+  {
+    CClientDC dc(booth);
+    dc.FillSolidRect(&client, RGB(255, 0, 255));  // what the old live picture left behind
+  }
+  PressKey(booth->m_hWnd, Qt::Key_Right, Qt::ShiftModifier);
+  PumpWaitingMessages();
+  CClientDC dc(booth);
+  EXPECT_NEAR(128, GetRValue(dc.GetPixel(20, 20)), 3) << "the area above is the screen again";
+  EXPECT_NEAR(128, GetRValue(dc.GetPixel(client.Width() - 5, client.Height() / 2)), 3);
+  int white = 0;
+  for (int y = client.Height() - 24; y < client.Height(); ++y)
+    for (int x = client.Width() - 150; x < client.Width(); ++x) white += dc.GetPixel(x, y) == RGB(255, 255, 255);
+  EXPECT_GT(white, 20) << "the crop text stays";
+}
+
 TEST_F(FullscreenDlgTest, InactivityOnTheReadyScreenGoesToStandbyOnce) {
   WriteJpeg(Screen("ready.jpg"), 32, 32, Qt::gray);
   WriteJpeg(Screen("welcome.jpg"), 32, 32, Qt::gray);

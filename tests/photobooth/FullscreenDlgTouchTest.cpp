@@ -314,7 +314,7 @@ TEST_F(FullscreenDlgTouchTest, BoothKeysRunTheirActions) {
   EXPECT_EQ(1, m_view->m_nPhotoboothPrintCopies) << "B wraps after 9";
   m_view->m_nPhotoboothPrintCopies = 20;
   PressKey(booth->m_hWnd, Qt::Key_Plus, Qt::KeypadModifier);
-  EXPECT_EQ(20, m_view->m_nPhotoboothPrintCopies);
+  EXPECT_EQ(9, m_view->m_nPhotoboothPrintCopies) << "numpad + keeps the copies within 1..9";
   m_view->m_nPhotoboothPrintCopies = 15;
   PressKey(booth->m_hWnd, Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_EQ(9, m_view->m_nPhotoboothPrintCopies);
@@ -413,6 +413,37 @@ TEST_F(FullscreenDlgTouchTest, TheSharingScreenOpensForTheLastOutputWhenAChannel
   booth->ShowScreen((m_folder / "welcome.jpg").string().c_str(), 0);
   ClickAt(booth->m_hWnd, {5, 5});
   EXPECT_EQ(2, screensShown()) << "not from the welcome screen";
+
+  // A session that made only a GIF: shared when GIFs are, with the GIF on the screen.
+  booth->ShowScreen((m_folder / "ready.jpg").string().c_str(), 0);
+  std::string gif = (m_folder / "session.gif").string();
+  m_view->m_strLastOutput.Empty();
+  m_view->m_strLastGifPath = gif.c_str();
+  m_view->m_bShareAnimatedGIFs = FALSE;
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(2, screensShown()) << "GIFs are not shared";
+  m_view->m_bShareAnimatedGIFs = TRUE;
+  CString gifShown, imageShown;
+  PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* dialog) {
+    auto* screen = static_cast<CConfirmPrintingDlg*>(dialog);
+    gifShown = screen->m_strGifPath;
+    imageShown = screen->m_strImagePath;
+  }));
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(3, screensShown());
+  EXPECT_EQ(gif, gifShown.GetString());
+  EXPECT_EQ(gif, imageShown.GetString());
+  // With a page too, the page is the picture and the GIF plays beside it.
+  m_view->m_strLastOutput = (m_folder / "page.jpg").string().c_str();
+  PushDialogScript(DialogScript(IDD_CONFIRM_PRINTING).Call([&](CDialog* dialog) {
+    auto* screen = static_cast<CConfirmPrintingDlg*>(dialog);
+    gifShown = screen->m_strGifPath;
+    imageShown = screen->m_strImagePath;
+  }));
+  PressKey(booth->m_hWnd, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(4, screensShown());
+  EXPECT_EQ(gif, gifShown.GetString());
+  EXPECT_EQ((m_folder / "page.jpg").string(), imageShown.GetString());
 }
 
 }  // namespace

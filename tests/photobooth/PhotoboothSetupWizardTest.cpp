@@ -94,8 +94,18 @@ TEST_F(PhotoboothSetupWizardTest, ScriptedThroughItsPagesTheWizardLeavesAWorking
   }
   ASSERT_NE(nullptr, item);
   ASSERT_TRUE(item->isEnabled());
+  SHDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
   item->trigger();
   Settle();
+  {
+    // In the registry at once, before any exit.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key));
+    DWORD images = 0;
+    EXPECT_TRUE(ReadRegDword(key, "NumberOfPhotoboothImages", images));
+    EXPECT_EQ(3u, images);
+    RegCloseKey(key);
+  }
 
   const std::string folder = ImagesParent() + "/Booth";
   std::set<std::string> files;

@@ -1,6 +1,7 @@
 #include "photobooth/TransparentOverlayDlg.h"
 
 #include "photobooth/FullscreenDlg.h"
+#include "platform/mfc/dialogscript.h"
 #include "platform/user/paint.h"
 #include "tests/photobooth/BoothTestSupport.h"
 
@@ -121,6 +122,52 @@ TEST_F(TransparentOverlayDlgTest, TheTextIsCentredOrPlacedByItsOffset) {
       EXPECT_TRUE(box.bottom <= client.Height() && box.bottom > client.Height() - 20) << box.bottom;
     }
   }
+}
+
+TEST_F(TransparentOverlayDlgTest, WithTheLivePictureShownTheTextGoesBesideIt) {
+  PushDialogScript(DialogScript().RunUntil([] { return false; }));
+  m_view->StartCameraConnection();
+  ClearDialogScripts();
+  ASSERT_NE(nullptr, m_view->m_pCamera);
+  m_booth->SetCountdownText("x");
+  CRect client;
+  m_booth->m_pOverlay->GetClientRect(&client);
+  const int H = client.Height();
+  m_booth->m_bLiveView = true;
+  m_booth->m_nLiveViewHeight = H / 2;
+  struct Row {
+    const char* name;
+    int liveTop;
+    int textYOffset;
+  } rows[] = {
+      {"more room below: below the picture", 20, 0},
+      {"more room above: above the picture", H / 2 - 20, 0},
+      {"the text offset still decides", 20, 30},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    m_view->m_nPhotoboothEvfYOffset = row.liveTop;
+    m_view->m_nPhotoboothTextYOffset = row.textYOffset;
+    m_booth->SetCountdownText("");
+    m_booth->SetCountdownText("WWWW");
+    CRect box = DrawnBox();
+    ASSERT_FALSE(box.IsRectEmpty());
+    int liveBottom = row.liveTop + H / 2;
+    if (row.textYOffset > 0) {
+      EXPECT_TRUE(box.top >= row.textYOffset && box.top < row.textYOffset + 20) << box.top;
+    } else if (H - liveBottom >= row.liveTop) {
+      EXPECT_GE(box.top, liveBottom) << "not over the live picture";
+      EXPECT_NEAR(liveBottom + (H - liveBottom) * 2 / 5, box.top, 12);
+    } else {
+      EXPECT_LE(box.bottom, row.liveTop) << "not over the live picture";
+      EXPECT_NEAR(row.liveTop * 2 / 5, box.top, 12);
+    }
+  }
+  m_booth->m_bLiveView = false;
+  m_view->m_nPhotoboothTextYOffset = 0;
+  m_booth->SetCountdownText("");
+  m_booth->SetCountdownText("WWWW");
+  EXPECT_NEAR(H / 2, (DrawnBox().top + DrawnBox().bottom) / 2, 4) << "centred without the live picture";
 }
 
 }  // namespace
