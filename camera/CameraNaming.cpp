@@ -69,11 +69,14 @@ CString FormatCameraTime(const char* format, time_t time) {
 }
 
 CString MakeDatedDirectory(const CString& base, BOOL year, BOOL month, BOOL day, BOOL flatten) {
+  return MakeDatedDirectory(base, year, month, day, flatten, CameraNow());
+}
+
+CString MakeDatedDirectory(const CString& base, BOOL year, BOOL month, BOOL day, BOOL flatten, time_t now) {
   CString folder = base;
   folder.TrimRight('/');
   folder += '/';
   CString dated;
-  time_t now = CameraNow();
   if (year) dated += FormatCameraTime("%Y/", now);
   if (month) dated += FormatCameraTime("%m/", now);
   if (day) dated += FormatCameraTime("%d/", now);

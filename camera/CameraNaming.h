@@ -22,6 +22,8 @@ CString FormatCameraTime(const char* format, time_t time);
 /// The base with one '/' at its end, plus today's year, month and day folders (joined with
 /// dashes when flattened), ending in exactly one '/'.
 CString MakeDatedDirectory(const CString& base, BOOL year, BOOL month, BOOL day, BOOL flatten);
+/// The same for the day of `now`.
+CString MakeDatedDirectory(const CString& base, BOOL year, BOOL month, BOOL day, BOOL flatten, time_t now);
 /// The dated image folder of the settings, ending in '/'.
 CString GetImageDirectory(const CameraViewSettings& settings);
 /// The file-name prefix: the cleaned comment before "FilenamePrefix" when asked, "{uid}" expanded.

@@ -134,17 +134,32 @@ RECT ScaleCropRect(const RECT& crop, int width, int height) {
 }
 
 void ShadeAndSwap(BYTE* pixels, int width, int height, bool shade, const RECT& keep) {
+  // Each row in three runs (shaded, kept, shaded), so the loops carry no test per pixel.
+  auto swapRun = [](BYTE* p, int count) {
+    for (int x = 0; x < count; ++x, p += 3) std::swap(p[0], p[2]);
+  };
+  auto shadeRun = [](BYTE* p, int count) {
+    for (int x = 0; x < count; ++x, p += 3) {
+      const BYTE red = p[0];
+      p[0] = p[2] / 2;
+      p[1] = p[1] / 2;
+      p[2] = red / 2;
+    }
+  };
   for (int y = 0; y < height; ++y) {
-    BYTE* p = pixels + static_cast<size_t>(y) * width * 3;
-    bool rowOutside = shade && (y < keep.top || y > keep.bottom);
-    for (int x = 0; x < width; ++x, p += 3) {
-      std::swap(p[0], p[2]);
-      if (rowOutside || (shade && (x < keep.left || x > keep.right))) {
-        p[0] /= 2;
-        p[1] /= 2;
-        p[2] /= 2;
+    BYTE* row = pixels + static_cast<size_t>(y) * width * 3;
+    int from = 0, to = width;  // the kept columns, from <= x < to
+    if (shade) {
+      if (y < keep.top || y > keep.bottom) {
+        from = to = width;
+      } else {
+        from = static_cast<int>(std::clamp<LONG>(keep.left, 0, width));
+        to = std::max(from, static_cast<int>(std::clamp<LONG>(keep.right + 1, 0, width)));
       }
     }
+    shadeRun(row, from);
+    swapRun(row + 3 * from, to - from);
+    shadeRun(row + 3 * to, width - to);
   }
 }
 

@@ -86,7 +86,7 @@ CString CPreferencesDlg::MakeExampleName() {
   GetDlgItemText(IDC_PREF_DIRECTORY, directory);
   GetDlgItemText(IDC_PREF_PREFIX, prefix);
   CString name = MakeDatedDirectory(directory, IsDlgButtonChecked(IDC_PREF_YEAR), IsDlgButtonChecked(IDC_PREF_MONTH),
-                                    IsDlgButtonChecked(IDC_PREF_DAY), IsDlgButtonChecked(IDC_PREF_FLATTEN));
+                                    IsDlgButtonChecked(IDC_PREF_DAY), IsDlgButtonChecked(IDC_PREF_FLATTEN), m_openedAt);
   name.Replace("@comment@", m_strComment);
   name.Replace("{comment}", m_strComment);
 

@@ -1,5 +1,9 @@
 // Bitmaps: device-dependent ones (kept 24- or 32-bit) and DIB sections whose rows the
 // caller reads and writes directly.
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/gdi/gdi_p.h"
@@ -22,7 +26,41 @@ HBITMAP Register(Bitmap* bitmap) {
   return reinterpret_cast<HBITMAP>(bitmap);
 }
 
+constexpr size_t kHugePage = size_t(2) << 20;
+
 }  // namespace
+
+namespace gdi_p {
+
+DibStorage::~DibStorage() {
+  if (m_mapping)
+    munmap(m_mapping, m_mappingSize);
+  else
+    std::free(m_data);
+}
+
+bool DibStorage::Allocate(size_t bytes) {
+  if (bytes == 0 || m_size) return false;
+  if (bytes >= 2 * kHugePage) {
+    // A fresh mapping reads as zeros; it starts on a huge-page boundary so that the kernel can
+    // back it with huge pages (only advice: without them it is ordinary pages).
+    const size_t size = bytes + kHugePage;
+    void* mapping = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) return false;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(mapping) + kHugePage - 1) & ~(kHugePage - 1);
+    madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+    m_mapping = mapping;
+    m_mappingSize = size;
+    m_data = reinterpret_cast<unsigned char*>(start);
+  } else {
+    m_data = static_cast<unsigned char*>(std::calloc(bytes, 1));
+    if (!m_data) return false;
+  }
+  m_size = bytes;
+  return true;
+}
+
+}  // namespace gdi_p
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
   if (!SizeOk(width, height) || planes != 1 || (bitsPerPixel != 24 && bitsPerPixel != 32)) {
@@ -68,9 +106,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
   }
   const size_t stride = size_t((width * bpp + 31) / 32) * 4;
   auto* bitmap = new Bitmap;
-  try {
-    bitmap->storage.assign(stride * size_t(height), 0);
-  } catch (...) {
+  if (!bitmap->storage.Allocate(stride * size_t(height))) {
     delete bitmap;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

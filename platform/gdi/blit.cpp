@@ -1,5 +1,9 @@
 // BitBlt, StretchBlt and StretchDIBits. Sources are copied before drawing, so a DC may
 // copy onto itself; a negative width or height on either side mirrors the image.
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include <cstring>
 
 #include "platform/gdi/blit.h"
@@ -65,12 +69,67 @@ bool FillOp(DC& dc, QPainter& p, DWORD rop, const QRect& target) {
   }
 }
 
+// A copy enlarged a whole number of times (a live picture shown at 2x) written pixel for pixel
+// into the surface: the painter's general scaling costs several times as much. False when the
+// case is not that plain (clipped, transformed, off the surface, another format); the painter
+// draws it then.
+bool CopyEnlarged(DC& dc, QPainter& p, const QImage& source, const Span& x, const Span& y) {
+  if (!dc.image || p.hasClipping() || p.transform().type() > QTransform::TxTranslate) return false;
+  QImage& target = *dc.image;
+  const QImage::Format format = target.format();
+  if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+       format != QImage::Format_ARGB32_Premultiplied) ||
+      source.format() != QImage::Format_RGB32 || source.isNull() || !target.isDetached())
+    return false;
+  const int w = source.width(), h = source.height();
+  if (x.size % w != 0 || y.size % h != 0) return false;
+  const int kx = x.size / w, ky = y.size / h;
+  if (kx < 2 || ky < 2) return false;
+  const qreal shiftX = p.transform().dx(), shiftY = p.transform().dy();
+  if (shiftX != qRound(shiftX) || shiftY != qRound(shiftY)) return false;
+  const int left = x.origin + qRound(shiftX), top = y.origin + qRound(shiftY);
+  if (left < 0 || top < 0 || left + x.size > target.width() || top + y.size > target.height()) return false;
+  for (int row = 0; row < h; ++row) {
+    const auto* from = reinterpret_cast<const quint32*>(source.constScanLine(row));
+    auto* first = reinterpret_cast<quint32*>(target.scanLine(top + row * ky)) + left;
+    if (kx == 2 && ky == 2) {
+      // The common live-view case: both rows at once, two pixels a store, past the cache (the
+      // surface is far larger than it and is read next by the window's repaint anyway).
+      auto* second = reinterpret_cast<quint32*>(target.scanLine(top + row * ky + 1)) + left;
+      for (int i = 0; i < w; ++i) {
+        const quint64 pixel = from[i] | 0xFF000000u;
+        const quint64 pair = pixel | pixel << 32;
+#if defined(__x86_64__)
+        _mm_stream_si64(reinterpret_cast<long long*>(first + 2 * i), static_cast<long long>(pair));
+        _mm_stream_si64(reinterpret_cast<long long*>(second + 2 * i), static_cast<long long>(pair));
+#else
+        std::memcpy(first + 2 * i, &pair, sizeof pair);
+        std::memcpy(second + 2 * i, &pair, sizeof pair);
+#endif
+      }
+      continue;
+    }
+    for (int i = 0; i < w; ++i) {
+      const quint32 pixel = from[i] | 0xFF000000u;
+      for (int k = 0; k < kx; ++k) first[i * kx + k] = pixel;
+    }
+    for (int k = 1; k < ky; ++k)
+      std::memcpy(reinterpret_cast<quint32*>(target.scanLine(top + row * ky + k)) + left, first,
+                  size_t(x.size) * sizeof(quint32));
+  }
+#if defined(__x86_64__)
+  _mm_sfence();  // the streamed rows are seen by the window's repaint on another thread
+#endif
+  return true;
+}
+
 // Draws `source` (already cut to the source rectangle) into the destination span.
 bool DrawSource(DC& dc, QImage source, const Span& x, const Span& y, bool flipX, bool flipY, DWORD rop) {
   QPainter::CompositionMode mode;
   if (!SourceOp(rop, mode)) return false;
   QPainter* p = Painter(dc);
   if (!p) return false;
+  if (!flipX && !flipY && rop == SRCCOPY && CopyEnlarged(dc, *p, source, x, y)) return true;
   if (flipX || flipY) source = source.mirrored(flipX, flipY);
   // Raster operations exist only on pixel devices; elsewhere the source is simply painted.
   if (dc.image) p->setCompositionMode(mode);
@@ -163,8 +222,9 @@ int StretchDIBits(HDC handle, int x, int y, int width, int height, int sx, int s
   const QRect part(sxs.origin, sys.origin, sxs.size, sys.size);
   const QRect valid = part.intersected(memory.rect());
   if (valid.isEmpty()) return 0;
+  const bool flipX = dx.flipped != sxs.flipped, flipY = (dy.flipped != sys.flipped) != bottomUp;
   // The whole DIB converts straight from the caller's rows, without a copy first.
   QImage source = (part == memory.rect() ? memory : memory.copy(part)).convertToFormat(QImage::Format_RGB32);
-  if (!DrawSource(*dc, source, dx, dy, dx.flipped != sxs.flipped, (dy.flipped != sys.flipped) != bottomUp, rop)) return 0;
+  if (!DrawSource(*dc, source, dx, dy, flipX, flipY, rop)) return 0;
   return valid.height();
 }

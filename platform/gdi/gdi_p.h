@@ -50,11 +50,31 @@ struct Font : Object {
   LOGFONTA lf{};
 };
 
+/// The rows of a DIB section: zeroed memory that the kernel hands out page by page as the
+/// rows are first written, on huge pages where it can, so a large photo is not cleared twice.
+class DibStorage {
+ public:
+  DibStorage() = default;
+  DibStorage(const DibStorage&) = delete;
+  DibStorage& operator=(const DibStorage&) = delete;
+  ~DibStorage();
+  /// False when the memory cannot be had; the storage stays empty then.
+  bool Allocate(size_t bytes);
+  unsigned char* data() const { return m_data; }
+  bool empty() const { return m_size == 0; }
+
+ private:
+  unsigned char* m_data = nullptr;
+  size_t m_size = 0;
+  void* m_mapping = nullptr;
+  size_t m_mappingSize = 0;
+};
+
 struct Bitmap : Object {
   Bitmap() : Object(Kind::Bitmap) {}
   QImage image;        // for bottom-up DIB sections, a view of the rows in memory order
   bool bottomUp = false;
-  std::vector<unsigned char> storage;  // DIB section rows, when this bitmap owns them
+  DibStorage storage;  // DIB section rows, when this bitmap owns them
   class DC* selectedIn = nullptr;
 };
 

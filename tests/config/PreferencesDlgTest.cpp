@@ -98,3 +98,37 @@ TEST_F(PreferencesDlgTest, ListsShowTheValuesAndTheCameraListsNeedTheCamera) {
     EXPECT_EQ(dialog.m_nContrast, 2);
   }
 }
+
+namespace {
+
+time_t g_now = 0;
+time_t MovableNow() { return g_now; }
+
+}  // namespace
+
+TEST_F(PreferencesDlgTest, TheExampleKeepsTheTimeTheDialogOpenedAt) {
+  std::tm local{};
+  local.tm_year = 2026 - 1900;
+  local.tm_mon = 2;
+  local.tm_mday = 5;
+  local.tm_hour = 23;
+  local.tm_min = 59;
+  local.tm_sec = 59;
+  local.tm_isdst = -1;
+  g_now = std::mktime(&local);
+  SetCameraClock(MovableNow);
+  CPreferencesDlg dialog;
+  dialog.m_strDirectory = "/photos";
+  dialog.m_strFilenamePrefix = "IMG_";
+  dialog.m_bYear = dialog.m_bMonth = TRUE;
+  // Midnight passes while the dialog is open: folders and tokens still read the opening time.
+  PushDialogScript(DialogScript(IDD_PREFERENCES)
+                       .Call([](CDialog*) { g_now += 2; })
+                       .SetCheck(IDC_PREF_DAY, BST_CHECKED)
+                       .SetText(IDC_PREF_DIRECTORY, "/photos/{photoboothDate}")
+                       .Call([](CDialog* d) {
+                         EXPECT_EQ(Text(d, IDC_PREF_EXAMPLE), "/photos/20260305/2026/03/05/IMG_0123.JPG");
+                       })
+                       .Press(IDCANCEL));
+  dialog.DoModal();
+}

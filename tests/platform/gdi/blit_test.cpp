@@ -120,3 +120,36 @@ TEST(GdiBlitTest, PaintDeviceDcDrawsOnTheImage) {
   EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
   EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
 }
+
+TEST(GdiBlitTest, WholeNumberEnlargementsRepeatEachPixel) {
+  // Whole-number factors, a clipped surface and a span running off the surface all show each
+  // source pixel as a block of the factor's size.
+  struct Row {
+    const char* what;
+    int x, y, width, height;
+    bool clip;
+  } rows[] = {
+      {"2x", 1, 2, 6, 4, false},         {"3x by 2x", 0, 0, 9, 4, false}, {"4x", 2, 1, 12, 8, false},
+      {"2x clipped", 1, 1, 6, 4, true},  {"2x off the edge", 12, 8, 6, 4, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    OddDib dib(false);
+    Canvas c(16, 12);
+    if (row.clip) {
+      HRGN clip = CreateRectRgn(0, 0, 4, 12);
+      SelectClipRgn(c.dc, clip);
+      DeleteObject(clip);
+    }
+    EXPECT_EQ(StretchDIBits(c.dc, row.x, row.y, row.width, row.height, 0, 0, 3, 2, dib.bits.data(), &dib.info,
+                            DIB_RGB_COLORS, SRCCOPY),
+              2);
+    for (int py = 0; py < c.height; ++py)
+      for (int px = 0; px < c.width; ++px) {
+        const int dx = px - row.x, dy = py - row.y;
+        const bool inside = dx >= 0 && dy >= 0 && dx < row.width && dy < row.height && (!row.clip || px < 4);
+        const COLORREF expected = inside ? dib.colour(dx * 3 / row.width, dy * 2 / row.height) : RGB(255, 255, 255);
+        ASSERT_EQ(c.at(px, py), expected) << px << "," << py;
+      }
+  }
+}
