@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
@@ -47,6 +48,8 @@ class InputFilter : public QObject {
     m_lastWidget = widget;
     if (travelling) return false;
     HWND target = nullptr;
+    // A message box answers its own keys (Return, Escape), not the window it is shown over.
+    if (qobject_cast<QMessageBox*>(widget->window())) return false;
     for (QWidget* w = widget; w && !target; w = w->parentWidget()) target = HwndOf(w);
     if (!target) return false;
     auto* key = static_cast<QKeyEvent*>(event);
