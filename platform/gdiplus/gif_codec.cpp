@@ -115,6 +115,9 @@ Status DecodeGif(const std::vector<BYTE>& bytes, ImageData& out) {
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR) break;
     const GifImageDesc& desc = gif->Image;
     if (desc.Width <= 0 || desc.Height <= 0) break;
+    // A frame is never larger than the screen it is drawn on: its own size is what the rows
+    // cost, whatever a damaged descriptor claims.
+    if (desc.Width > width || desc.Height > height) break;
     if ((frameBytes + 1024) * (out.frames.size() + 2) > kMaxDecodedBytes) return OutOfMemory;
     if (!ReadRows(gif.get(), desc.Width, desc.Height, desc.Interlace, indexes)) break;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
