@@ -205,8 +205,16 @@ class GifMaker {
                           : s_.mp4Subfolder == 2 ? s_.firstPhotoFolder + "/prints"
                                                  : FolderOf(gifPath_);
       MakeFolder(mp4Folder);
-      CreateMp4FromPng(s_.parent, frameNames, titleNames, s_.mp4MinDuration * 100, mp4Folder + "/" + stem + ".mp4",
-                       s_.imageDelay, s_.titleDelay, s_.titleAtEnd);
+      const CString clip = mp4Folder + "/" + stem + ".mp4";
+      const int result = CreateMp4FromPng(s_.parent, frameNames, titleNames, s_.mp4MinDuration * 100, clip,
+                                          s_.imageDelay, s_.titleDelay, s_.titleAtEnd);
+      // A missing ffmpeg was told by its own box; any other failure is a clip error like the
+      // GIF's, and the GIF itself still follows.
+      if (result != 0 && !FindFfmpeg().empty()) {
+        CString text;
+        text.Format("Error creating animated GIF:\nUnable to make the clip %s (error %d)", clip.GetString(), result);
+        MessageBoxA(s_.parent, text, "Tavorin", MB_OK | MB_ICONERROR);
+      }
     }
     if (!s_.frameCopies) {
       for (INT_PTR i = 0; i < frameNames.GetSize(); ++i) DeleteFileA(frameNames[i]);
