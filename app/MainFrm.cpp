@@ -5,6 +5,7 @@
 #include "app/MyQuilletView.h"
 #include "app/SettingsStore.h"
 #include "platform/registry/registry.h"
+#include "platform/user/messagebox.h"
 #include "support/ProgramGlobals.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -104,7 +105,11 @@ void CMainFrame::OnClose() {
   }
   // A modal window (the full-screen viewer, a settings dialog) runs its own loop inside a view
   // handler: end it first and close once it has returned, or the view would be destroyed under
-  // the handler still waiting for it.
+  // the handler still waiting for it. A message box (the booth's error box) is such a loop too.
+  if (EndMessageBoxes()) {
+    PostMessage(WM_CLOSE);
+    return;
+  }
   HWND popup = ::GetLastActivePopup(m_hWnd);
   if (popup && popup != m_hWnd && ::EndDialog(popup, IDCANCEL)) {
     PostMessage(WM_CLOSE);

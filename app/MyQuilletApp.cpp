@@ -9,10 +9,13 @@
 #include "app/MyQuilletDoc.h"
 #include "app/MyQuilletView.h"
 #include "app/Resource.h"
+#include "photobooth/AnimatedGif.h"
+#include "photobooth/PhotoboothProcessingWorker.h"
 #include "platform/win32/nls.h"
 #include "platform/winspool/devmode.h"
 #include "platform/winspool/winspool.h"
 #include "support/ProgramGlobals.h"
+#include "support/TempFolders.h"
 
 namespace {
 
@@ -58,6 +61,9 @@ BOOL CMyQuilletApp::InitInstance() {
                                         RUNTIME_CLASS(CMyQuilletView)));
   CCommandLineInfo commandLine;
   ParseCommandLine(commandLine);
+  // Guests' pictures a crashed run left in its private temporary folders go now.
+  RemoveStalePrivateTempFolders(kClipFramesPrefix);
+  RemoveStalePrivateTempFolders(kShareCopyPrefix);
 
   // The compatibility hand-over only ever applied to Windows 6.0, which this never is.
   if (IsWindows6_0() && NeedsCompatibilityRelaunch(6, 0, false, nullptr)) return TRUE;

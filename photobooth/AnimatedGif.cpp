@@ -11,6 +11,7 @@
 #include "support/GdiplusHelpers.h"
 #include "support/Mp4ClipMaker.h"
 #include "support/OctreeQuantizer.h"
+#include "support/TempFolders.h"
 #include "support/TextUtilities.h"
 #include "support/WidePath.h"
 
@@ -181,13 +182,9 @@ class GifMaker {
       folder = s_.firstPhotoFolder + "/GIF_frames";
       MakeFolder(folder);
     } else {
-      char temp[MAX_PATH + 1] = {0};
-      GetTempPathA(sizeof temp, temp);
-      CString tempFolder(temp);
-      if (!tempFolder.IsEmpty() && tempFolder[tempFolder.GetLength() - 1] == '/')
-        tempFolder = tempFolder.Left(tempFolder.GetLength() - 1);
-      folder = tempFolder + "/" + MD5HexString(FormatTime(std::time(nullptr), "%x %X") + gifPath_);
-      MakeFolder(folder);
+      // The guest's frames wait in a folder only this user can enter, made new for them.
+      folder = MakePrivateTempFolder(kClipFramesPrefix);
+      if (folder.IsEmpty()) throw GifError("Unable to make a folder for the clip's frames");
     }
     CStringArray frameNames, titleNames;
     for (size_t i = 0; i < composed_.size(); ++i) {
@@ -205,14 +202,18 @@ class GifMaker {
                           : s_.mp4Subfolder == 2 ? s_.firstPhotoFolder + "/prints"
                                                  : FolderOf(gifPath_);
       MakeFolder(mp4Folder);
-      CreateMp4FromPng(s_.parent, frameNames, titleNames, s_.mp4MinDuration * 100, mp4Folder + "/" + stem + ".mp4",
-                       s_.imageDelay, s_.titleDelay, s_.titleAtEnd);
+      const CString clip = mp4Folder + "/" + stem + ".mp4";
+      const int result = CreateMp4FromPng(s_.parent, frameNames, titleNames, s_.mp4MinDuration * 100, clip,
+                                          s_.imageDelay, s_.titleDelay, s_.titleAtEnd);
+      // A missing ffmpeg was told by its own box; any other failure is a clip error like the
+      // GIF's, and the GIF itself still follows.
+      if (result != 0 && !FindFfmpeg().empty()) {
+        CString text;
+        text.Format("Error creating animated GIF:\nUnable to make the clip %s (error %d)", clip.GetString(), result);
+        MessageBoxA(s_.parent, text, "Tavorin", MB_OK | MB_ICONERROR);
+      }
     }
-    if (!s_.frameCopies) {
-      for (INT_PTR i = 0; i < frameNames.GetSize(); ++i) DeleteFileA(frameNames[i]);
-      for (INT_PTR i = 0; i < titleNames.GetSize(); ++i) DeleteFileA(titleNames[i]);
-      RemoveDirectoryA(folder);
-    }
+    if (!s_.frameCopies) RemovePrivateTempFolder(folder);
   }
 
   void Quantise() {

@@ -10,6 +10,9 @@
 #include "platform/mfc/cstring.h"
 #include "platform/win32/windef.h"
 
+/// Names the private temporary folders the clip's frames wait in (stale ones are cleared at start).
+constexpr const char kClipFramesPrefix[] = "tavorin-frames";
+
 struct PhotoboothGifSettings {
   CString imagesFolder;      // photoboothImageDir: GIF_background, GIF_overlay, GIF_title pictures
   CString imageFolder;       // the session's image folder: "GIF/" or "prints/" below it

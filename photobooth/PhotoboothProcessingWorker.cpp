@@ -25,6 +25,7 @@
 #include "printlayout/PrinterMargins.h"
 #include "support/OctreeQuantizer.h"
 #include "support/ProgramGlobals.h"
+#include "support/TempFolders.h"
 #include "support/TextTemplate.h"
 
 namespace {
@@ -594,6 +595,7 @@ void PhotoboothProcessingWorker::SaveAndShare() {
   const int output = m_s.m_nPhotoboothSaveJpegCopyOfPrints;
   const bool keep = m_bPrinted || m_s.m_bPhotoboothSaveLayoutEvenIfRejected;
   CString shared;  // the page the sharing screen shows
+  CString shareFolder;
   bool temporaryShare = false;
   if (output >= 1 && keep) {
     CreateDirectoryPath(m_strPrintsFolder);
@@ -616,10 +618,11 @@ void PhotoboothProcessingWorker::SaveAndShare() {
                              !m_s.m_strPhotoboothEmailPassword.IsEmpty());
   if (!(m_bPrinted && !m_bReprint && m_pBooth && sharingReady)) return;
   if (shared.IsEmpty()) {
-    // "Print Only" saves no page: the sharing screen gets one for its time only.
-    char folder[MAX_PATH] = "";
-    GetTempPathA(sizeof folder, folder);
-    shared.Format("%s/tavorin-share-%s", folder, m_strOutputName.GetString());
+    // "Print Only" saves no page: the sharing screen gets one for its time only, in a folder
+    // only this user can enter.
+    shareFolder = MakePrivateTempFolder(kShareCopyPrefix);
+    if (shareFolder.IsEmpty()) throw TextError{"Unable to prepare the page for sharing"};
+    shared = shareFolder + "/" + m_strOutputName;
     SaveJpeg(m_page, shared);
     temporaryShare = true;
   }
@@ -643,7 +646,7 @@ void PhotoboothProcessingWorker::SaveAndShare() {
   request.copies = m_nCopies;
   request.booth = m_pBooth;
   m_bPrintedFromSharing = s_sharingScreen ? s_sharingScreen(request) : false;
-  if (temporaryShare) DeleteFileA(shared);
+  if (temporaryShare) RemovePrivateTempFolder(shareFolder);
   ShowScreen("/printing_confirmed.jpg");
   m_nStartTime = s_pfnNow();
 }

@@ -17,6 +17,9 @@
 #include "platform/mfc/collections.h"
 #include "support/PipSession.h"
 
+/// Names the private temporary folders of a sharing copy (stale ones are cleared at start).
+constexpr const char kShareCopyPrefix[] = "tavorin-share";
+
 struct PhotoboothSessionRecord;
 
 class CMyQuilletView;

@@ -1,5 +1,8 @@
 #include "sharing/EmailTransport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -66,8 +69,15 @@ bool AppendShareLog(const char* path, const char* line) {
   CString folder = path;
   int slash = folder.ReverseFind('/');
   if (slash > 0) CreateDirectoryPath(folder.Left(slash));
-  FILE* file = std::fopen(path, "ab");
-  if (!file) return false;
+  // The log holds guests' addresses and numbers: a new one is the user's own (0600), and a
+  // link planted in its place is not followed.
+  int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return false;
+  FILE* file = fdopen(fd, "ab");
+  if (!file) {
+    close(fd);
+    return false;
+  }
   size_t length = std::strlen(line);
   bool ok = std::fwrite(line, 1, length, file) == length;
   ok = std::fclose(file) == 0 && ok;

@@ -1,10 +1,12 @@
 #include "support/Mp4ClipMaker.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/user/messagebox.h"
 #include "platform/win32/error.h"
+#include "platform/win32/fileio.h"
 #include "platform/win32/files.h"
 #include "platform/win32/folders.h"
 #include "platform/win32/process.h"
@@ -79,6 +81,9 @@ int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray
   if (frames.IsEmpty()) return 1;
   if (frameTime < 1) frameTime = 1;
   std::string ffmpeg = FindFfmpeg();
+  // Told once per run: a booth without ffmpeg goes on making sessions without their clips.
+  static std::atomic<bool> s_missingShown{false};
+  if (ffmpeg.empty() && s_missingShown.exchange(true)) return ERROR_FILE_NOT_FOUND;
   if (ffmpeg.empty()) {
     CString text = "Unable to find ffmpeg:\n" + CString((GetProgramFolder() + "ffmpeg").c_str()) +
                    " (nor on the PATH)\n\n"
@@ -104,15 +109,26 @@ int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray
     return ERROR_WRITE_FAULT;
   }
 
+  // ffmpeg writes beside the clip under a temporary name; only a clip it finished is renamed
+  // into place, so a killed or failed encoder leaves no broken clip under the final name.
+  const CString finalPath = outputPath ? outputPath : "";
+  const CString partPath = finalPath + ".part";
+  DeleteFileA(partPath);
   CString rate;
   rate.Format("100/%d", frameTime);
   // -y: a clip made again (reprint) replaces the old one; -nostdin: never wait for an answer.
   std::vector<std::string> argv = {ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-r", rate.GetString(), "-safe", "0", "-f", "concat", "-i", listPath,
                                    "-vf", "scale=trunc(iw/2)*2:trunc(ih/2)*2,fps=25,format=yuv420p",
-                                   "-c:v", "libx264", "-preset", "veryslow", outputPath ? outputPath : ""};
+                                   "-c:v", "libx264", "-preset", "veryslow", "-f", "mp4", partPath.GetString()};
   DWORD result = RunCommandAndWait(argv);
   DeleteFileA(listPath);
+  if (result == 0 && GetFileAttributesA(partPath) == INVALID_FILE_ATTRIBUTES) result = ERROR_WRITE_FAULT;
+  if (result == 0 && !MoveFileExA(partPath, finalPath, MOVEFILE_REPLACE_EXISTING)) {
+    result = GetLastError();
+    if (result == 0) result = ERROR_WRITE_FAULT;
+  }
+  if (result != 0) DeleteFileA(partPath);
   return int(result);
 }
 

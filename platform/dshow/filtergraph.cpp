@@ -1,5 +1,7 @@
 #include "platform/dshow/filtergraph.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -13,7 +15,18 @@
 #include "platform/gdi/types.h"
 #include "platform/user/qtstring_p.h"
 #include "platform/user/window.h"
+#include "platform/win32/codepage.h"
 #include "platform/win32/files.h"
+
+namespace {
+
+// Sounds and movies are played only from regular files: a FIFO in their place is missing.
+bool IsRegularFile(const char* path) {
+  struct stat info {};
+  return stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
 
 struct FilterGraph::Impl {
   QMediaPlayer player;
@@ -50,7 +63,7 @@ HRESULT FilterGraph::SetVideoClippingWindow(HWND window) {
 }
 
 HRESULT FilterGraph::RenderFile(const char* path) {
-  if (!path || !PathFileExistsA(path)) return VFW_E_UNSUPPORTED_STREAM;
+  if (!path || !IsRegularFile(path)) return VFW_E_UNSUPPORTED_STREAM;
   d->player.setSource(QUrl::fromLocalFile(user_p::ToQString(path)));
   QElapsedTimer waited;
   waited.start();

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
@@ -8,9 +10,16 @@
 
 #include "platform/dshow/mmsystem.h"
 #include "platform/user/qtstring_p.h"
+#include "platform/win32/codepage.h"
 #include "platform/win32/files.h"
 
 namespace {
+
+// Sounds and movies are played only from regular files: a FIFO in their place is missing.
+bool IsRegularFile(const char* path) {
+  struct stat info {};
+  return stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 std::mutex g_playedMutex;
 std::vector<std::string> g_played;
@@ -32,7 +41,7 @@ BOOL PlaySoundA(LPCSTR sound, HMODULE, DWORD flags) {
     if (CurrentEffect()) CurrentEffect()->stop();
     return TRUE;
   }
-  if (!(flags & SND_FILENAME) || !PathFileExistsA(sound)) return FALSE;
+  if (!(flags & SND_FILENAME) || !IsRegularFile(sound)) return FALSE;
   {
     std::lock_guard<std::mutex> lock(g_playedMutex);
     g_played.emplace_back(sound);

@@ -1,4 +1,8 @@
 // Reading image files: GIF through giflib (all frames), everything else through Qt's readers.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QImageReader>
 #include <cerrno>
@@ -16,8 +20,19 @@ using namespace Gdiplus;
 namespace {
 
 Status ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return errno == ENOENT || errno == ENOTDIR ? FileNotFound : Win32Error;
+  // Only a regular file is read, and its opening never waits (a FIFO in a picture's place).
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileNotFound : Win32Error;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return Win32Error;
+  }
+  FILE* file = fdopen(fd, "rb");
+  if (!file) {
+    close(fd);
+    return Win32Error;
+  }
   Status status = Ok;
   BYTE chunk[64 * 1024];
   for (;;) {

@@ -81,9 +81,9 @@ Status DecodeGif(const std::vector<BYTE>& bytes, ImageData& out) {
   const size_t frameBytes = size_t(width) * height * 4;
   if (frameBytes > kMaxDecodedBytes) return OutOfMemory;
 
-  QImage canvas(width, height, QImage::Format_ARGB32);
-  if (canvas.isNull()) return OutOfMemory;
-  canvas.fill(0);
+  // The screen is made when its first frame has been read: a damaged file claiming a huge
+  // screen and holding no image costs nothing.
+  QImage canvas;
   std::vector<DWORD> delays;
   std::optional<int> loopCount;
   GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
@@ -115,10 +115,18 @@ Status DecodeGif(const std::vector<BYTE>& bytes, ImageData& out) {
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR) break;
     const GifImageDesc& desc = gif->Image;
     if (desc.Width <= 0 || desc.Height <= 0) break;
+    // A frame is never larger than the screen it is drawn on: its own size is what the rows
+    // cost, whatever a damaged descriptor claims.
+    if (desc.Width > width || desc.Height > height) break;
     if ((frameBytes + 1024) * (out.frames.size() + 2) > kMaxDecodedBytes) return OutOfMemory;
     if (!ReadRows(gif.get(), desc.Width, desc.Height, desc.Interlace, indexes)) break;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors) break;
+    if (canvas.isNull()) {
+      canvas = QImage(width, height, QImage::Format_ARGB32);
+      if (canvas.isNull()) return OutOfMemory;
+      canvas.fill(0);
+    }
 
     QImage before = control.DisposalMode == DISPOSE_PREVIOUS ? canvas.copy() : QImage();
     // Only the part of the image on the screen is drawn; indexes past the map are skipped.

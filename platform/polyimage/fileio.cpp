@@ -17,7 +17,8 @@ namespace {
 template <class Sized>
 bool ReadWhole(const char* ansiPath, Sized&& sized) {
   if (!ansiPath || !*ansiPath) return false;
-  int fd = ::open(NativePath(ansiPath).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a FIFO or device in the file's place is refused at once, never waited on.
+  int fd = ::open(NativePath(ansiPath).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < (int64_t(1) << 31);

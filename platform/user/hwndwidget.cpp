@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -91,6 +92,8 @@ class InputFilter : public QObject {
     TakeModifiersOf(key->modifiers(), vk, true);
     SetKeyDown(vk, true);
     HWND target = nullptr;
+    // A message box answers its own keys (Return, Escape), not the window it is shown over.
+    if (qobject_cast<QMessageBox*>(widget->window())) return false;
     for (QWidget* w = widget; w && !target; w = w->parentWidget()) target = HwndOf(w);
     if (!target) return false;
     MSG msg{target, static_cast<UINT>((key->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN), vk,

@@ -19,6 +19,7 @@ namespace {
 std::mutex g_mutex;
 std::deque<int> g_answers;
 std::vector<ShownMessageBox> g_shown;
+std::vector<QMessageBox*> g_open;  // UI thread only: the boxes whose loops are on the stack
 
 struct Button {
   int id;
@@ -63,7 +64,9 @@ int AskUser(HWND owner, const std::string& text, const std::string& caption, UIN
     if (button.id == DefaultAnswer(type)) box.setDefaultButton(push);
     if (button.id == IDCANCEL || (buttons.size() == 1)) box.setEscapeButton(push);
   }
+  g_open.push_back(&box);
   box.exec();
+  std::erase(g_open, &box);
   for (auto& [push, id] : made) {
     if (box.clickedButton() == push) return id;
   }
@@ -103,6 +106,15 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_shown.push_back(shown);
   return shown.answer;
+}
+
+BOOL EndMessageBoxes() {
+  BOOL any = FALSE;
+  RunOnUiThread([&] {
+    any = g_open.empty() ? FALSE : TRUE;
+    for (QMessageBox* box : g_open) box->reject();
+  });
+  return any;
 }
 
 void PushMessageBoxAnswer(int answer) {

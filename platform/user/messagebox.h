@@ -38,6 +38,11 @@
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define MessageBox MessageBoxA
 
+/// Closes every box still waiting for a user (on the UI thread), each with the answer its
+/// close button gives; TRUE when one was open. A close from outside (a signal) calls it so that
+/// no handler still waiting in a box outlives the window it belongs to.
+BOOL EndMessageBoxes();
+
 /// A box the program showed (test hook).
 struct ShownMessageBox {
   std::string text;

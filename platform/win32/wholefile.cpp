@@ -191,7 +191,8 @@ BOOL FlushFileToDisk(LPCSTR path) {
 }
 
 BOOL ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes) {
-  int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a FIFO or device in the file's place is refused below, never waited on.
+  int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetLastError(Win32ErrorFromErrno(errno));
     return FALSE;

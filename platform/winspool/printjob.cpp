@@ -7,8 +7,10 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/gdi/gdi_p.h"
@@ -26,12 +28,52 @@ namespace {
 
 std::atomic<int> nextJobId{1};
 
+// The job's file as the PDF writer sees it: every write goes straight to the descriptor, and
+// one that the disk refused (full, over a size limit) is remembered, since the writer itself
+// carries on regardless.
+class JobFile : public QIODevice {
+ public:
+  explicit JobFile(int fd) : m_fd(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+  ~JobFile() override { Finish(); }
+  bool Failed() const { return m_failed; }
+  /// Puts the file on the disk and closes it; false when any part of it did not get there.
+  bool Finish() {
+    if (m_fd < 0) return !m_failed;
+    if (fsync(m_fd) != 0) m_failed = true;
+    if (::close(m_fd) != 0) m_failed = true;
+    m_fd = -1;
+    QIODevice::close();
+    return !m_failed;
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    qint64 done = 0;
+    while (done < size && m_fd >= 0) {
+      ssize_t n = ::write(m_fd, data + done, size_t(size - done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        m_failed = true;
+        return -1;
+      }
+      done += n;
+    }
+    return done;
+  }
+
+ private:
+  int m_fd;
+  bool m_failed = false;
+};
+
 struct PrintJob : gdi_p::DcExtension {
   PrinterEntry printer;
   PageGeometry page;
   std::string title;
   std::string tempPath, finalPath;
-  std::unique_ptr<QFile> file;
+  int tempFd = -1;  // the temporary file, opened by ChooseOutput
+  std::unique_ptr<JobFile> file;
   std::unique_ptr<QPdfWriter> writer;
   bool docOpen = false, pageOpen = false;
   int pages = 0;
@@ -75,12 +117,20 @@ bool ChooseOutput(PrintJob& job, const DOCINFOA* info) {
     for (int n = 2; QFile::exists(path); ++n) path = base + QStringLiteral(" (%1).pdf").arg(n);
     job.finalPath = path.toStdString();
   }
-  // The file is written under a temporary name beside its final place, then renamed.
-  if (!job.finalPath.empty())
+  // The file is written under a temporary name beside its final place, then renamed; a job for
+  // CUPS goes through a new file of its own (never one another user put in its way).
+  if (!job.finalPath.empty()) {
     job.tempPath = job.finalPath + ".part";
-  else
-    job.tempPath = QDir::tempPath().toStdString() + "/tavorin-job-" + std::to_string(getpid()) + "-" +
-                   std::to_string(job.jobId) + ".pdf";
+    job.tempFd = open(job.tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  } else {
+    std::string pattern = QDir::tempPath().toStdString() + "/tavorin-job-XXXXXX.pdf";
+    job.tempFd = mkostemps(pattern.data(), 4, O_CLOEXEC);
+    job.tempPath = pattern;
+  }
+  if (job.tempFd < 0) {
+    job.tempPath.clear();
+    return false;
+  }
   return true;
 }
 
@@ -157,13 +207,8 @@ int StartDocA(HDC handle, const DOCINFOA* info) {
   job->title = info && info->lpszDocName ? info->lpszDocName : "";
   job->pages = 0;
   if (!ChooseOutput(*job, info)) return SP_ERROR;
-  job->file = std::make_unique<QFile>(QString::fromStdString(job->tempPath));
-  if (!job->file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    TRACE("StartDoc() - cannot write %s\n", job->tempPath.c_str());
-    job->file.reset();
-    job->tempPath.clear();
-    return SP_ERROR;
-  }
+  job->file = std::make_unique<JobFile>(job->tempFd);
+  job->tempFd = -1;
   job->writer = std::make_unique<QPdfWriter>(job->file.get());
   job->writer->setCreator(QStringLiteral("Tavorin"));
   job->writer->setTitle(QString::fromStdString(AnsiToUtf8(job->title)));
@@ -203,8 +248,7 @@ int EndDoc(HDC handle) {
   if (!job || !job->docOpen) return SP_ERROR;
   gdi_p::SetDevice(*dc, nullptr, nullptr);  // ends painting: the PDF is complete
   job->writer.reset();
-  const bool written = job->file->error() == QFileDevice::NoError && job->file->flush();
-  job->file->close();
+  const bool written = job->file->Finish();
   int result = 1;
   if (!written) {
     result = SP_ERROR;

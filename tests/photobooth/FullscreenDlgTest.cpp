@@ -1,5 +1,7 @@
 #include "photobooth/FullscreenDlg.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "photobooth/BoothCommands.h"
@@ -428,3 +430,19 @@ TEST_F(FullscreenDlgTest, EachNewScreenPictureIsDrawnOnTheScreenSurface) {
 }
 
 }  // namespace
+
+// FIFOs in place of a screen's picture, sound, movie and overlay (another user can make them in
+// a shared images folder): each counts as missing and the booth goes on at once, where opening
+// one would wait for a writer for good.
+TEST_F(FullscreenDlgTest, FifosInPlaceOfScreenFilesCountAsMissing) {
+  WriteJpeg(Screen("ready.jpg"), 64, 48, Qt::gray);
+  for (const char* name : {"processing.jpg", "processing.wav", "processing.mp4", "live_view_overlay.png"})
+    ASSERT_EQ(0, mkfifo(Screen(name).c_str(), 0600)) << name;
+  CFullscreenDlg* booth = OpenBooth();
+  booth->ShowScreen(Screen("processing.jpg").c_str(), 1);
+  EXPECT_EQ(0, SoundsOf(Screen("processing.wav")));
+  booth->ShowScreen(Screen("ready.jpg").c_str(), 1);
+  CString title;
+  booth->GetWindowText(title);
+  EXPECT_EQ("Morvane Systems Photobooth - " + Screen("ready.jpg"), std::string(title.GetString()));
+}

@@ -3,6 +3,9 @@
 // built-in PDF printer, the confirm screen scripted through its seam.
 #include "photobooth/PhotoboothProcessingWorker.h"
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -628,4 +631,53 @@ TEST_F(PhotoboothProcessingWorkerTest, SharingTextsSpeakOfThePage) {
   ASSERT_FALSE(page.empty());
   EXPECT_EQ(fs::path(page).stem().string(), original);
   EXPECT_NE("IMG_0001", original);
+}
+
+// A page that could not be saved or printed: the operator is told why, the counter is charged
+// for no page, and the session record written before says in the end what really happened.
+TEST_F(PhotoboothProcessingWorkerTest, AFailedSaveOrPrintIsReportedUnchargedAndRecordedAsItWas) {
+  struct Row {
+    const char* name;
+    int output;
+    bool fullDisk;     // the built-in PDF printer's file hits a file-size limit
+    bool blockPrints;  // a file where the prints folder goes
+    const char* reason;
+  } rows[] = {
+      {"PDF printer on a full disk", 0, true, false, "The printer did not accept the job"},
+      {"prints folder not writable", 1, false, true, "Unable to save "},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ClearMessageBoxes();
+    fs::remove_all(PrintsFolder());
+    fs::remove_all(Prints());
+    fs::remove(m_shots + "/IMG_0001.xml");
+    if (row.blockPrints) std::ofstream(Prints()) << "a file";
+    m_view->m_nPhotoboothSaveJpegCopyOfPrints = row.output;
+    m_view->m_nPhotoboothPrintCopies = 2;
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    if (row.fullDisk) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limited{6000, old.rlim_max};
+      ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    const bool started = m_view->StartPhotoboothProcessingIfReady(false);
+    setrlimit(RLIMIT_FSIZE, &old);
+    fs::remove(Prints());
+    ASSERT_TRUE(started);
+    auto boxes = GetShownMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(0u, boxes[0].text.rfind(std::string("Error preparing images for printing:\n") + row.reason, 0))
+        << boxes[0].text;
+    EXPECT_EQ(UINT(MB_ICONERROR), boxes[0].icon);
+    EXPECT_TRUE(Pdfs().empty());
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(PrintsFolder(), error))
+      ADD_FAILURE() << "left behind: " << entry.path();
+    EXPECT_EQ(100u, UpdatePhotoboothPrintCounter(0));
+    std::string record = RecordText();
+    EXPECT_NE(std::string::npos, record.find("<prints>0</prints>")) << record;
+    EXPECT_EQ(std::string::npos, record.find("<output>")) << record;
+  }
 }

@@ -1,6 +1,7 @@
 #include "sharing/EmailTransport.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -211,4 +212,25 @@ TEST_F(EmailTransportTest, RefusedLoginShowsTheServerReplyAndLogsUnsent) {
   EXPECT_EQ(result.picture, CString("email_error.jpg"));
   EXPECT_EQ(result.displayMs, 10000);
   EXPECT_NE(Log().find(",0,"), std::string::npos);
+}
+
+// The log holds guests' addresses: made private whatever the umask, and a link another user
+// planted where it goes is not written through.
+TEST_F(EmailTransportTest, TheLogIsMadePrivateAndALinkInItsPlaceIsNotFollowed) {
+  settings_.offline = true;
+  mode_t old = umask(022);
+  SendEmail(settings_, input_);
+  umask(old);
+  struct stat info {};
+  ASSERT_EQ(stat(settings_.logPath, &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  std::string planted = dir_ + "/planted.csv";
+  std::filesystem::remove(settings_.logPath.GetString());
+  std::FILE* f = std::fopen(planted.c_str(), "w");
+  std::fclose(f);
+  ASSERT_EQ(symlink(planted.c_str(), settings_.logPath), 0);
+  EmailShareResult result = SendEmail(settings_, input_);
+  EXPECT_EQ(result.picture, CString("email_error.jpg"));
+  EXPECT_EQ(std::filesystem::file_size(planted), 0u);
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +109,39 @@ TEST(Mp4ClipMakerTest, MissingFfmpegFailsWithAMessageNamingItsPackage) {
   EXPECT_NE(shown[0].text.find("Unable to find ffmpeg"), std::string::npos);
   EXPECT_NE(shown[0].text.find("package \"ffmpeg\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(empty.File("x.mp4")));
+  // The next session of the run goes on without its clip and without another box.
+  setenv("PATH", empty.Path().c_str(), 1);
+  result = CreateMp4FromPng(nullptr, Array({"/a.png"}), Array({}), 0, empty.File("y.mp4").c_str(), 50, 150, TRUE);
+  setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(GetShownMessageBoxes().size(), 1u);
+}
+
+// ffmpeg that fails mid-encode (the disk fills: a file-size limit it inherits): a failure, and
+// nothing under the clip's name nor beside it.
+TEST(Mp4ClipMakerTest, AFailedEncodeLeavesNoClip) {
+  ASSERT_FALSE(FindFfmpeg().empty()) << "ffmpeg is installed by scripts/install-deps";
+  TempFolder folder;
+  CLSID png;
+  ASSERT_GE(GetEncoderClsid(u"image/png", &png), 0);
+  CStringArray frames;
+  for (int i = 0; i < 6; ++i) {
+    std::string name = folder.File("frame" + std::to_string(i) + ".png");
+    ASSERT_EQ(SolidBitmap(640, 480, 0xff000000u | (0x2a3b4cu * (i + 1)))->Save(WideAscii(name).c_str(), &png),
+              Gdiplus::Ok);
+    frames.Add(name.c_str());
+  }
+  std::string clip = folder.File("clip.mp4");
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limited{2048, old.rlim_max};
+  signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  int result = CreateMp4FromPng(nullptr, frames, Array({}), 0, clip.c_str(), 50, 150, TRUE);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_NE(result, 0);
+  EXPECT_FALSE(std::filesystem::exists(clip));
+  EXPECT_FALSE(std::filesystem::exists(clip + ".part"));
 }
 
 TEST(Mp4ClipMakerTest, EmptyFrameListDoesNothing) {

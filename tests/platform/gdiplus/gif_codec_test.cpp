@@ -1,4 +1,6 @@
 // Multi-frame GIF: frames, delays and loop count written with SaveAdd and read back.
+#include <sys/resource.h>
+
 #include <optional>
 
 #include "tests/platform/gdiplus/gdiplus_test_support.h"
@@ -243,6 +245,25 @@ TEST(GifCodecTest, CorruptOrTruncatedFilesFailWithoutCrashing) {
     EXPECT_EQ(image.GetFrameCount(&FrameDimensionTime), 0u);
     Color c;
     EXPECT_NE(image.GetPixel(0, 0, &c), Ok);
+  }
+}
+
+// Fuzz findings: a frame descriptor claiming 65535 x 65535 pixels on a 16 x 16 screen once cost
+// 4 GB; it is refused as damaged, at no more memory than the screen.
+TEST(GifCodecTest, AFrameLargerThanTheScreenIsRefused) {
+  // And an 18-byte file claiming a screen of 18000 x 14600 pixels and holding no frame.
+  for (const char* name : {"frame-larger-than-screen.gif", "huge-screen-no-frame.gif"}) {
+    SCOPED_TRACE(name);
+    std::string path = std::string(TAVORIN_SOURCE_DIR) + "/tests/fuzz/corpus/gif_fuzz/" + name;
+    ASSERT_LT(ReadBytes(path).size(), 64u);
+    std::u16string wide = Wide(path);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    Bitmap image(wide.c_str());
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_NE(image.GetLastStatus(), Ok);
+    EXPECT_EQ(image.GetFrameCount(&FrameDimensionTime), 0u);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "peak memory grew by kB";
   }
 }
 

@@ -1,10 +1,12 @@
 // Prints through a real CUPS server: runs when cupsd answers and has the cups-pdf queue that
 // scripts/start-cups adds, and is skipped otherwise.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QThread>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -63,4 +65,34 @@ TEST(CupsPrinterTest, PrintedPageArrivesAsPdfOfTheChosenSize) {
   EXPECT_NEAR(sizes[0].width(), 419.5, 2);  // A5: 148 x 210 mm
   EXPECT_NEAR(sizes[0].height(), 595.3, 2);
   QFile::remove(found);
+}
+
+// A queue that refuses jobs (cupsreject, as a full or switched-off printer does): EndDoc says
+// so, and the job's temporary PDF does not stay behind.
+TEST(CupsPrinterTest, AQueueThatRefusesJobsFailsEndDoc) {
+  if (!CupsTestQueueListed())
+    GTEST_SKIP() << "cupsd is not reachable or has no " << kCupsTestQueue << " queue; run scripts/start-cups as root";
+  const std::string queue = "TavorinRefusingTest" + std::to_string(getpid());
+  const std::string add = "lpadmin -p " + queue + " -E -v cups-pdf:/" + queue +
+                          " -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && cupsreject " + queue;
+  if (std::system(add.c_str()) != 0) GTEST_SKIP() << "cannot add a queue of its own (needs root)";
+  QDir temp(QDir::tempPath());
+  const QStringList before = temp.entryList({"tavorin-job-*"}, QDir::Files);
+  HDC dc = CreateDC(nullptr, queue.c_str(), nullptr, nullptr);
+  int started = SP_ERROR, ended = SP_ERROR;
+  if (dc) {
+    DOCINFOA info{sizeof(DOCINFOA), "Refused", nullptr, nullptr, 0};
+    started = StartDoc(dc, &info);
+    if (started > 0 && StartPage(dc) > 0) {
+      Rectangle(dc, 10, 10, 100, 100);
+      EndPage(dc);
+    }
+    ended = started > 0 ? EndDoc(dc) : SP_ERROR;
+    DeleteDC(dc);
+  }
+  std::system(("lpadmin -x " + queue).c_str());
+  ASSERT_NE(dc, nullptr);
+  EXPECT_GT(started, 0);
+  EXPECT_EQ(ended, SP_ERROR);
+  EXPECT_EQ(temp.entryList({"tavorin-job-*"}, QDir::Files), before);
 }

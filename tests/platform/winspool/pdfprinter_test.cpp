@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstring>
+#include <vector>
 
 #include "pdf_page.h"
 #include "platform/gdi/wingdi.h"
@@ -144,4 +149,46 @@ TEST(PdfPrinterTest, AfxCreateDcValidatesTheGlobalBlocks) {
   GlobalFree(okNames);
   GlobalFree(shortMode);
   GlobalFree(devMode);
+}
+
+// The disk fills while the job is written (a file-size limit): EndDoc fails and no PDF, whole or
+// cut, is left under any name.
+TEST(PdfPrinterTest, AFullDiskFailsEndDocAndLeavesNoPdf) {
+  DocumentsFolder docs;
+  DEVMODEA dm = Settings(DMORIENT_PORTRAIT, 300);
+  HDC dc = CreateDC(nullptr, kPdf, nullptr, &dm);
+  ASSERT_NE(dc, nullptr);
+  // Noise does not compress: the page's picture is far larger than the limit.
+  const int w = 600, h = 600;
+  std::vector<unsigned char> pixels(size_t(w) * h * 4);
+  unsigned seed = 12345;
+  for (unsigned char& byte : pixels) byte = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bmi.bmiHeader.biWidth = w;
+  bmi.bmiHeader.biHeight = -h;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 32;
+  bmi.bmiHeader.biCompression = BI_RGB;
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit limited{8192, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  DOCINFOA info{sizeof(DOCINFOA), "Full disk", nullptr, nullptr, 0};
+  int started = StartDoc(dc, &info);
+  int page = started > 0 ? StartPage(dc) : SP_ERROR;
+  if (page > 0) {
+    StretchDIBits(dc, 0, 0, 1200, 1200, 0, 0, w, h, pixels.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
+    EndPage(dc);
+  }
+  int ended = started > 0 ? EndDoc(dc) : SP_ERROR;
+  setrlimit(RLIMIT_FSIZE, &old);
+  DeleteDC(dc);
+  EXPECT_GT(started, 0);
+  EXPECT_EQ(ended, SP_ERROR);
+  for (const QString& name : docs.pdfs())
+    ADD_FAILURE() << name.toStdString() << " " << QFileInfo(docs.dir.path() + "/Tavorin Prints/" + name).size();
+  EXPECT_TRUE(docs.pdfs().isEmpty());
+  EXPECT_TRUE(QDir(docs.dir.path() + "/Tavorin Prints").entryList(QDir::Files).isEmpty());
 }
