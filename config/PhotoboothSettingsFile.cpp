@@ -85,9 +85,11 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
       *static_cast<CString*>(key.member) = text;
       break;
     }
-    case BoothKeyKind::Border:
-      ParseSettingsRational(text, *static_cast<double*>(key.member));
+    case BoothKeyKind::Border: {
+      double border = 0;
+      if (ParseSettingsRational(text, border)) *static_cast<double*>(key.member) = std::clamp(border, 0.0, 15.0);
       break;
+    }
     case BoothKeyKind::Font:
       ReadFont(text, *static_cast<LOGFONTA*>(key.member));
       break;
@@ -98,7 +100,10 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
       *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 1);
       break;
     case BoothKeyKind::EvfMaxHeight:
-      *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 100);
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 100, 1000);
+      break;
+    case BoothKeyKind::Ranged:
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), key.low, key.high);
       break;
     case BoothKeyKind::EvfXOffset: {
       int offset = ParseSettingsInt(text);
@@ -106,7 +111,7 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
       break;
     }
     case BoothKeyKind::Interval:
-      *static_cast<int*>(key.member) = ParseSettingsInt(text);
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 0, 30);
       break;
     case BoothKeyKind::Low32:
       *static_cast<LONGLONG*>(key.member) = static_cast<LONGLONG>(static_cast<DWORD>(ParseSettingsInt(text)));
@@ -401,7 +406,7 @@ std::vector<BoothFileKey> BuildPhotoboothFileTable(ViewSettings& s, bool sharePr
       {"photoboothMsgColour", K::Int, &s.m_nPhotoboothMsgColour},
       {"photoboothMsgFont", K::Font, &s.m_photoboothMsgFont},
       {"photoboothMsg", K::Text, &s.m_strPhotoboothMsg},
-      {"photoboothOutput", K::Int, &s.m_nPhotoboothSaveJpegCopyOfPrints},
+      {"photoboothOutput", K::Ranged, &s.m_nPhotoboothSaveJpegCopyOfPrints, 0, 3},
       {"photoboothConfirmPrinting", K::Flag, &s.m_bPhotoboothConfirmPrinting},
       {"photoboothEnableLiveView", K::Flag, &s.m_bPhotoboothEnableLiveView},
       {"photoboothMirrorLiveView", K::Flag, &s.m_bPhotoboothMirrorLiveView},
@@ -449,10 +454,10 @@ std::vector<BoothFileKey> BuildPhotoboothFileTable(ViewSettings& s, bool sharePr
       {"photoboothCopyJpegPrintRotate", K::Int, &s.m_nPhotoboothCopyJpegPrintRotate},
       {"startPhotoboothOnConnect", K::Flag, &s.m_bStartPhotoboothOnConnect},
       {"photoboothEnableSharpening", K::Flag, &s.m_bPhotoboothEnableSharpening},
-      {"photoboothSharpeningAmount", K::Int, &s.m_nPhotoboothSharpeningAmount},
-      {"photoboothBW", K::Int, &s.m_nPhotoboothBW},
-      {"photoboothToningHue", K::Int, &s.m_nPhotoboothToningHue},
-      {"photoboothToningSaturation", K::Int, &s.m_nPhotoboothToningSaturation},
+      {"photoboothSharpeningAmount", K::Ranged, &s.m_nPhotoboothSharpeningAmount, 0, 100},
+      {"photoboothBW", K::Ranged, &s.m_nPhotoboothBW, 0, 2},
+      {"photoboothToningHue", K::Ranged, &s.m_nPhotoboothToningHue, 0, 360},
+      {"photoboothToningSaturation", K::Ranged, &s.m_nPhotoboothToningSaturation, 0, 100},
       {"printOptionInSharingScreen", K::Flag, &s.m_bPrintOptionInSharingScreen},
       // A count of prints allowed, whatever the old key table called it.
       {"printOptionInSharingScreenLimit", K::Count, &s.m_nPrintOptionInSharingScreenLimit},
@@ -533,12 +538,12 @@ static std::vector<BoothFileKey> BuildTrailingKeys(ViewSettings& s) {
   using K = BoothKeyKind;
   return {
       {"photoboothPreviewTime", K::Int, &s.m_nPhotoboothPreviewTime},
-      {"photoboothMinProcessingDuration", K::Int, &s.m_nPhotoboothMinProcessingDuration},
+      {"photoboothMinProcessingDuration", K::Ranged, &s.m_nPhotoboothMinProcessingDuration, 0, 120},
       {"photoboothShowProgress", K::Flag, &s.m_bPhotoboothShowProgress},
-      {"photoboothUseMouseToTrigger", K::Int, &s.m_nPhotoboothUseMouseToTrigger},
-      {"photoboothPrintCopies", K::AtLeastOne, &s.m_nPhotoboothPrintCopies},
+      {"photoboothUseMouseToTrigger", K::Ranged, &s.m_nPhotoboothUseMouseToTrigger, 0, 5},
+      {"photoboothPrintCopies", K::Ranged, &s.m_nPhotoboothPrintCopies, 1, 9},
       {"photoboothCustomLayout", K::Flag, &s.m_bPhotoboothCustomLayout},
-      {"photoboothKeyboard", K::Int, &s.m_nPhotoboothKeyboard},
+      {"photoboothKeyboard", K::Ranged, &s.m_nPhotoboothKeyboard, 0, 4},
   };
 }
 
