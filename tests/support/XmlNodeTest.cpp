@@ -64,6 +64,32 @@ TEST(XmlNodeTest, AddElementStoresEscapedTextAndGetTextDecodesIt) {
   root.Destroy();
 }
 
+TEST(XmlNodeTest, EscapingInOnePassEqualsTheReplacementsInTheirOrder) {
+  auto replaced = [](CString text) {
+    text.Replace("&", "&amp;");
+    text.Replace("\r\n", "\r");
+    text.Replace("\n", "\r");
+    text.Replace("\r", "&#xA;");
+    text.Replace("<", "&lt;");
+    text.Replace(">", "&gt;");
+    for (int c = 0xC0; c <= 0xFF; ++c) {
+      if (c == 0xD7 || c == 0xF7) continue;
+      char entity[8];
+      std::snprintf(entity, sizeof entity, "&#x%02X;", c);
+      text.Replace(CString(static_cast<char>(c), 1), entity);
+    }
+    return text;
+  };
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+  const std::string texts[] = {all, "\r\r\n\n\r", "&#xE9; &amp; <&>", "a\r\nb\nc\rd\n", "", "\xC0\xD7\xF7\xFF"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(std::string(XmlEscapeText(CString(text.c_str())).GetString()),
+              std::string(replaced(CString(text.c_str())).GetString()));
+  }
+}
+
 TEST(XmlNodeTest, WritesEightBitTextAsUtf8) {
   XmlNode root(nullptr, "r");
   root.AddElement("e", "\xE9");
