@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "platform/user/messagebox.h"
 #include "platform/win32/files.h"
@@ -41,6 +42,37 @@ bool ChildText(const XmlNode* parent, const char* name, CString& text) {
 }
 
 bool ChildInt(const XmlNode* parent, const char* name, int& value) {
+  CString text;
+  if (!ChildText(parent, name, text)) return false;
+  value = ParseSettingsInt(text);
+  return true;
+}
+
+// The children of <photobooth_settings> by name, the first of each name as FindChild would
+// find it: some four hundred keys are looked up, and walking the list for each is quadratic.
+class ChildIndex {
+ public:
+  explicit ChildIndex(const XmlNode* parent) {
+    for (const XmlNode* child = parent->m_firstChild; child; child = child->m_nextSibling)
+      m_children.emplace(child->m_name.str(), child);
+  }
+  const XmlNode* FindChild(const char* name) const {
+    auto found = m_children.find(name);
+    return found == m_children.end() ? nullptr : found->second;
+  }
+
+ private:
+  std::unordered_map<std::string, const XmlNode*> m_children;
+};
+
+bool ChildText(const ChildIndex& parent, const char* name, CString& text) {
+  const XmlNode* child = parent.FindChild(name);
+  if (!child) return false;
+  text = child->GetText();
+  return true;
+}
+
+bool ChildInt(const ChildIndex& parent, const char* name, int& value) {
   CString text;
   if (!ChildText(parent, name, text)) return false;
   value = ParseSettingsInt(text);
@@ -174,9 +206,15 @@ void WriteCaptions(XmlNode* parent, const PhotoboothCaption* captions) {
   }
 }
 
-void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool addCaptions) {
+void ReadCaptions(const ChildIndex& settings, PhotoboothCaption* captions, bool addCaptions) {
+  // Asked of the printer only when an older file needs millimetres turned into pixels.
   int dpiX = 300, dpiY = 300;
-  GetPrinterResolution(dpiX, dpiY);
+  bool haveDpi = false;
+  auto dpi = [&](bool horizontal) {
+    if (!haveDpi) GetPrinterResolution(dpiX, dpiY);
+    haveDpi = true;
+    return horizontal ? dpiX : dpiY;
+  };
   for (int i = 0; i < kLayoutCaptionCount; ++i) {
     PhotoboothCaption& caption = captions[i];
     CString prefix = Numbered("photoboothCaption", i + 1);
@@ -191,11 +229,11 @@ void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool add
     if (ChildInt(settings, prefix + "LeftOffsetInPixels", value))
       caption.m_nLeft = value;
     else if (ChildInt(settings, prefix + "LeftOffset", value))
-      caption.m_nLeft = MillimetresToPixels(value, dpiX);
+      caption.m_nLeft = MillimetresToPixels(value, dpi(true));
     if (ChildInt(settings, prefix + "TopOffsetInPixels", value))
       caption.m_nTop = value;
     else if (ChildInt(settings, prefix + "TopOffset", value))
-      caption.m_nTop = MillimetresToPixels(value, dpiY);
+      caption.m_nTop = MillimetresToPixels(value, dpi(false));
     if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = ClampCaptionLines(value);
     if (ChildInt(settings, prefix + "MaxLineWidthInPixels", value)) caption.m_nMaxLineWidth = value;
     if (ChildInt(settings, prefix + "Angle", value)) caption.m_dAngle = value / 10.0;
@@ -218,11 +256,11 @@ void WriteBoxes(XmlNode* parent, const PhotoboothCustomLayoutBox* boxes) {
   }
 }
 
-void ReadBoxes(const XmlNode* settings, PhotoboothCustomLayoutBox* boxes, const CString& version) {
+void ReadBoxes(const ChildIndex& settings, PhotoboothCustomLayoutBox* boxes, const CString& version) {
   for (int i = 0; i < kLayoutBoxCount; ++i) {
     PhotoboothCustomLayoutBox& box = boxes[i];
     if (Older(version, "2.3")) box = PhotoboothCustomLayoutBox{};
-    const XmlNode* element = settings->FindChild(Numbered("PhotoboothCustomLayout", i + 1));
+    const XmlNode* element = settings.FindChild(Numbered("PhotoboothCustomLayout", i + 1));
     if (!element) continue;
     // Boxes of the first layout version showed the photo of their own number.
     if (version == "1.0") {
@@ -249,9 +287,9 @@ void WriteTouchscreenButtons(XmlNode* parent, const PhotoboothTouchscreenButton*
   }
 }
 
-void ReadTouchscreenButtons(const XmlNode* settings, PhotoboothTouchscreenButton* buttons) {
+void ReadTouchscreenButtons(const ChildIndex& settings, PhotoboothTouchscreenButton* buttons) {
   for (int i = 0; i < kTouchscreenSlots; ++i) {
-    const XmlNode* element = settings->FindChild(Numbered("PhotoboothTouchscreenButton", i + 1));
+    const XmlNode* element = settings.FindChild(Numbered("PhotoboothTouchscreenButton", i + 1));
     if (!element) continue;
     ChildInt(element, "action", buttons[i].action);
     ChildInt(element, "left", buttons[i].left);
@@ -289,7 +327,7 @@ void ApplyVersionResets(const CString& version, ViewSettings& s) {
   if (Older(version, "3.3")) s.m_bPhotoboothClickerMode = FALSE;
 }
 
-bool ReadPrinter(const XmlNode* settings, PhotoboothPrinterRecords& printer) {
+bool ReadPrinter(const ChildIndex& settings, PhotoboothPrinterRecords& printer) {
   CString devModeHex, devNamesHex;
   if (!ChildText(settings, "printerDevMode", devModeHex) || !ChildText(settings, "printerDevNames", devNamesHex))
     return false;
@@ -596,12 +634,13 @@ BOOL ApplyPhotoboothSettingsTree(XmlNode* root, ViewSettings& s, bool sharePrevi
   }
   const XmlAttribute* versionAttribute = tavorin->FindAttribute("version");
   CString version = versionAttribute ? versionAttribute->m_value : CString();
-  const XmlNode* settings = tavorin->FindChild("photobooth_settings");
-  if (!settings) {
+  const XmlNode* settingsElement = tavorin->FindChild("photobooth_settings");
+  if (!settingsElement) {
     error = "Can't find <photobooth_settings> tag, file may not be a Tavorin photobooth settings file";
     return FALSE;
   }
   result.version = version;
+  const ChildIndex settings(settingsElement);
 
   ApplyVersionResets(version, s);
   for (const BoothFileKey& key : BuildPhotoboothFileTable(s, sharePreview)) {
