@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "platform/user/messagebox.h"
 #include "platform/win32/files.h"
@@ -41,6 +42,37 @@ bool ChildText(const XmlNode* parent, const char* name, CString& text) {
 }
 
 bool ChildInt(const XmlNode* parent, const char* name, int& value) {
+  CString text;
+  if (!ChildText(parent, name, text)) return false;
+  value = ParseSettingsInt(text);
+  return true;
+}
+
+// The children of <photobooth_settings> by name, the first of each name as FindChild would
+// find it: some four hundred keys are looked up, and walking the list for each is quadratic.
+class ChildIndex {
+ public:
+  explicit ChildIndex(const XmlNode* parent) {
+    for (const XmlNode* child = parent->m_firstChild; child; child = child->m_nextSibling)
+      m_children.emplace(child->m_name.str(), child);
+  }
+  const XmlNode* FindChild(const char* name) const {
+    auto found = m_children.find(name);
+    return found == m_children.end() ? nullptr : found->second;
+  }
+
+ private:
+  std::unordered_map<std::string, const XmlNode*> m_children;
+};
+
+bool ChildText(const ChildIndex& parent, const char* name, CString& text) {
+  const XmlNode* child = parent.FindChild(name);
+  if (!child) return false;
+  text = child->GetText();
+  return true;
+}
+
+bool ChildInt(const ChildIndex& parent, const char* name, int& value) {
   CString text;
   if (!ChildText(parent, name, text)) return false;
   value = ParseSettingsInt(text);
@@ -85,9 +117,11 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
       *static_cast<CString*>(key.member) = text;
       break;
     }
-    case BoothKeyKind::Border:
-      ParseSettingsRational(text, *static_cast<double*>(key.member));
+    case BoothKeyKind::Border: {
+      double border = 0;
+      if (ParseSettingsRational(text, border)) *static_cast<double*>(key.member) = std::clamp(border, 0.0, 15.0);
       break;
+    }
     case BoothKeyKind::Font:
       ReadFont(text, *static_cast<LOGFONTA*>(key.member));
       break;
@@ -97,11 +131,11 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
     case BoothKeyKind::AtLeastOne:
       *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 1);
       break;
-    case BoothKeyKind::Copies:
-      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 1, 9);
-      break;
     case BoothKeyKind::EvfMaxHeight:
-      *static_cast<int*>(key.member) = std::max(ParseSettingsInt(text), 100);
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 100, 1000);
+      break;
+    case BoothKeyKind::Ranged:
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), key.low, key.high);
       break;
     case BoothKeyKind::EvfXOffset: {
       int offset = ParseSettingsInt(text);
@@ -109,7 +143,7 @@ void ReadKey(const BoothFileKey& key, const CString& text) {
       break;
     }
     case BoothKeyKind::Interval:
-      *static_cast<int*>(key.member) = ParseSettingsInt(text);
+      *static_cast<int*>(key.member) = std::clamp(ParseSettingsInt(text), 0, 30);
       break;
     case BoothKeyKind::Low32:
       *static_cast<LONGLONG*>(key.member) = static_cast<LONGLONG>(static_cast<DWORD>(ParseSettingsInt(text)));
@@ -172,9 +206,15 @@ void WriteCaptions(XmlNode* parent, const PhotoboothCaption* captions) {
   }
 }
 
-void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool addCaptions) {
+void ReadCaptions(const ChildIndex& settings, PhotoboothCaption* captions, bool addCaptions) {
+  // Asked of the printer only when an older file needs millimetres turned into pixels.
   int dpiX = 300, dpiY = 300;
-  GetPrinterResolution(dpiX, dpiY);
+  bool haveDpi = false;
+  auto dpi = [&](bool horizontal) {
+    if (!haveDpi) GetPrinterResolution(dpiX, dpiY);
+    haveDpi = true;
+    return horizontal ? dpiX : dpiY;
+  };
   for (int i = 0; i < kLayoutCaptionCount; ++i) {
     PhotoboothCaption& caption = captions[i];
     CString prefix = Numbered("photoboothCaption", i + 1);
@@ -189,11 +229,11 @@ void ReadCaptions(const XmlNode* settings, PhotoboothCaption* captions, bool add
     if (ChildInt(settings, prefix + "LeftOffsetInPixels", value))
       caption.m_nLeft = value;
     else if (ChildInt(settings, prefix + "LeftOffset", value))
-      caption.m_nLeft = MillimetresToPixels(value, dpiX);
+      caption.m_nLeft = MillimetresToPixels(value, dpi(true));
     if (ChildInt(settings, prefix + "TopOffsetInPixels", value))
       caption.m_nTop = value;
     else if (ChildInt(settings, prefix + "TopOffset", value))
-      caption.m_nTop = MillimetresToPixels(value, dpiY);
+      caption.m_nTop = MillimetresToPixels(value, dpi(false));
     if (ChildInt(settings, prefix + "MaxNumberOfLines", value)) caption.m_nMaxNumberOfLines = ClampCaptionLines(value);
     if (ChildInt(settings, prefix + "MaxLineWidthInPixels", value)) caption.m_nMaxLineWidth = value;
     if (ChildInt(settings, prefix + "Angle", value)) caption.m_dAngle = value / 10.0;
@@ -216,11 +256,11 @@ void WriteBoxes(XmlNode* parent, const PhotoboothCustomLayoutBox* boxes) {
   }
 }
 
-void ReadBoxes(const XmlNode* settings, PhotoboothCustomLayoutBox* boxes, const CString& version) {
+void ReadBoxes(const ChildIndex& settings, PhotoboothCustomLayoutBox* boxes, const CString& version) {
   for (int i = 0; i < kLayoutBoxCount; ++i) {
     PhotoboothCustomLayoutBox& box = boxes[i];
     if (Older(version, "2.3")) box = PhotoboothCustomLayoutBox{};
-    const XmlNode* element = settings->FindChild(Numbered("PhotoboothCustomLayout", i + 1));
+    const XmlNode* element = settings.FindChild(Numbered("PhotoboothCustomLayout", i + 1));
     if (!element) continue;
     // Boxes of the first layout version showed the photo of their own number.
     if (version == "1.0") {
@@ -247,9 +287,9 @@ void WriteTouchscreenButtons(XmlNode* parent, const PhotoboothTouchscreenButton*
   }
 }
 
-void ReadTouchscreenButtons(const XmlNode* settings, PhotoboothTouchscreenButton* buttons) {
+void ReadTouchscreenButtons(const ChildIndex& settings, PhotoboothTouchscreenButton* buttons) {
   for (int i = 0; i < kTouchscreenSlots; ++i) {
-    const XmlNode* element = settings->FindChild(Numbered("PhotoboothTouchscreenButton", i + 1));
+    const XmlNode* element = settings.FindChild(Numbered("PhotoboothTouchscreenButton", i + 1));
     if (!element) continue;
     ChildInt(element, "action", buttons[i].action);
     ChildInt(element, "left", buttons[i].left);
@@ -287,7 +327,7 @@ void ApplyVersionResets(const CString& version, ViewSettings& s) {
   if (Older(version, "3.3")) s.m_bPhotoboothClickerMode = FALSE;
 }
 
-bool ReadPrinter(const XmlNode* settings, PhotoboothPrinterRecords& printer) {
+bool ReadPrinter(const ChildIndex& settings, PhotoboothPrinterRecords& printer) {
   CString devModeHex, devNamesHex;
   if (!ChildText(settings, "printerDevMode", devModeHex) || !ChildText(settings, "printerDevNames", devNamesHex))
     return false;
@@ -404,7 +444,7 @@ std::vector<BoothFileKey> BuildPhotoboothFileTable(ViewSettings& s, bool sharePr
       {"photoboothMsgColour", K::Int, &s.m_nPhotoboothMsgColour},
       {"photoboothMsgFont", K::Font, &s.m_photoboothMsgFont},
       {"photoboothMsg", K::Text, &s.m_strPhotoboothMsg},
-      {"photoboothOutput", K::Int, &s.m_nPhotoboothSaveJpegCopyOfPrints},
+      {"photoboothOutput", K::Ranged, &s.m_nPhotoboothSaveJpegCopyOfPrints, 0, 3},
       {"photoboothConfirmPrinting", K::Flag, &s.m_bPhotoboothConfirmPrinting},
       {"photoboothEnableLiveView", K::Flag, &s.m_bPhotoboothEnableLiveView},
       {"photoboothMirrorLiveView", K::Flag, &s.m_bPhotoboothMirrorLiveView},
@@ -452,10 +492,10 @@ std::vector<BoothFileKey> BuildPhotoboothFileTable(ViewSettings& s, bool sharePr
       {"photoboothCopyJpegPrintRotate", K::Int, &s.m_nPhotoboothCopyJpegPrintRotate},
       {"startPhotoboothOnConnect", K::Flag, &s.m_bStartPhotoboothOnConnect},
       {"photoboothEnableSharpening", K::Flag, &s.m_bPhotoboothEnableSharpening},
-      {"photoboothSharpeningAmount", K::Int, &s.m_nPhotoboothSharpeningAmount},
-      {"photoboothBW", K::Int, &s.m_nPhotoboothBW},
-      {"photoboothToningHue", K::Int, &s.m_nPhotoboothToningHue},
-      {"photoboothToningSaturation", K::Int, &s.m_nPhotoboothToningSaturation},
+      {"photoboothSharpeningAmount", K::Ranged, &s.m_nPhotoboothSharpeningAmount, 0, 100},
+      {"photoboothBW", K::Ranged, &s.m_nPhotoboothBW, 0, 2},
+      {"photoboothToningHue", K::Ranged, &s.m_nPhotoboothToningHue, 0, 360},
+      {"photoboothToningSaturation", K::Ranged, &s.m_nPhotoboothToningSaturation, 0, 100},
       {"printOptionInSharingScreen", K::Flag, &s.m_bPrintOptionInSharingScreen},
       // A count of prints allowed, whatever the old key table called it.
       {"printOptionInSharingScreenLimit", K::Count, &s.m_nPrintOptionInSharingScreenLimit},
@@ -536,12 +576,12 @@ static std::vector<BoothFileKey> BuildTrailingKeys(ViewSettings& s) {
   using K = BoothKeyKind;
   return {
       {"photoboothPreviewTime", K::Int, &s.m_nPhotoboothPreviewTime},
-      {"photoboothMinProcessingDuration", K::Int, &s.m_nPhotoboothMinProcessingDuration},
+      {"photoboothMinProcessingDuration", K::Ranged, &s.m_nPhotoboothMinProcessingDuration, 0, 120},
       {"photoboothShowProgress", K::Flag, &s.m_bPhotoboothShowProgress},
-      {"photoboothUseMouseToTrigger", K::Int, &s.m_nPhotoboothUseMouseToTrigger},
-      {"photoboothPrintCopies", K::Copies, &s.m_nPhotoboothPrintCopies},
+      {"photoboothUseMouseToTrigger", K::Ranged, &s.m_nPhotoboothUseMouseToTrigger, 0, 5},
+      {"photoboothPrintCopies", K::Ranged, &s.m_nPhotoboothPrintCopies, 1, 9},
       {"photoboothCustomLayout", K::Flag, &s.m_bPhotoboothCustomLayout},
-      {"photoboothKeyboard", K::Int, &s.m_nPhotoboothKeyboard},
+      {"photoboothKeyboard", K::Ranged, &s.m_nPhotoboothKeyboard, 0, 4},
   };
 }
 
@@ -594,12 +634,13 @@ BOOL ApplyPhotoboothSettingsTree(XmlNode* root, ViewSettings& s, bool sharePrevi
   }
   const XmlAttribute* versionAttribute = tavorin->FindAttribute("version");
   CString version = versionAttribute ? versionAttribute->m_value : CString();
-  const XmlNode* settings = tavorin->FindChild("photobooth_settings");
-  if (!settings) {
+  const XmlNode* settingsElement = tavorin->FindChild("photobooth_settings");
+  if (!settingsElement) {
     error = "Can't find <photobooth_settings> tag, file may not be a Tavorin photobooth settings file";
     return FALSE;
   }
   result.version = version;
+  const ChildIndex settings(settingsElement);
 
   ApplyVersionResets(version, s);
   for (const BoothFileKey& key : BuildPhotoboothFileTable(s, sharePreview)) {

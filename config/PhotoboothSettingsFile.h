@@ -24,14 +24,14 @@ enum class BoothKeyKind {
   Flag,         // "%d"; any non-zero value reads as 1
   Text,         // escaped text; line breaks come back as a single CR
   LongText,     // as Text, but line breaks come back as CR LF
-  Border,       // rational "n/d" (millimetres); "n/0" and non-finite values leave the member
+  Border,       // rational "n/d" (millimetres) within 0..15; "n/0" and non-finite values leave the member
   Font,         // 120 hex digits of a LOGFONT
   Images,       // photos per sequence, 1..20
   AtLeastOne,   // rows and columns: below 1 reads as 1
-  Copies,       // copies to print, 1..9 (the confirm screen's own limit)
-  EvfMaxHeight, // 100 or less reads as 100
+  EvfMaxHeight, // 100..1000
+  Ranged,       // an int within the key's low..high
   EvfXOffset,   // above 2000 (unsigned) reads as -1, centred
-  Interval,     // an old file also gives the first interval this value
+  Interval,     // 0..30; an old file also gives the first interval this value
   Low32,        // LONGLONG member written as its low 32 bits, read with a zero high half
   Count,        // 0..1000
   WrittenFlag,  // written, never read
@@ -43,6 +43,7 @@ struct BoothFileKey {
   const char* element;
   BoothKeyKind kind;
   void* member;
+  int low = 0, high = 0;  // Ranged only
 };
 
 /// The flat keys in writing order. `sharePreview` adds the dialog pair's sharing preview box.

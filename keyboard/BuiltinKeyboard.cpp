@@ -170,7 +170,8 @@ void PlaceTextFields(int type, KeyboardLayout& layout, int keysTop, int g, int k
     second.m_y = keysTop - (5 * g + 6 * gap) / 4;
     first.m_y = std::max(second.m_y - 2 * g - 2 * gap, k + 3);
   } else if (first.m_rows > 1) {
-    first.m_y = keysTop - g / 4 - g * first.m_rows - gap;
+    first.m_y = SaturateKeyboardNumber(static_cast<long long>(keysTop) - g / 4 -
+                                       static_cast<long long>(g) * first.m_rows - gap);
   } else {
     first.m_y = keysTop - (5 * g + 6 * gap) / 4;
   }

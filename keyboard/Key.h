@@ -15,7 +15,9 @@ class CKey {
   bool IsEmpty() const { return m_code.IsEmpty(); }
   /// Both coordinates strictly inside: a point on an edge belongs to no key.
   bool StrictlyContains(int x, int y) const {
-    return x > m_x && x < m_x + m_width && y > m_y && y < m_y + m_height;
+    // In 64 bits: a key at the edge of the int range must not wrap round.
+    return x > m_x && x < static_cast<long long>(m_x) + m_width && y > m_y &&
+           y < static_cast<long long>(m_y) + m_height;
   }
   bool SameAs(const CKey& other) const {
     return m_code == other.m_code && m_x == other.m_x && m_y == other.m_y && m_width == other.m_width &&

@@ -88,7 +88,8 @@ void CKeyboardDialog::ComposeImages() {
     bool upper = index < 2;
     for (INT_PTR i = 0; i < layout.m_keys.GetSize(); ++i) {
       const CKey& key = layout.m_keys[i];
-      CRect rect(key.m_x, key.m_y, key.m_x + key.m_width, key.m_y + key.m_height);
+      CRect rect(key.m_x, key.m_y, SaturateKeyboardNumber(static_cast<long long>(key.m_x) + key.m_width),
+                 SaturateKeyboardNumber(static_cast<long long>(key.m_y) + key.m_height));
       dc.RoundRect(rect.left, rect.top, rect.right, rect.bottom, m_gap, m_gap);
       dc.DrawText(upper ? key.m_shiftedLegend : key.m_legend, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
@@ -149,8 +150,10 @@ void CKeyboardDialog::PaintTo(CDC* dc) {
 
 void CKeyboardDialog::CopyKeyFrom(CDC* dc, int image, const CKey& key) {
   Gdiplus::Bitmap* source = m_images[image];
-  int width = std::min<int>(key.m_width, static_cast<int>(source->GetWidth()) - key.m_x);
-  int height = std::min<int>(key.m_height, static_cast<int>(source->GetHeight()) - key.m_y);
+  const int width = SaturateKeyboardNumber(
+      std::min<long long>(key.m_width, static_cast<long long>(source->GetWidth()) - key.m_x));
+  const int height = SaturateKeyboardNumber(
+      std::min<long long>(key.m_height, static_cast<long long>(source->GetHeight()) - key.m_y));
   if (key.m_x < 0 || key.m_y < 0 || width <= 0 || height <= 0) return;
   Gdiplus::Graphics graphics(dc->m_hDC);
   graphics.DrawImage(source, Gdiplus::Rect(m_imageOrigin.x + key.m_x, m_imageOrigin.y + key.m_y, width, height), key.m_x,
@@ -173,7 +176,9 @@ void CKeyboardDialog::DrawFields(CDC* dc) {
     CPen pen(PS_SOLID, current && m_editor.m_fieldsInUse > 1 ? 3 : 1,
              current && m_editor.m_fieldsInUse > 1 ? RGB(255, 0, 0) : RGB(0, 0, 0));
     CPen* oldPen = dc->SelectObject(&pen);
-    field.m_bottom = field.m_rows < 2 ? field.m_y + 5 * g / 4 : field.m_y + g * field.m_rows + g / 4;
+    field.m_bottom = SaturateKeyboardNumber(field.m_rows < 2 ? static_cast<long long>(field.m_y) + 5 * g / 4
+                                                             : static_cast<long long>(field.m_y) +
+                                                                   static_cast<long long>(g) * field.m_rows + g / 4);
     dc->RoundRect(field.m_x, field.m_y, field.m_right, field.m_bottom, g / 4, g / 4);
     dc->SelectObject(oldPen);
     int left = field.m_x + g / 2;

@@ -27,6 +27,17 @@ int NormaliseKeyboardType(int type);
 /// "keyboard", "email_keyboard", "fb_keyboard", ... for the type (no fallback applied).
 const char* KeyboardLayoutName(int type);
 
+/// Every position and size read from a layout file is held within +/- this: no screen is larger,
+/// and sums of two such numbers stay far from the int range.
+const int kKeyboardCoordinateLimit = 32767;
+/// The most lines a text field may have; more never fit on a screen.
+const int kKeyboardMaxFieldRows = 100;
+
+/// A number of screen arithmetic back within int, saturating.
+inline int SaturateKeyboardNumber(long long value) {
+  return value < -2147483647LL - 1 ? -2147483647 - 1 : value > 2147483647LL ? 2147483647 : static_cast<int>(value);
+}
+
 struct KeyboardLayout {
   COLORREF m_backgroundColor = RGB(0, 0, 128);
   long m_transparentColor = -1;  // a COLORREF, or -1 for none

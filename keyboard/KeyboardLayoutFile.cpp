@@ -1,5 +1,7 @@
 #include "keyboard/KeyboardLayoutFile.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,6 +9,25 @@
 #include "support/XmlDocument.h"
 
 namespace {
+
+// A number as atoi reads it (leading blanks, a sign, digits), saturating instead of
+// overflowing, then held within low..high.
+int ReadNumber(const char* text, int low, int high) {
+  long long value = 0;
+  const char* c = text ? text : "";
+  while (*c == ' ' || *c == '\t' || *c == '\n' || *c == '\r' || *c == '\v' || *c == '\f') ++c;
+  const bool negative = *c == '-';
+  if (*c == '-' || *c == '+') ++c;
+  for (; *c >= '0' && *c <= '9'; ++c) {
+    value = value * 10 + (*c - '0');
+    if (value > high + 1LL - low) break;  // already past either end
+  }
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<long long>(value, low, high));
+}
+
+// A position or size on the screen.
+int ReadCoordinate(const char* text) { return ReadNumber(text, -kKeyboardCoordinateLimit, kKeyboardCoordinateLimit); }
 
 // "0xRRGGBB": exactly one number read sets the colour, anything else keeps it.
 void ReadColour(const CString& text, COLORREF& colour) {
@@ -47,10 +68,11 @@ void ReadPrompt(const XmlNode* node, KeyboardTextField& field, bool prohibitedCl
     if (prohibitedClearsEmail) field.m_emailAddress = false;
   }
   if (const XmlAttribute* value = node->FindAttribute("value")) field.m_text = value->m_value;
-  if (const XmlAttribute* maxChars = node->FindAttribute("max_chars")) field.m_maxChars = std::atoi(maxChars->m_value);
+  if (const XmlAttribute* maxChars = node->FindAttribute("max_chars"))
+    field.m_maxChars = ReadNumber(maxChars->m_value, INT_MIN, INT_MAX);
   field.m_rows = 1;
   if (const XmlAttribute* rows = node->FindAttribute("rows")) {
-    int value = std::atoi(rows->m_value);
+    int value = ReadNumber(rows->m_value, INT_MIN, kKeyboardMaxFieldRows);
     if (value > 1) field.m_rows = value;
   }
 }
@@ -67,8 +89,8 @@ BOOL ReadKey(const XmlNode* node, KeyboardLayout& layout, CString* error) {
     }
     values[i] = part->GetText();
   }
-  layout.m_keys.Add(CKey(values[4], values[5], values[6], values[7], std::atoi(values[0]), std::atoi(values[1]),
-                         std::atoi(values[2]), std::atoi(values[3])));
+  layout.m_keys.Add(CKey(values[4], values[5], values[6], values[7], ReadCoordinate(values[0]),
+                         ReadCoordinate(values[1]), ReadCoordinate(values[2]), ReadCoordinate(values[3])));
   return TRUE;
 }
 
@@ -78,7 +100,7 @@ void ReadNumbered(const XmlNode* node, KeyboardLayout& layout) {
   for (int d = 1; d <= kKeyboardFieldCount; ++d) {
     KeyboardTextField& field = layout.m_fields[d - 1];
     KeyboardCheckBox& box = layout.m_checkBoxes[d - 1];
-    int value = std::atoi(node->GetText());
+    int value = ReadCoordinate(node->GetText());
     std::snprintf(name, sizeof name, "prompt%d", d);
     if (node->m_name == name) ReadPrompt(node, field, true);
     std::snprintf(name, sizeof name, "text%d_y", d);
@@ -121,15 +143,15 @@ BOOL ReadKeyboardElement(const XmlNode* keyboard, KeyboardLayout& layout, CStrin
     } else if (name == "text_background_color") {
       ReadColour(text, layout.m_textBackgroundColor);
     } else if (name == "show_cursor") {
-      layout.m_showCursor = std::atoi(text) != 0;
+      layout.m_showCursor = ReadNumber(text, INT_MIN, INT_MAX) != 0;
     } else if (name == "show_mouse_cursor") {
-      layout.m_showMouseCursor = std::atoi(text) != 0;
+      layout.m_showMouseCursor = ReadNumber(text, INT_MIN, INT_MAX) != 0;
     } else if (name == "prompt") {
       ReadPrompt(node, layout.m_fields[0], false);
     } else if (name == "text_y") {
-      layout.m_fields[0].m_y = std::atoi(text);
+      layout.m_fields[0].m_y = ReadCoordinate(text);
     } else if (name == "text_point_size") {
-      layout.m_textPointSize = std::atoi(text);
+      layout.m_textPointSize = ReadNumber(text, 1, 10000);
     } else if (name == "text_font_name") {
       layout.m_textFontName = text;
     }

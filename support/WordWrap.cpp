@@ -1,5 +1,6 @@
 #include "support/WordWrap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -30,35 +31,51 @@ void WordWrapLines(const char* text, int width, const std::function<int(const CS
     return;
   }
 
-  // Each line is found by measuring prefixes of doubling and then halving length, so a line
-  // costs a few measures of about its own length, whatever the length of the text.
-  size_t start = 0;
+  // Each line is found by galloping from the length that fitted the line before, then halving
+  // the gap: a line costs a few measures of about its own length, whatever the length of the text.
+  size_t start = 0, hint = 0;
   auto fits = [&](size_t count) { return measure(CString(s.substr(start, count))) <= width; };
   while (start < s.size()) {
     const size_t length = s.size() - start;
     size_t good = 0, bad = length + 1;  // the prefix of `good` fits; that of `bad` does not
-    for (size_t probe = 1; probe < length; probe *= 2) {
-      if (!fits(probe)) {
+    const size_t first = std::min(hint ? hint : 1, length);
+    size_t step = std::max<size_t>(1, first / 8);
+    if (fits(first)) {
+      good = first;
+      while (good < length && bad > length) {
+        const size_t probe = std::min(good + step, length);
+        if (fits(probe)) {
+          good = probe;
+          step *= 2;
+        } else {
+          bad = probe;
+        }
+      }
+    } else {
+      bad = first;
+      while (bad > step) {
+        const size_t probe = bad - step;
+        if (fits(probe)) {
+          good = probe;
+          break;
+        }
         bad = probe;
-        break;
+        step *= 2;
       }
-      good = probe;
     }
-    if (bad > length) {
-      if (fits(length)) {
-        lines.Add(CString(s.substr(start)));
-        return;
-      }
-      bad = length;
-    }
-    while (bad - good > 1) {
+    while (bad <= length && bad - good > 1) {
       const size_t middle = good + (bad - good) / 2;
       if (fits(middle))
         good = middle;
       else
         bad = middle;
     }
+    if (good == length) {
+      lines.Add(CString(s.substr(start)));
+      return;
+    }
     const size_t fit = good;
+    hint = fit;
     if (fit == 0) {
       lines.Add(CString(s.substr(start)));  // not even one character fits
       return;

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
@@ -242,44 +243,11 @@ CString PrefixOf(const CString& name) {
   return colon > 0 ? name.Left(colon) : CString();
 }
 
-void Unlink(XmlNode* node) {
-  XmlNode* parent = node->m_parent;
-  if (!parent) return;
-  for (XmlNode** link = &parent->m_firstChild; *link; link = &(*link)->m_nextSibling) {
-    if (*link == node) {
-      *link = node->m_nextSibling;
-      parent->m_lastChild = nullptr;
-      break;
-    }
-  }
-  node->m_nextSibling = nullptr;
-  node->m_parent = nullptr;
-}
-
-XmlAttribute* Detach(XmlNode* node, XmlAttribute* target) {
-  for (XmlAttribute** link = &node->m_attributes; *link; link = &(*link)->m_next) {
-    if (*link == target) {
-      *link = target->m_next;
-      node->m_lastAttribute = nullptr;
-      target->m_next = nullptr;
-      return target;
-    }
-  }
-  return nullptr;
-}
-
 std::vector<XmlNode*> Descriptions(XmlNode* rdf) {
   std::vector<XmlNode*> list;
   for (XmlNode* child = rdf->m_firstChild; child; child = child->m_nextSibling)
     if (child->m_name == "rdf:Description") list.push_back(child);
   return list;
-}
-
-XmlNode* DeclaringDescription(XmlNode* rdf, const CString& prefix) {
-  if (prefix.IsEmpty()) return nullptr;
-  for (XmlNode* description : Descriptions(rdf))
-    if (description->FindAttribute("xmlns:" + prefix)) return description;
-  return nullptr;
 }
 
 }  // namespace
@@ -296,14 +264,17 @@ void XmpNormaliseTree(XmlNode* root) {
     if (about && StartsWith(about->m_value, "uuid:")) documentId = about->m_value;
   }
 
+  // Lists are walked once with a link to the current entry, so that taking an entry out costs
+  // nothing more and a hostile packet of many attributes or elements stays linear.
   for (XmlNode* description : Descriptions(rdf)) {
     // Every namespace after the first gets a description of its own; "crs" stays with "crss".
     bool first = true;
     XmlNode* target = nullptr;
     CString previous;
-    for (XmlAttribute* attribute = description->m_attributes; attribute;) {
-      XmlAttribute* next = attribute->m_next;
-      CString name = attribute->m_name;
+    for (XmlAttribute** link = &description->m_attributes; *link;) {
+      XmlAttribute* attribute = *link;
+      const CString& name = attribute->m_name;
+      bool moved = false;
       if (StartsWith(name, "xmlns:")) {
         if (first) {
           first = false;
@@ -315,50 +286,75 @@ void XmpNormaliseTree(XmlNode* root) {
           }
           if (target) {
             target->AddAttribute(name, attribute->m_value);
-            delete Detach(description, attribute);
+            moved = true;
           }
         }
         previous = name;
       }
-      attribute = next;
-    }
-  }
-
-  for (XmlNode* description : Descriptions(rdf)) {
-    for (XmlAttribute* attribute = description->m_attributes; attribute;) {
-      XmlAttribute* next = attribute->m_next;
-      CString prefix = PrefixOf(attribute->m_name);
-      if (!prefix.IsEmpty() && prefix != "xmlns") {
-        if (XmlNode* owner = DeclaringDescription(rdf, prefix)) {
-          owner->AddElement(attribute->m_name, attribute->m_value);
-          delete Detach(description, attribute);
-        }
+      if (moved) {
+        *link = attribute->m_next;
+        description->m_lastAttribute = nullptr;
+        delete attribute;
+      } else {
+        link = &attribute->m_next;
       }
-      attribute = next;
+    }
+  }
+
+  // From here on no declaration moves: the first description declaring each prefix is fixed.
+  std::map<std::string, XmlNode*> declaring;
+  for (XmlNode* description : Descriptions(rdf))
+    for (XmlAttribute* attribute = description->m_attributes; attribute; attribute = attribute->m_next)
+      if (StartsWith(attribute->m_name, "xmlns:") && attribute->m_name.GetLength() > 6)
+        declaring.emplace(attribute->m_name.Mid(6).str(), description);
+  auto declaringDescription = [&declaring](const CString& prefix) -> XmlNode* {
+    if (prefix.IsEmpty()) return nullptr;
+    auto found = declaring.find(prefix.str());
+    return found == declaring.end() ? nullptr : found->second;
+  };
+
+  for (XmlNode* description : Descriptions(rdf)) {
+    for (XmlAttribute** link = &description->m_attributes; *link;) {
+      XmlAttribute* attribute = *link;
+      CString prefix = PrefixOf(attribute->m_name);
+      XmlNode* owner = !prefix.IsEmpty() && prefix != "xmlns" ? declaringDescription(prefix) : nullptr;
+      if (owner) {
+        owner->AddElement(attribute->m_name, attribute->m_value);
+        *link = attribute->m_next;
+        description->m_lastAttribute = nullptr;
+        delete attribute;
+      } else {
+        link = &attribute->m_next;
+      }
     }
   }
 
   for (XmlNode* description : Descriptions(rdf)) {
-    for (XmlNode* element = description->m_firstChild; element;) {
-      XmlNode* next = element->m_nextSibling;
+    for (XmlNode** link = &description->m_firstChild; *link;) {
+      XmlNode* element = *link;
       CString prefix = PrefixOf(element->m_name);
-      for (XmlAttribute* attribute = element->m_attributes; attribute;) {
-        XmlAttribute* following = attribute->m_next;
+      for (XmlAttribute** attributeLink = &element->m_attributes; *attributeLink;) {
+        XmlAttribute* attribute = *attributeLink;
         if (!prefix.IsEmpty() && PrefixOf(attribute->m_name) == prefix) {
           element->AddElement(attribute->m_name, attribute->m_value);
-          delete Detach(element, attribute);
+          *attributeLink = attribute->m_next;
+          element->m_lastAttribute = nullptr;
+          delete attribute;
+        } else {
+          attributeLink = &attribute->m_next;
         }
-        attribute = following;
       }
       if (element->m_firstChild && !StartsWith(element->m_firstChild->m_name, "rdf:") &&
           !element->FindAttribute("rdf:parseType"))
         element->AddAttribute("rdf:parseType", "Resource");
-      XmlNode* owner = DeclaringDescription(rdf, prefix);
+      XmlNode* owner = declaringDescription(prefix);
       if (owner && owner != description) {
-        Unlink(element);
+        *link = element->m_nextSibling;
+        description->m_lastChild = nullptr;
         owner->AppendChild(element);
+      } else {
+        link = &element->m_nextSibling;
       }
-      element = next;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -278,25 +279,34 @@ void XmlNode::Serialize(CString& out, int level) const {
 }
 
 CString XmlEscapeText(const CString& text) {
-  CString out = text;
-  out.Replace("&", "&amp;");
-  out.Replace("\r\n", "\r");
-  out.Replace("\n", "\r");
-  out.Replace("\r", "&#xA;");
-  out.Replace("<", "&lt;");
-  out.Replace(">", "&gt;");
-  CString escaped;
-  for (int i = 0; i < out.GetLength(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (c >= 0xC0 && c != 0xD7 && c != 0xF7) {
-      char entity[8];
-      std::snprintf(entity, sizeof entity, "&#x%02X;", c);
-      escaped += entity;
-    } else {
-      escaped += static_cast<char>(c);
+  // One pass with the result of the replacements in their order: "&", CR LF, LF, CR, "<", ">",
+  // then the letters 0xC0-0xFF but for the signs 0xD7 and 0xF7. No replacement makes text that
+  // a later one would change, so a single look at each byte gives the same bytes.
+  static const char kHex[] = "0123456789ABCDEF";
+  const std::string& in = text.str();
+  std::string out;
+  out.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(in[i]);
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '\r':
+        if (i + 1 < in.size() && in[i + 1] == '\n') ++i;
+        out += "&#xA;";
+        break;
+      case '\n': out += "&#xA;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default:
+        if (c >= 0xC0 && c != 0xD7 && c != 0xF7) {
+          const char entity[] = {'&', '#', 'x', kHex[c >> 4], kHex[c & 0xF], ';'};
+          out.append(entity, sizeof entity);
+        } else {
+          out += static_cast<char>(c);
+        }
     }
   }
-  return escaped;
+  return CString(out);
 }
 
 CString TextToUtf8(const CString& text) {

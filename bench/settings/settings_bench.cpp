@@ -3,6 +3,8 @@
 // write as the program does it (document built, written to a temporary name, flushed, renamed)
 // and the read from the same bytes in memory (parse into the tree, then every key applied).
 // Beside them, in the same run and process, expat parses the same bytes with empty handlers.
+// Then a hostile file of 1 MB (and one of 10 MB) of empty elements, which the reader must refuse
+// as not a settings file about as fast as expat gets through it.
 // Usage: settings_bench [repeats]
 #include <expat.h>
 #include <stdlib.h>
@@ -85,19 +87,45 @@ int main(int argc, char** argv) {
   CString error;
   double write = Best([&] { return WritePhotoboothSettingsFile(path.c_str(), source, true, &printer, error) != FALSE; });
   double build = Best([&] { return BuildPhotoboothSettingsDocument(source, true, &printer).GetLength() > 0; });
+  // The records start as copies, so that the time is the reader's, not the defaults' making.
+  const ViewSettings defaults;
   double read = Best([&] {
-    ViewSettings target;
+    ViewSettings target = defaults;
     PhotoboothFileReadResult result;
     return ReadPhotoboothSettingsBuffer(bytes.GetString(), bytes.GetLength(), "bench.xml", target, true, result,
                                         error) &&
            result.hasPrinter;
   });
   double readFile = Best([&] {
-    ViewSettings target;
+    ViewSettings target = defaults;
     PhotoboothFileReadResult result;
     return ReadPhotoboothSettingsFile(path.c_str(), target, true, result, error) != FALSE;
   });
   double expat = Best([&] { return ExpatParse(bytes); });
+
+  // Empty elements under one root: the tree grows by one sibling per four bytes.
+  auto hostile = [](size_t size) {
+    std::string text = "<?xml version=\"1.0\" ?>\n<r>";
+    while (text.size() + 4 < size) text += "<a/>";
+    return CString(text + "</r>");
+  };
+  auto refused = [&](const CString& text) {
+    ViewSettings target = defaults;
+    PhotoboothFileReadResult result;
+    CString message;
+    return !ReadPhotoboothSettingsBuffer(text.GetString(), text.GetLength(), "hostile.xml", target, true, result,
+                                         message) &&
+           message.Find("<Tavorin>") >= 0;
+  };
+  const CString oneMegabyte = hostile(1 << 20), tenMegabytes = hostile(10 << 20);
+  const int repeats = g_repeats;
+  g_repeats = std::min(repeats, 10);
+  double hostileRead = Best([&] { return refused(oneMegabyte); });
+  double hostileExpat = Best([&] { return ExpatParse(oneMegabyte); });
+  g_repeats = std::min(repeats, 3);
+  double bigRead = Best([&] { return refused(tenMegabytes); });
+  double bigExpat = Best([&] { return ExpatParse(tenMegabytes); });
+  g_repeats = repeats;
   std::filesystem::remove_all(folder);
 
   std::printf("photobooth settings file, %d bytes, best of %d\n", bytes.GetLength(), g_repeats);
@@ -108,5 +136,11 @@ int main(int argc, char** argv) {
   std::printf("%-44s %10.3f\n", "read from the file", readFile);
   std::printf("%-44s %10.3f\n", "reference: expat parse of the same bytes", expat);
   std::printf("read / expat parse: %.1fx (goal: 10x or less)\n", expat > 0 ? read / expat : 0.0);
-  return write < 0 || read < 0 || expat < 0 ? 1 : 0;
+  std::printf("\nhostile file of empty elements, refused as not a settings file\n");
+  std::printf("%-44s %10s %10s %8s\n", "", "read ms", "expat ms", "ratio");
+  std::printf("%-44s %10.3f %10.3f %7.1fx\n", "1 MB (goal: 10x or less)", hostileRead, hostileExpat,
+              hostileExpat > 0 ? hostileRead / hostileExpat : 0.0);
+  std::printf("%-44s %10.3f %10.3f %7.1fx\n", "10 MB (goal: well under a second)", bigRead, bigExpat,
+              bigExpat > 0 ? bigRead / bigExpat : 0.0);
+  return write < 0 || read < 0 || expat < 0 || hostileRead < 0 || bigRead < 0 ? 1 : 0;
 }

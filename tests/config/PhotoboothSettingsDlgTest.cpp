@@ -10,6 +10,7 @@
 
 #include "config/EditCaptionDlg.h"
 #include "config/OutputSettingsDlg.h"
+#include "config/PhotoboothSettingsFile.h"
 #include "keyboard/KeyboardGlobals.h"
 #include "platform/mfc/winapp.h"
 #include "printlayout/PhotoboothCustomLayoutDlg.h"
@@ -219,6 +220,29 @@ TEST_F(PhotoboothSettingsDlgTest, LoadingAFirstVersionLayoutWarns) {
             "WARNING: The photobooth custom layout has changed in this version.\nPlease check your layout");
   EXPECT_EQ(shown[0].icon, MB_ICONEXCLAMATION);
   EXPECT_EQ(dialog.m_settings.m_layoutBoxes[0].image, 1);
+}
+
+TEST_F(PhotoboothSettingsDlgTest, LoadingAFileCutInHalfShowsTheReadErrorAndChangesNothing) {
+  ViewSettings saved;
+  saved.m_nNumberOfPhotoboothImages = 7;
+  saved.m_nPhotoboothNumberOfColumns = 5;
+  const std::string whole = BuildPhotoboothSettingsDocument(saved, true, nullptr).GetString();
+  std::string path = std::string(std::getenv("TAVORIN_CONFIG_TEST_DIR")) + "/cut-in-half.xml";
+  std::ofstream(path, std::ios::binary) << whole.substr(0, whole.size() / 2);
+  CPhotoboothSettingsDlg dialog;
+  const int images = dialog.m_settings.m_nNumberOfPhotoboothImages;
+  const int columns = dialog.m_settings.m_nPhotoboothNumberOfColumns;
+  CommonDialogAnswer load;
+  load.paths = {path};
+  PushCommonDialogAnswer(load);
+  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_LOAD).Press(IDCANCEL));
+  dialog.DoModal();
+  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "Error reading file: " + path);
+  EXPECT_EQ(shown[0].caption, "Tavorin");
+  EXPECT_EQ(dialog.m_settings.m_nNumberOfPhotoboothImages, images);
+  EXPECT_EQ(dialog.m_settings.m_nPhotoboothNumberOfColumns, columns);
 }
 
 TEST_F(PhotoboothSettingsDlgTest, CaptionsAndProfilesWorkOnCopies) {

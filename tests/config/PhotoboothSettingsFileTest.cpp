@@ -82,6 +82,7 @@ void SetNonDefault(const BoothFileKey& key, int row) {
     case K::EvfXOffset: number = 150; break;
     case K::Interval: number = 9; break;
     case K::Count: number = 3; break;
+    case K::Ranged: number = key.high; break;
     case K::Low32: *static_cast<LONGLONG*>(key.member) = 12345; break;
     case K::Border: *static_cast<double*>(key.member) = 2.5; break;
     case K::Text: static_cast<CString*>(key.member)->Format("value %d & <b>\xE9", row); break;
@@ -263,8 +264,8 @@ TEST_F(PhotoboothSettingsFileTest, BorderIsARationalBothWays) {
   struct ReadRow {
     const char* text;
     double expected;
-  } reads[] = {{"25/10", 2.5}, {"-125/100", -1.25}, {"3", 3}, {" 3", 3}, {"0", 0}, {"2.75", 2.75},
-               {"5/0", 1.0}, {"abc", 0}, {"1e999", 1.0}, {"99999999999/1", 2147483647.0}};
+  } reads[] = {{"25/10", 2.5}, {"-125/100", 0}, {"3", 3}, {" 3", 3}, {"0", 0}, {"2.75", 2.75},
+               {"5/0", 1.0}, {"abc", 0}, {"1e999", 1.0}, {"99999999999/1", 15.0}};  // held to 0..15 mm
   for (const ReadRow& row : reads) {
     SCOPED_TRACE(row.text);
     ViewSettings settings;
@@ -459,12 +460,44 @@ TEST_F(PhotoboothSettingsFileTest, NumbersAreCheckedBeforeUse) {
       {"photoboothGifWidth", "  +42px", &ViewSettings::m_nPhotoboothGifWidth, 42},
       {"photoboothGifWidth", "wide", &ViewSettings::m_nPhotoboothGifWidth, 0},
       {"photoboothFbUpload", "7", &ViewSettings::m_bPhotoboothFbUpload, 1},
+      // Every key with a range is held to it, as the worker and the screens rely on.
+      {"photoboothPrintCopies", "12", &ViewSettings::m_nPhotoboothPrintCopies, 9},
+      {"photoboothPrintCopies", "4", &ViewSettings::m_nPhotoboothPrintCopies, 4},
+      {"photoboothEvfMaxHeight", "5000", &ViewSettings::m_nPhotoboothEvfMaxHeight, 1000},
+      {"photoboothInterval", "2000000000", &ViewSettings::m_nPhotoboothInterval, 30},
+      {"photoboothInterval", "-1", &ViewSettings::m_nPhotoboothInterval, 0},
+      {"photoboothOutput", "-4", &ViewSettings::m_nPhotoboothSaveJpegCopyOfPrints, 0},
+      {"photoboothOutput", "7", &ViewSettings::m_nPhotoboothSaveJpegCopyOfPrints, 3},
+      {"photoboothOutput", "2", &ViewSettings::m_nPhotoboothSaveJpegCopyOfPrints, 2},
+      {"photoboothSharpeningAmount", "101", &ViewSettings::m_nPhotoboothSharpeningAmount, 100},
+      {"photoboothBW", "9", &ViewSettings::m_nPhotoboothBW, 2},
+      {"photoboothBW", "-1", &ViewSettings::m_nPhotoboothBW, 0},
+      {"photoboothToningHue", "361", &ViewSettings::m_nPhotoboothToningHue, 360},
+      {"photoboothToningSaturation", "-5", &ViewSettings::m_nPhotoboothToningSaturation, 0},
+      {"photoboothMinProcessingDuration", "9999", &ViewSettings::m_nPhotoboothMinProcessingDuration, 120},
+      {"photoboothUseMouseToTrigger", "42", &ViewSettings::m_nPhotoboothUseMouseToTrigger, 5},
+      {"photoboothUseMouseToTrigger", "3", &ViewSettings::m_nPhotoboothUseMouseToTrigger, 3},
+      {"photoboothKeyboard", "99", &ViewSettings::m_nPhotoboothKeyboard, 4},
+      {"photoboothKeyboard", "-2", &ViewSettings::m_nPhotoboothKeyboard, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.element) + " = " + row.text);
     ViewSettings settings;
     ASSERT_TRUE(Read(Document(std::string("<") + row.element + ">" + row.text + "</" + row.element + ">"), settings));
     EXPECT_EQ(settings.*row.member, row.expected);
+  }
+}
+
+TEST_F(PhotoboothSettingsFileTest, BorderIsHeldToItsRange) {
+  const struct {
+    const char* text;
+    double expected;
+  } borders[] = {{"1e308", 15.0}, {"100/1", 15.0}, {"-3/1", 0.0}, {"25/10", 2.5}};
+  for (const auto& row : borders) {
+    SCOPED_TRACE(row.text);
+    ViewSettings settings;
+    ASSERT_TRUE(Read(Document(std::string("<photoboothBorderInMM>") + row.text + "</photoboothBorderInMM>"), settings));
+    EXPECT_DOUBLE_EQ(settings.m_dPhotoboothBorderInMM, row.expected);
   }
 }
 

@@ -324,6 +324,34 @@ TEST_F(KeyboardDialogTest, DamagedLayoutFilesAreRefusedWholeAndTheKeyboardStillO
   EXPECT_EQ(boxes[1].text, "Error reading file\nXML file: " + (m_folder / "forbidden_words.xml").string());
 }
 
+TEST_F(KeyboardDialogTest, HostileLayoutNumbersAreDrawnAndTouchedSafely) {
+  auto key = [](const char* code, const char* left, const char* top, const char* width) {
+    return std::string("<key><left>") + left + "</left><top>" + top + "</top><width>" + width +
+           "</width><height>80</height><legend>" + code + "</legend><shifted_legend>" + code +
+           "</shifted_legend><code>" + code + "</code><shifted_code>" + code + "</shifted_code></key>";
+  };
+  std::ofstream((m_folder / "keyboard.xml").string())
+      << "<morvane_systems_photobooth><photobooth_settings><keyboard>"
+         "<prompt rows=\"2000000000\">Type:</prompt><text_y>2147483600</text_y>"
+         "<prompt2 rows=\"2000000000\">More:</prompt2><text2_y>300</text2_y><text2_x>10</text2_x><text2_r>900</text2_r>"
+      << key("far", "2147483000", "10", "2000") << key("a", "10", "500", "90") << key("Cancel", "200", "500", "300")
+      << "</keyboard></photobooth_settings></morvane_systems_photobooth>";
+  CKeyboardDialog keyboard(nullptr, FALSE, KeyboardGeneral);
+  keyboard.m_layoutFolder = Folder();
+  PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
+    auto* kb = static_cast<CKeyboardDialog*>(dialog);
+    EXPECT_EQ(kb->Field(0).m_y, kKeyboardCoordinateLimit);
+    EXPECT_EQ(kb->Field(1).m_rows, kKeyboardMaxFieldRows);
+    EXPECT_EQ(KeyWithLegend(kb, "far").m_x, kKeyboardCoordinateLimit);
+    Touch(kb, QPoint(500, 40));
+    Touch(kb, QPoint(400, 320));  // field 2's box
+    TouchKey(kb, "a");
+    EXPECT_EQ(kb->Field(1).m_text, "a");
+    TouchKey(kb, "Cancel");
+  }));
+  EXPECT_EQ(keyboard.DoModal(), 2);
+}
+
 TEST_F(KeyboardDialogTest, AKeyboardOpenedByAWorkerRunsOnTheUiThread) {
   CKeyboardDialog keyboard(nullptr, FALSE, KeyboardPassword);
   keyboard.m_layoutFolder = Folder();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -117,6 +118,33 @@ TEST_F(KeyboardLayoutFileTest, ADamagedFileIsRefusedWholeAndChangesNothing) {
     EXPECT_EQ(layout.m_keys.GetSize(), 0);
     EXPECT_EQ(layout.m_backgroundColor, background);
   }
+}
+
+TEST_F(KeyboardLayoutFileTest, NumbersAreHeldToTheScreen) {
+  std::string key = "<key><left>2147483000</left><top>-99999999999</top><width>2000</width><height>80</height>"
+                    "<legend>x</legend><shifted_legend>X</shifted_legend><code>x</code><shifted_code>X</shifted_code></key>";
+  std::string path = Write("keyboard.xml", "<prompt rows=\"2000000000\" max_chars=\"99999999999\">Type:</prompt>"
+                                           "<text_y>2147483600</text_y><text2_x>-2147483648</text2_x>"
+                                           "<chkbox1_y>99999</chkbox1_y><text_point_size>0</text_point_size>" + key);
+  KeyboardLayout layout;
+  CString error;
+  ASSERT_TRUE(ReadKeyboardLayout(path.c_str(), layout, &error)) << error.GetString();
+  EXPECT_EQ(layout.m_fields[0].m_rows, kKeyboardMaxFieldRows);
+  EXPECT_EQ(layout.m_fields[0].m_maxChars, INT_MAX);
+  EXPECT_EQ(layout.m_fields[0].m_y, kKeyboardCoordinateLimit);
+  EXPECT_EQ(layout.m_fields[1].m_x, -kKeyboardCoordinateLimit);
+  EXPECT_EQ(layout.m_checkBoxes[0].m_y, kKeyboardCoordinateLimit);
+  EXPECT_EQ(layout.m_textPointSize, 1);
+  ASSERT_EQ(layout.m_keys.GetSize(), 1);
+  const CKey& read = layout.m_keys[0];
+  EXPECT_EQ(read.m_x, kKeyboardCoordinateLimit);
+  EXPECT_EQ(read.m_y, -kKeyboardCoordinateLimit);
+  EXPECT_EQ(read.m_width, 2000);
+  EXPECT_TRUE(read.StrictlyContains(kKeyboardCoordinateLimit + 1000, -kKeyboardCoordinateLimit + 40));
+  // Whatever a layout held, a key at the end of the int range contains nothing past it.
+  CKey edge("e", "E", "e", "E", 2147483000, 0, 2000, 80);
+  EXPECT_TRUE(edge.StrictlyContains(2147483600, 40));
+  EXPECT_FALSE(edge.StrictlyContains(-5, 40));
 }
 
 TEST_F(KeyboardLayoutFileTest, FieldsFlagsAndColoursAreReadAsWritten) {

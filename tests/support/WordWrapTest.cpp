@@ -112,3 +112,55 @@ TEST(WordWrapTest, UnevenWidthsBreakWhereTheOldRuleDid) {
   for (const CString& line : lines) out.push_back(line.str());
   EXPECT_EQ(out, (Lines{"iiiiiiii", "WWWW", "iiii WW ab"}));
 }
+
+TEST(WordWrapTest, SameLinesAsMeasuringEveryShorterPrefix) {
+  // The plain rule, re-measuring one character shorter at a time, on short texts of uneven letters.
+  auto measure = [](const CString& s) {
+    int width = 0;
+    for (char c : s.str()) width += c == ' ' ? 6 : 5 + (c * 7) % 13;
+    return width;
+  };
+  auto plain = [&](const std::string& text, int width) {
+    CString rest(text.c_str());
+    rest.Trim();
+    while (rest.Find("  ") >= 0) rest.Replace("  ", " ");
+    std::vector<std::string> out;
+    while (measure(rest) > width) {
+      int fit = rest.GetLength();
+      while (fit > 0 && measure(rest.Left(fit)) > width) --fit;
+      if (fit == 0) break;
+      int end, next, lastSpace = rest.Left(fit).ReverseFind(' ');
+      if (rest[fit - 1] == ' ')
+        end = fit - 1, next = fit;
+      else if (rest[fit] == ' ')
+        end = next = fit;
+      else if (lastSpace > 0)
+        end = next = lastSpace;
+      else
+        end = next = fit;
+      out.push_back(rest.Left(end).str());
+      rest = rest.Mid(next);
+      rest.Trim();
+    }
+    if (!rest.IsEmpty()) out.push_back(rest.str());
+    return out;
+  };
+  unsigned seed = 12345;
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const int words = 1 + round % 40;
+    for (int w = 0; w < words; ++w) {
+      seed = seed * 1103515245u + 12345u;
+      const int letters = 1 + (seed >> 16) % (round % 3 == 0 ? 30 : 9);
+      for (int l = 0; l < letters; ++l) text += static_cast<char>('a' + (seed >> (l % 16)) % 26);
+      text += (seed >> 8) % 5 == 0 ? "  " : " ";
+    }
+    const int width = 60 + (round * 37) % 240;
+    SCOPED_TRACE(text + " @ " + std::to_string(width));
+    CStringArray lines;
+    WordWrapLines(text.c_str(), width, measure, lines);
+    std::vector<std::string> ours;
+    for (const CString& line : lines) ours.push_back(line.str());
+    EXPECT_EQ(ours, plain(text, width));
+  }
+}
