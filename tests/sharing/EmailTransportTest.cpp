@@ -212,3 +212,14 @@ TEST_F(EmailTransportTest, RefusedLoginShowsTheServerReplyAndLogsUnsent) {
   EXPECT_EQ(result.displayMs, 10000);
   EXPECT_NE(Log().find(",0,"), std::string::npos);
 }
+
+TEST_F(EmailTransportTest, AServerThatCannotBeReachedIsAConnectError) {
+  {
+    SmtpTestServer gone;
+    settings_.port = gone.port();
+  }
+  EmailShareResult result = SendEmail(settings_, input_);
+  EXPECT_STREQ(result.message, "Error connecting to email server");
+  EXPECT_EQ(result.picture, CString("email_error.jpg"));
+  EXPECT_NE(Log().find(",0,"), std::string::npos);
+}
