@@ -7,6 +7,7 @@
 #include "platform/win32/files.h"
 #include "platform/win32/find.h"
 #include "platform/win32/handle.h"
+#include "sharing/MmsTransport.h"
 #include "support/EmailAddress.h"
 #include "support/ProgramGlobals.h"
 
@@ -79,6 +80,28 @@ CString CMyQuilletView::SharingWarnings() const {
       text += email +
               "\nEmailing of photos will be disabled. Select \"Email Server Settings...\" from the File menu to "
               "enter the email server settings";
+  }
+  // The upload page and the shortener have no default: without them the first guest's MMS fails.
+  if (m_bEnableMMS && m_nMmsMsgType != 1) {
+    MmsShareSettings services;
+    ReadMmsServiceAddresses(services);
+    CString mms;
+    if (services.uploadBaseUrl.IsEmpty())
+      mms += "WARNING: the MMS image upload address is not defined (registry value \"MmsUploadBaseUrl\")\n";
+    if (services.shortenerBaseUrl.IsEmpty())
+      mms +=
+          "WARNING: the link shortener address is not defined (registry value \"MmsShortenerBaseUrl\"), so text "
+          "messages carry the full link\n";
+    if (!services.uploadBaseUrl.IsEmpty())
+      mms.TrimRight('\n');
+    else
+      mms +=
+          "\nSending photos by MMS or SMS will fail until the image upload address is set (see \"MMS and SMS "
+          "sharing\" in the README)";
+    if (!mms.IsEmpty()) {
+      if (!text.IsEmpty()) text += "\n\n";
+      text += mms;
+    }
   }
   bool sharing = m_bPhotoboothEmail || m_bPhotoboothFbUpload || m_bEnableTwitter || m_bEnableMMS;
   bool jpegCopies = m_nPhotoboothSaveJpegCopyOfPrints == 1 || m_nPhotoboothSaveJpegCopyOfPrints == 2;

@@ -136,7 +136,8 @@ void CEmailServerSettingsDlg::StartTest() {
   auto log = std::make_shared<TestLog>();
   m_testLog = log;
   HWND window = m_hWnd;
-  m_testThread = std::thread([settings, log, window] {
+  m_testThread = std::thread([settings, log, window]() mutable {
+    settings.cancel = &log->stop;
     SendTestEmail(settings, [&](const CString& line) {
       {
         std::lock_guard<std::mutex> guard(log->lock);
@@ -169,6 +170,8 @@ void CEmailServerSettingsDlg::DrainTestLog() {
 }
 
 void CEmailServerSettingsDlg::JoinTest() {
+  // Never wait for the server: the thread is told to stop and ends within about a second.
+  if (m_testLog) m_testLog->stop = true;
   if (m_testThread.joinable()) m_testThread.join();
   DrainTestLog();
 }

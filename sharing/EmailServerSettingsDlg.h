@@ -2,6 +2,7 @@
 // test e-mail sent on a thread of its own while the dialog stays usable.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -43,6 +44,7 @@ class CEmailServerSettingsDlg : public CDialog {
     std::mutex lock;
     std::vector<CString> lines;
     bool finished = false;
+    std::atomic<bool> stop{false};  // the dialog is closing: the thread ends within a second
   };
   bool CheckFields();
   void StartTest();

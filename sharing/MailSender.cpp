@@ -80,6 +80,7 @@ CString SendMailRequest(const MailRequest& request, MailErrorStyle style, const 
       message.Body().AddChild().SetText(request.text.str());
       if (!request.attachment.IsEmpty()) message.Body().AddChild().AttachFile(request.attachment.str());
     }
+    smtp.SetCancelFlag(request.cancel);
     CSMail::Ssl ssl;
     if (request.ssl) {
       ssl.SetEnabled(true);

@@ -2,6 +2,7 @@
 // failures turned into the text the screens show.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "platform/mfc/cstring.h"
@@ -19,6 +20,7 @@ struct MailRequest {
   CString html;        // blank: the plain form (text and the file attached)
   CString attachment;  // may be empty for a message without a picture
   CString contentId;   // of the attachment in the HTML form, without angle brackets
+  const std::atomic<bool>* cancel = nullptr;  // set: the exchange ends within about a second
 };
 
 /// The sharing screens' error texts, or the test e-mail log's variant ("ErrorMessage: ",

@@ -1,5 +1,6 @@
 #include "sharing/ResendEmailDlg.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -14,16 +15,24 @@ namespace {
 // Posted by the resend worker whenever its lines changed.
 constexpr UINT WM_RESEND_LINES = WM_APP + 256;
 
+// The list's window: its smallest size and the placement of the list and its button row.
+constexpr int kMinWidth = 480, kMinHeight = 320;
+constexpr int kStartWidth = 720, kStartHeight = 400;
+constexpr int kMargin = 7, kButtonWidth = 86, kButtonHeight = 26;  // five fit in the smallest width
+
 void RegisterTemplates() {
   using K = DlgItemKind;
-  AfxRegisterDialogTemplate({IDD_RESEND_EMAIL,
-                             "Unsent Emails",
-                             {{IDC_RE_LIST, K::Report, nullptr},
-                              {IDC_RE_SELECT_ALL, K::Button, "Select All"},
-                              {IDC_RE_SELECT_NONE, K::Button, "Select None"},
-                              {IDC_RE_SELECT_TODAY, K::Button, "Select Today's"},
-                              {IDOK, K::DefButton, "Send"},
-                              {IDCANCEL, K::Button, "Cancel"}}});
+  DlgTemplate list{IDD_RESEND_EMAIL,
+                   "Unsent Emails",
+                   {{IDC_RE_LIST, K::Report, nullptr},
+                    {IDC_RE_SELECT_ALL, K::Button, "Select All"},
+                    {IDC_RE_SELECT_NONE, K::Button, "Select None"},
+                    {IDC_RE_SELECT_TODAY, K::Button, "Select Today's"},
+                    {IDOK, K::DefButton, "Send"},
+                    {IDCANCEL, K::Button, "Cancel"}},
+                   WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX};
+  list.manualLayout = true;  // the list follows the window (LayOut)
+  AfxRegisterDialogTemplate(list);
   AfxRegisterDialogTemplate({IDD_RESENDING_EMAILS,
                              "Sending Emails",
                              {{IDC_RSE_PROGRESS, K::List, nullptr}, {IDCANCEL, K::DefButton, "Cancel"}}});
@@ -51,7 +60,44 @@ BOOL CResendEmailDlg::OnInitDialog() {
   m_list.InsertColumn(1, "To", LVCFMT_LEFT, 150);
   m_list.InsertColumn(2, "Photo", LVCFMT_LEFT, 500);
   LoadList();
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, kStartWidth, kStartHeight, SWP_NOMOVE | SWP_NOZORDER);
+  CRect client;
+  GetClientRect(&client);
+  LayOut(client.Width(), client.Height());
   return result;
+}
+
+void CResendEmailDlg::LayOut(int cx, int cy) {
+  if (!m_list.m_hWnd) return;
+  const int buttonTop = cy - kMargin - kButtonHeight;
+  m_list.MoveWindow(kMargin, kMargin, std::max(0, cx - 2 * kMargin), std::max(0, buttonTop - 2 * kMargin));
+  int left = kMargin;
+  for (int id : {IDC_RE_SELECT_ALL, IDC_RE_SELECT_NONE, IDC_RE_SELECT_TODAY}) {
+    if (CWnd* button = GetDlgItem(id)) button->MoveWindow(left, buttonTop, kButtonWidth, kButtonHeight);
+    left += kButtonWidth + kMargin;
+  }
+  const int cancelLeft = cx - kMargin - kButtonWidth;
+  if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->MoveWindow(cancelLeft, buttonTop, kButtonWidth, kButtonHeight);
+  if (CWnd* send = GetDlgItem(IDOK))
+    send->MoveWindow(cancelLeft - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+}
+
+void CResendEmailDlg::OnSize(UINT type, int cx, int cy) {
+  CDialog::OnSize(type, cx, cy);
+  LayOut(cx, cy);
+}
+
+void CResendEmailDlg::OnShowWindow(BOOL show, UINT status) {
+  CDialog::OnShowWindow(show, status);
+  CRect client;
+  GetClientRect(&client);
+  LayOut(client.Width(), client.Height());
+}
+
+void CResendEmailDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
+  CDialog::OnGetMinMaxInfo(info);
+  info->ptMinTrackSize.x = kMinWidth;
+  info->ptMinTrackSize.y = kMinHeight;
 }
 
 void CResendEmailDlg::LoadList() {

@@ -27,8 +27,13 @@ class CResendEmailDlg : public CDialog {
   void DoDataExchange(CDataExchange* dx) override;
   void OnOK() override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  void OnSize(UINT type, int cx, int cy) override;
+  void OnShowWindow(BOOL show, UINT status) override;
+  void OnGetMinMaxInfo(MINMAXINFO* info) override;
 
  private:
+  /// The list fills the window above one row of buttons: the selections left, Send and Cancel right.
+  void LayOut(int cx, int cy);
   void LoadList();
   void SelectRows(bool (*wanted)(const LoggedEmail&, const CString&));
 

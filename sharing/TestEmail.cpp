@@ -14,6 +14,7 @@ void SendTestEmail(const TestEmailSettings& settings, const std::function<void(c
   request.password = settings.password;
   request.from = settings.from;
   request.to = settings.to;
+  request.cancel = settings.cancel;
   request.subject = "Photo booth test message";
   request.text =
       "A test message from photo booth software by Morvane Systems Limited.\r\n\r\n"

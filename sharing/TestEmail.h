@@ -1,6 +1,7 @@
 // The test e-mail of the e-mail server settings: each step reported as a line.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "platform/mfc/cstring.h"
@@ -14,6 +15,7 @@ struct TestEmailSettings {
   CString from;
   CString to;
   CString imagePath;  // the shipped email_test.jpg; "" or missing: sent without a picture
+  const std::atomic<bool>* cancel = nullptr;  // set when the dialog closes: stop talking
 };
 
 void SendTestEmail(const TestEmailSettings& settings, const std::function<void(const CString&)>& log);

@@ -3,6 +3,7 @@
 // Texts are in the system code page; the MIME builder converts them to UTF-8.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,17 +80,28 @@ class Ssl {
 };
 
 /// SSL on port 465 is TLS from the first byte; on any other port STARTTLS is required.
-/// Certificates are always checked.
+/// Certificates are always checked. Every exchange has an idle limit and an overall deadline,
+/// so a server that falls silent or trickles cannot hold a caller for longer.
 class SmtpConnection {
  public:
+  SmtpConnection() = default;
+  ~SmtpConnection();
+  SmtpConnection(const SmtpConnection&) = delete;
+  SmtpConnection& operator=(const SmtpConnection&) = delete;
+
   void UseSsl(const Ssl& ssl) { ssl_ = ssl.Enabled(); }
-  /// Records the server; the session itself runs in Send. Returns E_INVALIDARG for no host.
+  /// While the flag is set every exchange ends within about a second (a transport failure).
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+  /// Connects to the server and greets it (TLS first when SSL is on). E_INVALIDARG for a bad
+  /// host or port; E_FAIL with ErrorDetail when the server cannot be reached or spoken to.
   HRESULT Connect(const std::string& host, int port);
-  /// Method "LOGIN" (or "PLAIN"); other methods are refused.
+  /// Connect, then logs in with the method "LOGIN" (or "PLAIN"; other methods are refused).
+  /// A refused login throws CSMAIL_E_SERVER_REFUSED with the server's reply in LastResponse.
   HRESULT ConnectAuth(const std::string& host, const std::string& user, const std::string& password,
                       const std::string& method, int port);
+  /// Sends over the connection made by Connect (made again if the server dropped it).
   void Send(const Message& message);
-  void Close() { connected_ = false; }
+  void Close();
 
   /// The last reply line the server sent ("535 5.7.8 ...").
   const std::string& LastResponse() const { return lastResponse_; }
@@ -101,12 +113,18 @@ class SmtpConnection {
   int port_ = 25;
   bool ssl_ = false;
   bool connected_ = false;
+  void* curl_ = nullptr;  // the session, kept from Connect to Close
+  const std::atomic<bool>* cancel_ = nullptr;
   std::string lastResponse_;
   std::string errorDetail_;
 };
 
-/// Test seam: seconds without progress before a session is given up (0 restores 60 s).
+/// Test seam: seconds without progress, or waiting for one reply, before an exchange is given
+/// up (0 restores 60 s).
 void SetSmtpTimeoutForTesting(long seconds);
+/// Test seam: the overall deadline of one exchange (connecting, or sending one message) in
+/// seconds (0 restores 300 s).
+void SetSmtpDeadlineForTesting(long seconds);
 /// Test seam: the port that means TLS from the first byte (0 restores 465).
 void SetSmtpImplicitTlsPortForTesting(int port);
 

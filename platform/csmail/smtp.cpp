@@ -1,8 +1,10 @@
-// SMTP on libcurl. One session per Send: connect, EHLO, STARTTLS or TLS, AUTH, MAIL, RCPT,
-// DATA. The last reply line is kept so a refusal can be shown with the server's own words.
+// SMTP on libcurl. Connect opens the session (connect, greeting, EHLO, STARTTLS or TLS, AUTH,
+// then NOOP to be sure the server answers); Send reuses it for MAIL, RCPT and DATA. The last
+// reply line is kept so a refusal can be shown with the server's own words.
 #include <curl/curl.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@ namespace CSMail {
 namespace {
 
 std::atomic<long> g_timeoutSeconds{60};
+std::atomic<long> g_deadlineSeconds{300};
 std::atomic<int> g_implicitTlsPort{465};
 
 struct Session {
@@ -57,19 +60,101 @@ int ReplyCode(const std::string& line) {
   return std::atoi(line.substr(0, 3).c_str());
 }
 
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* cancel = static_cast<const std::atomic<bool>*>(user);
+  return cancel && cancel->load() ? 1 : 0;
+}
+
+size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
+
+bool IsRefusal(CURLcode result, const Session& session, long lastCode) {
+  return ReplyCode(session.lastRefusal) >= 400 || lastCode >= 400 || result == CURLE_LOGIN_DENIED;
+}
+
 }  // namespace
 
 void SetSmtpTimeoutForTesting(long seconds) { g_timeoutSeconds = seconds > 0 ? seconds : 60; }
+void SetSmtpDeadlineForTesting(long seconds) { g_deadlineSeconds = seconds > 0 ? seconds : 300; }
 void SetSmtpImplicitTlsPortForTesting(int port) { g_implicitTlsPort = port > 0 ? port : 465; }
+
+SmtpConnection::~SmtpConnection() { Close(); }
+
+void SmtpConnection::Close() {
+  // Cleaning up the handle ends the session (QUIT on a live connection).
+  if (curl_) curl_easy_cleanup(static_cast<CURL*>(curl_));
+  curl_ = nullptr;
+  connected_ = false;
+}
 
 HRESULT SmtpConnection::Connect(const std::string& host, int port) {
   return ConnectAuth(host, "", "", "", port);
 }
 
+namespace {
+
+// The options of every exchange of a session; the pointers lead into `session` and `errors`.
+void SetSessionOptions(CURL* curl, Session& session, char* errors, const std::string& url, bool ssl,
+                       const std::string& user, const std::string& password, const std::string& method,
+                       const std::atomic<bool>* cancel) {
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+  curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(ssl ? CURLUSESSL_ALL : CURLUSESSL_NONE));
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  // Same test seam as the HTTP client: an extra CA beside the system ones.
+  if (const char* extraCa = std::getenv("TAVORIN_HTTP_EXTRA_CA"); extraCa && *extraCa) {
+    curl_easy_setopt(curl, CURLOPT_CAINFO, extraCa);
+    curl_easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
+  }
+  curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  // Idle limits restart with every byte; the deadline does not, so a trickle ends too.
+  const long idle = g_timeoutSeconds.load();
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, std::min(30L, idle));
+  curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, idle);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, idle);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, g_deadlineSeconds.load());
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel));
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errors);
+  curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
+  if (!user.empty() || !password.empty()) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    std::string options = "AUTH=" + (method.empty() ? std::string("LOGIN") : method);
+    for (char& c : options) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, options.c_str());
+  }
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
+  curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, Trace);
+  curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &session);
+  curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+}
+
+// After an exchange nothing in the handle may point at its stack (cleanup may still talk).
+void DetachSession(CURL* curl) {
+  curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
+  curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, nullptr);
+  curl_easy_setopt(curl, CURLOPT_DEBUGDATA, nullptr);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+}
+
+std::string SessionUrl(const std::string& host, int port, bool ssl) {
+  const bool implicitTls = ssl && port == g_implicitTlsPort;
+  return std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" + std::to_string(port);
+}
+
+}  // namespace
+
 HRESULT SmtpConnection::ConnectAuth(const std::string& host, const std::string& user, const std::string& password,
                                     const std::string& method, int port) {
   errorDetail_.clear();
   lastResponse_.clear();
+  Close();
   bool badHost = host.empty();
   for (unsigned char c : host)
     if (c <= ' ' || c == '/' || c == '@' || c == '?' || c == '#' || c >= 0x7f) badHost = true;
@@ -81,52 +166,53 @@ HRESULT SmtpConnection::ConnectAuth(const std::string& host, const std::string& 
   password_ = password;
   method_ = method;
   port_ = port;
-  connected_ = true;
-  return S_OK;
+
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  CURL* curl = curl_easy_init();
+  if (!curl) {
+    errorDetail_ = "Out of memory";
+    return CSMAIL_E_FAIL;
+  }
+  curl_ = curl;
+  Session session;
+  char errors[CURL_ERROR_SIZE] = "";
+  const std::string url = SessionUrl(host_, port_, ssl_);
+  SetSessionOptions(curl, session, errors, url, ssl_, user_, password_, method_, cancel_);
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+  CURLcode result = curl_easy_perform(curl);
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+  DetachSession(curl);
+  long lastCode = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &lastCode);
+  lastResponse_ = session.lastLine;
+  if (result == CURLE_OK) {
+    connected_ = true;
+    return S_OK;
+  }
+  Close();
+  if (IsRefusal(result, session, lastCode)) {
+    if (!session.lastRefusal.empty()) lastResponse_ = session.lastRefusal;
+    throw CSMailError{CSMAIL_E_SERVER_REFUSED, "The email server refused the message"};
+  }
+  errorDetail_ = errors[0] ? errors : curl_easy_strerror(result);
+  return CSMAIL_E_FAIL;
 }
 
 void SmtpConnection::Send(const Message& message) {
   errorDetail_.clear();
   lastResponse_.clear();
-  if (!connected_) throw CSMailError{CSMAIL_E_FAIL, "Not connected to an email server"};
+  if (!connected_ || !curl_) throw CSMailError{CSMAIL_E_FAIL, "Not connected to an email server"};
   if (message.From().empty() || message.Recipients().empty())
     throw CSMailError{CSMAIL_E_INVALIDARG, "The message has no sender or no recipient"};
   std::string data = message.Build();
 
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  CURL* curl = curl_easy_init();
-  if (!curl) throw CSMailError{CSMAIL_E_FAIL, "Out of memory"};
-
+  CURL* curl = static_cast<CURL*>(curl_);
   Session session;
   session.data = &data;
-  char errorBuffer[CURL_ERROR_SIZE] = "";
-  bool implicitTls = ssl_ && port_ == g_implicitTlsPort;
-  std::string url = std::string(implicitTls ? "smtps://" : "smtp://") + host_ + ":" + std::to_string(port_);
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-  curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(ssl_ ? CURLUSESSL_ALL : CURLUSESSL_NONE));
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-  // Same test seam as the HTTP client: an extra CA beside the system ones.
-  if (const char* extraCa = std::getenv("TAVORIN_HTTP_EXTRA_CA"); extraCa && *extraCa) {
-    curl_easy_setopt(curl, CURLOPT_CAINFO, extraCa);
-    curl_easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
-  }
-  curl_easy_setopt(curl, CURLOPT_PROXY, "");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, g_timeoutSeconds.load());
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-  curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
-  if (!user_.empty() || !password_.empty()) {
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user_.c_str());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password_.c_str());
-    std::string options = "AUTH=" + (method_.empty() ? std::string("LOGIN") : method_);
-    for (char& c : options) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, options.c_str());
-  }
+  char errors[CURL_ERROR_SIZE] = "";
+  const std::string url = SessionUrl(host_, port_, ssl_);
+  SetSessionOptions(curl, session, errors, url, ssl_, user_, password_, method_, cancel_);
   std::string from = "<" + message.From() + ">";
   curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.c_str());
   curl_slist* recipients = nullptr;
@@ -137,23 +223,23 @@ void SmtpConnection::Send(const Message& message) {
   curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(data.size()));
   curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadMessage);
   curl_easy_setopt(curl, CURLOPT_READDATA, &session);
-  curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, Trace);
-  curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &session);
-  curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 
   CURLcode result = curl_easy_perform(curl);
   long lastCode = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &lastCode);
+  // Nothing of this message may outlive it in the handle.
+  curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
+  curl_easy_setopt(curl, CURLOPT_MAIL_FROM, nullptr);
+  curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
+  curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+  DetachSession(curl);
   curl_slist_free_all(recipients);
-  curl_easy_cleanup(curl);
   lastResponse_ = session.lastLine;
   if (result == CURLE_OK) return;
   if (!session.lastRefusal.empty()) lastResponse_ = session.lastRefusal;
-
-  int code = ReplyCode(session.lastRefusal);
-  if (code >= 400 || lastCode >= 400 || result == CURLE_LOGIN_DENIED)
+  if (IsRefusal(result, session, lastCode))
     throw CSMailError{CSMAIL_E_SERVER_REFUSED, "The email server refused the message"};
-  errorDetail_ = errorBuffer[0] ? errorBuffer : curl_easy_strerror(result);
+  errorDetail_ = errors[0] ? errors : curl_easy_strerror(result);
   throw CSMailError{CSMAIL_E_FAIL, errorDetail_};
 }
 

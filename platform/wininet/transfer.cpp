@@ -24,9 +24,11 @@ constexpr size_t kBodyCapacity = 256 * 1024;
 constexpr size_t kMaxHeaderBytes = 256 * 1024;
 constexpr int kMaxRedirects = 10;
 
-// WinINet's defaults: 60 s to connect, 30 s without progress.
+// WinINet's defaults: 60 s to connect, 30 s without progress. The idle limit restarts with
+// every byte, so a peer that trickles would hold a request for ever without the deadline.
 std::atomic<long> g_connectMs{60000};
 std::atomic<long> g_idleMs{30000};
+std::atomic<long> g_deadlineMs{300000};
 
 void GlobalInit() {
   static std::once_flag once;
@@ -59,6 +61,7 @@ bool Transfer::Start() {
     SetLastError(failure_);
     return false;
   }
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_deadlineMs.load());
   CURL* e = Easy(easy_);
   curl_easy_setopt(e, CURLOPT_URL, setup_.url.c_str());
   curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
@@ -292,8 +295,9 @@ bool Transfer::DriveUntil(Pred done) {
       }
     }
     long idleMs = g_idleMs.load();
-    auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity_).count();
-    if (connected_ && idle >= idleMs) {
+    const Clock::time_point now = Clock::now();
+    auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity_).count();
+    if ((connected_ && idle >= idleMs) || now >= deadline_) {
       Abort(ERROR_INTERNET_TIMEOUT);
       return false;
     }
@@ -319,6 +323,13 @@ void Transfer::Finish(int result) {
 }
 
 DWORD Transfer::MapFailure(int result) const {
+  // Once the server answered, what curl cannot parse is the server's fault: a reply that is not
+  // HTTP (taken as HTTP/0.9, which is refused) or a header line past curl's own limit.
+  curl_off_t connectTime = 0;
+  const bool answered = connected_ || (easy_ && curl_easy_getinfo(Easy(easy_), CURLINFO_CONNECT_TIME_T, &connectTime) ==
+                                                       CURLE_OK && connectTime > 0);
+  if (answered && !headersDone_ && (result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_OUT_OF_MEMORY))
+    return ERROR_HTTP_INVALID_SERVER_RESPONSE;
   switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_INTERNET_NAME_NOT_RESOLVED;
@@ -445,4 +456,8 @@ size_t Transfer::OnRead(char* data, size_t size, size_t count, void* self) {
 void WinInetSetTimeoutsForTesting(DWORD connectMs, DWORD idleMs) {
   wininet_p::g_connectMs.store(connectMs ? static_cast<long>(connectMs) : 60000L);
   wininet_p::g_idleMs.store(idleMs ? static_cast<long>(idleMs) : 30000L);
+}
+
+void WinInetSetDeadlineForTesting(DWORD deadlineMs) {
+  wininet_p::g_deadlineMs.store(deadlineMs ? static_cast<long>(deadlineMs) : 300000L);
 }

@@ -85,6 +85,7 @@ class Transfer {
   bool finished_ = false;
   DWORD failure_ = 0;  // the error every later call reports
   std::chrono::steady_clock::time_point lastActivity_;
+  std::chrono::steady_clock::time_point deadline_;  // of the whole exchange, from Start
   bool connected_ = false;
 
   // Request body: bytes accepted from the writer and the buffer curl reads from.

@@ -155,7 +155,7 @@ HINTERNET InternetConnectA(HINTERNET internet, LPCSTR serverName, INTERNET_PORT 
   return Register(connection);
 }
 
-HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR, LPCSTR,
+HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR, LPCSTR referrer,
                            LPCSTR* acceptTypes, DWORD flags, DWORD_PTR) {
   auto parent = Lookup<Connection>(connection);
   if (!parent) return nullptr;
@@ -168,6 +168,14 @@ HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName,
       HasControlBytes(request->objectName) || request->objectName.find(' ') != std::string::npos) {
     SetLastError(ERROR_INTERNET_INVALID_URL);
     return nullptr;
+  }
+  // The referrer goes out as the first header of our own; one that could end the line is refused.
+  if (referrer && *referrer) {
+    if (HasControlBytes(referrer)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    request->headers.push_back(std::string("Referer: ") + referrer);
   }
   if (acceptTypes) {
     for (LPCSTR* type = acceptTypes; *type; ++type) {

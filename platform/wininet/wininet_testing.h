@@ -9,6 +9,9 @@
 
 /// Connect and idle time-outs in milliseconds; 0 restores the default (60 s, 30 s).
 void WinInetSetTimeoutsForTesting(DWORD connectMs, DWORD idleMs);
+/// The overall deadline of one request, from sending it to the end of its reply, in
+/// milliseconds; 0 restores the default (300 s).
+void WinInetSetDeadlineForTesting(DWORD deadlineMs);
 
 struct WinInetRequestRecord {
   std::string host;

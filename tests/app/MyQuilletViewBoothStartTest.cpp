@@ -13,6 +13,18 @@
 
 namespace {
 
+/// Sets (or with NULL removes) a string value of the program's registry key.
+void SetProductText(const char* name, const char* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  if (value)
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(strlen(value) + 1));
+  else
+    RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
 namespace fs = std::filesystem;
 
 int BoothRuns() {
@@ -152,6 +164,27 @@ TEST_F(MyQuilletViewBoothStartTest, EachRefusalAndWarningComesInOrderAndNoEndsTh
        "WARNING: email host is not defined\n\nEmailing of photos will be disabled. Select \"Email Server "
        "Settings...\" from the File menu to enter the email server settings\n\nDo you wish to continue anyway?",
        "Tavorin", MB_ICONEXCLAMATION, MB_YESNO},
+      {"MMS on a new installation",
+       [](CMyQuilletView* v) {
+         v->m_bEnableMMS = TRUE;
+         v->m_nMmsMsgType = 0;
+         v->m_nPhotoboothSaveJpegCopyOfPrints = 1;
+       },
+       "WARNING: the MMS image upload address is not defined (registry value \"MmsUploadBaseUrl\")\nWARNING: the "
+       "link shortener address is not defined (registry value \"MmsShortenerBaseUrl\"), so text messages carry "
+       "the full link\n\nSending photos by MMS or SMS will fail until the image upload address is set (see \"MMS "
+       "and SMS sharing\" in the README)\n\nDo you wish to continue anyway?",
+       "Tavorin", MB_ICONEXCLAMATION, MB_YESNO},
+      {"SMS with a link and only the upload address",
+       [](CMyQuilletView* v) {
+         v->m_bEnableMMS = TRUE;
+         v->m_nMmsMsgType = 2;
+         v->m_nPhotoboothSaveJpegCopyOfPrints = 1;
+         SetProductText("MmsUploadBaseUrl", "https://photos.example.org/Twilio");
+       },
+       "WARNING: the link shortener address is not defined (registry value \"MmsShortenerBaseUrl\"), so text "
+       "messages carry the full link\n\nDo you wish to continue anyway?",
+       "Tavorin", MB_ICONEXCLAMATION, MB_YESNO},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -165,6 +198,8 @@ TEST_F(MyQuilletViewBoothStartTest, EachRefusalAndWarningComesInOrderAndNoEndsTh
     m_view->m_strPhotoboothImageDir = m_folder.string().c_str();
     m_view->m_bEnablePrinterColourManagement = FALSE;
     m_view->m_bPhotoboothEmail = FALSE;
+    m_view->m_bEnableMMS = FALSE;
+    SetProductText("MmsUploadBaseUrl", nullptr);
     row.setUp(m_view);
     ClearMessageBoxes();
     ClearDialogScripts();

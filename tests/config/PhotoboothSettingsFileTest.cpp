@@ -77,7 +77,6 @@ void SetNonDefault(const BoothFileKey& key, int row) {
     case K::WrittenInt: number = 7000 + row; break;
     case K::Images: number = 7; break;
     case K::AtLeastOne: number = 3 + row % 4; break;
-    case K::Copies: number = 4; break;
     case K::EvfMaxHeight: number = 640; break;
     case K::EvfXOffset: number = 150; break;
     case K::Interval: number = 9; break;

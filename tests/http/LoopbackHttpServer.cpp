@@ -268,7 +268,19 @@ void LoopbackHttpServer::Serve(int fd) {
         changed_.wait(lock, [this] { return stopping_.load(); });
         goto done;
       }
-      if (!stream.Write(reply.text.data(), reply.text.size())) goto done;
+      if (reply.trickleMs > 0) {
+        const size_t first = std::min(reply.trickleFrom, reply.text.size());
+        if (first && !stream.Write(reply.text.data(), first)) goto done;
+        for (char c : reply.text.substr(first)) {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (changed_.wait_for(lock, std::chrono::milliseconds(reply.trickleMs), [this] { return stopping_.load(); }))
+            goto done;
+          lock.unlock();
+          if (!stream.Write(&c, 1)) goto done;
+        }
+      } else if (!stream.Write(reply.text.data(), reply.text.size())) {
+        goto done;
+      }
       for (size_t sent = 0; sent < reply.generatedBodyBytes;) {
         size_t n = std::min(buffer.size(), reply.generatedBodyBytes - sent);
         for (size_t i = 0; i < n; ++i) buffer[i] = PatternByte(sent + i);

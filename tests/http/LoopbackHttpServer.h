@@ -19,6 +19,8 @@ class LoopbackHttpServer {
     std::string text;              // status line, headers, blank line and any body, sent as they stand
     size_t generatedBodyBytes = 0;  // then this many pattern bytes (see PatternByte)
     bool silent = false;           // read the request, then say nothing until stopped
+    int trickleMs = 0;             // the text from trickleFrom on one byte at a time, this long apart
+    size_t trickleFrom = 0;
   };
 
   /// Plain HTTP; with certificate and key files (PEM), HTTPS.

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/messagebox.h"
@@ -208,4 +209,56 @@ TEST_F(EmailServerSettingsDlgTest, ReturnAndEscapeEndTheDialog) {
     EXPECT_EQ(dialog.DoModal(), row.result);
     EXPECT_TRUE(typed);
   }
+}
+
+TEST_F(EmailServerSettingsDlgTest, AServerThatCannotBeReachedIsAConnectError) {
+  int port;
+  {
+    SmtpTestServer gone;
+    port = gone.port();
+  }
+  CEmailServerSettingsDlg* shown = nullptr;
+  std::vector<CString> lines;
+  PushDialogScript(DialogScript(IDD_EMAIL_SERVER_SETTINGS)
+                       .SetText(IDC_ESS_TEST_ADDRESS, "guest@example.com")
+                       .Call([&](CDialog* dialog) { shown = static_cast<CEmailServerSettingsDlg*>(dialog); })
+                       .Press(IDC_ESS_SEND_TEST)
+                       .RunUntil([&] { return !shown->IsTestRunning(); })
+                       .RunUntil([&] {
+                         lines = ListLines(shown);
+                         return !lines.empty() && std::string(lines.back()).find("rror") != std::string::npos;
+                       })
+                       .Press(IDCANCEL));
+  CEmailServerSettingsDlg dialog;
+  Fill(dialog, port);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  const std::vector<CString> expected = {
+      "Sending test email to: guest@example.com",
+      "email_test.jpg image not found, sending test email without an image attachment...",
+      "Connecting to email server...", "Error connecting to email server"};
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(EmailServerSettingsDlgTest, CancelEndsATestThatWaitsForASilentServer) {
+  SmtpTestServerOptions options;
+  options.user = "booth";
+  options.password = "pw";
+  options.stallAfterDataSeconds = 20;
+  SmtpTestServer server(options);
+  ASSERT_TRUE(server.ok());
+  PushDialogScript(DialogScript(IDD_EMAIL_SERVER_SETTINGS)
+                       .SetText(IDC_ESS_TEST_ADDRESS, "guest@example.com")
+                       .Press(IDC_ESS_SEND_TEST)
+                       .RunUntil([&] { return server.stallBegan(); })
+                       .Press(IDCANCEL));
+  {
+    CEmailServerSettingsDlg dialog;
+    Fill(dialog, server.port());
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_FALSE(dialog.IsTestRunning());
+    EXPECT_FALSE(server.stallRanOut()) << "the dialog waited for the server";
+  }
+  for (int i = 0; i < 300 && !server.clientLeftDuringStall(); ++i) usleep(10000);
+  EXPECT_TRUE(server.clientLeftDuringStall());
+  EXPECT_EQ(server.count(), 0);
 }

@@ -234,3 +234,14 @@ TEST_F(EmailTransportTest, TheLogIsMadePrivateAndALinkInItsPlaceIsNotFollowed) {
   EXPECT_EQ(result.picture, CString("email_error.jpg"));
   EXPECT_EQ(std::filesystem::file_size(planted), 0u);
 }
+
+TEST_F(EmailTransportTest, AServerThatCannotBeReachedIsAConnectError) {
+  {
+    SmtpTestServer gone;
+    settings_.port = gone.port();
+  }
+  EmailShareResult result = SendEmail(settings_, input_);
+  EXPECT_STREQ(result.message, "Error connecting to email server");
+  EXPECT_EQ(result.picture, CString("email_error.jpg"));
+  EXPECT_NE(Log().find(",0,"), std::string::npos);
+}

@@ -1,5 +1,7 @@
 #include "sharing/ResendEmailDlg.h"
 
+#include <QSize>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include "platform/mfc/dialogscript.h"
 #include "platform/polyimage/polyimage.h"
 #include "platform/user/messagebox.h"
+#include "platform/user/window_p.h"
 #include "sharing/SharingResource.h"
 #include "support/PasswordScrambler.h"
 #include "support/PipSession.h"
@@ -132,4 +135,45 @@ TEST_F(ResendEmailDlgTest, ProgressStopsAtAMissingSetting) {
   EXPECT_EQ(progress.DoModal(), IDCANCEL);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_STREQ(lines[0], "Error: email host name missing");
+}
+
+TEST_F(ResendEmailDlgTest, TheListFollowsTheWindowDownToItsSmallestSize) {
+  CResendEmailDlg dialog;
+  dialog.m_settings.server.logPath = log_.c_str();
+  auto placeOf = [](CDialog* d, int id) {
+    CRect rect;
+    d->GetDlgItem(id)->GetWindowRect(&rect);
+    d->ScreenToClient(&rect);
+    return rect;
+  };
+  PushDialogScript(DialogScript(IDD_RESEND_EMAIL)
+                       .Call([&](CDialog* d) {
+                         QWidget* window = user_p::WidgetOf(d->m_hWnd);
+                         ASSERT_NE(window, nullptr);
+                         for (QSize size : {QSize(900, 600), QSize(200, 150)}) {
+                           SCOPED_TRACE(size.width());
+                           window->resize(size);
+                           CRect client;
+                           d->GetClientRect(&client);
+                           EXPECT_GE(client.Width(), 480);
+                           EXPECT_GE(client.Height(), 320);
+                           if (size.width() > 480) {
+                             EXPECT_GE(client.Width(), 900 - 20);
+                           }
+                           const CRect list = placeOf(d, IDC_RE_LIST), send = placeOf(d, IDOK),
+                                       cancel = placeOf(d, IDCANCEL), all = placeOf(d, IDC_RE_SELECT_ALL),
+                                       today = placeOf(d, IDC_RE_SELECT_TODAY);
+                           EXPECT_EQ(list.left, 7);
+                           EXPECT_EQ(list.right, client.right - 7) << "the list follows the width";
+                           EXPECT_LT(list.bottom, send.top) << "the buttons stand below the list";
+                           EXPECT_EQ(cancel.right, client.right - 7);
+                           EXPECT_EQ(cancel.bottom, client.bottom - 7);
+                           EXPECT_EQ(send.right, cancel.left - 7);
+                           EXPECT_EQ(all.left, 7);
+                           EXPECT_EQ(all.top, send.top);
+                           EXPECT_LT(today.right, send.left) << "no button covers another";
+                         }
+                       })
+                       .Press(IDCANCEL));
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }

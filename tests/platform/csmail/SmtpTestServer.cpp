@@ -28,6 +28,9 @@ SmtpTestServer::SmtpTestServer(const SmtpTestServerOptions& options) {
   if (options.noStartTls) args.push_back("--no-starttls");
   if (!options.user.empty()) args.insert(args.end(), {"--user", options.user, "--password", options.password});
   if (!options.rejectRecipient.empty()) args.insert(args.end(), {"--reject-rcpt", options.rejectRecipient});
+  if (options.stallAfterDataSeconds > 0)
+    args.insert(args.end(), {"--stall-after-data", std::to_string(options.stallAfterDataSeconds)});
+  if (options.trickle) args.push_back("--trickle");
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return;
   pid_ = fork();
@@ -64,3 +67,6 @@ int SmtpTestServer::count() const {
 
 std::string SmtpTestServer::summary(int n) const { return ReadWholeFile(dir_ + "/" + std::to_string(n) + ".txt"); }
 std::string SmtpTestServer::raw(int n) const { return ReadWholeFile(dir_ + "/" + std::to_string(n) + ".eml"); }
+bool SmtpTestServer::stallBegan() const { return std::filesystem::exists(dir_ + "/stall-begun"); }
+bool SmtpTestServer::clientLeftDuringStall() const { return std::filesystem::exists(dir_ + "/stall-gone"); }
+bool SmtpTestServer::stallRanOut() const { return std::filesystem::exists(dir_ + "/stall-over"); }

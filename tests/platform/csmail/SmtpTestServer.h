@@ -12,6 +12,8 @@ struct SmtpTestServerOptions {
   bool noStartTls = false;
   std::string user, password;  // AUTH required when user is set
   std::string rejectRecipient;  // 550 for this RCPT
+  int stallAfterDataSeconds = 0;  // after the data: no reply for this long...
+  bool trickle = false;           // ...or the reply one byte a second
 };
 
 class SmtpTestServer {
@@ -25,6 +27,10 @@ class SmtpTestServer {
   /// The parsed summary and the raw text of message n (from 1).
   std::string summary(int n) const;
   std::string raw(int n) const;
+  /// Whether a stall began, the client left while the server stalled, and a stall ran out.
+  bool stallBegan() const;
+  bool clientLeftDuringStall() const;
+  bool stallRanOut() const;
 
  private:
   std::string dir_;

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""A small SMTP server for the tests: plain, STARTTLS, implicit TLS, AUTH LOGIN and scripted
-refusals. Prints its port, then stores each accepted message as N.eml with N.txt beside it,
+"""A small SMTP server for the tests: plain, STARTTLS, implicit TLS, AUTH LOGIN, scripted
+refusals and a server that stalls after the data (silent or trickling; it writes "stall-begun",
+then "stall-gone" when the client leaves during the stall or "stall-over" when it ran out). Prints its port, then stores each accepted message as N.eml with N.txt beside it,
 a summary of the parsed message (envelope, headers, part tree, decoded texts)."""
 import argparse
 import base64
@@ -8,6 +9,7 @@ import email
 import email.header
 import email.policy
 import os
+import select
 import socketserver
 import ssl
 import sys
@@ -21,6 +23,9 @@ ap.add_argument("--no-starttls", action="store_true")
 ap.add_argument("--user", default="")
 ap.add_argument("--password", default="")
 ap.add_argument("--reject-rcpt", default="")
+# After the data: stay silent, or send the reply one byte a second, for this many seconds.
+ap.add_argument("--stall-after-data", type=float, default=0)
+ap.add_argument("--trickle", action="store_true")
 args = ap.parse_args()
 
 tls = None
@@ -76,6 +81,32 @@ class Handler(socketserver.StreamRequestHandler):
         if not line:
             raise EOFError
         return line.decode("latin-1").rstrip("\r\n")
+
+    def stall(self):
+        """True when the client stayed until the stall ran out."""
+        mark = lambda name: open(os.path.join(args.outdir, name), "w").close()
+        trickle = b"250 " + b"x" * int(args.stall_after_data + 1)
+        left, sent = args.stall_after_data, 0
+        mark("stall-begun")
+        while left > 0:
+            ready, _, _ = select.select([self.connection], [], [], min(left, 1.0))
+            left -= 1.0
+            if ready:  # the client closed, or gave up and said so
+                mark("stall-gone")
+                return False
+            if args.trickle and not ready:
+                try:
+                    self.wfile.write(trickle[sent:sent + 1])
+                    self.wfile.flush()
+                except OSError:
+                    mark("stall-gone")
+                    return False
+                sent += 1
+        mark("stall-over")
+        if args.trickle:
+            self.wfile.write(trickle[sent:] + b"\r\n")
+            self.wfile.flush()
+        return True
 
     def upgrade(self):
         self.connection = tls.wrap_socket(self.connection, server_side=True)
@@ -159,6 +190,8 @@ class Handler(socketserver.StreamRequestHandler):
                     if raw.startswith(b"."):
                         raw = raw[1:]
                     data += raw
+                if args.stall_after_data and not self.stall():
+                    return
                 counter[0] += 1
                 base = os.path.join(args.outdir, str(counter[0]))
                 with open(base + ".tmp", "wb") as f:
@@ -166,7 +199,8 @@ class Handler(socketserver.StreamRequestHandler):
                 with open(base + ".txt", "w") as f:
                     f.write(summarize(bytes(data), env_from, env_to, auth_user))
                 os.rename(base + ".tmp", base + ".eml")
-                self.send("250 OK queued")
+                if not args.trickle:
+                    self.send("250 OK queued")
             elif verb == "RSET":
                 env_from, env_to = "", []
                 self.send("250 OK")

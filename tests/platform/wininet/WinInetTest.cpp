@@ -207,6 +207,76 @@ TEST_F(WinInetTest, GetFollowsRedirectsButPostDoesNot) {
   EXPECT_EQ(server_.Requests().size(), 3u);
 }
 
+TEST_F(WinInetTest, APeerThatTricklesCannotHoldARequestPastItsDeadline) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\n";
+  const std::string text = head + std::string(40, 'b');
+  WinInetSetTimeoutsForTesting(2000, 2000);
+  WinInetSetDeadlineForTesting(1000);
+  for (bool inBody : {false, true}) {
+    SCOPED_TRACE(inBody ? "body" : "headers");
+    LoopbackHttpServer::Reply reply{text, 0, false};
+    reply.trickleMs = 100;  // each byte well inside the idle limit
+    reply.trickleFrom = inBody ? head.size() : 0;
+    server_.Script(reply);
+    if (request_) InternetCloseHandle(request_);
+    if (connection_) InternetCloseHandle(connection_);
+    HINTERNET request = Open("GET", "/trickle");
+    const BOOL sent = HttpSendRequestA(request, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(sent != FALSE, inBody);
+    DWORD error = GetLastError();
+    if (sent) {
+      char buffer[64];
+      DWORD read = 0, total = 0;
+      BOOL ok;
+      while ((ok = InternetReadFile(request, buffer, sizeof buffer, &read)) && read) total += read;
+      EXPECT_FALSE(ok);
+      EXPECT_LT(total, 40u);
+      error = GetLastError();
+    }
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_INTERNET_TIMEOUT));
+  }
+  WinInetSetTimeoutsForTesting(0, 0);
+  WinInetSetDeadlineForTesting(0);
+}
+
+TEST_F(WinInetTest, GarbageInsteadOfAReplyIsAnInvalidServerResponse) {
+  const std::string longLine = "X-Long: " + std::string(200 * 1024, 'a');
+  const struct {
+    const char* name;
+    std::string text;
+  } rows[] = {
+      {"status not a number", "HTTP/1.1 abc OK\r\nContent-Length: 0\r\n\r\n"},
+      {"another protocol", "FOO 200 OK\r\nContent-Length: 0\r\n\r\n"},
+      {"raw bytes", std::string("\x01\x02\xfe\xff\x00\x7f garbage\r\n\r\n", 18)},
+      {"words", "hello world\r\n\r\n"},
+      {"a 200 KB header line", "HTTP/1.1 200 OK\r\n" + longLine + "\r\nContent-Length: 0\r\n\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    server_.Script({row.text, 0, false});
+    if (request_) InternetCloseHandle(request_);
+    if (connection_) InternetCloseHandle(connection_);
+    HINTERNET request = Open("GET", "/garbage");
+    EXPECT_FALSE(HttpSendRequestA(request, nullptr, 0, nullptr, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HTTP_INVALID_SERVER_RESPONSE));
+  }
+}
+
+TEST_F(WinInetTest, TheReferrerReachesTheWire) {
+  server_.Script({LoopbackHttpServer::Ok("x"), 0, false});
+  connection_ = InternetConnectA(internet_, "127.0.0.1", static_cast<INTERNET_PORT>(server_.port()), nullptr, nullptr,
+                                 INTERNET_SERVICE_HTTP, 0, 0);
+  ASSERT_NE(connection_, nullptr);
+  EXPECT_EQ(HttpOpenRequestA(connection_, "GET", "/", "HTTP/1.1", "http://evil/\r\nX-Smuggled: 1", nullptr, 0, 0),
+            nullptr);
+  request_ = HttpOpenRequestA(connection_, "GET", "/page", "HTTP/1.1", "http://booth.example/start", nullptr, 0, 0);
+  ASSERT_NE(request_, nullptr);
+  ASSERT_TRUE(HttpSendRequestA(request_, nullptr, 0, nullptr, 0));
+  ASSERT_TRUE(server_.WaitForRequests(1));
+  EXPECT_NE(server_.Requests()[0].find("\r\nReferer: http://booth.example/start\r\n"), std::string::npos)
+      << server_.Requests()[0];
+}
+
 TEST_F(WinInetTest, FailuresCarryWinInetCodes) {
   WinInetSetTimeoutsForTesting(2000, 300);
   server_.Script({"", 0, true});
