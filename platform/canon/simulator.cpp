@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -184,7 +185,7 @@ State& Sim() {
   if (!g_state) {
     g_state = new State;  // lives as long as the process: SDK threads may outlive statics
     SimScenario scenario = tavsim::SimDefaultScenario();
-    if (const char* path = getenv("TAVORIN_CAMERA_SIM"); path && *path) {
+    if (const char* path = getenv("TAVORIN_CAMERA_SIM"); path && *path && std::string(path) != "default") {
       std::string error;
       if (!tavsim::SimLoadScenarioFile(path, scenario, error)) {
         TRACE("camera simulator - %s; using the built-in camera\n", error.c_str());
@@ -535,7 +536,14 @@ void WithProperty(int camera, SimRoad road, DWORD key, F f) {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_wasReset{false};
+}  // namespace
+
+bool SimWasReset() { return g_wasReset.load(); }
+
 void SimReset(const SimScenario& scenario) {
+  g_wasReset = true;
   State& s = Sim();
   std::vector<std::thread> join;
   {
