@@ -141,7 +141,7 @@ prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32) {
   prResponse error;
   auto s = Connected(camera, error);
   // The camera meters and focuses as it shoots; libgphoto2 offers no separate call for it.
-  return s ? prOK : error;
+  return s ? prNOT_SUPPORTED : error;
 }
 
 namespace {

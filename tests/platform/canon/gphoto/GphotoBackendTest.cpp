@@ -271,3 +271,51 @@ TEST_F(GphotoBackendTest, UnplugIsAShutdownAndThePluggedCameraIsFoundAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A camera that answers garbage, truncated or huge data, nothing at all, or hangs up: the
+// calls fail (never crash or hang past libgphoto2's time-outs) and, where the connection is
+// lost, the program hears of a shut-down and can reconnect.
+struct Fault {
+  const char* name;
+  const char* control;
+  bool release;  // the fault hits a release (else the viewfinder)
+  bool lost;     // the connection cannot go on
+};
+
+class GphotoFaultTest : public GphotoBackendTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(GphotoFaultTest, BadAnswersFailTheCallAndALostCameraShutsDown) {
+  const Fault& fault = GetParam();
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  ASSERT_EQ(m_camera.Control(fault.control), "ok");
+  if (fault.release) {
+    EXPECT_NE(PR_RC_Release(m_handle), prOK);
+  } else {
+    ASSERT_EQ(PR_RC_StartViewFinder(m_handle, reinterpret_cast<prContext>(&m_events), OnFrame), prOK);
+  }
+  if (fault.lost) {
+    EXPECT_TRUE(m_events.WaitFor(prPTP_EVENT_SHUTDOWN, nullptr, 60s));
+    EXPECT_NE(PR_RC_Release(m_handle), prOK);
+  } else {
+    EXPECT_EQ(PR_RC_Release(m_handle), prOK);  // a refusal leaves the camera usable
+    EXPECT_FALSE(m_events.WaitFor(prPTP_EVENT_SHUTDOWN, nullptr, 1s));
+  }
+  if (!fault.release) {
+    EXPECT_EQ(PR_RC_TermViewFinder(m_handle), prOK);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, GphotoFaultTest,
+                         ::testing::Values(Fault{"RefusedCapture", "fault refuse 901a 1", true, false},
+                                           Fault{"GarbageObject", "fault garbage 1009 1", true, false},
+                                           Fault{"TruncatedObject", "fault truncate 1009 1", true, true},
+                                           Fault{"HugeObject", "fault huge 1009 1", true, true},
+                                           Fault{"StalledObject", "fault stall 1009 1", true, true},
+                                           Fault{"DroppedCapture", "fault drop 901a 1", true, true},
+                                           Fault{"GarbageFrames", "fault garbage 901d", false, true},
+                                           Fault{"TruncatedFrame", "fault truncate 901d 1", false, true}),
+                         [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+}  // namespace
