@@ -2,6 +2,7 @@
 #include "platform/canon/gphoto/libgphoto2_p.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "platform/canon/backend.h"
@@ -87,8 +88,12 @@ prResponse PR_RC_Release(prHCamera camera) {
     if (!io.try_lock_for(kReleaseWait)) return prDEVICE_BUSY;
     CameraFilePath path;
     std::memset(&path, 0, sizeof path);
+    auto start = std::chrono::steady_clock::now();
     int result = gp_camera_capture(s->handle.camera, GP_CAPTURE_IMAGE, &path, s->handle.context);
+    auto captured = std::chrono::steady_clock::now();
     if (result >= GP_OK) result = Download(s->handle, path.folder, path.name, bytes);
+    TRACE("tavgp - capture %d ms, download %d ms\n", int((captured - start) / std::chrono::milliseconds(1)),
+          int((std::chrono::steady_clock::now() - captured) / std::chrono::milliseconds(1)));
     if (result < GP_OK) {
       TRACE("tavgp - release failed: %s (%d)\n", gp_result_as_string(result), result);
       return Failed(*s, result);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/canon/gphoto/registry.h"
 #include "platform/canon/prsdk.h"
 #include "tests/camera/PtpipTestCamera.h"
 
@@ -319,3 +320,17 @@ INSTANTIATE_TEST_SUITE_P(Faults, GphotoFaultTest,
                          [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// A camera the desktop holds (libgphoto2 -53) is named with its cause and its remedy, once
+// per port while it stays held, so the reconnection's tries do not fill the log.
+TEST(GphotoHeldCameraTest, TheHeldByAnotherProcessTextIsShownOncePerPort) {
+  ::testing::internal::CaptureStderr();
+  tavgp::ReportOpenFailure("usb:001,005", -53, "");
+  tavgp::ReportOpenFailure("usb:001,005", -53, "");
+  tavgp::ReportOpenFailure("usb:001,006", -53, "");
+  std::string text = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(text.find("The camera on usb:001,005 is held by another process"), std::string::npos) << text;
+  EXPECT_NE(text.find("Unmount or eject the camera in the file manager"), std::string::npos) << text;
+  EXPECT_EQ(text.find("usb:001,005"), text.rfind("usb:001,005")) << text;
+  EXPECT_NE(text.find("usb:001,006"), std::string::npos) << text;
+}
