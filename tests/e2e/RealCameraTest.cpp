@@ -82,10 +82,11 @@ TEST_F(RealCameraTest, SettingsFromTheClientReachTheCamera) {
     std::vector<std::string> args;
     std::string seen;
   } rows[] = {
-      // Index 3 of the camera's own ISO list (Auto, 100, 200, 400, ...) is ISO 400.
+      // The lists are the camera's own: index 3 of its ISO list (Auto, 100, 200, 400, ...) is
+      // ISO 400, index 1 of its white balances daylight, index 4 of its shutter speeds 1".
       {{"-I", "3", "-n"}, "set 0xd01c 0x58"},
-      {{"-W", "1", "-n"}, "set 0xd013 0x"},
-      {{"-e", "2", "-s", "4", "-n"}, "set 0xd01e 0x"},
+      {{"-W", "1", "-n"}, "set 0xd013 0x1\n"},
+      {{"-e", "2", "-s", "4", "-n"}, "set 0xd01e 0x38"},
       {{"-e", "3", "-a", "2", "-n"}, "set 0xd01d 0x"},
   };
   for (const Row& row : rows) {
