@@ -109,6 +109,7 @@ class Desktop {
                                             "XDG_CONFIG_HOME=" + m_root + "/config",
                                             "TAVORIN_REGISTRY=" + m_root + "/config/registry.sqlite3",
                                             "QT_QPA_PLATFORM=offscreen",
+                                            "TAVORIN_CAMERA_SIM=default",
                                             "PATH=/usr/bin:/bin"};
     std::string log = m_root + "/program.log";
     m_program = fork();

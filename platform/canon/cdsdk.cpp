@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/canon/backend.h"
 #include "platform/canon/simulator_p.h"
 #include "platform/win32/codepage.h"
 
@@ -80,6 +81,8 @@ cdError CDEnumDeviceNext(cdHEnum hEnum, cdSourceInfo* source) {
   CD_ENTER();
   auto it = s.enums.find(hEnum);
   if (it == s.enums.end() || !source) return cdINVALID_HANDLE;
+  // Real cameras are reached through the PRSDK calls only: this road lists simulated ones.
+  if (!tavcam::SimulatorChosen()) return cdENUM_NA;
   while (it->second < s.cameras.size()) {
     Camera& c = *s.cameras[it->second++];
     if (!(c.profile.sdks & kSimCd)) continue;

@@ -1,8 +1,9 @@
-// PRSDK functions answered by the simulated camera.
+// PRSDK functions answered by the simulated camera (the dispatcher in backend.cpp calls them).
 #include "platform/canon/prsdk.h"
 
 #include <cstring>
 
+#include "platform/canon/backend.h"
 #include "platform/canon/simulator_p.h"
 
 using namespace tavsim_p;
@@ -38,6 +39,8 @@ prResponse CopyOut(const std::vector<BYTE>& bytes, prUInt32* bufferSize, prVoid*
 }
 
 }  // namespace
+
+namespace tavsim_pr {
 
 prResponse PR_StartSDK() {
   State& s = Sim();
@@ -293,3 +296,5 @@ prResponse PR_RC_FocusUnlock(prHCamera camera) {
   PR_CONNECTED(camera);
   return c->profile.focusLock ? prOK : prNOT_SUPPORTED;
 }
+
+}  // namespace tavsim_pr

@@ -121,6 +121,9 @@ void Put32(std::vector<BYTE>& b, size_t at, DWORD v) {
 }
 std::vector<BYTE> Bytes16(DWORD v) { return {BYTE(v & 0xFF), BYTE(v >> 8), 0, 0}; }
 std::vector<BYTE> Bytes32(DWORD v) { return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; }
+std::vector<BYTE> SignedRational(int n, int d) {
+  return {BYTE(n), BYTE(n >> 8), BYTE(n >> 16), BYTE(n >> 24), BYTE(d), BYTE(d >> 8), BYTE(d >> 16), BYTE(d >> 24)};
+}
 std::vector<BYTE> Rational(DWORD n, DWORD d) {
   auto b = Bytes32(n);
   auto c = Bytes32(d);
@@ -179,6 +182,64 @@ std::vector<BYTE> EncodeScene(int width, int height, int counter, int quality) {
   return Encode(rgb, width, height, quality);
 }
 
+namespace {
+
+// Nominal values of the camera's shutter codes: seconds as a fraction.
+struct Fraction {
+  DWORD code, num, den;
+};
+const Fraction kShutter[] = {
+    {24, 15, 1},  {27, 13, 1},  {29, 10, 1},   {32, 8, 1},    {35, 6, 1},    {37, 5, 1},    {40, 4, 1},
+    {43, 32, 10}, {45, 25, 10}, {48, 2, 1},    {51, 16, 10},  {53, 13, 10},  {56, 1, 1},    {59, 8, 10},
+    {61, 6, 10},  {64, 5, 10},  {67, 4, 10},   {69, 3, 10},   {72, 1, 4},    {75, 1, 5},    {77, 1, 6},
+    {80, 1, 8},   {83, 1, 10},  {85, 1, 13},   {88, 1, 15},   {91, 1, 20},   {93, 1, 25},   {96, 1, 30},
+    {99, 1, 40},  {101, 1, 50}, {104, 1, 60},  {107, 1, 80},  {109, 1, 100}, {112, 1, 125}, {115, 1, 160},
+    {117, 1, 200}, {120, 1, 250}, {123, 1, 320}, {125, 1, 400}, {128, 1, 500}, {131, 1, 640}, {133, 1, 800},
+    {136, 1, 1000}, {139, 1, 1250}, {141, 1, 1600}, {144, 1, 2000}, {147, 1, 2500}, {149, 1, 3200}, {152, 1, 4000}};
+// Aperture codes and their f-numbers in tenths.
+const DWORD kAperture[][2] = {{20, 18}, {21, 18}, {24, 20}, {27, 22}, {28, 25}, {29, 25}, {32, 28}, {35, 32},
+                              {36, 35}, {37, 35}, {40, 40}, {43, 45}, {44, 45}, {45, 50}, {48, 56}, {51, 63},
+                              {52, 67}, {53, 71}, {56, 80}, {59, 90}, {60, 95}, {61, 100}, {64, 110}, {67, 120},
+                              {68, 130}, {69, 140}, {72, 160}, {75, 180}, {76, 190}, {77, 200}, {80, 220}};
+const DWORD kIso[][2] = {{40, 6},    {43, 8},    {45, 10},   {48, 12},   {51, 16},   {53, 20},   {56, 25},
+                         {59, 32},   {61, 40},   {64, 50},   {67, 64},   {69, 80},   {72, 100},  {75, 125},
+                         {77, 160},  {80, 200},  {83, 250},  {85, 320},  {88, 400},  {91, 500},  {93, 640},
+                         {96, 800},  {99, 1000}, {101, 1250}, {104, 1600}, {107, 2000}, {109, 2500}, {112, 3200},
+                         {115, 4000}, {117, 5000}, {120, 6400}};
+
+}  // namespace
+
+void ApplySettings(PhotoInfo& photo, DWORD mode, DWORD tv, DWORD av, DWORD iso, DWORD whiteBalance, DWORD flash,
+                   DWORD compensation) {
+  static const WORD kProgram[] = {2, 2, 4, 3, 1};  // auto, program, Tv, Av, manual
+  photo.exposureProgram = mode < 5 ? kProgram[mode] : 2;
+  bool ownShutter = mode == 2 || mode == 4, ownAperture = mode == 3 || mode == 4;
+  if (ownShutter)
+    for (const Fraction& f : kShutter)
+      if (f.code == tv) photo.exposureNum = f.num, photo.exposureDen = f.den;
+  if (ownAperture)
+    for (const auto& a : kAperture)
+      if (a[0] == av) photo.fNumberNum = a[1], photo.fNumberDen = 10;
+  for (const auto& i : kIso)
+    if (i[0] == iso) photo.iso = static_cast<WORD>(i[1]);
+  // Compensation codes count eighths of a stop from 24; the camera steps in thirds.
+  int eighths = 24 - static_cast<int>(compensation);
+  photo.biasThirds = compensation <= 48 ? (eighths * 3 + (eighths >= 0 ? 4 : -4)) / 8 : 0;
+  // White balance: auto, daylight, cloudy, tungsten, fluorescent, flash, custom, fluorescent H.
+  static const WORD kLight[] = {0, 1, 10, 3, 2, 4, 255, 2};
+  photo.whiteBalance = whiteBalance == 0 ? 0 : 1;
+  photo.lightSource = whiteBalance < 8 ? kLight[whiteBalance] : 255;
+  // Flash: off, auto, on, -, -, auto with red-eye, on with red-eye. Auto does not fire here.
+  switch (flash) {
+    case 0: photo.flash = 0x10; break;
+    case 1: photo.flash = 0x18; break;
+    case 2: photo.flash = 0x09; break;
+    case 5: photo.flash = 0x58; break;
+    case 6: photo.flash = 0x49; break;
+    default: photo.flash = 0x10; break;
+  }
+}
+
 std::vector<BYTE> MakePhoto(const PhotoInfo& photo) {
   std::vector<BYTE> main = EncodeScene(photo.width, photo.height, photo.counter, 90);
   std::vector<BYTE> thumb = EncodeScene(160, 120, photo.counter, 75);
@@ -200,17 +261,22 @@ std::vector<BYTE> MakePhoto(const PhotoInfo& photo) {
   std::memcpy(comment.data(), "ASCII\0\0\0", 8);
   std::vector<Entry> exif = {{0x829A, 5, 1, Rational(photo.exposureNum, photo.exposureDen)},
                              {0x829D, 5, 1, Rational(photo.fNumberNum, photo.fNumberDen)},
+                             {0x8822, 3, 1, Bytes16(photo.exposureProgram)},
                              {0x8827, 3, 1, Bytes16(photo.iso)},
                              {0x9000, 7, 4, {'0', '2', '2', '0'}},
                              Ascii(0x9003, now),
                              Ascii(0x9004, now),
                              {0x9101, 7, 4, {1, 2, 3, 0}},
+                             {0x9204, 10, 1, SignedRational(photo.biasThirds, 3)},
+                             {0x9208, 3, 1, Bytes16(photo.lightSource)},
+                             {0x9209, 3, 1, Bytes16(photo.flash)},
                              {0x927C, 7, 32, std::vector<BYTE>(32, 0)},
                              {0x9286, 7, 264, comment},
                              {0xA000, 7, 4, {'0', '1', '0', '0'}},
                              {0xA001, 3, 1, Bytes16(1)},
                              {0xA002, 4, 1, Bytes32(static_cast<DWORD>(photo.width))},
-                             {0xA003, 4, 1, Bytes32(static_cast<DWORD>(photo.height))}};
+                             {0xA003, 4, 1, Bytes32(static_cast<DWORD>(photo.height))},
+                             {0xA403, 3, 1, Bytes16(photo.whiteBalance)}};
   std::vector<Entry> ifd1 = {{0x0103, 3, 1, Bytes16(6)},        {0x011A, 5, 1, Rational(180, 1)},
                              {0x011B, 5, 1, Rational(180, 1)}, {0x0128, 3, 1, Bytes16(2)},
                              {0x0201, 4, 1, Bytes32(0)},       {0x0202, 4, 1, Bytes32(static_cast<DWORD>(thumb.size()))}};

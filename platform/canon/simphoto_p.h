@@ -16,8 +16,19 @@ struct PhotoInfo {
   DWORD exposureNum = 1, exposureDen = 125;
   DWORD fNumberNum = 40, fNumberDen = 10;
   WORD iso = 100;
-  WORD orientation = 1;  // Exif orientation tag value
+  WORD orientation = 1;      // Exif orientation tag value
+  WORD exposureProgram = 2;  // Exif: 1 manual, 2 program, 3 aperture priority, 4 shutter priority
+  int biasThirds = 0;        // exposure compensation in thirds of a stop
+  WORD whiteBalance = 0;     // Exif: 0 auto, 1 manual
+  WORD lightSource = 0;      // Exif light source of a manual white balance (0: unknown)
+  WORD flash = 0x10;         // Exif flash value: fired, mode and red-eye bits
 };
+
+/// The exposure the camera makes of its settings (PTP codes of a PowerShot): shooting mode,
+/// Tv, Av, ISO, white balance, flash mode and exposure compensation. What the mode leaves to
+/// the camera stays at its metered 1/125 s, f/4.0, ISO 100.
+void ApplySettings(PhotoInfo& photo, DWORD mode, DWORD tv, DWORD av, DWORD iso, DWORD whiteBalance, DWORD flash,
+                   DWORD compensation);
 
 /// A baseline JPEG of the test scene; empty on an encoder failure.
 std::vector<BYTE> EncodeScene(int width, int height, int counter, int quality);

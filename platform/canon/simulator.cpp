@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -184,7 +185,7 @@ State& Sim() {
   if (!g_state) {
     g_state = new State;  // lives as long as the process: SDK threads may outlive statics
     SimScenario scenario = tavsim::SimDefaultScenario();
-    if (const char* path = getenv("TAVORIN_CAMERA_SIM"); path && *path) {
+    if (const char* path = getenv("TAVORIN_CAMERA_SIM"); path && *path && std::string(path) != "default") {
       std::string error;
       if (!tavsim::SimLoadScenarioFile(path, scenario, error)) {
         TRACE("camera simulator - %s; using the built-in camera\n", error.c_str());
@@ -360,6 +361,15 @@ std::vector<ReleasedItem> Shoot(Camera& c, bool cdRoad, DWORD kind) {
   info.model = c.profile.model;
   DWORD rotation = cdRoad ? c.cd[0x0F00].value : c.pr[0xD043].value;
   info.orientation = rotation == 1 ? 6 : rotation == 3 ? 8 : rotation == 2 ? 3 : 1;
+  // The photo records the exposure the camera was set to.
+  using namespace tavsim;
+  if (cdRoad)
+    ApplySettings(info, c.cd[kSimCdShootingMode].value, c.cd[kSimCdTv].value, c.cd[kSimCdAv].value,
+                  c.cd[0x0800000C].value, c.cd[kSimCdWhiteBalance].value, c.cd[kSimCdFlashMode].value,
+                  c.cd[kSimCdExposureComp].value);
+  else
+    ApplySettings(info, c.pr[0xD00C].value, c.pr[0xD01E].value, c.pr[0xD01D].value, c.pr[0xD01C].value,
+                  c.pr[0xD013].value, c.pr[0xD00A].value, c.pr[0xD01F].value);
 
   // A scenario's real photos, in turn, with their companions.
   std::vector<BYTE> real, realThm, realCrw;
@@ -535,7 +545,14 @@ void WithProperty(int camera, SimRoad road, DWORD key, F f) {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_wasReset{false};
+}  // namespace
+
+bool SimWasReset() { return g_wasReset.load(); }
+
 void SimReset(const SimScenario& scenario) {
+  g_wasReset = true;
   State& s = Sim();
   std::vector<std::thread> join;
   {

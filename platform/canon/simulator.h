@@ -5,7 +5,7 @@
 // TAVORIN_CAMERA_SIM, or the built-in default: one PRSDK "Canon PowerShot G9" in threaded mode.
 // Threaded mode delivers events and viewfinder frames on simulator threads, as a real SDK
 // does; synchronous mode delivers events inline on the calling thread and frames only when
-// a test pumps them.
+// a test pumps them. TAVORIN_CAMERA_SIM=default names the built-in scenario.
 #pragma once
 
 #include <string>
@@ -66,8 +66,11 @@ SimScenario SimDefaultScenario();
 bool SimParseScenario(const std::string& text, SimScenario& scenario, std::string& error);
 bool SimLoadScenarioFile(const char* path, SimScenario& scenario, std::string& error);
 
-/// Stops every simulator thread, drops all handles and state and starts the scenario.
+/// Stops every simulator thread, drops all handles and state and starts the scenario; from
+/// then on this process's PRSDK calls go to the simulator.
 void SimReset(const SimScenario& scenario);
+/// True once SimReset ran in this process.
+bool SimWasReset();
 void SimAddFault(const SimFault& fault);
 
 std::vector<SimCall> SimCallLog();

@@ -23,7 +23,8 @@ DWORD RunTavorin() {
   std::string program = std::string(TAVORIN_BINARY_DIR) + "/app/tavorin";
   DWORD exitCode = 0xFFFFFFFF;
   EXPECT_TRUE(RunProcess({"/usr/bin/env", std::string("TAVORIN_REGISTRY=") + std::getenv("TAVORIN_REGISTRY"),
-                          "HOME=" + TestFolder(), "QT_QPA_PLATFORM=offscreen", "TAVORIN_QUIT_AFTER_MS=300", program},
+                          "HOME=" + TestFolder(), "QT_QPA_PLATFORM=offscreen", "TAVORIN_CAMERA_SIM=default",
+                          "TAVORIN_QUIT_AFTER_MS=300", program},
                          120000, &exitCode));
   return exitCode;
 }

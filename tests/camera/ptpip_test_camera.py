@@ -15,9 +15,11 @@ Control: lines on standard input or on the --control-port connection:
     fault KIND OPCODE [N]  the next N (default: all) requests of OPCODE (hex) go wrong:
                            refuse (answer DeviceBusy), stall (no answer), garbage (random
                            bytes instead of the answer), truncate (half the data, then the
-                           connection drops), huge (a data phase of 1 TiB announced), drop
+                           connection drops), huge (a data phase of nearly 4 GiB announced,
+                           then the connection drops), drop
     clear                  no more faults
     get CODE               prints "value CODE VALUE" of a property (hex)
+    frames                 prints "frames N", the viewfinder frames served so far
     quit
 Standard output tells what happened, one line each: "listening PORT CONTROLPORT",
 "session open", "set CODE VALUE", "capture HANDLE NAME", "viewfinder on|off",
@@ -76,7 +78,7 @@ def default_properties():
     tv = [0x18, 0x20, 0x28, 0x30, 0x38, 0x40, 0x48, 0x50, 0x58, 0x60, 0x68, 0x70, 0x78, 0x80,
           0x88, 0x90, 0x98]
     return {
-        0xD00C: [UINT8, 1, [0, 1, 3, 4]],              # shooting mode
+        0xD00C: [UINT8, 1, [0, 1, 2, 3, 4]],           # shooting mode
         0xD01E: [UINT16, 0x60, tv],                     # shutter speed
         0xD01D: [UINT16, 0x28, [0x20, 0x25, 0x28, 0x2B, 0x2D, 0x30, 0x35, 0x38, 0x40]],  # aperture
         0xD01F: [UINT8, 0x18, [0x10, 0x13, 0x15, 0x18, 0x1B, 0x1D, 0x20]],  # exposure comp.
@@ -147,6 +149,7 @@ class Camera:
         self.next_frame_time = 0.0
         self.next_photo = 0
         self.next_frame = 0
+        self.frames_served = 0
         self.next_handle = 0x1001
         self.objects = {}
         self.events = []
@@ -212,6 +215,7 @@ class Camera:
         self.next_frame_time = max(now, self.next_frame_time) + self.frame_interval
         data = self.frames[self.next_frame % len(self.frames)][1]
         self.next_frame += 1
+        self.frames_served += 1
         return max(wait, 0.0), data
 
     def operate(self, code, params, data_out):
@@ -418,14 +422,15 @@ class Connection(threading.Thread):
                 pass
             raise ConnectionError("stalled")
         if fault == "garbage":
-            self.sock.sendall(bytes(random.getrandbits(8) for _ in range(64)))
+            # A well-framed packet of no known type: the initiator must refuse it, not trust it.
+            self.sock.sendall(struct.pack("<II", 64, 0x7777) + bytes(random.getrandbits(8) for _ in range(56)))
             return
         if fault == "drop":
             raise ConnectionError("dropped")
         tid = struct.pack("<I", transaction)
         if data is not None or fault in ("truncate", "huge"):
             data = data or b"\0" * 64
-            total = (1 << 40) if fault == "huge" else len(data)
+            total = 0xFFFFFFF0 if fault == "huge" else len(data)
             self.sock.sendall(packet(START_DATA, tid + struct.pack("<Q", total)))
             if fault in ("truncate", "huge"):
                 self.sock.sendall(packet(DATA, tid + data[:max(len(data) // 2, 1)]))
@@ -486,6 +491,11 @@ def control(camera, line, reply):
             with camera.lock:
                 value = camera.properties[code][1]
             reply("value 0x%04x 0x%x" % (code, value))
+            return True
+        elif verb == "frames":
+            with camera.lock:
+                served = camera.frames_served
+            reply("frames %d" % served)
             return True
         elif verb == "quit":
             os._exit(0)

@@ -58,6 +58,7 @@ class TestDesktop {
                                             "XDG_CONFIG_HOME=" + m_root + "/config",
                                             "TAVORIN_REGISTRY=" + m_root + "/config/registry.sqlite3",
                                             "QT_QPA_PLATFORM=offscreen",
+                                            "TAVORIN_CAMERA_SIM=default",  // a test of real cameras empties it
                                             "ASAN_OPTIONS=detect_leaks=0",
                                             "PATH=/usr/bin:/bin"};
     for (const std::string& extra : m_extraEnvironment) {

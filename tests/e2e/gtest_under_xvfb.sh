@@ -8,6 +8,6 @@ set -uo pipefail
 geometry=$1 suite=$2 filter=$3
 command -v xvfb-run >/dev/null || { echo "SKIP: xvfb-run is not installed"; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
-export QT_QPA_PLATFORM=xcb TAVORIN_TEST=1
+export QT_QPA_PLATFORM=xcb TAVORIN_TEST=1 TAVORIN_CAMERA_SIM=${TAVORIN_CAMERA_SIM-default}
 export LSAN_OPTIONS="suppressions=$here/xvfb-leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 exec xvfb-run -a -s "-screen 0 ${geometry}x24" sh "$here/../isolated.sh" "$suite" --gtest_filter="$filter"

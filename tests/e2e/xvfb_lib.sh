@@ -1,3 +1,6 @@
+# The walks run the simulated camera unless a test names another.
+export TAVORIN_CAMERA_SIM=${TAVORIN_CAMERA_SIM-default}
+
 # Shared by the Xvfb walks. Windows come and go while the program starts (menus, tool tips,
 # message boxes), and `xdotool search --sync` gives up with an X error when one vanishes
 # mid-search: ask again until the window shows or the time runs out.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -613,4 +614,89 @@ TEST(SimulatorTest, ReleasedItemsNeverFetchedAndTheCallLogStayBounded) {
   EXPECT_LE(calls.size(), 100000u);
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ("PR_GetDeviceList", calls.back().function);
+}
+
+namespace {
+
+// The Exif IFD's entries of a JPEG the simulator made: tag -> the entry's 4 value bytes, or
+// for rationals the 8 bytes they point at.
+std::map<WORD, std::vector<BYTE>> ExifEntries(const std::vector<BYTE>& jpeg) {
+  std::map<WORD, std::vector<BYTE>> entries;
+  if (jpeg.size() < 20 || std::memcmp(&jpeg[6], "Exif", 4) != 0) return entries;
+  const BYTE* tiff = &jpeg[12];
+  size_t size = jpeg.size() - 12;
+  auto u16 = [&](size_t at) { return at + 2 <= size ? WORD(tiff[at] | tiff[at + 1] << 8) : WORD(0); };
+  auto u32 = [&](size_t at) { return at + 4 <= size ? DWORD(u16(at) | DWORD(u16(at + 2)) << 16) : DWORD(0); };
+  auto read = [&](size_t ifd, auto&& each) {
+    for (WORD i = 0, n = u16(ifd); i < n; ++i) each(ifd + 2 + 12 * size_t(i));
+  };
+  size_t exif = 0;
+  read(u32(4), [&](size_t e) {
+    if (u16(e) == 0x8769) exif = u32(e + 8);
+  });
+  read(exif, [&](size_t e) {
+    WORD type = u16(e);
+    size_t at = (u16(e + 2) == 5 || u16(e + 2) == 10) ? u32(e + 8) : e + 8;
+    size_t n = (u16(e + 2) == 5 || u16(e + 2) == 10) ? 8 : 4;
+    if (at + n <= size) entries[type] = std::vector<BYTE>(tiff + at, tiff + at + n);
+  });
+  return entries;
+}
+
+DWORD Le(const std::vector<BYTE>& b, size_t at, size_t n) {
+  DWORD v = 0;
+  for (size_t i = 0; i < n && at + i < b.size(); ++i) v |= DWORD(b[at + i]) << (8 * i);
+  return v;
+}
+
+}  // namespace
+
+TEST(SimulatorTest, PhotosRecordTheExposureTheCameraWasSetTo) {
+  struct Row {
+    const char* name;
+    std::vector<std::pair<WORD, std::pair<DWORD, DWORD>>> settings;  // code, width, value
+    DWORD exposureNum, exposureDen, fNumber, iso, program;
+    int biasThirds;
+    DWORD whiteBalance, lightSource, flash;
+  } rows[] = {
+      {"as it starts", {}, 1, 125, 40, 100, 2, 0, 0, 0, 0x18},
+      {"manual, 1/30, f/8, ISO 400, daylight, flash on, +1",
+       {{0xD00C, {1, 4}}, {0xD01E, {2, 96}}, {0xD01D, {2, 56}}, {0xD01C, {2, 88}}, {0xD013, {1, 1}},
+        {0xD00A, {1, 2}}, {0xD01F, {1, 16}}},
+       1, 30, 80, 400, 1, 3, 1, 1, 0x09},
+      {"shutter priority keeps the metered aperture, -2/3",
+       {{0xD00C, {1, 2}}, {0xD01E, {2, 136}}, {0xD01D, {2, 56}}, {0xD01F, {1, 29}}, {0xD00A, {1, 0}}},
+       1, 1000, 40, 100, 4, -2, 0, 0, 0x10},
+      {"aperture priority keeps the metered shutter",
+       {{0xD00C, {1, 3}}, {0xD01E, {2, 96}}, {0xD01D, {2, 32}}, {0xD013, {1, 3}}},
+       1, 125, 28, 100, 3, 0, 1, 3, 0x18},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SimReset(Sync({Profile("Canon PowerShot G9", kSimPr)}));
+    StartSdks();
+    EventLog log;
+    prHCamera camera = OpenPr(RecordEvent, reinterpret_cast<prContext>(&log));
+    for (const auto& [code, setting] : row.settings) {
+      BYTE value[2] = {BYTE(setting.second), BYTE(setting.second >> 8)};
+      ASSERT_EQ(prOK, PR_SetDevicePropValue(camera, code, setting.first, value)) << std::hex << code;
+    }
+    ASSERT_EQ(prOK, PR_RC_Release(camera));
+    ASSERT_FALSE(log.events.empty());
+    Download picture;
+    ASSERT_EQ(prOK, PR_RC_GetReleasedData(camera, log.events.back().Parameter[0], log.events.back().Code, 0x40000,
+                                          reinterpret_cast<prContext>(&picture), CollectBlock));
+    auto exif = ExifEntries(picture.bytes);
+    EXPECT_EQ(Le(exif[0x829A], 0, 4), row.exposureNum);
+    EXPECT_EQ(Le(exif[0x829A], 4, 4), row.exposureDen);
+    EXPECT_EQ(Le(exif[0x829D], 0, 4) * 10 / Le(exif[0x829D], 4, 4), row.fNumber);
+    EXPECT_EQ(Le(exif[0x8827], 0, 2), row.iso);
+    EXPECT_EQ(Le(exif[0x8822], 0, 2), row.program);
+    EXPECT_EQ(static_cast<int>(Le(exif[0x9204], 0, 4)), row.biasThirds);
+    EXPECT_EQ(Le(exif[0x9204], 4, 4), 3u);
+    EXPECT_EQ(Le(exif[0xA403], 0, 2), row.whiteBalance);
+    EXPECT_EQ(Le(exif[0x9208], 0, 2), row.lightSource);
+    EXPECT_EQ(Le(exif[0x9209], 0, 2), row.flash);
+    EXPECT_EQ(prOK, PR_DestroyCameraObject(camera));
+  }
 }

@@ -1,0 +1,25 @@
+// Moving photos and frames from the camera through libgphoto2 (io lock held by the caller).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/canon/gphoto/session.h"
+
+namespace tavgp {
+
+// Largest photo or frame taken from a camera: more is not a photo of these cameras.
+constexpr size_t kMaxPhotoBytes = 256u << 20;
+constexpr size_t kMaxFrameBytes = 16u << 20;
+
+/// Fetches a file from the camera and removes it there; a libgphoto2 result.
+int Download(Handle& h, const std::string& folder, const std::string& name, std::vector<BYTE>& bytes);
+/// Fetches one viewfinder frame; `mime` is its type as libgphoto2 gives it.
+int Preview(Handle& h, std::vector<BYTE>& frame, std::string& mime);
+
+bool IsJpeg(const std::vector<BYTE>& data);
+/// Converts a binary PPM frame (what the drivers that give no JPEG deliver) to JPEG in place;
+/// false when the frame is not a well-formed PPM.
+bool PpmToJpeg(std::vector<BYTE>& frame);
+
+}  // namespace tavgp
