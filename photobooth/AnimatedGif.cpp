@@ -136,7 +136,8 @@ class GifMaker {
       if (!frames_.back()) throw GifError("Unable to copy a GIF frame");
     }
     // The canvas follows the frames as they will be drawn, so the first frame's scaled size.
-    canvasW_ = s_.sizeW >= 1 ? s_.sizeW : s_.width >= 1 ? s_.width : int(frames_[0]->GetWidth());
+    // A GIF width of 10 or less keeps the frames whole, and the canvas is theirs.
+    canvasW_ = s_.sizeW >= 1 ? s_.sizeW : s_.width > 10 ? s_.width : int(frames_[0]->GetWidth());
     canvasH_ = s_.sizeH >= 1 ? s_.sizeH : int(frames_[0]->GetHeight());
   }
 

@@ -218,3 +218,21 @@ TEST_F(AnimatedGifTest, FrameCopiesAreKeptInGifFrames) {
     EXPECT_TRUE(std::filesystem::exists(session.File(std::string("GIF_frames/") + name))) << name;
   EXPECT_EQ(Read(GifPath()).frames, 4u);
 }
+
+TEST_F(AnimatedGifTest, AGifWidthOfTenOrLessKeepsThePhotosSize) {
+  // 400 and 11 scale the frames down to that width; 10, 1 and 0 keep them whole.
+  const struct {
+    int width;
+    UINT gifWidth, gifHeight;
+  } rows[] = {{400, 400, 300}, {11, 11, 8}, {10, 800, 600}, {1, 800, 600}, {0, 800, 600}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.width);
+    settings.width = row.width;
+    std::vector<std::unique_ptr<Bitmap>> frames = Photos(2);
+    ASSERT_FALSE(CreatePhotoboothGifs(settings, frames).IsEmpty());
+    const ReadGif gif = Read(GifPath());
+    EXPECT_EQ(row.gifWidth, gif.width);
+    EXPECT_EQ(row.gifHeight, gif.height);
+  }
+  EXPECT_TRUE(GetShownMessageBoxes().empty());
+}
