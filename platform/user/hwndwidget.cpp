@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -90,6 +91,9 @@ class InputFilter : public QObject {
     if (!vk) return false;
     TakeModifiersOf(key->modifiers(), vk, true);
     SetKeyDown(vk, true);
+    // While a pop-up (a menu, a combo's list) or the menu bar has the keyboard, its keys are its
+    // own: no window's accelerators see them.
+    if (QApplication::activePopupWidget() || qobject_cast<QMenuBar*>(widget)) return false;
     HWND target = nullptr;
     for (QWidget* w = widget; w && !target; w = w->parentWidget()) target = HwndOf(w);
     if (!target) return false;
