@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -91,6 +92,9 @@ class InputFilter : public QObject {
     if (!vk) return false;
     TakeModifiersOf(key->modifiers(), vk, true);
     SetKeyDown(vk, true);
+    // While a pop-up (a menu, a combo's list) or the menu bar has the keyboard, its keys are its
+    // own: no window's accelerators see them.
+    if (QApplication::activePopupWidget() || qobject_cast<QMenuBar*>(widget)) return false;
     HWND target = nullptr;
     // A message box answers its own keys (Return, Escape), not the window it is shown over.
     if (qobject_cast<QMessageBox*>(widget->window())) return false;

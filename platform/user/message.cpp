@@ -19,6 +19,7 @@ namespace {
 
 std::atomic<bool> g_quit{false};
 std::atomic<int> g_quitCode{0};
+bool g_inMainLoop = false;  // RunUiMessageLoop's QCoreApplication::exec is running
 MESSAGEFILTER g_filter = nullptr;
 
 struct ModalLoop {
@@ -127,7 +128,9 @@ void PostQuitMessage(int exitCode) {
   if (IsUiThread()) {
     g_quitCode = exitCode;
     g_quit = true;
-    QCoreApplication::exit(exitCode);
+    // Qt's exit() also makes every event loop started after it return at once (a menu, a
+    // message box): ask it only of a running main loop; before that the flag is enough.
+    if (g_inMainLoop) QCoreApplication::exit(exitCode);
     CheckModalLoops();
     return;
   }
@@ -141,7 +144,11 @@ int RunUiMessageLoop() {
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
     app->setQuitOnLastWindowClosed(false);  // the program decides when to quit
   }
-  if (!g_quit) QCoreApplication::exec();
+  if (!g_quit) {
+    g_inMainLoop = true;
+    QCoreApplication::exec();
+    g_inMainLoop = false;
+  }
   g_quit = false;
   return g_quitCode.exchange(0);
 }
