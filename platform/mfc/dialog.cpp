@@ -94,8 +94,9 @@ void CDialog::PlaceBeforeShowing() {
     // Without a window manager nothing takes a maximised dialog to the screen's free area.
     RECT work{}, placed{};
     if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && ::GetWindowRect(m_hWnd, &placed) &&
-        (placed.left != work.left || placed.top != work.top || placed.right != work.right || placed.bottom != work.bottom)) {
+        (placed.left < work.left || placed.top < work.top || placed.right > work.right || placed.bottom > work.bottom)) {
       ::MoveWindow(m_hWnd, work.left, work.top, work.right - work.left, work.bottom - work.top, TRUE);
+      if (!IsZoomed()) ShowWindow(SW_SHOWMAXIMIZED);
     }
     return;
   }
