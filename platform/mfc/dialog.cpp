@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/mfc/dialogscript.h"
@@ -23,6 +25,13 @@ std::string ClassOf(HWND hWnd) {
 bool IsPushButton(HWND hWnd) {
   DWORD kind = static_cast<DWORD>(::GetWindowLongPtrA(hWnd, GWL_STYLE)) & BS_TYPEMASK;
   return ClassOf(hWnd) == "button" && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
+}
+
+// A script that names a control the dialog lacks would test nothing: it stops the run.
+[[noreturn]] void ScriptFault(UINT dialog, int id, const char* what) {
+  std::fprintf(stderr, "DialogScript: dialog %u: control %d %s\n", dialog, id, what);
+  std::fflush(stderr);
+  std::abort();
 }
 
 // The dialog whose control that is (a page inside a sheet, or the dialog itself).
@@ -94,8 +103,9 @@ void CDialog::PlaceBeforeShowing() {
     // Without a window manager nothing takes a maximised dialog to the screen's free area.
     RECT work{}, placed{};
     if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && ::GetWindowRect(m_hWnd, &placed) &&
-        (placed.left != work.left || placed.top != work.top || placed.right != work.right || placed.bottom != work.bottom)) {
+        (placed.left < work.left || placed.top < work.top || placed.right > work.right || placed.bottom > work.bottom)) {
       ::MoveWindow(m_hWnd, work.left, work.top, work.right - work.left, work.bottom - work.top, TRUE);
+      if (!IsZoomed()) ShowWindow(SW_SHOWMAXIMIZED);
     }
     return;
   }
@@ -268,6 +278,11 @@ void CDialog::PlayScript(const DialogScript& script) {
     if (m_ended || !m_hWnd) break;
     HWND control = FindScriptControl(step.id);
     HWND owner = DialogOwning(control, m_hWnd);
+    const bool setsControl = step.kind == DialogScript::Step::Text || step.kind == DialogScript::Step::Check ||
+                             step.kind == DialogScript::Step::Select || step.kind == DialogScript::Step::Pos;
+    if (setsControl && !control) ScriptFault(m_nIDTemplate, step.id, "does not exist");
+    if (step.kind == DialogScript::Step::Press && control && !IsPushButton(control))
+      ScriptFault(m_nIDTemplate, step.id, "is no push button (SetCheck a check box or radio button)");
     switch (step.kind) {
       case DialogScript::Step::Text: ::SetWindowTextA(control, step.text.c_str()); break;
       case DialogScript::Step::Check:

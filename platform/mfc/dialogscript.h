@@ -1,6 +1,8 @@
 // Test hook for modal dialogs: a queue of scripts, each played on the next modal dialog that
 // opens (set controls by id, press buttons, run code, wait for a condition). Every modal
 // dialog shown is recorded. In a test run a dialog without a script is cancelled at once.
+// A step that sets a control the dialog lacks, or presses one that is no push button, stops
+// the program with a message: such a script would silently test something else.
 #pragma once
 
 #include <functional>

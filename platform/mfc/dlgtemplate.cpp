@@ -600,8 +600,8 @@ void AfxFitDialogToScreen(HWND window) {
   body->setHorizontalScrollBarPolicy(natural.width() > limit.width() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   if (controls != host) {
     // A painted dialog: its controls column at the left decides its least size.
-    const QSize column = controls->sizeHint();
-    host->setMinimumSize(column.width() + 200, column.height());
+    const QSize least = controls->sizeHint();
+    host->setMinimumSize(least.width() + 200, least.height());
   } else if (QLayout* layout = host->layout()) {
     layout->activate();
   }

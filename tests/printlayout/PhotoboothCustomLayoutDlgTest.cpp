@@ -289,7 +289,7 @@ TEST_F(PhotoboothCustomLayoutDlgTest, APresetOfFourPhotosSetsTheCount) {
   Editor editor(nullptr, 3, 2);
   editor.m_nNumberOfPhotos = 6;
   Run(editor, [&](Editor& e) {
-    PushDialogScript(DialogScript(IDD_PRESET_PRINT_LAYOUTS).Press(IDC_PRESET_2ROWS_OF_2).Press(IDOK));
+    PushDialogScript(DialogScript(IDD_PRESET_PRINT_LAYOUTS).SetCheck(IDC_PRESET_2ROWS_OF_2, BST_CHECKED).Press(IDOK));
     e.SendMessage(WM_COMMAND, IDC_LAYOUT_PRESETS, 0);
     EXPECT_EQ(e.m_model.photos, 4);
     EXPECT_EQ(Combo(e, 5), (std::vector<std::string>{"None", "1", "2", "3", "4", "QR code"}));
@@ -540,7 +540,7 @@ TEST_F(PhotoboothCustomLayoutDlgTest, ScreenshotOfTheEditor) {
   editor.m_captions[0] = PhotoboothCaption::MakeNew(1, 300, 1500);
   editor.m_captions[0].m_strText = "Party at the lake";
   Run(editor, [&](Editor& e) {
-    PushDialogScript(DialogScript(IDD_PRESET_PRINT_LAYOUTS).Press(IDC_PRESET_2ROWS_OF_2).Press(IDOK));
+    PushDialogScript(DialogScript(IDD_PRESET_PRINT_LAYOUTS).SetCheck(IDC_PRESET_2ROWS_OF_2, BST_CHECKED).Press(IDOK));
     e.SendMessage(WM_COMMAND, IDC_LAYOUT_PRESETS, 0);
     const LayoutBoxOutline& caption = e.m_renderer.m_captionOutlines[0];
     const POINT at{e.m_renderer.m_nOriginX + caption.centre.x, e.m_renderer.m_nOriginY + caption.centre.y};

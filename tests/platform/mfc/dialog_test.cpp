@@ -369,3 +369,36 @@ TEST_F(DialogTest, TheFirstFieldOpensWithItsTextSelectedAndTabSelectsTheNext) {
   EXPECT_EQ("4", first.toStdString()) << "typing replaces the count at once";
   EXPECT_EQ("2", afterTab.toStdString());
 }
+
+// A script naming a control the dialog lacks, or pressing a check box or radio button, would
+// run the dialog's defaults and prove nothing: it stops the run and says which control it was.
+TEST_F(DialogTest, AScriptStepOnAControlTheDialogLacksStopsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  struct Row {
+    const char* name;
+    DialogScript script;
+    const char* message;
+  } rows[] = {
+      {"text", DialogScript(IDD_SETTINGS).SetText(4711, "1"), "control 4711 does not exist"},
+      {"check", DialogScript(IDD_SETTINGS).SetCheck(4711, BST_CHECKED), "control 4711 does not exist"},
+      {"select", DialogScript(IDD_SETTINGS).Select(4711, 0), "control 4711 does not exist"},
+      {"slider", DialogScript(IDD_SETTINGS).SetPos(4711, 3), "control 4711 does not exist"},
+      {"radio pressed", DialogScript(IDD_SETTINGS).Press(IDC_SIZE_S), "control 1005 is no push button"},
+      {"check box pressed", DialogScript(IDD_SETTINGS).Press(IDC_FLASH), "control 1003 is no push button"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_DEATH(
+        {
+          PushDialogScript(row.script);
+          CSettingsDlg dialog;
+          dialog.DoModal();
+        },
+        row.message);
+  }
+  // A command without a control of its own still reaches the dialog, and a radio is checked.
+  PushDialogScript(DialogScript(IDD_SETTINGS).SetCheck(IDC_SIZE_M, BST_CHECKED).Press(IDOK));
+  CSettingsDlg dialog;
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_size, 1);
+}
