@@ -58,8 +58,8 @@ void ShowMaximized(QWidget* widget) {
 
 bool CanStack() { return QGuiApplication::platformName() != "offscreen"; }
 
-// Owned windows stay above their owner, as they do on the original platform: the window
-// system knows only transient hints, which a display without a window manager ignores.
+// Owned windows stay above their owner. The window system knows only transient hints, which
+// a display without a window manager ignores, so the stacking is done here.
 void RaiseOwnedWindows(QWidget* owner) {
   if (!owner || !CanStack()) return;
   for (QObject* child : owner->children()) {
@@ -95,7 +95,7 @@ class OwnedWindowsAbove : public QObject {
   bool m_pending = false;
 };
 
-// Called when an owned window shows: its owner starts watching for being raised over it.
+// A window with an owner shows: the owner starts watching for being raised over it.
 void WatchOwner(QWidget* owned) {
   if (!owned->isWindow() || !CanStack()) return;
   QWidget* owner = owned->parentWidget();
