@@ -26,6 +26,7 @@ struct XmlTreeBuilder {
   // and indentation start when they are the file's own layout (npos: no such tail).
   std::string m_run;
   size_t m_layoutTail = std::string::npos;
+  bool m_runHasBreakReference = false;  // the run holds a line break written as a reference
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -37,19 +38,22 @@ bool IsLayout(const std::string& text) {
 }
 
 // Rules for the text of an element, so that what the writer wrote reads back the same: a run
-// of character data beside a child element that is only white space is layout and dropped;
-// a line break with indentation that ends a run before a child tag is the writer's layout
-// too. Any other run is kept whole, blanks included. A line break written as a character
-// reference is text, never layout.
+// of character data beside a child element that is only white space, all of it as written, is
+// layout and dropped; a line break with indentation that ends a run before a child tag is the
+// writer's layout too. Any other run is kept whole, blanks included. A line break written as a
+// character reference (as the writer writes every break of a text) is text, never layout, and
+// so is a run that holds one.
 void TakeRun(XmlTreeBuilder* builder, bool beforeChild) {
   std::string& run = builder->m_run;
   XmlNode* node = builder->m_current;
   if (beforeChild && builder->m_layoutTail != std::string::npos) run.erase(builder->m_layoutTail);
   bool besideChild = beforeChild || node->m_firstChild;
-  if (!run.empty() && node != &builder->m_holder && !(besideChild && IsLayout(run)))
+  const bool layout = besideChild && !builder->m_runHasBreakReference && IsLayout(run);
+  if (!run.empty() && node != &builder->m_holder && !layout)
     node->m_text += Utf8TextToAnsi(run.data(), static_cast<int>(run.size()));
   run.clear();
   builder->m_layoutTail = std::string::npos;
+  builder->m_runHasBreakReference = false;
 }
 
 void FinishText(XmlNode* node) { node->m_text = XmlEscapeText(node->m_text); }
@@ -98,6 +102,8 @@ void XMLCALL OnCharacterData(void* userData, const XML_Char* text, int length) {
         builder->m_layoutTail = std::string::npos;
     }
     builder->m_run.append(text, static_cast<size_t>(length));
+    if (!literal && std::memchr(text, '\n', static_cast<size_t>(length))) builder->m_runHasBreakReference = true;
+    if (!literal && std::memchr(text, '\r', static_cast<size_t>(length))) builder->m_runHasBreakReference = true;
   } catch (const std::bad_alloc&) {
     Fail(builder);
   }
