@@ -160,3 +160,27 @@ TEST_F(RealCameraReconnectTest, AnUnpluggedCameraIsReconnectedWhenItIsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real back end with no camera attached: the program waits for one, as it does for a
+// camera that does not answer, and finds it once it is there.
+TEST(RealCameraAbsentTest, WithoutACameraTheProgramWaitsForOne) {
+  PtpipTestCamera camera;
+  ASSERT_TRUE(camera.Running());
+  ASSERT_EQ(camera.Control("unplug"), "ok");
+  TestDesktop desktop;
+  desktop.AddEnvironment("TAVORIN_CAMERA_SIM=");
+  desktop.AddEnvironment("TAVORIN_CAMERA_PORT=" + camera.PortName());
+  ASSERT_TRUE(desktop.Start());
+  ASSERT_TRUE(desktop.WaitUntilAnswering(120)) << ReadWhole(desktop.Root() + "/program.log");
+  ClientRun query = desktop.Client({"-q", "-n"});
+  EXPECT_EQ(query.exitCode, 0) << query.err;
+  EXPECT_TRUE(Contains(query.out, "Camera model: \n")) << query.out;
+  ASSERT_EQ(camera.Control("plug"), "ok");
+  ClientRun connect = desktop.Client({"-C", "1", "-q", "-n"});
+  EXPECT_EQ(connect.exitCode, 0) << connect.err;
+  EXPECT_TRUE(Contains(connect.out, "Camera model: Canon PowerShot Test Camera")) << connect.out;
+}
+
+}  // namespace

@@ -19,7 +19,7 @@ set -u
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
 fail() { echo "$1"; cat "$ROOT/program.log"; kill -9 $pid; exit 1; }
-wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
+wait_for_window "Tavorin - Connected${CAMERA_MODEL:+ to $CAMERA_MODEL}" >/dev/null || fail "no main window connected to ${CAMERA_MODEL:-a camera}"
 # The connection finishes a moment after the title names the camera: ask until live view is on.
 for _ in $(seq 1 50); do
   "$CLIENT" -n -v 1 >/dev/null 2>&1 && break

@@ -15,7 +15,8 @@ trap 'kill $camera 2>/dev/null; wait $camera 2>/dev/null; rm -f "$log"' EXIT
 for _ in $(seq 100); do grep -q '^listening' "$log" && break; sleep 0.1; done
 port=$(awk '/^listening/ {print $2}' "$log")
 [[ -n "$port" ]] || { echo "the test camera did not start"; cat "$log"; exit 1; }
-export TAVORIN_CAMERA_SIM= TAVORIN_CAMERA_PORT="ptpip:127.0.0.1:$port"
+# A walk that knows CAMERA_MODEL waits for the title that names it.
+export TAVORIN_CAMERA_SIM= TAVORIN_CAMERA_PORT="ptpip:127.0.0.1:$port" CAMERA_MODEL="Canon PowerShot Test Camera"
 bash "$@"
 code=$?
 if (( code != 0 )); then echo "--- test camera"; cat "$log"; exit $code; fi
