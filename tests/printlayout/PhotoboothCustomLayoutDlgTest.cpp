@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QScrollArea>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -112,6 +113,14 @@ class PhotoboothCustomLayoutDlgTest : public testing::Test {
   // display server gives it, so the toolkit moves the focus as it does for a user.
   static void ClickWidget(QWidget* widget, QPoint at) {
     ASSERT_NE(widget, nullptr);
+    // On a small screen the form scrolls: bring the widget into sight first, as a user would.
+    for (QWidget* up = widget->parentWidget(); up; up = up->parentWidget())
+      if (auto* scroll = qobject_cast<QScrollArea*>(up)) scroll->ensureWidgetVisible(widget, 0, 0);
+    // A click activates the window it lands in, as the display server does.
+    if (QApplication::activeWindow() != widget->window()) {
+      widget->window()->activateWindow();
+      QApplication::processEvents();
+    }
     QWindow* window = widget->window()->windowHandle();
     ASSERT_NE(window, nullptr);
     const QPointF local = QPointF(widget->mapTo(widget->window(), at));
