@@ -90,7 +90,8 @@ class PhotoboothProcessingWorker {
   /// Prints `copies` pages of the image into the started job and ends it (a job without one
   /// page is dropped); the print counter is lowered per page printed. The pages printed.
   static int PrintCopies(HDC printer, int session, int width, int height, int copies);
-  /// Copies as a print takes them: 1..9, the confirm screen's own limit.
+  /// Copies as a print takes them: 1..20, the most the confirm screen's keypad reaches (stored
+  /// settings are read as 1..9).
   static int ClampCopies(int copies);
   /// Why fewer pages than asked for were printed; empty when all were.
   static CString PrintShortfall(int printed, int copies);
