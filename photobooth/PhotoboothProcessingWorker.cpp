@@ -675,7 +675,7 @@ void PhotoboothProcessingWorker::ReportPrintError(HWND owner, const CString& rea
   ::MessageBoxA(owner, text, "Tavorin", MB_OK | MB_ICONERROR);
 }
 
-int PhotoboothProcessingWorker::ClampCopies(int copies) { return copies < 1 ? 1 : copies > 9 ? 9 : copies; }
+int PhotoboothProcessingWorker::ClampCopies(int copies) { return copies < 1 ? 1 : copies > 20 ? 20 : copies; }
 
 int PhotoboothProcessingWorker::PrintCopies(HDC printer, int session, int width, int height, int copies) {
   int printed = 0;

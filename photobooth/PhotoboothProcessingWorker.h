@@ -93,7 +93,8 @@ class PhotoboothProcessingWorker {
   /// Moves the progress window to its vertical position (when 0 or more) on the view's thread;
   /// called from a worker thread.
   static void PlaceProgressWindow(CWnd& view, CProgressDlg2* progress);
-  /// Copies as a print takes them: 1..9, the confirm screen's own limit.
+  /// Copies as a print takes them: 1..20, the most the confirm screen's keypad reaches (stored
+  /// settings are read as 1..9).
   static int ClampCopies(int copies);
   /// Why fewer pages than asked for were printed; empty when all were.
   static CString PrintShortfall(int printed, int copies);

@@ -1,5 +1,8 @@
 // File > "Print Selected Photobooth Photos..." (32906): the chosen JPEGs printed one page each
 // in one job on the built-in PDF printer, the print counter lowered per page printed.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -138,5 +141,21 @@ TEST_F(MyQuilletViewPrintSelectedTest, TheDialogOpensWhereThePagesAre) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].initialFolder, row.folder);
   }
+}
+
+// The PDF printer's disk fills while the job is written: the job did not print, so the operator
+// hears why instead of "Photos sent to printer", and the counter is not charged.
+TEST_F(MyQuilletViewPrintSelectedTest, AJobThePrinterDidNotTakeIsNotReportedAsSent) {
+  std::vector<std::string> photos = {WriteTestPhoto("shots/prints/a.jpg"), WriteTestPhoto("shots/prints/b.jpg")};
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit limited{2048, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  Choose(photos);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>{"Error preparing images for printing:\nThe printer did not accept the job"});
+  EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 100u);
   EXPECT_TRUE(Pdfs().empty());
 }

@@ -22,6 +22,7 @@
 #include "app/ViewMessages.h"
 #include "photobooth/ConfirmPrintingDlg.h"
 #include "platform/mfc/dialogscript.h"
+#include "platform/mfc/winapp.h"
 #include "platform/registry/registry.h"
 #include "platform/win32/folders.h"
 #include "platform/winspool/printdc.h"
@@ -680,4 +681,22 @@ TEST_F(PhotoboothProcessingWorkerTest, AFailedSaveOrPrintIsReportedUnchargedAndR
     EXPECT_NE(std::string::npos, record.find("<prints>0</prints>")) << record;
     EXPECT_EQ(std::string::npos, record.find("<output>")) << record;
   }
+}
+
+// A logout (SIGTERM) during printing: the copies stop at once so the close can finish, and no
+// page is charged for the job that was dropped.
+TEST_F(PhotoboothProcessingWorkerTest, ASignalStopsThePrintOfTheCopies) {
+  AfxCloseMainWindowOnSignals();
+  HDC printer = CreateApplicationPrinterDC();
+  ASSERT_NE(nullptr, printer);
+  PipSession page;
+  ASSERT_TRUE(cNewImage(page.m_hSession, 200, 300, RGB(200, 30, 30)));
+  ASSERT_TRUE(PhotoboothProcessingWorker::StartPrintJob(printer));
+  raise(SIGTERM);  // the handler only notes it and asks the main window to close
+  const int printed = PhotoboothProcessingWorker::PrintCopies(printer, page.m_hSession, 200, 300, 9);
+  DeleteDC(printer);
+  EXPECT_EQ(0, printed);
+  EXPECT_EQ(0, g_pagesStarted.load());
+  EXPECT_TRUE(Pdfs().empty());
+  EXPECT_EQ(100u, UpdatePhotoboothPrintCounter(0));
 }
