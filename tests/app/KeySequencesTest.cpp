@@ -128,7 +128,7 @@ TEST_F(KeySequencesTest, MainWindowShortcutsAfterModifiersInEditsCombosAndDialog
 }
 
 TEST_F(KeySequencesTest, LiveViewAndBoothKeysAfterModifiersInTheMainWindow) {
-  // Ctrl+A in the main window's Comment, then a key of the live view window (table 8: Ctrl+G
+  // Ctrl+A in the main window's Comment, then a key of the live view window (Ctrl+G
   // toggles the grid, F8 takes a picture) and of the booth window (F6 welcome and ready).
   auto ctrlAInComment = [&] {
     Activate(m_harness->m_frame->m_hWnd);
