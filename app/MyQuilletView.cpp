@@ -107,6 +107,8 @@ CMyQuilletView::~CMyQuilletView() {
   delete m_pProgressDlg2;
   if (CMyQuilletApp* app = GetMyQuilletApp(); app && app->m_pView == this) app->m_pView = nullptr;
   if (g_pMainView == this) g_pMainView = nullptr;
+  // A release whose camera went may still be inside the SDK.
+  CCamera::WaitForReleaseThreads();
   CDFinishSDK();
   Gdiplus::GdiplusShutdown(g_gdiplusToken);
 }

@@ -146,12 +146,14 @@ CCamera::CCamera(CMyQuilletView* view)
       m_viewfinderContext(nullptr),
       m_lastPrEvent{},
       m_stream(kStreamCapacity),
-      m_pSink(nullptr) {
+      m_pSink(nullptr),
+      m_releaseLine(MakeReleaseLine()) {
   InitializeCriticalSection(&m_cs);
   InitializeCriticalSection(&m_settingsCs);
 }
 
 CCamera::~CCamera() {
+  DetachReleaseThreads();
   m_running = 0;
   if (m_hSource) {
     CDExitReleaseControl(m_hSource);

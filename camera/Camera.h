@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 
 #include "camera/CameraMessages.h"
 #include "camera/CameraViewSettings.h"
@@ -145,8 +146,11 @@ class CCamera {
   /// One release; a failure is reported with WM_RELEASE_ERROR and the SDK code.
   void Release(bool preview);
   /// Release (or a preview release) on a short thread of its own; nothing when no camera is open.
+  /// The camera may be deleted while the thread runs: the thread then ends without touching it.
   void StartReleaseThread();
   void StartPreviewReleaseThread();
+  /// Waits until every release thread of every camera has ended (before the SDKs are finished).
+  static void WaitForReleaseThreads();
   /// Reports the percent with the pending count; answers 0 to the SDK.
   DWORD OnCdDownloadProgress(DWORD percent, DWORD status);
   /// Fills the download stream block by block; non-zero stops the SDK when a block does not fit.
@@ -175,6 +179,19 @@ class CCamera {
   void ReleaseThread();
 
  private:
+  struct ReleaseLine;
+  struct ReleaseJob;
+  static DWORD WINAPI ReleaseThreadMain(LPVOID parameter);
+  static void RunRelease(ReleaseLine& line, bool preview);
+  static DWORD ReleaseWith(cdHSource source, prHCamera camera);
+  void StartReleaseOnThread(bool preview);
+  /// Selects the release's data kind and marks a preview; the SDK's code, 0 when selected.
+  DWORD BeginRelease(bool preview, BYTE& wasPending);
+  /// Tells the view how the release went and restores the data kind after a preview.
+  void EndRelease(bool preview, DWORD error, BYTE wasPending);
+  std::shared_ptr<ReleaseLine> MakeReleaseLine();
+  /// From now on release threads leave this camera alone.
+  void DetachReleaseThreads();
   void BuildFileNameTokens(const Exif* exif, const CameraViewSettings& settings, CMapStringToString& map);
   CString MakeNumberedFileName(int kind, const Exif* exif, const CameraViewSettings& settings);
   void DownloadOneItem();
@@ -227,6 +244,7 @@ class CCamera {
   CRITICAL_SECTION m_settingsCs;
   CameraViewSettings m_settings;
   CString m_aebBaseName;  // numbered name of the series' first shot (guarded by m_settingsCs)
+  std::shared_ptr<ReleaseLine> m_releaseLine;  // shared with the release threads
 
   friend cdUInt32 CdViewfinderTrampoline(void*, cdUInt32, cdUInt32, cdContext);
   friend prResponse PrViewfinderTrampoline(prHCamera, prContext, prUInt32, prVoid*);

@@ -81,7 +81,8 @@ int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray
   if (frames.IsEmpty()) return 1;
   if (frameTime < 1) frameTime = 1;
   std::string ffmpeg = FindFfmpeg();
-  // Told once per run: a booth without ffmpeg goes on making sessions without their clips.
+  // Told once per run, and no one waits for the answer: a booth without ffmpeg goes on making
+  // sessions without their clips while the box waits for the operator.
   static std::atomic<bool> s_missingShown{false};
   if (ffmpeg.empty() && s_missingShown.exchange(true)) return ERROR_FILE_NOT_FOUND;
   if (ffmpeg.empty()) {
@@ -90,7 +91,7 @@ int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray
                    "Debian and Ubuntu ship it in the package \"ffmpeg\" (apt install ffmpeg); builds for other "
                    "systems are listed at https://ffmpeg.org/download.html. Please install ffmpeg or copy the "
                    "ffmpeg program into the installation folder.";
-    MessageBoxA(parent, text, "CreateMp4FromPng", MB_OK);
+    MessageBoxWithoutWaiting(parent, text, "CreateMp4FromPng", MB_OK);
     return ERROR_FILE_NOT_FOUND;
   }
 

@@ -20,8 +20,8 @@ std::string FindFfmpeg();
 
 /// Writes the concat list to a temporary file and runs ffmpeg on it, waiting for the end.
 /// Returns 1 for an empty frame list (nothing done), 0 when the clip was made, else ffmpeg's
-/// exit code or the system error (a missing ffmpeg is ERROR_FILE_NOT_FOUND, after a message box
-/// owned by parent).
+/// exit code or the system error (a missing ffmpeg is ERROR_FILE_NOT_FOUND; the first time in a
+/// run a message box owned by parent tells so, and this returns without waiting for its answer).
 int CreateMp4FromPng(HWND parent, const CStringArray& frames, const CStringArray& endFrames, int minDuration,
                      const char* outputPath, int frameTime, int endFrameTime, BOOL endFramesLast);
 

@@ -1,5 +1,6 @@
 #include "platform/user/messagebox.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdlib>
@@ -43,8 +44,9 @@ int DefaultAnswer(UINT type) {
   return buttons[index < buttons.size() ? index : 0].id;
 }
 
-int AskUser(HWND owner, const std::string& text, const std::string& caption, UINT type) {
-  QMessageBox box(WidgetOf(owner) ? WidgetOf(owner)->window() : nullptr);
+// The box's text, icon and buttons; the buttons with the answers they give.
+std::vector<std::pair<QAbstractButton*, int>> SetUpBox(QMessageBox& box, const std::string& text,
+                                                       const std::string& caption, UINT type) {
   box.setWindowTitle(ToQString(caption));
   box.setText(ToQString(text));
   switch (type & MB_ICONMASK) {
@@ -64,6 +66,13 @@ int AskUser(HWND owner, const std::string& text, const std::string& caption, UIN
     if (button.id == DefaultAnswer(type)) box.setDefaultButton(push);
     if (button.id == IDCANCEL || (buttons.size() == 1)) box.setEscapeButton(push);
   }
+  return made;
+}
+
+int AskUser(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  QMessageBox box(WidgetOf(owner) ? WidgetOf(owner)->window() : nullptr);
+  std::vector<Button> buttons = ButtonsOf(type & MB_TYPEMASK);
+  std::vector<std::pair<QAbstractButton*, int>> made = SetUpBox(box, text, caption, type);
   g_open.push_back(&box);
   box.exec();
   std::erase(g_open, &box);
@@ -106,6 +115,36 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_shown.push_back(shown);
   return shown.answer;
+}
+
+void MessageBoxWithoutWaiting(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  ShownMessageBox shown{text ? text : "", caption ? caption : "Error", type & MB_ICONMASK, type & MB_TYPEMASK, 0};
+  TRACE("MessageBox (not waited for): %s: %s\n", shown.caption.c_str(), shown.text.c_str());
+  bool answered = false;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_answers.empty()) {
+      shown.answer = g_answers.front();
+      g_answers.pop_front();
+      answered = true;
+    }
+    g_shown.push_back(shown);
+  }
+  QCoreApplication* application = QCoreApplication::instance();
+  if (answered || IsUserTestRun() || !application) return;
+  // Built on the UI thread whenever it next runs its loop; it takes no keyboard from the window
+  // under it and goes when answered.
+  QMetaObject::invokeMethod(
+      application,
+      [owner, text = shown.text, caption = shown.caption, type] {
+        auto* box = new QMessageBox(WidgetOf(owner) ? WidgetOf(owner)->window() : nullptr);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        box->setWindowModality(Qt::NonModal);
+        SetUpBox(*box, text, caption, type);
+        box->show();
+      },
+      Qt::QueuedConnection);
 }
 
 BOOL EndMessageBoxes() {

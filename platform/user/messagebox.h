@@ -38,6 +38,11 @@
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define MessageBox MessageBoxA
 
+/// Shows the box and returns at once, from any thread: nobody waits for its answer. It stays
+/// over its owner, without taking the keyboard, until someone answers it. Recorded with answer 0
+/// (a queued answer answers it at once); a test run shows nothing.
+void MessageBoxWithoutWaiting(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
 /// Closes every box still waiting for a user (on the UI thread), each with the answer its
 /// close button gives; TRUE when one was open. A close from outside (a signal) calls it so that
 /// no handler still waiting in a box outlives the window it belongs to.

@@ -2,7 +2,10 @@
 // camera, four shots paced by the view's timer, then the real processing worker. What it
 // leaves is what a guest takes home: the page JPEG, the record, the GIF with its clip and the
 // printed copies. The outputs are kept in test-output/booth-session/ for a look by hand.
+#include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +15,7 @@
 #include "photobooth/PhotoboothProcessingWorker.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/win32/folders.h"
+#include "support/Mp4ClipMaker.h"
 #include "tests/photobooth/BoothTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -182,4 +186,100 @@ TEST_F(BoothSessionTest, FourShotsBecomePagePdfRecordGifAndClip) {
   fs::create_directories(output);
   for (const fs::path& file : {page, record, gif, mp4, pdfs[0]})
     fs::copy_file(file, output / file.filename(), fs::copy_options::overwrite_existing);
+}
+
+namespace {
+
+// The operator's box, while it is up: no test-run answer, a real box as an operator sees it.
+QMessageBox* OpenFfmpegBox() {
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible() &&
+                                                        box->text().contains("Unable to find ffmpeg"))
+      return box;
+  return nullptr;
+}
+
+// A booth run on a computer without ffmpeg, its boxes real: nothing in the test run answers them.
+class BoothSessionWithoutFfmpegTest : public BoothSessionTest {
+ protected:
+  void SetUp() override {
+    m_oldPath = getenv("PATH") ? getenv("PATH") : "";
+    m_noPrograms = TestFolder() + "/no-programs";
+    fs::create_directories(m_noPrograms);
+    setenv("PATH", m_noPrograms.c_str(), 1);
+    setenv("TAVORIN_TEST", "0", 1);
+    BoothSessionTest::SetUp();
+  }
+  void TearDown() override {
+    if (QMessageBox* box = OpenFfmpegBox()) box->close();
+    BoothSessionTest::TearDown();
+    setenv("TAVORIN_TEST", "1", 1);
+    setenv("PATH", m_oldPath.c_str(), 1);
+  }
+  std::string m_oldPath;
+  std::string m_noPrograms;
+};
+
+}  // namespace
+
+// The operator is told by a box over the booth, and the session does not wait for the answer:
+// its page is composed (the GIF without its clip) and the booth is back at its start screen
+// while the box is still up; the box never held the session on a modal loop.
+TEST_F(BoothSessionWithoutFfmpegTest, TheMissingClipEncoderIsToldWithoutHoldingTheSession) {
+  ASSERT_TRUE(FindFfmpeg().empty());
+  fs::path images = FreshBoothFolder("session-no-ffmpeg");
+  MakeImagesFolder(images);
+  m_view->m_strPhotoboothImagesDir = images.string().c_str();
+  m_view->m_strPhotoboothImageDir = images.string().c_str();
+  m_view->m_nNumberOfPhotoboothImages = 2;
+  m_view->m_nPhotoboothFirstInterval = 1;
+  m_view->m_nPhotoboothInterval = 1;
+  m_view->m_nPhotoboothPreviewTime = 0;
+  m_view->m_bPhotoboothCustomLayout = FALSE;
+  m_view->m_nPhotoboothNumberOfRows = 1;
+  m_view->m_nPhotoboothNumberOfColumns = 2;
+  m_view->m_strPhotoboothOutputFilename = "";
+  m_view->m_nPhotoboothSaveJpegCopyOfPrints = 2;  // save the page, print nothing
+  m_view->m_bPhotoboothGifCreate = TRUE;
+  m_view->m_bPhotoboothGifCreateMP4 = TRUE;
+  m_view->m_nPhotoboothGifWidth = 200;
+  m_view->m_bPhotoboothActive = true;
+  m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
+  m_view->m_pFullscreenDlg = m_booth.get();
+  m_view->m_bFullScreen = true;
+  ASSERT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+
+  // A box that holds the session runs its own loop: note it, and answer it so the test goes on.
+  bool heldTheSession = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    QMessageBox* box = OpenFfmpegBox();
+    if (box && QApplication::activeModalWidget() == box) {
+      heldTheSession = true;
+      box->accept();
+    }
+  });
+  watch.start(20);
+
+  m_view->OnPhotoboothShot();
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        Tick();
+        return m_view->m_nShotsLeft == -1 && !m_view->m_bProcessingUnderWay && !m_view->m_strLastGifPath.IsEmpty();
+      },
+      120000));
+  EXPECT_FALSE(heldTheSession);
+  ASSERT_TRUE(PumpUntil([] { return OpenFfmpegBox() != nullptr; }));
+  EXPECT_TRUE(std::string(m_booth->m_strCurrentScreen.GetString()).ends_with("/ready.jpg"))
+      << m_booth->m_strCurrentScreen.GetString();
+  EXPECT_FALSE(m_view->m_strLastPrintPath.IsEmpty());
+  EXPECT_TRUE(fs::exists(m_view->m_strLastPrintPath.GetString()));
+  fs::path gif(m_view->m_strLastGifPath.GetString());
+  EXPECT_TRUE(fs::exists(gif));
+  EXPECT_FALSE(fs::exists(fs::path(gif).replace_extension(".mp4")));
+  auto boxes = GetShownMessageBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("CreateMp4FromPng", boxes[0].caption);
+  EXPECT_EQ(0, boxes[0].answer);  // not answered yet
+  EXPECT_FALSE(OpenFfmpegBox()->isModal());
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
 #include <thread>
 
 #include "testwindow.h"
@@ -58,4 +62,39 @@ TEST_F(MessageBoxTest, WorkerThreadBoxesAreRecordedToo) {
   EXPECT_EQ(answer, IDRETRY);
   ASSERT_EQ(GetShownMessageBoxes().size(), 1u);
   EXPECT_EQ(GetShownMessageBoxes()[0].icon, MB_ICONERROR);
+}
+
+// A box nobody waits for, asked for from a worker: the worker goes on at once, and the box comes
+// up on the UI thread without a modal loop and without taking the keyboard, until it is answered.
+TEST_F(MessageBoxTest, ABoxNotWaitedForLetsItsCallerGoOnAndStaysUntilAnswered) {
+  setenv("TAVORIN_TEST", "0", 1);  // a real box: nothing in the test run answers it
+  std::thread worker([] { MessageBoxWithoutWaiting(nullptr, "ffmpeg is missing", "Clip", MB_OK | MB_ICONERROR); });
+  worker.join();
+  setenv("TAVORIN_TEST", "1", 1);
+  ASSERT_EQ(GetShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(GetShownMessageBoxes()[0].answer, 0);
+  QMessageBox* box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible()) box = found;
+    return box != nullptr;
+  }));
+  EXPECT_EQ(box->text(), QString("ffmpeg is missing"));
+  EXPECT_EQ(box->windowTitle(), QString("Clip"));
+  EXPECT_FALSE(box->isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(box->testAttribute(Qt::WA_ShowWithoutActivating));
+  QPointer<QMessageBox> watched(box);
+  ASSERT_EQ(box->buttons().size(), 1);
+  box->buttons()[0]->click();
+  EXPECT_TRUE(PumpUntil([&] { return watched.isNull(); }));  // answered: closed and gone
+}
+
+// A queued answer answers it at once, and nothing is shown.
+TEST_F(MessageBoxTest, AQueuedAnswerAnswersABoxNotWaitedFor) {
+  PushMessageBoxAnswer(IDOK);
+  MessageBoxWithoutWaiting(nullptr, "x", "Clip", MB_OK);
+  ASSERT_EQ(GetShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(GetShownMessageBoxes()[0].answer, IDOK);
+  EXPECT_EQ(MessageBoxA(nullptr, "y", "Clip", MB_YESNO | MB_DEFBUTTON2), IDNO);  // the answer was used up
 }
