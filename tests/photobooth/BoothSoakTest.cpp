@@ -11,18 +11,11 @@
 #include <string>
 
 #include "tests/photobooth/BoothViewFixture.h"
+#include "tests/ProcessMemory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-long RssKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
 
 // A fixed pseudo-random pattern, the same in every run.
 unsigned Hash(unsigned n, unsigned salt) {
