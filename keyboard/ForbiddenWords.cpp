@@ -2,41 +2,25 @@
 
 #include <cctype>
 
+#include "keyboard/SettingsXmlFile.h"
 #include "support/EmailAddress.h"
-#include "support/XmlDocument.h"
 
 BOOL LoadForbiddenWords(const char* folder, CString* error) {
   ForbiddenWords.clear();
-  CString damaged;
-  XmlNode* root = XmlDocument::LoadFile(CString(folder) + "/forbidden_words.xml", nullptr, &damaged);
   // A damaged list is refused whole: none of its words are taken.
-  if (!damaged.IsEmpty()) {
-    if (root) {
-      root->Destroy();
-      delete root;
+  return ReadSettingsXmlFile(CString(folder) + "/forbidden_words.xml", error, [&](XmlNode& top) {
+    XmlNode* list = top.FindChild("forbidden_words");
+    if (!list) {
+      if (error) *error = "Can't find <forbidden_words> tag, file may not be a photobooth settings file";
+      return FALSE;
     }
-    if (error) *error = "Error reading file";
-    return FALSE;
-  }
-  if (!root) return TRUE;
-  BOOL ok = FALSE;
-  XmlNode* top = root->FindDescendant("morvane_systems_photobooth");
-  XmlNode* list = top ? top->FindChild("forbidden_words") : nullptr;
-  if (!top) {
-    if (error) *error = "Can't find <morvane_systems_photobooth> tag, file may not be a photobooth settings file";
-  } else if (!list) {
-    if (error) *error = "Can't find <forbidden_words> tag, file may not be a photobooth settings file";
-  } else {
     for (const XmlNode* word = list->m_firstChild; word; word = word->m_nextSibling) {
       if (word->m_name != "word") continue;
       CString text = word->GetText();
       if (!text.IsEmpty()) ForbiddenWords.push_back(text);
     }
-    ok = TRUE;
-  }
-  root->Destroy();
-  delete root;
-  return ok;
+    return TRUE;
+  });
 }
 
 bool IsFreeOfForbiddenWords(const char* text) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "keyboard/SettingsXmlFile.h"
 #include "platform/win32/files.h"
 #include "support/XmlDocument.h"
 
@@ -167,34 +168,19 @@ XmlNode* AddText(XmlNode* parent, const char* name, const CString& text) {
 }  // namespace
 
 BOOL ReadKeyboardLayout(const char* path, KeyboardLayout& layout, CString* error) {
-  CString damaged;
-  XmlNode* root = XmlDocument::LoadFile(path, nullptr, &damaged);
-  // A file that is there but does not parse to its end is refused whole.
-  if (!damaged.IsEmpty()) {
-    if (root) {
-      root->Destroy();
-      delete root;
+  return ReadSettingsXmlFile(path, error, [&](XmlNode& top) {
+    XmlNode* settings = top.FindChild("photobooth_settings");
+    XmlNode* keyboard = settings ? settings->FindChild("keyboard") : nullptr;
+    if (!settings) {
+      if (error) *error = "Can't find <photobooth_settings> tag, file may not be a photobooth settings file";
+      return FALSE;
     }
-    if (error) *error = "Error reading file";
-    return FALSE;
-  }
-  if (!root) return TRUE;
-  BOOL ok = FALSE;
-  XmlNode* top = root->FindDescendant("morvane_systems_photobooth");
-  XmlNode* settings = top ? top->FindChild("photobooth_settings") : nullptr;
-  XmlNode* keyboard = settings ? settings->FindChild("keyboard") : nullptr;
-  if (!top) {
-    if (error) *error = "Can't find <morvane_systems_photobooth> tag, file may not be a photobooth settings file";
-  } else if (!settings) {
-    if (error) *error = "Can't find <photobooth_settings> tag, file may not be a photobooth settings file";
-  } else if (!keyboard) {
-    if (error) *error = "Can't find <keyboard> tag, file may not be a photobooth keyboard settings file";
-  } else {
-    ok = ReadKeyboardElement(keyboard, layout, error);
-  }
-  root->Destroy();
-  delete root;
-  return ok;
+    if (!keyboard) {
+      if (error) *error = "Can't find <keyboard> tag, file may not be a photobooth keyboard settings file";
+      return FALSE;
+    }
+    return ReadKeyboardElement(keyboard, layout, error);
+  });
 }
 
 XmlNode* BuildKeyboardLayoutTree(const KeyboardLayout& layout) {

@@ -6,37 +6,19 @@
 
 #include "photobooth/BoothCommands.h"
 #include "platform/mfc/dialogscript.h"
-#include "tests/photobooth/BoothTestSupport.h"
+#include "tests/photobooth/BoothViewFixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class MyQuilletViewBoothKeysTest : public ::testing::Test {
+class MyQuilletViewBoothKeysTest : public BoothViewFixture<> {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
-    CMyQuilletView::s_nConnectSettleMs = 0;
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
+    ASSERT_NO_FATAL_FAILURE(OpenView());
     m_folder = FreshBoothFolder("keys-booth");
     for (const char* name : {"ready.jpg", "welcome.jpg"}) WriteJpeg(m_folder / name, 64, 48, Qt::darkGreen);
     m_view->m_strPhotoboothImageDir = m_folder.string().c_str();
-  }
-  void TearDown() override {
-    if (m_booth) {
-      m_view->m_pFullscreenDlg = nullptr;
-      m_booth->DestroyWindow();
-      m_booth.reset();
-    }
-    m_harness.reset();
-    CMyQuilletView::s_nConnectSettleMs = 700;
-    ClearDialogScripts();
-    ClearMessageBoxes();
-    ClearProductKey();
   }
   void Connect() {
     DWORD start = GetTickCount();
@@ -48,17 +30,11 @@ class MyQuilletViewBoothKeysTest : public ::testing::Test {
   CFullscreenDlg* OpenBooth() {
     m_view->m_bPhotoboothActive = true;
     m_view->m_nShotsLeft = -1;
-    m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
-    m_view->m_pFullscreenDlg = m_booth.get();
-    m_view->m_bFullScreen = true;
-    EXPECT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+    CreateBooth();
     Activate(m_booth->m_hWnd);
     return m_booth.get();
   }
 
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
-  std::unique_ptr<CFullscreenDlg> m_booth;
   fs::path m_folder;
 };
 

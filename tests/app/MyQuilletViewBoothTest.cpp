@@ -14,13 +14,11 @@
 #include "platform/dshow/mmsystem.h"
 #include "platform/mfc/dialogscript.h"
 #include "platform/user/window_p.h"
+#include "tests/photobooth/BoothViewFixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-ULONGLONG g_ticks = 0;
-ULONGLONG TestTicks() { return g_ticks; }
 
 // A booth window that writes down every screen and countdown text it is asked for.
 class CRecordingBooth : public CFullscreenDlg {
@@ -42,73 +40,40 @@ class CRecordingBooth : public CFullscreenDlg {
   int m_movieLeft = -1;
 };
 
-class MyQuilletViewBoothTest : public ::testing::Test {
+class MyQuilletViewBoothTest : public BoothViewFixture<CRecordingBooth> {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
     ClearPlayedSounds();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
-    CMyQuilletView::s_nConnectSettleMs = 0;
-    CMyQuilletView::s_pfnTicks = TestTicks;
-    g_ticks = 0x100000000ULL - 2000;  // a 32-bit tick count would wrap during the session
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
+    // A 32-bit tick count would wrap during the session.
+    ASSERT_NO_FATAL_FAILURE(OpenView(0x100000000ULL - 2000));
     m_view->m_strDirectory = CString(TestFolder() + "/booth-photos");
     m_folder = TestFolder() + "/booth-screens";
     fs::remove_all(m_folder);
     fs::create_directories(m_folder);
     m_view->m_strPhotoboothImagesDir = m_folder.c_str();
-    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
-    m_view->StartCameraConnection();
-    ClearDialogScripts();
-    ASSERT_NE(nullptr, m_view->m_pCamera);
+    ASSERT_NO_FATAL_FAILURE(ConnectCamera());
     m_view->m_bPhotoboothActive = true;
     m_view->m_nPhotoboothInterval = 5;
     m_view->m_nNumberOfPhotoboothImages = 1;
   }
-  void TearDown() override {
-    if (m_booth) {
-      m_view->m_pFullscreenDlg = nullptr;
-      m_booth->DestroyWindow();
-      m_booth.reset();
-    }
-    m_harness.reset();
-    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
-    CMyQuilletView::s_nConnectSettleMs = 700;
-    ClearDialogScripts();
-    ClearMessageBoxes();
-    ClearProductKey();
-  }
   CRecordingBooth* OpenBooth() {
-    m_booth = std::make_unique<CRecordingBooth>(m_view, 1);
-    m_view->m_pFullscreenDlg = m_booth.get();
-    m_view->m_bFullScreen = true;
-    EXPECT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+    CreateBooth();
     m_booth->m_screens.clear();
     return m_booth.get();
-  }
-  void Tick(ULONGLONG ms = 50) {
-    g_ticks += ms;
-    m_view->SendMessage(WM_TIMER, 2, 0);
   }
   // Ticks until the release; the tick count when it came.
   ULONGLONG TickUntilRelease(int limit = 400) {
     for (int i = 0; i < limit && m_view->m_nLastShotNumber < 0; ++i) Tick();
-    return g_ticks;
+    return s_ticks;
   }
 
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
-  std::unique_ptr<CRecordingBooth> m_booth;
   std::string m_folder;
 };
 
 TEST_F(MyQuilletViewBoothTest, ACountdownOfFiveReleasesBeforeTheEndByTheLag) {
   CRecordingBooth* booth = OpenBooth();
   m_view->m_nPhotoboothCameraReleaseLag = 300;
-  ULONGLONG armed = g_ticks;
+  ULONGLONG armed = s_ticks;
   m_view->OnPhotoboothShot();
   ASSERT_EQ(1, m_view->m_nShotsLeft);
   ULONGLONG released = TickUntilRelease();
@@ -136,7 +101,7 @@ TEST_F(MyQuilletViewBoothTest, TheFirstCountdownLastsTheFirstPhotoDelayLaterOnes
   m_view->m_nPhotoboothInterval = 3;
   m_view->m_nPhotoboothCameraReleaseLag = 0;
   m_view->m_strFilenamePrefix = "{uid}";
-  ULONGLONG armed = g_ticks;
+  ULONGLONG armed = s_ticks;
   m_view->OnPhotoboothShot();
   ASSERT_EQ(2, m_view->m_nShotsLeft);
   EXPECT_EQ(armed + 7999, m_view->m_nNextShotTime);
@@ -148,13 +113,13 @@ TEST_F(MyQuilletViewBoothTest, TheFirstCountdownLastsTheFirstPhotoDelayLaterOnes
   EXPECT_EQ("Taking photo 1 of 2 in 8 secs", booth->m_texts.front());
   // The photo arrives: the next countdown is the ordinary interval.
   ASSERT_TRUE(PumpUntil([&] { return m_view->m_nShotsLeft == 1; }, 30000));
-  ULONGLONG captured = g_ticks;
+  ULONGLONG captured = s_ticks;
   EXPECT_EQ(captured + 2999, m_view->m_nNextShotTime);
   booth->m_texts.clear();
   int before = m_view->m_nLastShotNumber;
   for (int i = 0; i < 400 && m_view->m_nLastShotNumber == before; ++i) Tick();
-  EXPECT_GE(g_ticks, captured + 2999) << "later photos wait the interval";
-  EXPECT_LT(g_ticks, captured + 2999 + 50);
+  EXPECT_GE(s_ticks, captured + 2999) << "later photos wait the interval";
+  EXPECT_LT(s_ticks, captured + 2999 + 50);
   ASSERT_FALSE(booth->m_texts.empty());
   EXPECT_EQ("Taking photo 2 of 2 in 3 secs", booth->m_texts.front());
   // The photo's name carries the session's code, as the page's will.
@@ -258,9 +223,9 @@ TEST_F(MyQuilletViewBoothTest, AMovieHoldsTheCountdownUntilItEnds) {
   CRecordingBooth* booth = OpenBooth();
   m_view->OnPhotoboothShot();
   booth->m_movieLeft = 8000;
-  ULONGLONG start = g_ticks;
+  ULONGLONG start = s_ticks;
   for (int i = 0; i < 20; ++i) Tick();
-  EXPECT_EQ(g_ticks + 8000, m_view->m_nNextShotTime);
+  EXPECT_EQ(s_ticks + 8000, m_view->m_nNextShotTime);
   booth->m_movieLeft = 0;
   ULONGLONG released = TickUntilRelease();
   EXPECT_GE(released, start + 1000 + 4999);
@@ -269,7 +234,7 @@ TEST_F(MyQuilletViewBoothTest, AMovieHoldsTheCountdownUntilItEnds) {
 TEST_F(MyQuilletViewBoothTest, AClickerPressEarlyWaitsForItsSecond) {
   OpenBooth();
   m_view->m_bPhotoboothClickerMode = TRUE;
-  ULONGLONG armed = g_ticks;
+  ULONGLONG armed = s_ticks;
   m_view->OnPhotoboothShot();
   m_view->m_bClickerPressed = true;  // pressed at once
   ULONGLONG released = TickUntilRelease();

@@ -46,6 +46,15 @@ class PhotoboothSettingsDlgTest : public testing::Test {
     ClearMessageBoxes();
     ClearCommonDialogAnswers();
   }
+  // Load pressed in the dialog, the file at `path` chosen, then Cancel: the boxes it showed.
+  static std::vector<ShownMessageBox> LoadThenCancel(CPhotoboothSettingsDlg& dialog, const std::string& path) {
+    CommonDialogAnswer load;
+    load.paths = {path};
+    PushCommonDialogAnswer(load);
+    PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_LOAD).Press(IDCANCEL));
+    dialog.DoModal();
+    return GetShownMessageBoxes();
+  }
 };
 
 TEST_F(PhotoboothSettingsDlgTest, OkTestsRunInOrderAndKeepTheDialogOpen) {
@@ -209,12 +218,7 @@ TEST_F(PhotoboothSettingsDlgTest, LoadingAFirstVersionLayoutWarns) {
          "<photoboothCustomDoubleStrip>1</photoboothCustomDoubleStrip><PhotoboothCustomLayout1><left>5</left>"
          "</PhotoboothCustomLayout1></photobooth_settings></Tavorin>";
   CPhotoboothSettingsDlg dialog;
-  CommonDialogAnswer load;
-  load.paths = {path};
-  PushCommonDialogAnswer(load);
-  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_LOAD).Press(IDCANCEL));
-  dialog.DoModal();
-  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  std::vector<ShownMessageBox> shown = LoadThenCancel(dialog, path);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text,
             "WARNING: The photobooth custom layout has changed in this version.\nPlease check your layout");
@@ -232,12 +236,7 @@ TEST_F(PhotoboothSettingsDlgTest, LoadingAFileCutInHalfShowsTheReadErrorAndChang
   CPhotoboothSettingsDlg dialog;
   const int images = dialog.m_settings.m_nNumberOfPhotoboothImages;
   const int columns = dialog.m_settings.m_nPhotoboothNumberOfColumns;
-  CommonDialogAnswer load;
-  load.paths = {path};
-  PushCommonDialogAnswer(load);
-  PushDialogScript(DialogScript(IDD_PHOTOBOOTH_SETTINGS).Press(IDC_PBS_LOAD).Press(IDCANCEL));
-  dialog.DoModal();
-  std::vector<ShownMessageBox> shown = GetShownMessageBoxes();
+  std::vector<ShownMessageBox> shown = LoadThenCancel(dialog, path);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, "Error reading file: " + path);
   EXPECT_EQ(shown[0].caption, "Tavorin");

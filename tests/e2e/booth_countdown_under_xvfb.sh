@@ -9,16 +9,13 @@ set -uo pipefail
 program=$1
 wm=${2:-none}
 shots=${3:-}
-for tool in xvfb-run xdotool python3 convert import; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool python3 convert import
 if [[ "$wm" != none ]]; then
-  command -v "$wm" >/dev/null || { echo "SKIP: $wm is not installed"; exit 77; }
+  need_tools "$wm"
 fi
-root=$(mktemp -d /tmp/tavorin-countdown-XXXXXX)
-[[ -n "${KEEP_E2E:-}" ]] || trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config" "$root/booth"
-chmod 700 "$root/run"
+make_root tavorin-countdown
+mkdir -p "$root/booth"
 python3 - "$root/booth" <<'PY' || { echo "cannot make the screen pictures"; exit 1; }
 import subprocess, sys
 for name in ["ready", "taking", "processing", "1", "2"]:
@@ -29,7 +26,6 @@ PY
 inner=$(cat <<'INNER'
 set -u
 . "$XVFB_LIB"
-fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; [[ -n "${wmpid:-}" ]] && kill $wmpid; exit 1; }
 # Pixels of the countdown's colour on the whole screen.
 magenta() {
   import -window root -depth 8 "$ROOT/screen.png" 2>/dev/null || { echo 0; return; }
@@ -42,23 +38,13 @@ if [[ "$WM" != none ]]; then
   wmpid=$!
   sleep 1
 fi
-"$PROGRAM" >"$ROOT/program.log" 2>&1 &
-pid=$!
-wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
-kill -TERM $pid; wait $pid
-python3 - "$TAVORIN_REGISTRY" "$ROOT/booth" <<'PY' || fail "cannot set the settings"
-import sqlite3, struct, sys
-db = sqlite3.connect(sys.argv[1])
-def put(name, value):
-    data = struct.pack('<I', value) if isinstance(value, int) else value.encode() + b'\0'
-    n = db.execute('update vals set data=? where name=?', (data, name.encode())).rowcount
-    assert n >= 1, name
+first_start
+put_settings "$ROOT/booth" <<'PY' || fail "cannot set the settings"
 put('StartPhotoboothOnConnect', 1); put('PhotoboothImageDir', sys.argv[2])
 put('NumberOfPhotoboothImages', 1); put('PhotoboothFirstInterval', 8); put('PhotoboothInterval', 2)
 put('PhotoboothPreviewTime', 0); put('PhotoboothMinProcessingDuration', 0); put('PhotoboothGifCreate', 0)
 put('PhotoboothSaveJpegCopyOfPrints', 3); put('PhotoboothEnableLiveView', 0)
 put('PhotoboothMsgColour', 0xFF00FF)
-db.commit()
 PY
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
@@ -106,9 +92,5 @@ kill -TERM $pid; wait $pid
 echo "done"
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
-export CUPS_SERVER="$root/no-cups-server"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" WM="$wm"
-export ROOT="$root" SHOTS="$shots" ASAN_OPTIONS=detect_leaks=0
-timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
+export CUPS_SERVER="$root/no-cups-server" WM="$wm" SHOTS="$shots"
+run_on_xvfb "$inner" 200

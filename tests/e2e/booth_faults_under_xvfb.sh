@@ -6,13 +6,10 @@
 # Usage: <tavorin>
 set -uo pipefail
 program=$1
-for tool in xvfb-run xdotool python3 convert; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-root=$(mktemp -d /tmp/tavorin-xvfb-XXXXXX)
-trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config" "$root/booth"
-chmod 700 "$root/run"
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool python3 convert
+make_root tavorin-xvfb
+mkdir -p "$root/booth"
 for name in ready taking processing 1; do
   convert -size 640x480 xc:#203060 "$root/booth/$name.jpg" || { echo "cannot make the screen pictures"; exit 1; }
 done
@@ -22,22 +19,10 @@ printf 'camera pr Canon PowerShot G9\nfault PR_RC_GetReleasedData * 0x2019\n' >"
 inner=$(cat <<'INNER'
 set -u
 . "$XVFB_LIB"
-fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid 2>/dev/null; exit 1; }
-# A first start writes every setting; the test then changes the ones it needs.
-"$PROGRAM" >"$ROOT/program.log" 2>&1 &
-pid=$!
-wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
-kill -TERM $pid; wait $pid
-python3 - "$TAVORIN_REGISTRY" "$ROOT/booth" <<'PY' || fail "cannot set the settings"
-import sqlite3, struct, sys
-db = sqlite3.connect(sys.argv[1])
-def put(name, value):
-    data = struct.pack('<I', value) if isinstance(value, int) else value.encode() + b'\0'
-    n = db.execute('update vals set data=? where name=?', (data, name.encode())).rowcount
-    assert n >= 1, name
+first_start
+put_settings "$ROOT/booth" <<'PY' || fail "cannot set the settings"
 put('StartPhotoboothOnConnect', 1); put('PhotoboothImageDir', sys.argv[2])
 put('NumberOfPhotoboothImages', 1); put('PhotoboothInterval', 1)
-db.commit()
 PY
 # Starts the program on a scenario and presses F4 on the booth until the error box shows.
 session() {
@@ -55,10 +40,7 @@ session() {
 }
 
 session "$ROOT/release.sim"
-kill -TERM $pid
-wait $pid
-code=$?
-[[ $code -eq 0 ]] || fail "SIGTERM while the box showed ended the program with $code"
+end_cleanly "SIGTERM while the box showed ended the program"
 grep -q "ERROR: AddressSanitizer\|runtime error" "$ROOT/program.log" && fail "a sanitizer report at the end"
 echo "refused release: SIGTERM over the box ends with 0"
 
@@ -76,14 +58,7 @@ for _ in $(seq 1 100); do
 done
 [[ -n "$ready" ]] || fail "after the failed download the booth shows: $title"
 echo "failed download: the box, then the booth back at ready"
-kill -TERM $pid
-wait $pid
-code=$?
-[[ $code -eq 0 ]] || fail "SIGTERM ended the program with $code"
+end_cleanly
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program"
-export ROOT="$root" ASAN_OPTIONS=detect_leaks=0 
-timeout 220 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
+run_on_xvfb "$inner" 220

@@ -7,13 +7,9 @@ set -uo pipefail
 program=$1
 client=$2
 shots=${3:-}
-for tool in xvfb-run xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-root=$(mktemp -d /tmp/tavorin-xvfb-XXXXXX)
-trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config"
-chmod 700 "$root/run"
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool python3
+make_root tavorin-xvfb
 # The recorder: its first argument (the command's fixed word) names the file it writes.
 cat >"$root/record.sh" <<'REC'
 #!/bin/sh
@@ -25,23 +21,12 @@ chmod +x "$root/record.sh"
 inner=$(cat <<'INNER'
 set -u
 . "$XVFB_LIB"
-fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; exit 1; }
-# A first start writes every setting; the test then changes the ones it needs.
-"$PROGRAM" >"$ROOT/program.log" 2>&1 &
-pid=$!
-wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
-kill -TERM $pid; wait $pid
-python3 - "$TAVORIN_REGISTRY" "$ROOT" <<'PY' || fail "cannot set the settings"
-import sqlite3, struct, sys
-db = sqlite3.connect(sys.argv[1]); root = sys.argv[2]
-def put(name, value):
-    data = struct.pack('<I', value) if isinstance(value, int) else value.encode() + b'\0'
-    n = db.execute('update vals set data=? where name=?', (data, name.encode())).rowcount
-    assert n >= 1, name
+first_start
+put_settings "$ROOT" <<'PY' || fail "cannot set the settings"
+root = sys.argv[2]
 put('AutoBracket', 1); put('AutoBracketCmdEnable', 1); put('AutoBracketNumShots', 3)
 put('AutoBracketCmd', root + '/record.sh ' + root + '/series.txt')
 put('ShellExecute', 0); put('LaunchEditorCmd', root + '/record.sh ' + root + '/editor.txt')
-db.commit()
 PY
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
@@ -92,8 +77,5 @@ kill -TERM $pid
 wait $pid
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" CLIENT="$client"
-export ROOT="$root" SHOTS="$shots" ASAN_OPTIONS=detect_leaks=0
-timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
+export CLIENT="$client" SHOTS="$shots"
+run_on_xvfb "$inner" 180

@@ -3,13 +3,9 @@
 # and saves a photo; F11 opens the full-screen viewer; then SIGTERM ends the program cleanly. Usage: <tavorin>
 set -uo pipefail
 program=$1
-for tool in xvfb-run xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-root=$(mktemp -d /tmp/tavorin-xvfb-XXXXXX)
-trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config"
-chmod 700 "$root/run"
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool
+make_root tavorin-xvfb
 
 inner=$(cat <<'INNER'
 set -u
@@ -21,13 +17,7 @@ window=$(wait_for_window "Tavorin - Connected")
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 # The title names the camera a moment before the connection is done; a key until then is
 # ignored, so press again as a user would.
-photo=""
-for _ in $(seq 1 300); do
-  (( _ % 30 == 1 )) && xdotool key F8
-  photo=$(find "$HOME/Photos" -name '*.JPG' 2>/dev/null | head -1)
-  [[ -n "$photo" ]] && break
-  sleep 0.1
-done
+photo=$(photo_after 300 30 xdotool key F8)
 # SIGTERM while a modal window (the full-screen viewer, F11) runs its own loop: the program
 # still ends cleanly, the window first.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
@@ -44,8 +34,4 @@ echo "ended $(( $(date +%s) - start )) s after SIGTERM"
 echo "saved $photo"
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" ROOT="$root"
-export ASAN_OPTIONS=detect_leaks=0
-timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
+run_on_xvfb "$inner" 180

@@ -6,18 +6,13 @@
 # Usage: <tavorin>
 set -uo pipefail
 program=$1
-for tool in xvfb-run xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-root=$(mktemp -d /tmp/tavorin-kill-XXXXXX)
-[[ -n "${KEEP_E2E:-}" ]] || trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config"
-chmod 700 "$root/run"
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool python3
+make_root tavorin-kill
 
 inner=$(cat <<'INNER'
 set -u
 . "$XVFB_LIB"
-fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; exit 1; }
 stored() {
   python3 - "$TAVORIN_REGISTRY" "$1" <<'PY'
 import sqlite3, struct, sys
@@ -65,9 +60,5 @@ echo "stored after the restart: $again"
 echo "done"
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
 export CUPS_SERVER="$root/no-cups-server"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program"
-export ROOT="$root" ASAN_OPTIONS=detect_leaks=0
-timeout 200 xvfb-run -a -s "-screen 0 1366x768x24" bash -c "$inner"
+run_on_xvfb "$inner" 200 1366x768x24

@@ -10,14 +10,11 @@
 set -uo pipefail
 program=$1
 shots=${2:-}
-for tool in xvfb-run xdotool python3 convert import pdfinfo pdftoppm; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-root=$(mktemp -d /tmp/tavorin-touch-XXXXXX)
+. "$(dirname "$0")/xvfb_lib.sh"
+need_tools xvfb-run xdotool python3 convert import pdfinfo pdftoppm
 # KEEP_E2E=1 keeps the folder (settings, photos, log) for a look after a failure.
-[[ -n "${KEEP_E2E:-}" ]] || trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/home" "$root/run" "$root/config" "$root/booth"
-chmod 700 "$root/run"
+make_root tavorin-touch
+mkdir -p "$root/booth"
 # Screen pictures with their names written on them; the confirm screen marks its Confirm area,
 # the ready screen its Start area. The green-screen background is a labelled gradient.
 python3 - "$root/booth" <<'PY' || { echo "cannot make the screen pictures"; exit 1; }
@@ -42,24 +39,13 @@ set -u
 . "$XVFB_LIB"
 t0=$(date +%s%N)
 log() { local d=$(( ($(date +%s%N) - t0) / 100000000 )); echo "$((d / 10)).$((d % 10)) s: $1"; }
-fail() { echo "$1"; cat "$ROOT/program.log"; [[ -n "${pid:-}" ]] && kill -9 $pid; exit 1; }
 shot() { [[ -n "$SHOTS" ]] && mkdir -p "$SHOTS" && import -window root "$SHOTS/$1" 2>/dev/null; }
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
 prints() { ls "$HOME/Documents/Tavorin Prints"/*.pdf 2>/dev/null | wc -l; }
-# A first start writes every setting; the test then changes the ones it needs.
-"$PROGRAM" >"$ROOT/program.log" 2>&1 &
-pid=$!
-wait_for_window "Tavorin - Connected" >/dev/null || fail "no connected main window"
-kill -TERM $pid; wait $pid
+first_start
 log "settings written"
 settings() {
-  python3 - "$TAVORIN_REGISTRY" "$ROOT/booth" <<'PY'
-import sqlite3, struct, sys
-db = sqlite3.connect(sys.argv[1])
-def put(name, value):
-    data = struct.pack('<I', value) if isinstance(value, int) else value.encode() + b'\0'
-    n = db.execute('update vals set data=? where name=?', (data, name.encode())).rowcount
-    assert n >= 1, name
+  put_settings "$ROOT/booth" <<'PY'
 def area(slot, action, left, top, right, bottom):
     for field, value in (("Action", action), ("Left", left), ("Top", top), ("Right", right), ("Bottom", bottom)):
         put("PhotoboothTouchscreenButtons%d%s" % (slot, field), value)
@@ -73,7 +59,6 @@ area(1, 1, 60, 600, 460, 900)        # Start, on the ready screen
 area(2, 22, 1000, 700, 1260, 950)     # Confirm printing, on the confirm screen
 # The live picture on the ready screen, keyed against greenscreen_background.jpg.
 put('PhotoboothEnableLiveView', 1); put('GreenScreenEnable', 1)
-db.commit()
 PY
 }
 settings || fail "cannot set the settings"
@@ -117,10 +102,6 @@ kill -TERM $pid; wait $pid
 log "done"
 INNER
 )
-export XVFB_LIB="$(cd "$(dirname "$0")" && pwd)/xvfb_lib.sh"
-export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/config"
 # No print server: the built-in PDF printer is the default.
-export CUPS_SERVER="$root/no-cups-server"
-export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program"
-export ROOT="$root" SHOTS="$shots" ASAN_OPTIONS=detect_leaks=0
-timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
+export CUPS_SERVER="$root/no-cups-server" SHOTS="$shots"
+run_on_xvfb "$inner" 200

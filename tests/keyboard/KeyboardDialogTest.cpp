@@ -41,6 +41,17 @@ class KeyboardDialogTest : public ::testing::Test {
     KeyboardTimeout = 300;
   }
   CString Folder() const { return m_folder.string().c_str(); }
+  // The keys of the MMS keyboard opened over the layouts in the test's folder.
+  INT_PTR KeysWhenOpened() {
+    CKeyboardDialog keyboard(nullptr, FALSE, KeyboardMms);
+    keyboard.m_layoutFolder = Folder();
+    INT_PTR keys = -1;
+    PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
+      keys = static_cast<CKeyboardDialog*>(dialog)->m_editor.m_layout.m_keys.GetSize();
+    }));
+    keyboard.DoModal();
+    return keys;
+  }
 
   std::filesystem::path m_folder;
 };
@@ -286,14 +297,7 @@ TEST_F(KeyboardDialogTest, LayoutErrorsAreShownAndTheKeyboardStillOpens) {
       << "<morvane_systems_photobooth><photobooth_settings><keyboard><key><left>1</left></key>"
          "</keyboard></photobooth_settings></morvane_systems_photobooth>";
   std::ofstream((m_folder / "forbidden_words.xml").string()) << "<morvane_systems_photobooth/>";
-  CKeyboardDialog keyboard(nullptr, FALSE, KeyboardMms);
-  keyboard.m_layoutFolder = Folder();
-  INT_PTR keys = -1;
-  PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
-    keys = static_cast<CKeyboardDialog*>(dialog)->m_editor.m_layout.m_keys.GetSize();
-  }));
-  keyboard.DoModal();
-  EXPECT_EQ(keys, 14) << "no key read: the built-in keypad";
+  EXPECT_EQ(KeysWhenOpened(), 14) << "no key read: the built-in keypad";
   std::vector<ShownMessageBox> boxes = GetShownMessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "Can't find <top> tag\nXML file: " + (m_folder / "mms_keyboard.xml").string());
@@ -309,14 +313,7 @@ TEST_F(KeyboardDialogTest, DamagedLayoutFilesAreRefusedWholeAndTheKeyboardStillO
          "<shifted_code>A</shifted_code></key><key><left>1";
   std::ofstream((m_folder / "forbidden_words.xml").string())
       << "<morvane_systems_photobooth><forbidden_words><word>darn</word>";
-  CKeyboardDialog keyboard(nullptr, FALSE, KeyboardMms);
-  keyboard.m_layoutFolder = Folder();
-  INT_PTR keys = -1;
-  PushDialogScript(DialogScript(IDD_KEYBOARD).Call([&](CDialog* dialog) {
-    keys = static_cast<CKeyboardDialog*>(dialog)->m_editor.m_layout.m_keys.GetSize();
-  }));
-  keyboard.DoModal();
-  EXPECT_EQ(keys, 14) << "nothing of the damaged file: the built-in keypad";
+  EXPECT_EQ(KeysWhenOpened(), 14) << "nothing of the damaged file: the built-in keypad";
   EXPECT_TRUE(ForbiddenWords.empty());
   std::vector<ShownMessageBox> boxes = GetShownMessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);

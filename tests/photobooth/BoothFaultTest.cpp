@@ -5,17 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "photobooth/FullscreenDlg.h"
-#include "platform/mfc/dialogscript.h"
-#include "tests/PrintedPdfs.h"
-#include "tests/photobooth/BoothTestSupport.h"
+#include "tests/photobooth/BoothViewFixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-ULONGLONG g_ticks = 0;
-ULONGLONG TestTicks() { return g_ticks; }
 
 struct FaultRow {
   const char* name;
@@ -25,73 +19,19 @@ struct FaultRow {
 };
 void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
 
-class BoothFaultTest : public ::testing::TestWithParam<FaultRow> {
+class BoothFaultTest : public BoothViewFixture<CFullscreenDlg, ::testing::TestWithParam<FaultRow>> {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
-    CMyQuilletView::s_nConnectSettleMs = 0;
-    CMyQuilletView::s_pfnTicks = TestTicks;
-    g_ticks = 1000000;
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-    SelectPdfPrinter(100);
-    fs::remove_all(PrintsFolder());
-    m_photos = TestFolder() + "/fault-photos";
-    fs::remove_all(m_photos);
-    m_view->m_strDirectory = m_photos.c_str();
-    m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = FALSE;
-    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
-    m_view->StartCameraConnection();
-    ClearDialogScripts();
-    ASSERT_NE(nullptr, m_view->m_pCamera);
-
-    fs::path images = FreshBoothFolder("fault-booth");
-    for (const char* screen : {"ready.jpg", "1.jpg", "2.jpg", "taking.jpg", "processing.jpg"})
-      WriteJpeg(images / screen, 160, 120, QColor(40, 40, 90));
-    m_view->m_strPhotoboothImageDir = images.string().c_str();
-    m_view->m_nNumberOfPhotoboothImages = 2;
-    m_view->m_nPhotoboothInterval = 1;
-    m_view->m_nPhotoboothPreviewTime = 0;
-    m_view->m_nPhotoboothSaveJpegCopyOfPrints = 1;
-    m_view->m_nPhotoboothPrintCopies = 1;
-    m_view->m_bPhotoboothGifCreate = FALSE;
-    m_view->m_bPhotoboothConfirmPrinting = FALSE;
-    m_view->m_bPhotoboothActive = true;
-    m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
-    m_view->m_pFullscreenDlg = m_booth.get();
-    m_view->m_bFullScreen = true;
-    ASSERT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
-  }
-  void TearDown() override {
-    if (m_booth) {
-      m_view->m_pFullscreenDlg = nullptr;
-      m_booth->DestroyWindow();
-      m_booth.reset();
-    }
-    m_harness.reset();
-    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
-    CMyQuilletView::s_nConnectSettleMs = 700;
-    ClearDialogScripts();
-    ClearMessageBoxes();
-    ClearProductKey();
-  }
-  void Tick() {
-    g_ticks += 50;
-    m_view->SendMessage(WM_TIMER, 2, 0);
+    ASSERT_NO_FATAL_FAILURE(OpenView(1000000));
+    FreshPhotosAndPrints("fault-photos", 100);
+    ASSERT_NO_FATAL_FAILURE(ConnectCamera());
+    OpenTwoShotBooth("fault-booth");
   }
   // F4 on the booth window, as the guest's start key arrives.
   void StartWithF4() {
     Activate(m_booth->m_hWnd);
     PressKey(m_booth->m_hWnd, Qt::Key_F4);
   }
-
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
-  std::unique_ptr<CFullscreenDlg> m_booth;
-  std::string m_photos;
 };
 
 TEST_P(BoothFaultTest, TheSessionEndsWithABoxAndNoEarlierGuestIsPrinted) {

@@ -11,19 +11,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "photobooth/FullscreenDlg.h"
 #include "photobooth/PhotoboothProcessingWorker.h"
-#include "platform/mfc/dialogscript.h"
 #include "platform/win32/folders.h"
 #include "support/Mp4ClipMaker.h"
 #include "tests/photobooth/BoothTestSupport.h"
+#include "tests/photobooth/BoothViewFixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-ULONGLONG g_ticks = 0;
-ULONGLONG TestTicks() { return g_ticks; }
 
 std::string CommandOutput(const std::string& command) {
   std::string out;
@@ -43,41 +39,12 @@ std::vector<fs::path> FilesWithExtension(const fs::path& folder, const std::stri
   return out;
 }
 
-class BoothSessionTest : public ::testing::Test {
+class BoothSessionTest : public BoothViewFixture<> {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
-    CMyQuilletView::s_nConnectSettleMs = 0;
-    CMyQuilletView::s_pfnTicks = TestTicks;
-    g_ticks = 1000000;
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-    SelectPdfPrinter(150);
-    fs::remove_all(GetDocumentsFolder() + "/Tavorin Prints");
-    m_photos = TestFolder() + "/session-photos";
-    fs::remove_all(m_photos);
-    m_view->m_strDirectory = m_photos.c_str();
-    m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = FALSE;
-    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
-    m_view->StartCameraConnection();
-    ClearDialogScripts();
-    ASSERT_NE(nullptr, m_view->m_pCamera);
-  }
-  void TearDown() override {
-    if (m_booth) {
-      m_view->m_pFullscreenDlg = nullptr;
-      m_booth->DestroyWindow();
-      m_booth.reset();
-    }
-    m_harness.reset();
-    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
-    CMyQuilletView::s_nConnectSettleMs = 700;
-    ClearDialogScripts();
-    ClearMessageBoxes();
-    ClearProductKey();
+    ASSERT_NO_FATAL_FAILURE(OpenView(1000000));
+    FreshPhotosAndPrints("session-photos", 150);
+    ConnectCamera();
   }
   // The booth's screens and the page's frame pictures.
   void MakeImagesFolder(const fs::path& folder) {
@@ -92,15 +59,6 @@ class BoothSessionTest : public ::testing::Test {
     mark.fill(QColor(255, 200, 0, 200));
     ASSERT_TRUE(mark.save(QString::fromStdString((folder / "GIF_overlay.png").string())));
   }
-  void Tick() {
-    g_ticks += 50;
-    m_view->SendMessage(WM_TIMER, 2, 0);
-  }
-
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
-  std::unique_ptr<CFullscreenDlg> m_booth;
-  std::string m_photos;
 };
 
 }  // namespace
@@ -129,10 +87,7 @@ TEST_F(BoothSessionTest, FourShotsBecomePagePdfRecordGifAndClip) {
 
   // The booth window as the photobooth start command brings it up.
   m_view->m_bPhotoboothActive = true;
-  m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
-  m_view->m_pFullscreenDlg = m_booth.get();
-  m_view->m_bFullScreen = true;
-  ASSERT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+  ASSERT_NO_FATAL_FAILURE(CreateBooth());
 
   m_view->OnPhotoboothShot();
   ASSERT_EQ(4, m_view->m_nShotsLeft);

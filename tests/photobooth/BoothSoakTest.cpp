@@ -10,25 +10,12 @@
 #include <set>
 #include <string>
 
-#include "photobooth/FullscreenDlg.h"
-#include "platform/mfc/dialogscript.h"
-#include "tests/PrintedPdfs.h"
-#include "tests/photobooth/BoothTestSupport.h"
+#include "tests/photobooth/BoothViewFixture.h"
+#include "tests/ProcessMemory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-ULONGLONG g_ticks = 0;
-ULONGLONG TestTicks() { return g_ticks; }
-
-long RssKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
 
 // A fixed pseudo-random pattern, the same in every run.
 unsigned Hash(unsigned n, unsigned salt) {
@@ -41,68 +28,14 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class BoothSoakTest : public ::testing::Test {
+class BoothSoakTest : public BoothViewFixture<> {
  protected:
   void SetUp() override {
-    ClearProductKey();
-    ClearMessageBoxes();
-    ResetSimulator({SimModel("Canon PowerShot G9")}, true);
-    CMyQuilletView::s_nConnectSettleMs = 0;
-    CMyQuilletView::s_pfnTicks = TestTicks;
-    g_ticks = 1000000;
-    m_harness = std::make_unique<ViewHarness>();
-    ASSERT_NE(nullptr, m_harness->m_view);
-    m_view = m_harness->m_view;
-    SelectPdfPrinter(60);
-    fs::remove_all(PrintsFolder());
-    m_photos = TestFolder() + "/soak-photos";
-    fs::remove_all(m_photos);
-    m_view->m_strDirectory = m_photos.c_str();
-    m_view->m_bYear = m_view->m_bMonth = m_view->m_bDay = FALSE;
-    PushDialogScript(DialogScript(IDD_PROGRESS).RunUntil([] { return false; }));
-    m_view->StartCameraConnection();
-    ClearDialogScripts();
-    ASSERT_NE(nullptr, m_view->m_pCamera);
-
-    fs::path images = FreshBoothFolder("soak-booth");
-    for (const char* screen : {"ready.jpg", "1.jpg", "2.jpg", "taking.jpg", "processing.jpg"})
-      WriteJpeg(images / screen, 160, 120, QColor(40, 40, 90));
-    m_view->m_strPhotoboothImageDir = images.string().c_str();
-    m_view->m_nNumberOfPhotoboothImages = 2;
-    m_view->m_nPhotoboothInterval = 1;
-    m_view->m_nPhotoboothPreviewTime = 0;
-    m_view->m_nPhotoboothSaveJpegCopyOfPrints = 1;
-    m_view->m_nPhotoboothPrintCopies = 1;
-    m_view->m_bPhotoboothGifCreate = FALSE;
-    m_view->m_bPhotoboothConfirmPrinting = FALSE;
-    m_view->m_bPhotoboothActive = true;
-    m_booth = std::make_unique<CFullscreenDlg>(m_view, 1);
-    m_view->m_pFullscreenDlg = m_booth.get();
-    m_view->m_bFullScreen = true;
-    ASSERT_TRUE(m_booth->Create(IDD_FULLSCREEN, m_view));
+    ASSERT_NO_FATAL_FAILURE(OpenView(1000000));
+    FreshPhotosAndPrints("soak-photos", 60);
+    ASSERT_NO_FATAL_FAILURE(ConnectCamera());
+    OpenTwoShotBooth("soak-booth");
   }
-  void TearDown() override {
-    if (m_booth) {
-      m_view->m_pFullscreenDlg = nullptr;
-      m_booth->DestroyWindow();
-      m_booth.reset();
-    }
-    m_harness.reset();
-    CMyQuilletView::s_pfnTicks = [] { return GetTickCount64(); };
-    CMyQuilletView::s_nConnectSettleMs = 700;
-    ClearDialogScripts();
-    ClearMessageBoxes();
-    ClearProductKey();
-  }
-  void Tick() {
-    g_ticks += 50;
-    m_view->SendMessage(WM_TIMER, 2, 0);
-  }
-
-  std::unique_ptr<ViewHarness> m_harness;
-  CMyQuilletView* m_view = nullptr;
-  std::unique_ptr<CFullscreenDlg> m_booth;
-  std::string m_photos;
 };
 
 }  // namespace

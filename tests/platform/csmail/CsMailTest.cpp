@@ -47,6 +47,13 @@ void FillHtml(Message& message, const std::string& photo) {
   image.SetHeader("Content-ID", "<17.4@tavorin.image>");
 }
 
+// A one-line message from the booth, ready to send.
+void FillShort(Message& message, const std::string& recipient = "guest@example.com") {
+  message.SetFrom("booth@example.com");
+  message.AddRecipient(recipient);
+  message.Body().SetText("x");
+}
+
 struct Outcome {
   HRESULT code = S_OK;
   std::string description;
@@ -153,9 +160,7 @@ TEST(CsMailSmtpTest, RefusalsCarryTheServerReply) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.reply);
     Message message;
-    message.SetFrom("booth@example.com");
-    message.AddRecipient(row.recipient);
-    message.Body().SetText("x");
+    FillShort(message, row.recipient);
     SmtpConnection smtp;
     // A refused login is refused by the connect itself, as a server refusal.
     Outcome outcome;
@@ -224,9 +229,7 @@ TEST(CsMailSmtpTest, SslWithoutStartTlsOnTheServerIsNotSentInClear) {
   SmtpTestServer server(options);
   ASSERT_TRUE(server.ok());
   Message message;
-  message.SetFrom("booth@example.com");
-  message.AddRecipient("guest@example.com");
-  message.Body().SetText("x");
+  FillShort(message);
   Ssl ssl;
   ssl.SetEnabled(true);
   SmtpConnection smtp;
@@ -244,9 +247,7 @@ TEST(CsMailSmtpTest, NoServerIsATransportErrorWithDetail) {
     port = gone.port();
   }
   Message message;
-  message.SetFrom("booth@example.com");
-  message.AddRecipient("guest@example.com");
-  message.Body().SetText("x");
+  FillShort(message);
   SmtpConnection smtp;
   // The connect itself reaches for the server, so it is the call that fails.
   EXPECT_EQ(static_cast<unsigned>(smtp.Connect("127.0.0.1", port)), 0x80004005u);
@@ -267,9 +268,7 @@ TEST(CsMailSmtpTest, AServerThatStallsAfterTheDataCannotHoldTheSendPastItsDeadli
     SmtpTestServer server(options);
     ASSERT_TRUE(server.ok());
     Message message;
-    message.SetFrom("booth@example.com");
-    message.AddRecipient("guest@example.com");
-    message.Body().SetText("x");
+    FillShort(message);
     SmtpConnection smtp;
     ASSERT_EQ(smtp.Connect("127.0.0.1", server.port()), S_OK);
     EXPECT_EQ(static_cast<unsigned>(SendTo(smtp, message).code), 0x80004005u);

@@ -17,6 +17,7 @@
 
 #include "platform/user/station_p.h"
 #include "platform/user/winuser.h"
+#include "tests/ProcessMemory.h"
 #include "testwindow.h"
 
 namespace {
@@ -83,14 +84,6 @@ RawReply ExchangeServing(const RawRequest& request, const std::string& payload =
   auto done = std::async(std::launch::async, [&] { return Exchange(request, payload); });
   PumpUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
   return done.get();
-}
-
-long RssKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
 }
 
 }  // namespace
