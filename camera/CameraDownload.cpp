@@ -82,7 +82,6 @@ void CCamera::ReleaseThread() {
     if (!m_running) break;
     if (GetPendingReleases() <= 0) WaitForSingleObject(m_hReleaseEvent, INFINITE);
     if (!m_running) break;
-    Sleep(50);
     while (m_running && GetPendingReleases() > 0) {
       DecrementPendingReleases();
       DownloadOneItem();
