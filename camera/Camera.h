@@ -196,8 +196,10 @@ class CCamera {
   CString MakeNumberedFileName(int kind, const Exif* exif, const CameraViewSettings& settings);
   void DownloadOneItem();
   void ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraViewSettings& settings);
-  /// Writes and finishes a JPEG; `buffer` becomes the bytes as finally saved. False when the file is not there.
-  bool SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& angle, const CameraViewSettings& settings);
+  /// Writes the downloaded JPEG and finishes it; when processing or a turn changed its pixels, `buffer` (NULL on
+  /// entry) becomes the bytes as finally saved. False when the file is not there.
+  bool SaveJpeg(const CString& path, const BYTE* data, DWORD dataSize, BYTE*& buffer, DWORD& size, int& angle,
+                const CameraViewSettings& settings);
   /// Comment and orientation into a saved file, and for a JPEG the lossless turn.
   void FinishSavedFile(const CString& path, bool jpeg, BYTE*& buffer, DWORD& size, int angle,
                        const CameraViewSettings& settings);

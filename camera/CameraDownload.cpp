@@ -82,7 +82,6 @@ void CCamera::ReleaseThread() {
     if (!m_running) break;
     if (GetPendingReleases() <= 0) WaitForSingleObject(m_hReleaseEvent, INFINITE);
     if (!m_running) break;
-    Sleep(50);
     while (m_running && GetPendingReleases() > 0) {
       DecrementPendingReleases();
       DownloadOneItem();
@@ -153,12 +152,10 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
   if (picture && format == cdFORMAT_JPEG) {
     TRACE("CCamera::ReleaseThread() - cdDATA_TYPE_PICTURE\n");
     TRACE("CCamera::ReleaseThread() - JPEG\n");
-    BYTE* buffer = CopyBytes(data, size);
-    if (!buffer) {
-      PostSavedFile(STATUS_ERROR_SAVING_IMAGE);
-      return;
-    }
-    Exif* exif = new Exif(buffer, size);
+    // The file is written from the download itself: the view's copy is made once it is in place.
+    BYTE* buffer = nullptr;
+    DWORD bufferSize = 0;
+    Exif* exif = new Exif(data, size);
     CString saved;
     if (m_previewPending) {
       PostExif(exif);
@@ -170,14 +167,18 @@ void CCamera::ProcessDownloadedItem(DWORD dataType, BYTE format, const CameraVie
       PostExif(exif);
       SweepFolderOf(path);
       SetLastError(ERROR_SUCCESS);
-      if (SaveJpeg(path, buffer, size, angle, s)) saved = path;
+      if (SaveJpeg(path, data, size, buffer, bufferSize, angle, s)) saved = path;
       if (!saved.IsEmpty()) PostSavedFile(saved);
       else PostSavedFile(SaveErrorText(GetLastError()));
     } else {
       PostExif(exif);
       PostSavedFile(STATUS_IMAGE_SAVED_TO_CARD);
     }
-    PostJpeg(buffer, size);
+    if (!buffer) {
+      buffer = CopyBytes(data, size);
+      bufferSize = size;
+    }
+    if (buffer) PostJpeg(buffer, bufferSize);
     // The photo is whole under its name already; the disk flush runs while the view shows it.
     if (!saved.IsEmpty()) FlushSavedFile(saved);
     return;
@@ -241,10 +242,11 @@ void CCamera::FlushSavedFile(const CString& path) {
   if (!FlushFileToDisk(path)) TRACE("CCamera::ReleaseThread() - cannot flush %s to disk\n", path.GetString());
 }
 
-bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& angle, const CameraViewSettings& s) {
+bool CCamera::SaveJpeg(const CString& path, const BYTE* data, DWORD dataSize, BYTE*& buffer, DWORD& size, int& angle,
+                       const CameraViewSettings& s) {
   bool processed = false;
   if (WantsPostProcessing(s)) {
-    processed = PostProcessJpeg(buffer, size, path, angle, s);
+    processed = PostProcessJpeg(data, dataSize, path, angle, s);
     if (processed) {
       angle = 0;  // turned in pixels; the file says upright
       std::vector<BYTE> saved;
@@ -258,7 +260,7 @@ bool CCamera::SaveJpeg(const CString& path, BYTE*& buffer, DWORD& size, int& ang
     }
   }
   // Flushed to disk once, after the comment and orientation are in (FlushSavedFile).
-  if (!processed && !WriteFileReplacingUnflushed(path, buffer, size)) {
+  if (!processed && !WriteFileReplacingUnflushed(path, data, dataSize)) {
     TRACE("CCamera::ReleaseThread() - cannot write %s\n", path.GetString());
     return false;
   }

@@ -73,17 +73,17 @@ prResponse PR_RC_Release(prHCamera camera) {
   prResponse error;
   auto s = Connected(camera, error);
   if (!s) return error;
-  std::vector<BYTE> bytes;
+  Photo photo;
   {
     std::lock_guard<std::mutex> guard(s->lock);
     if (!s->releaseControl) return prINVALID_FN_CALL;
     // A shot the camera's own button took is what this release delivers.
     if (!s->buttonShots.empty()) {
-      bytes = std::move(s->buttonShots.front());
+      photo = std::move(s->buttonShots.front());
       s->buttonShots.pop_front();
     }
   }
-  if (bytes.empty()) {
+  if (photo.empty()) {
     std::unique_lock<std::timed_mutex> io(s->io, std::defer_lock);
     if (!io.try_lock_for(kReleaseWait)) return prDEVICE_BUSY;
     CameraFilePath path;
@@ -91,7 +91,7 @@ prResponse PR_RC_Release(prHCamera camera) {
     auto start = std::chrono::steady_clock::now();
     int result = gp_camera_capture(s->handle.camera, GP_CAPTURE_IMAGE, &path, s->handle.context);
     auto captured = std::chrono::steady_clock::now();
-    if (result >= GP_OK) result = Download(s->handle, path.folder, path.name, bytes);
+    if (result >= GP_OK) result = Download(s->handle, path.folder, path.name, photo);
     TRACE("tavgp - capture %d ms, download %d ms\n", int((captured - start) / std::chrono::milliseconds(1)),
           int((std::chrono::steady_clock::now() - captured) / std::chrono::milliseconds(1)));
     if (result < GP_OK) {
@@ -101,7 +101,7 @@ prResponse PR_RC_Release(prHCamera camera) {
   }
   std::lock_guard<std::mutex> guard(s->lock);
   DWORD object = s->nextObject++;
-  s->items[object] = Item{prPTP_EVENT_FULL_VIEW_RELEASED, std::move(bytes)};
+  s->items[object] = Item{prPTP_EVENT_FULL_VIEW_RELEASED, std::move(photo)};
   while (s->items.size() > kMaxHeldItems) s->items.erase(s->items.begin());
   QueueEvent(*s, prPTP_EVENT_FULL_VIEW_RELEASED, object);
   return prOK;
@@ -123,7 +123,7 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
   }
   // The photo goes to the program as the camera sent it, in blocks.
   prUInt32 block = std::min<prUInt32>(transferSize, prMAX_TRANSFER_SIZE);
-  prUInt32 total = static_cast<prUInt32>(item.bytes.size());
+  prUInt32 total = static_cast<prUInt32>(item.photo.size());
   prProgress progress{};
   progress.Message = prMSG_DATA_HEADER;
   progress.Length = total;
@@ -134,7 +134,7 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
     progress.Message = prMSG_DATA;
     progress.Offset = offset;
     progress.Length = n;
-    progress.Data = item.bytes.data() + offset;
+    progress.Data = const_cast<BYTE*>(item.photo.data()) + offset;
     offset += n;
     progress.PercentComplete = static_cast<prUInt32>(uint64_t(offset) * 100 / total);
     if (prResponse r = callback(camera, context, &progress)) return r;

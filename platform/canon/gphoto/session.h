@@ -20,6 +20,7 @@
 #include "platform/canon/prsdk.h"
 
 struct _Camera;
+struct _CameraFile;
 struct _GPContext;
 
 namespace tavgp {
@@ -45,9 +46,25 @@ void CloseCamera(Handle& handle);
 /// A libgphoto2 text widget of the camera's status ("cameramodel", ...); empty when absent.
 std::string StatusText(Handle& handle, const char* name);
 
+/// A photo as libgphoto2 fetched it: the bytes stay in its file, shared, never copied.
+class Photo {
+ public:
+  Photo() = default;
+  /// Takes over the reference to `file`, whose bytes are `data`.
+  Photo(_CameraFile* file, const BYTE* data, size_t size);
+  const BYTE* data() const { return m_data; }
+  size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+
+ private:
+  std::shared_ptr<_CameraFile> m_file;
+  const BYTE* m_data = nullptr;
+  size_t m_size = 0;
+};
+
 struct Item {
   WORD eventCode = 0;
-  std::vector<BYTE> bytes;
+  Photo photo;
 };
 
 struct Session {
@@ -65,7 +82,7 @@ struct Session {
   std::deque<prEventRecord> outbox;
   std::map<DWORD, Item> items;
   DWORD nextObject = 0x100;
-  std::deque<std::vector<BYTE>> buttonShots;  // photos the camera took on its own
+  std::deque<Photo> buttonShots;  // photos the camera took on its own
   std::map<WORD, PropertyShape> shapes;
   CameraIdentity identity;
   std::vector<WORD> operations;

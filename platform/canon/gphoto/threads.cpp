@@ -39,13 +39,13 @@ void Poll(Session& s, int& failures) {
   failures = 0;
   if (type == GP_EVENT_FILE_ADDED && data) {
     auto* path = static_cast<CameraFilePath*>(data);
-    std::vector<BYTE> bytes;
-    int got = Download(s.handle, path->folder, path->name, bytes);
+    Photo photo;
+    int got = Download(s.handle, path->folder, path->name, photo);
     io.unlock();
     std::lock_guard<std::mutex> guard(s.lock);
     if (got >= GP_OK) {
       // The camera's own button took this photo: the release it starts fetches it.
-      s.buttonShots.push_back(std::move(bytes));
+      s.buttonShots.push_back(std::move(photo));
       while (s.buttonShots.size() > kMaxButtonShots) s.buttonShots.pop_front();
       QueueEvent(s, prPTP_EVENT_CAMERA_RELEASE_ON);
     } else {

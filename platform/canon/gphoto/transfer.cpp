@@ -41,13 +41,22 @@ bool PpmNumber(const std::vector<BYTE>& d, size_t& pos, unsigned& value) {
 
 }  // namespace
 
-int Download(Handle& h, const std::string& folder, const std::string& name, std::vector<BYTE>& bytes) {
+Photo::Photo(_CameraFile* file, const BYTE* data, size_t size)
+    : m_file(file, [](_CameraFile* f) { gp_file_unref(f); }), m_data(data), m_size(size) {}
+
+int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo) {
   CameraFile* file = nullptr;
   int result = gp_file_new(&file);
   if (result < GP_OK) return result;
   result = gp_camera_file_get(h.camera, folder.c_str(), name.c_str(), GP_FILE_TYPE_NORMAL, file, h.context);
-  if (result >= GP_OK) result = CopyFile(file, kMaxPhotoBytes, bytes);
-  gp_file_unref(file);
+  const char* data = nullptr;
+  unsigned long size = 0;
+  if (result >= GP_OK) result = gp_file_get_data_and_size(file, &data, &size);
+  if (result >= GP_OK && (!data || size == 0 || size > kMaxPhotoBytes)) result = GP_ERROR_CORRUPTED_DATA;
+  // The photo keeps the file's own memory: a second copy of megabytes costs more than the
+  // transfer from a camera on the network.
+  if (result >= GP_OK) photo = Photo(file, reinterpret_cast<const BYTE*>(data), size);
+  else gp_file_unref(file);
   // The shot was taken for the program: nothing of it stays on the camera's card.
   if (result >= GP_OK) gp_camera_file_delete(h.camera, folder.c_str(), name.c_str(), h.context);
   return result;

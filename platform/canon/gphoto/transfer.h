@@ -13,7 +13,7 @@ constexpr size_t kMaxPhotoBytes = 256u << 20;
 constexpr size_t kMaxFrameBytes = 16u << 20;
 
 /// Fetches a file from the camera and removes it there; a libgphoto2 result.
-int Download(Handle& h, const std::string& folder, const std::string& name, std::vector<BYTE>& bytes);
+int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo);
 /// Fetches one viewfinder frame; `mime` is its type as libgphoto2 gives it.
 int Preview(Handle& h, std::vector<BYTE>& frame, std::string& mime);
 
