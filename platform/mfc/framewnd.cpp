@@ -33,23 +33,31 @@ QRect WithinFreeArea(QRect outer) {
   return outer;
 }
 
+// Whether any part of the rectangle lies on some screen's free area.
+bool PartlyOnAScreen(const QRect& outer) {
+  for (QScreen* screen : QGuiApplication::screens())
+    if (screen->availableGeometry().intersects(outer)) return true;
+  return false;
+}
+
 QRect OuterRectOf(HWND hWnd) {
   RECT placed{};
   if (!::GetWindowRect(hWnd, &placed)) return QRect();
   return QRect(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
 }
 
-// Places the frame's outer rectangle at `wanted`, brought within the screen's free area.
-void PlaceWhollyOnScreen(HWND hWnd, const QRect& wanted) {
+// Places the frame's outer rectangle at `wanted`: wholly within the screen's free area, or for
+// a placement of the user's own, as it is unless none of it is on a screen.
+void PlaceOnScreen(HWND hWnd, const QRect& wanted, bool wholly) {
   if (::IsZoomed(hWnd) || ::IsIconic(hWnd) || wanted.isEmpty()) return;
-  const QRect fitted = WithinFreeArea(wanted);
+  const QRect fitted = wholly || !PartlyOnAScreen(wanted) ? WithinFreeArea(wanted) : wanted;
   if (fitted != OuterRectOf(hWnd)) ::MoveWindow(hWnd, fitted.x(), fitted.y(), fitted.width(), fitted.height(), TRUE);
 }
 
 // A window manager frames a window only once it is shown, and its title bar then makes the
 // window larger than it was placed: when the frame first arrives the window takes the outer
 // size (and the position, when one was asked) it was made with, and whenever the frame changes
-// it is fitted to the screen again. The user's own moves leave the frame and the window alone.
+// it is placed on the screen again. The user's own moves leave the frame and the window alone.
 class FitWhenFramed : public QObject {
  public:
   FitWhenFramed(QWidget* window, HWND hWnd, const QRect& asked, bool placed)
@@ -83,7 +91,7 @@ class FitWhenFramed : public QObject {
       wanted.setSize(m_asked.size());
       if (m_placed) wanted.moveTopLeft(m_asked.topLeft());
     }
-    PlaceWhollyOnScreen(m_hWnd, wanted);
+    PlaceOnScreen(m_hWnd, wanted, !m_placed);
   }
 
   QPointer<QWidget> m_window;
@@ -116,8 +124,8 @@ BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& 
   m_pCreating = nullptr;
   if (!created) return FALSE;
   if (!(style & WS_CHILD)) {
-    // A saved placement that fits stays as it is; one reaching off the screen comes back onto it.
-    PlaceWhollyOnScreen(m_hWnd, OuterRectOf(m_hWnd));
+    // The default size fits the screen; an asked placement stays unless it is off every screen.
+    PlaceOnScreen(m_hWnd, OuterRectOf(m_hWnd), useDefault);
     if (QWidget* widget = user_p::WidgetOf(m_hWnd)) new FitWhenFramed(widget, m_hWnd, OuterRectOf(m_hWnd), !useDefault);
   }
   return TRUE;

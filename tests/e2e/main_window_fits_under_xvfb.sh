@@ -2,13 +2,14 @@
 # The main window opens wholly on the screen: on a real X display (Xvfb) of the given size, with
 # no window manager or with openbox, the main window's outer frame (title bar included) lies
 # within the screen, first at its default size and then at a saved placement. A saved placement
-# that fits stays where it was; one reaching off the screen comes back onto it.
+# on the screen stays where it was, its frame as it was saved; one wholly off the screen comes
+# back onto it.
 # Usage: <tavorin> <none|openbox> <width>x<height>
 set -uo pipefail
 program=$1
 wm=${2:-none}
 size=${3:-1366x768}
-for tool in xvfb-run xdotool xwininfo python3; do
+for tool in Xvfb xdotool xwininfo python3; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 if [[ "$wm" != none ]]; then
@@ -89,8 +90,9 @@ check_on_screen "saved placement on the screen"
 read -r x y w h <<<"$FRAME"
 (( x == 40 && y == 30 && w == 800 && h == 600 )) || fail "the saved placement 40,30 800x600 moved to $x,$y ${w}x${h}"
 kill -TERM $pid; wait $pid
-# A saved placement reaching below and right of the screen comes back onto it.
-save_placement $((SCREEN_W - 300)) $((SCREEN_H - 200)) $((SCREEN_W + 500)) $((SCREEN_H + 400))
+# A saved placement wholly below and right of the screen (one that was left on a screen since
+# taken away) comes back onto it.
+save_placement $((SCREEN_W + 100)) $((SCREEN_H + 50)) $((SCREEN_W + 900)) $((SCREEN_H + 650))
 "$PROGRAM" >"$ROOT/program.log" 2>&1 &
 pid=$!
 check_on_screen "saved placement off the screen"
@@ -104,4 +106,12 @@ export HOME="$root/home" XDG_RUNTIME_DIR="$root/run" XDG_CONFIG_HOME="$root/conf
 export CUPS_SERVER="$root/no-cups-server"
 export TAVORIN_REGISTRY="$root/config/registry.sqlite3" QT_QPA_PLATFORM=xcb PROGRAM="$program" WM="$wm"
 export ROOT="$root" ASAN_OPTIONS=detect_leaks=0 SCREEN_W="${size%x*}" SCREEN_H="${size#*x}"
-timeout 200 xvfb-run -a -s "-screen 0 ${size}x24" bash -c "$inner"
+# The server picks a free display itself: parallel runs never meet on one.
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$root/display" 2>"$root/xvfb.log" &
+xvfb=$!
+for _ in $(seq 1 100); do [[ -s "$root/display" ]] && break; sleep 0.1; done
+[[ -s "$root/display" ]] || { echo "Xvfb did not start"; cat "$root/xvfb.log"; kill $xvfb; exit 1; }
+DISPLAY=":$(head -1 "$root/display")" timeout 200 bash -c "$inner"
+status=$?
+kill $xvfb; wait $xvfb 2>/dev/null
+exit $status
