@@ -1,6 +1,11 @@
 #include "platform/mfc/framewnd.h"
 
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 #include "platform/mfc/statusbar.h"
 #include "platform/mfc/winapp.h"
@@ -8,17 +13,122 @@
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 
+namespace {
+
+// The free area of the screen a rectangle stands mostly on (the first screen when on none).
+QRect FreeAreaFor(const QRect& outer) {
+  QScreen* screen = QGuiApplication::screenAt(outer.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
+// A rectangle wholly within the free area: moved in first, made smaller only where larger.
+QRect WithinFreeArea(QRect outer) {
+  const QRect free = FreeAreaFor(outer);
+  if (free.isEmpty() || free.contains(outer)) return outer;
+  outer.setWidth(std::min(outer.width(), free.width()));
+  outer.setHeight(std::min(outer.height(), free.height()));
+  outer.moveLeft(std::clamp(outer.left(), free.left(), free.left() + free.width() - outer.width()));
+  outer.moveTop(std::clamp(outer.top(), free.top(), free.top() + free.height() - outer.height()));
+  return outer;
+}
+
+// Whether any part of the rectangle lies on some screen's free area.
+bool PartlyOnAScreen(const QRect& outer) {
+  for (QScreen* screen : QGuiApplication::screens())
+    if (screen->availableGeometry().intersects(outer)) return true;
+  return false;
+}
+
+QRect OuterRectOf(HWND hWnd) {
+  RECT placed{};
+  if (!::GetWindowRect(hWnd, &placed)) return QRect();
+  return QRect(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
+}
+
+// Places the frame's outer rectangle at `wanted`: wholly within the screen's free area, or for
+// a placement of the user's own, as it is unless none of it is on a screen.
+void PlaceOnScreen(HWND hWnd, const QRect& wanted, bool wholly) {
+  if (::IsZoomed(hWnd) || ::IsIconic(hWnd) || wanted.isEmpty()) return;
+  const QRect fitted = wholly || !PartlyOnAScreen(wanted) ? WithinFreeArea(wanted) : wanted;
+  if (fitted != OuterRectOf(hWnd)) ::MoveWindow(hWnd, fitted.x(), fitted.y(), fitted.width(), fitted.height(), TRUE);
+}
+
+// A window manager frames a window only once it is shown, and its title bar then makes the
+// window larger than it was placed: when the frame first arrives the window takes the outer
+// size (and the position, when one was asked) it was made with, and whenever the frame changes
+// it is placed on the screen again. The user's own moves leave the frame and the window alone.
+class FitWhenFramed : public QObject {
+ public:
+  FitWhenFramed(QWidget* window, HWND hWnd, const QRect& asked, bool placed)
+      : QObject(window), m_window(window), m_hWnd(hWnd), m_asked(asked), m_placed(placed) {
+    if (QWindow* handle = window->windowHandle(); handle && handle->handle()) m_frame = handle->frameMargins();
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && !m_pending) {
+      m_pending = true;
+      // After the event is handled: the frame's new geometry is known then.
+      QMetaObject::invokeMethod(this, [this] { Check(); }, Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  void Check() {
+    m_pending = false;
+    QWindow* handle = m_window ? m_window->windowHandle() : nullptr;
+    if (!handle || !handle->handle() || !m_window->isVisible()) return;
+    const QMargins frame = handle->frameMargins();
+    if (frame == m_frame) return;
+    m_frame = frame;
+    QRect wanted = OuterRectOf(m_hWnd);
+    if (m_first) {
+      m_first = false;
+      wanted.setSize(m_asked.size());
+      if (m_placed) wanted.moveTopLeft(m_asked.topLeft());
+    }
+    PlaceOnScreen(m_hWnd, wanted, !m_placed);
+  }
+
+  QPointer<QWidget> m_window;
+  HWND m_hWnd;
+  QRect m_asked;
+  bool m_placed;
+  QMargins m_frame;
+  bool m_first = true;
+  bool m_pending = false;
+};
+
+}  // namespace
+
 BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& rect, CWnd* parent, LPCSTR,
                        DWORD exStyle, CCreateContext* context) {
   bool useDefault = rect.left == CW_USEDEFAULT;
   m_pCreating = context;
   m_dwFrameStyle = style & FWS_ADDTOTITLE;
   style &= ~static_cast<DWORD>(FWS_ADDTOTITLE);
-  BOOL created = CreateEx(exStyle, className, title, style, rect.left, rect.top,
-                          useDefault ? 1024 : rect.right - rect.left, useDefault ? 768 : rect.bottom - rect.top,
+  int width = 1024, height = 768;
+  if (useDefault) {
+    // The default size, or the screen's free area where that is smaller.
+    const QRect free = FreeAreaFor(QRect());
+    if (!free.isEmpty()) width = std::min(width, free.width()), height = std::min(height, free.height());
+  } else {
+    width = rect.right - rect.left, height = rect.bottom - rect.top;
+  }
+  BOOL created = CreateEx(exStyle, className, title, style, rect.left, rect.top, width, height,
                           parent ? parent->m_hWnd : nullptr, nullptr);
   m_pCreating = nullptr;
-  return created;
+  if (!created) return FALSE;
+  if (!(style & WS_CHILD)) {
+    // The default size fits the screen; an asked placement stays unless it is off every screen.
+    PlaceOnScreen(m_hWnd, OuterRectOf(m_hWnd), useDefault);
+    if (QWidget* widget = user_p::WidgetOf(m_hWnd)) new FitWhenFramed(widget, m_hWnd, OuterRectOf(m_hWnd), !useDefault);
+  }
+  return TRUE;
 }
 
 BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateContext* context) {

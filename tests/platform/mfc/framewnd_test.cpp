@@ -182,3 +182,50 @@ TEST(WndTest, WaitCursorNests) {
   }
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
+
+// A main window opens on the screen's free area: wholly at its default size; at a given
+// placement as it is, unless none of it is on the screen.
+TEST(FrameWndTest, TheFrameOpensWhollyOnTheScreen) {
+  RECT work{};
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  const CRect free(work);
+  struct Case {
+    const char* what;
+    CRect asked;
+    bool staysAsAsked;
+  } cases[] = {
+      {"the default size", CFrameWnd::rectDefault, false},
+      {"a placement on the screen", CRect(free.left + 20, free.top + 10, free.left + 420, free.top + 310), true},
+      {"partly on the screen", CRect(free.right - 100, free.bottom - 50, free.right + 300, free.bottom + 250), true},
+      {"below and right of the screen", CRect(free.right + 100, free.bottom + 50, free.right + 500, free.bottom + 350),
+       false},
+      {"above and left of the screen", CRect(free.left - 500, free.top - 400, free.left - 100, free.top - 100), false},
+      {"larger than the screen, off it", CRect(free.right + 10, free.top, free.right + 2000, free.bottom + 300),
+       false},
+  };
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.what);
+    auto* frame = new CFrameWnd;  // the window's end deletes it
+    ASSERT_TRUE(frame->Create(nullptr, "Frame", WS_OVERLAPPEDWINDOW, each.asked));
+    frame->ShowWindow(SW_SHOW);
+    QCoreApplication::processEvents();
+    CRect placed;
+    frame->GetWindowRect(&placed);
+    EXPECT_GT(placed.Width(), 0);
+    EXPECT_GT(placed.Height(), 0);
+    if (each.staysAsAsked) {
+      EXPECT_EQ(placed, each.asked);
+    } else {
+      EXPECT_GE(placed.left, free.left);
+      EXPECT_GE(placed.top, free.top);
+      EXPECT_LE(placed.right, free.right);
+      EXPECT_LE(placed.bottom, free.bottom);
+    }
+    // Moved onto the screen, a window that fits keeps its size.
+    if (each.asked.left != CW_USEDEFAULT && each.asked.Width() <= free.Width() &&
+        each.asked.Height() <= free.Height()) {
+      EXPECT_EQ(placed.Size(), each.asked.Size());
+    }
+    frame->DestroyWindow();
+  }
+}
