@@ -11,49 +11,9 @@ bool SimulatorChosen();
 }  // namespace tavcam
 
 namespace tavsim_pr {
-prResponse PR_StartSDK();
-prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list);
-prResponse PR_CreateCameraObject(const prDeviceInfoTable* device, prHCamera* camera);
-prResponse PR_DestroyCameraObject(prHCamera camera);
-prResponse PR_SetEventCallBack(prHCamera camera, prContext context, prSetEventCB callback);
-prResponse PR_ClearEventCallBack(prHCamera camera);
-prResponse PR_ConnectCamera(prHCamera camera);
-prResponse PR_DisconnectCamera(prHCamera camera);
-prResponse PR_InitiateReleaseControl(prHCamera camera);
-prResponse PR_TerminateReleaseControl(prHCamera camera);
-prResponse PR_GetDeviceInfo(prHCamera camera, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_SetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32 size, const prVoid* data);
-prResponse PR_RC_Release(prHCamera camera);
-prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt16 eventCode, prUInt32 transferSize, prContext context, prGetFileDataCB callback);
-prResponse PR_RC_StartViewFinder(prHCamera camera, prContext context, prViewFinderCB callback);
-prResponse PR_RC_TermViewFinder(prHCamera camera);
-prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32 functions);
-prResponse PR_RC_FocusLock(prHCamera camera);
-prResponse PR_RC_FocusUnlock(prHCamera camera);
+#include "platform/canon/backend_calls.inc"
 }  // namespace tavsim_pr
 
 namespace tavgp {
-prResponse PR_StartSDK();
-prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list);
-prResponse PR_CreateCameraObject(const prDeviceInfoTable* device, prHCamera* camera);
-prResponse PR_DestroyCameraObject(prHCamera camera);
-prResponse PR_SetEventCallBack(prHCamera camera, prContext context, prSetEventCB callback);
-prResponse PR_ClearEventCallBack(prHCamera camera);
-prResponse PR_ConnectCamera(prHCamera camera);
-prResponse PR_DisconnectCamera(prHCamera camera);
-prResponse PR_InitiateReleaseControl(prHCamera camera);
-prResponse PR_TerminateReleaseControl(prHCamera camera);
-prResponse PR_GetDeviceInfo(prHCamera camera, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer);
-prResponse PR_SetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32 size, const prVoid* data);
-prResponse PR_RC_Release(prHCamera camera);
-prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt16 eventCode, prUInt32 transferSize, prContext context, prGetFileDataCB callback);
-prResponse PR_RC_StartViewFinder(prHCamera camera, prContext context, prViewFinderCB callback);
-prResponse PR_RC_TermViewFinder(prHCamera camera);
-prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32 functions);
-prResponse PR_RC_FocusLock(prHCamera camera);
-prResponse PR_RC_FocusUnlock(prHCamera camera);
+#include "platform/canon/backend_calls.inc"
 }  // namespace tavgp

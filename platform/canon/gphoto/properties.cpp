@@ -99,19 +99,23 @@ DWORD ResponseIn(const std::string& text) {
   return code;
 }
 
+// The property's setting and its widget as the camera has it now; busy when another call holds
+// the camera longer than a setting may wait.
+prResponse FindAndRead(prHCamera camera, prUInt16 code, Setting& setting, WidgetView& view) {
+  if (prResponse r = Find(camera, code, setting)) return r;
+  Session& s = *setting.session;
+  std::unique_lock<std::timed_mutex> io(s.io, std::defer_lock);
+  if (!io.try_lock_for(kSettingWait)) return prDEVICE_BUSY;
+  return Read(s, code, view);
+}
+
 }  // namespace
 
 prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer) {
   if (!bufferSize) return prINVALID_PARAMETER;
   Setting setting;
-  if (prResponse r = Find(camera, code, setting)) return r;
-  Session& s = *setting.session;
   WidgetView view;
-  {
-    std::unique_lock<std::timed_mutex> io(s.io, std::defer_lock);
-    if (!io.try_lock_for(kSettingWait)) return prDEVICE_BUSY;
-    if (prResponse r = Read(s, code, view)) return r;
-  }
+  if (prResponse r = FindAndRead(camera, code, setting, view)) return r;
   std::vector<BYTE> desc;
   if (!DescribeProperty(code, setting.shape, view, desc)) return prPROPERTY_NOT_FOUND;
   return CopyOut(desc, bufferSize, buffer);
@@ -120,14 +124,8 @@ prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* buffe
 prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer) {
   if (!bufferSize) return prINVALID_PARAMETER;
   Setting setting;
-  if (prResponse r = Find(camera, code, setting)) return r;
-  Session& s = *setting.session;
   WidgetView view;
-  {
-    std::unique_lock<std::timed_mutex> io(s.io, std::defer_lock);
-    if (!io.try_lock_for(kSettingWait)) return prDEVICE_BUSY;
-    if (prResponse r = Read(s, code, view)) return r;
-  }
+  if (prResponse r = FindAndRead(camera, code, setting, view)) return r;
   std::vector<BYTE> value;
   bool ok = view.kind == WidgetView::kRange ? TextToValue(setting.shape.dataType, std::to_string(long(view.value)), value)
                                             : TextToValue(setting.shape.dataType, view.current, value);
