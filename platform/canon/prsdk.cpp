@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/canon/backend.h"
+#include "platform/canon/prsdk_answers.h"
 #include "platform/canon/simulator_p.h"
 
 using namespace tavsim_p;
@@ -56,22 +57,10 @@ prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list) {
   std::vector<Camera*> devices;
   for (auto& c : s.cameras)
     if (c->profile.sdks & kSimPr) devices.push_back(c.get());
-  prUInt32 needed = prDeviceListSize(static_cast<prUInt32>(devices.size()));
-  if (!list || *bufferSize < needed) {
-    *bufferSize = needed;
-    return prINSUFFICIENT_BUFFER;
-  }
-  std::memset(list, 0, needed);
-  list->NumList = static_cast<prUInt32>(devices.size());
-  for (size_t i = 0; i < devices.size(); ++i) {
-    prDeviceInfoTable& d = list->DeviceInfo[i];
-    CopyWide(d.DeviceInternalName, prDEVICE_INTERNAL_NAME_LENGTH, Wide(devices[i]->profile.internalName));
-    CopyWide(d.ModelName, prMODEL_NAME_LENGTH, Wide(devices[i]->profile.model));
-    d.Generation = 1;
-    d.ModelID = static_cast<prUInt32>(devices[i]->index + 1);
-  }
-  *bufferSize = needed;
-  return prOK;
+  std::vector<tavcam::ListedCamera> listed;
+  for (Camera* c : devices)
+    listed.push_back({Wide(c->profile.internalName), Wide(c->profile.model), static_cast<prUInt32>(c->index + 1)});
+  return tavcam::AnswerDeviceList(bufferSize, list, listed);
 }
 
 prResponse PR_CreateCameraObject(const prDeviceInfoTable* device, prHCamera* camera) {
@@ -234,24 +223,8 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
     item = std::move(it->second);
     c->prObjects.erase(it);
   }
-  prUInt32 block = std::min<prUInt32>(transferSize, prMAX_TRANSFER_SIZE);
-  prUInt32 total = static_cast<prUInt32>(item.bytes.size());
-  prProgress progress{};
-  progress.Message = prMSG_DATA_HEADER;
-  progress.Length = total;
-  if (prResponse r = callback(camera, context, &progress)) return r;
-  for (prUInt32 offset = 0; offset < total;) {
-    prUInt32 n = std::min(block, total - offset);
-    progress = prProgress{};
-    progress.Message = prMSG_DATA;
-    progress.Offset = offset;
-    progress.Length = n;
-    progress.Data = item.bytes.data() + offset;
-    offset += n;
-    progress.PercentComplete = static_cast<prUInt32>(uint64_t(offset) * 100 / total);
-    if (prResponse r = callback(camera, context, &progress)) return r;
-  }
-  return prOK;
+  return tavcam::StreamInBlocks(camera, context, callback, item.bytes.data(), static_cast<prUInt32>(item.bytes.size()),
+                                transferSize);
 }
 
 prResponse PR_RC_StartViewFinder(prHCamera camera, prContext context, prViewFinderCB callback) {

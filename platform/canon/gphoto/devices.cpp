@@ -8,6 +8,7 @@
 
 #include "platform/canon/backend.h"
 #include "platform/canon/gphoto/registry.h"
+#include "platform/canon/prsdk_answers.h"
 #include "platform/win32/trace.h"
 
 namespace tavgp {
@@ -35,10 +36,11 @@ std::string Utf8(const prWChar* text, size_t capacity) {
 }
 
 // Model names are ASCII in practice; anything else is shown as '?'.
-void CopyWide(prWChar* dest, size_t capacity, const std::string& text) {
-  size_t n = std::min(text.size(), capacity - 1);
-  for (size_t i = 0; i < n; ++i) dest[i] = static_cast<unsigned char>(text[i]) < 0x80 ? prWChar(text[i]) : u'?';
-  dest[n] = 0;
+std::u16string Ascii16(const std::string& text) {
+  std::u16string wide(text.size(), u'?');
+  for (size_t i = 0; i < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) < 0x80) wide[i] = char16_t(text[i]);
+  return wide;
 }
 
 std::string DriverFor(const std::string& port) {
@@ -170,22 +172,10 @@ prResponse PR_GetDeviceList(prUInt32* bufferSize, prDeviceList* list) {
       devices = r.devices;
     }
   }
-  prUInt32 needed = prDeviceListSize(static_cast<prUInt32>(devices.size()));
-  if (!list || *bufferSize < needed) {
-    *bufferSize = needed;
-    return prINSUFFICIENT_BUFFER;
-  }
-  std::memset(list, 0, needed);
-  list->NumList = static_cast<prUInt32>(devices.size());
-  for (size_t i = 0; i < devices.size(); ++i) {
-    prDeviceInfoTable& d = list->DeviceInfo[i];
-    CopyWide(d.DeviceInternalName, prDEVICE_INTERNAL_NAME_LENGTH, devices[i].port);
-    CopyWide(d.ModelName, prMODEL_NAME_LENGTH, devices[i].shownModel);
-    d.Generation = 1;
-    d.ModelID = static_cast<prUInt32>(i + 1);
-  }
-  *bufferSize = needed;
-  return prOK;
+  std::vector<tavcam::ListedCamera> listed;
+  for (size_t i = 0; i < devices.size(); ++i)
+    listed.push_back({Ascii16(devices[i].port), Ascii16(devices[i].shownModel), static_cast<prUInt32>(i + 1)});
+  return tavcam::AnswerDeviceList(bufferSize, list, listed);
 }
 
 prResponse PR_CreateCameraObject(const prDeviceInfoTable* device, prHCamera* camera) {

@@ -8,6 +8,7 @@
 #include "platform/canon/backend.h"
 #include "platform/canon/gphoto/registry.h"
 #include "platform/canon/gphoto/transfer.h"
+#include "platform/canon/prsdk_answers.h"
 #include "platform/win32/trace.h"
 
 namespace tavgp {
@@ -122,24 +123,8 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
     s->items.erase(it);
   }
   // The photo goes to the program as the camera sent it, in blocks.
-  prUInt32 block = std::min<prUInt32>(transferSize, prMAX_TRANSFER_SIZE);
-  prUInt32 total = static_cast<prUInt32>(item.photo.size());
-  prProgress progress{};
-  progress.Message = prMSG_DATA_HEADER;
-  progress.Length = total;
-  if (prResponse r = callback(camera, context, &progress)) return r;
-  for (prUInt32 offset = 0; offset < total;) {
-    prUInt32 n = std::min(block, total - offset);
-    progress = prProgress{};
-    progress.Message = prMSG_DATA;
-    progress.Offset = offset;
-    progress.Length = n;
-    progress.Data = const_cast<BYTE*>(item.photo.data()) + offset;
-    offset += n;
-    progress.PercentComplete = static_cast<prUInt32>(uint64_t(offset) * 100 / total);
-    if (prResponse r = callback(camera, context, &progress)) return r;
-  }
-  return prOK;
+  return tavcam::StreamInBlocks(camera, context, callback, item.photo.data(), static_cast<prUInt32>(item.photo.size()),
+                                transferSize);
 }
 
 prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32) {
