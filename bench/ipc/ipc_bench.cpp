@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/BenchDesktop.h"
 #include "ipc/TavorinIPC.h"
 
 namespace {
@@ -90,42 +91,9 @@ class PingPong {
   pid_t m_child = -1;
 };
 
-/// The program on a private desktop. The block is one per user, so this takes the lock the
-/// end-to-end tests share.
-class Desktop {
+/// The program on a private desktop (see BenchDesktop), and when it is ready.
+class Desktop : public BenchDesktop {
  public:
-  bool Start() {
-    std::string lockPath = "/tmp/tavorin-e2e-" + std::to_string(geteuid()) + ".lock";
-    m_lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_lock < 0 || flock(m_lock, LOCK_EX) != 0) return false;
-    char pattern[] = "/tmp/tavorin-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return false;
-    m_root = pattern;
-    for (const char* folder : {"home", "run", "config", "work"}) std::filesystem::create_directories(m_root + "/" + folder);
-    chmod((m_root + "/run").c_str(), 0700);
-    setenv("XDG_RUNTIME_DIR", (m_root + "/run").c_str(), 1);
-    std::vector<std::string> environment = {"HOME=" + m_root + "/home",
-                                            "XDG_RUNTIME_DIR=" + m_root + "/run",
-                                            "XDG_CONFIG_HOME=" + m_root + "/config",
-                                            "TAVORIN_REGISTRY=" + m_root + "/config/registry.sqlite3",
-                                            "QT_QPA_PLATFORM=offscreen",
-                                            "TAVORIN_CAMERA_SIM=default",
-                                            "PATH=/usr/bin:/bin"};
-    std::string log = m_root + "/program.log";
-    m_program = fork();
-    if (m_program == 0) {
-      if (chdir((m_root + "/work").c_str()) != 0) _exit(126);
-      if (!freopen(log.c_str(), "w", stdout) || dup2(1, 2) < 0) _exit(126);
-      std::vector<char*> argv = {const_cast<char*>(TAVORIN_PROGRAM_PATH), nullptr};
-      std::vector<char*> envp;
-      for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
-      envp.push_back(nullptr);
-      execve(argv[0], argv.data(), envp.data());
-      _exit(127);
-    }
-    return m_program > 0;
-  }
-
   /// Waits (bounded) until the program answers and its camera connection is done. A status
   /// asked while it was still starting may be answered late, in place of a later one, so it
   /// must then answer idle many times in a row.
@@ -142,31 +110,6 @@ class Desktop {
     }
     return inARow >= 100;
   }
-
-  ~Desktop() {
-    if (m_program > 0) {
-      kill(m_program, SIGTERM);
-      auto limit = Clock::now() + std::chrono::seconds(10);
-      while (waitpid(m_program, nullptr, WNOHANG) == 0) {
-        if (Clock::now() >= limit) {
-          kill(m_program, SIGKILL);
-          waitpid(m_program, nullptr, 0);
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    }
-    if (!m_root.empty()) {
-      std::error_code error;
-      std::filesystem::remove_all(m_root, error);
-    }
-    if (m_lock >= 0) close(m_lock);
-  }
-
- private:
-  std::string m_root;
-  pid_t m_program = 0;
-  int m_lock = -1;
 };
 
 void Row(const char* road, const Figures& f, double reference) {
@@ -185,7 +128,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   Desktop desktop;
-  if (!desktop.Start()) {
+  if (!desktop.Start("TAVORIN_CAMERA_SIM=default")) {
     std::fprintf(stderr, "ipc_bench: cannot start %s\n", TAVORIN_PROGRAM_PATH);
     return 1;
   }
