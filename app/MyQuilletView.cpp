@@ -224,6 +224,7 @@ void CMyQuilletView::OnDestroy() {
     m_pImagePreviewDlg = nullptr;
   }
   SaveSettings();
+  m_pDisplayWorker.reset();  // its thread posts to this window
   // No more camera messages once the window is gone; those still queued own their data.
   if (m_pCamera) m_pCamera->SetMessageSink(nullptr);
   FreeQueuedCameraPayloads();

@@ -6,9 +6,10 @@
 
 #include <atomic>
 #include <memory>
-#include <memory>
 #include <vector>
 
+#include "app/DisplayRender.h"
+#include "app/DisplayRenderWorker.h"
 #include "app/MyStatic.h"
 #include "app/SettingProbes.h"
 #include "app/SettingsStore.h"
@@ -107,6 +108,9 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   CBitmap* BuildPhotoGrid(int width, int height);
   /// Rebuilds the display bitmap and the histogram and repaints.
   void RefreshDisplay();
+  /// As RefreshDisplay, with the decoding on the render thread: the picture and histogram
+  /// change when it is done (a later refresh of either kind wins).
+  void RefreshDisplayInBackground();
   void UpdateControls();
   void ShowBlankScreen(bool show);
   /// The Comment box's text.
@@ -533,6 +537,9 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   CBitmap* m_pDisplayBitmap = nullptr;
   CBitmap* m_pHighlightBitmap = nullptr;
   CHistogram m_histogram;
+  /// Counts display refreshes; a background render shows only if none came after it.
+  unsigned m_nDisplayGeneration = 0;
+  std::unique_ptr<CDisplayRenderWorker> m_pDisplayWorker;
   CProgressDlg2* m_pProgressDlg2 = nullptr;
   /// What the last release-error or shut-down box said (also kept in the status bar).
   CString m_strLastMessage;
@@ -572,6 +579,13 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
  private:
   void OnDownloadProgress(WPARAM percent);
   void OnDisplayJpeg(WPARAM size, LPARAM buffer);
+  void OnDisplayRendered(unsigned generation);
+  /// What a render of the current photo into width x height needs, taken from the settings.
+  DisplayRequest MakeDisplayRequest(int width, int height, int greyMode, bool histogram, bool highlight);
+  /// Tells the user what the render found wrong (a damaged photo, a thumbnail shown instead).
+  void ReportDisplayRender(const DisplayRender& render);
+  /// Puts the rendered bitmaps and histogram on screen; takes them from the render.
+  void InstallDisplay(DisplayRender& render);
   void OnExif(LPARAM exif);
   void OnReleaseError(DWORD code);
   void OnSavedFile(LPARAM text);

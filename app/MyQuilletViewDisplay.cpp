@@ -86,6 +86,42 @@ CBitmap* CMyQuilletView::BuildPhotoGrid(int width, int height) {
   return grid;
 }
 
+DisplayRequest CMyQuilletView::MakeDisplayRequest(int width, int height, int greyMode, bool histogram,
+                                                  bool highlight) {
+  DisplayRequest request;
+  request.width = width;
+  request.height = height;
+  request.angle = m_nCurrentImage >= 0 && m_nCurrentImage < static_cast<int>(m_images.size())
+                      ? m_images[m_nCurrentImage].GetRotation()
+                      : AngleForOrientation(m_nOrientationSetting, m_pCurrentExif);
+  request.sharpening = m_bSharpen ? m_nSharpenAmount : 0;
+  request.greyMode = greyMode;
+  request.crop3x2 = m_pFullscreenDlg && m_bFullScreen && m_bPhotobooth3to2Crop;
+  request.histogram = histogram;
+  request.highlight = highlight;
+  request.highlightMethod = m_nHighlightBlinkMethod;
+  request.highlightThreshold = m_nHighlightBlinkThreshold;
+  if (m_bDisplayGrid && m_nHorizontalGridDivisions > 0 && m_nVerticalGridDivisions > 0) {
+    request.gridAcross = m_nHorizontalGridDivisions;
+    request.gridDown = m_nVerticalGridDivisions;
+  }
+  request.gridColour = static_cast<COLORREF>(m_nGridColour);
+  request.profiles = CurrentDisplayColourProfiles();
+  return request;
+}
+
+void CMyQuilletView::ReportDisplayRender(const DisplayRender& render) {
+  if (!render.thumbnailNote.IsEmpty()) {
+    CString note = "Showing the embedded thumbnail: " + render.thumbnailNote;
+    if (m_strStatusText.Find(note) < 0) SetStatusText(m_strStatusText.IsEmpty() ? note : m_strStatusText + " - " + note);
+  }
+  if (!render.error.IsEmpty()) {
+    m_strLastMessage = render.error;
+    CWnd* frame = AfxGetMainWnd();
+    ::MessageBoxA(frame ? frame->m_hWnd : nullptr, render.error, "Tavorin", MB_ICONERROR);
+  }
+}
+
 CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height, CHistogram* histogram,
                                             CBitmap** highlight, int greyMode) {
   if (highlight) *highlight = nullptr;
@@ -95,92 +131,14 @@ CBitmap* CMyQuilletView::BuildDisplayBitmap(CWnd* target, int width, int height,
       static_cast<int>(m_images.size()) >= m_nNumberOfPhotoboothImages && width > 0 && height > 0)
     return BuildPhotoGrid(width, height);
   if (!m_pCurrentJpeg || m_nCurrentJpegSize == 0 || width <= 0 || height <= 0) return nullptr;
-  int angle = m_nCurrentImage >= 0 && m_nCurrentImage < static_cast<int>(m_images.size())
-                  ? m_images[m_nCurrentImage].GetRotation()
-                  : AngleForOrientation(m_nOrientationSetting, m_pCurrentExif);
-  int sharpening = m_bSharpen ? m_nSharpenAmount : 0;
-  BOOL crop3x2 = m_pFullscreenDlg && m_bFullScreen && m_bPhotobooth3to2Crop;
-
+  std::unique_ptr<DisplayRender> render = RenderDisplay(
+      m_pCurrentJpeg, m_nCurrentJpegSize, MakeDisplayRequest(width, height, greyMode, histogram, highlight));
+  ReportDisplayRender(*render);
+  if (!render->error.IsEmpty()) return nullptr;
+  if (histogram) *histogram = render->histogram;
+  if (highlight) std::swap(*highlight, render->highlight);
   CBitmap* bitmap = nullptr;
-  CString error;
-  try {
-    bitmap = RenderJpegForDisplay(m_pCurrentJpeg, m_nCurrentJpegSize, histogram, angle, width, height, sharpening,
-                                  greyMode, crop3x2, -1, -1, -1, -1);
-  } catch (const CString& message) {
-    // A camera's buffer may carry bytes before the JPEG itself: look for its start and try again.
-    const BYTE* start = m_pCurrentJpeg;
-    DWORD length = m_nCurrentJpegSize;
-    FindJpegStart(start, length);
-    try {
-      if (start != m_pCurrentJpeg) {
-        bitmap = RenderJpegForDisplay(start, length, histogram, angle, width, height, sharpening, greyMode, crop3x2,
-                                      -1, -1, -1, -1);
-        // The start found is usually the Exif thumbnail: the user must know it is not the photo.
-        if (bitmap && start > m_pCurrentJpeg + 2) {
-          CString note = "Showing the embedded thumbnail: " + (message.IsEmpty() ? CString("Error reading JPEG") : message);
-          if (m_strStatusText.Find(note) < 0)
-            SetStatusText(m_strStatusText.IsEmpty() ? note : m_strStatusText + " - " + note);
-        }
-      } else
-        error = message.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + message;
-    } catch (const CString& again) {
-      error = again.IsEmpty() ? CString("Error reading JPEG") : "Error reading JPEG:\n" + again;
-    }
-  }
-  if (!error.IsEmpty()) {
-    m_strLastMessage = error;
-    CWnd* frame = AfxGetMainWnd();
-    ::MessageBoxA(frame ? frame->m_hWnd : nullptr, error, "Tavorin", MB_ICONERROR);
-    return nullptr;
-  }
-  if (!bitmap) return nullptr;
-
-  BITMAP info{};
-  bitmap->GetBitmap(&info);
-  CDC dc;
-  if (!dc.CreateCompatibleDC(nullptr)) return bitmap;
-  CBitmap* old = dc.SelectObject(bitmap);
-
-  if (highlight) {
-    auto* marked = new CBitmap;
-    if (marked->CreateBitmap(info.bmWidth, info.bmHeight, 1, 32, nullptr)) {
-      CDC markedDc;
-      markedDc.CreateCompatibleDC(nullptr);
-      CBitmap* oldMarked = markedDc.SelectObject(marked);
-      markedDc.BitBlt(0, 0, info.bmWidth, info.bmHeight, &dc, 0, 0, SRCCOPY);
-      for (int y = 0; y < info.bmHeight; ++y)
-        for (int x = 0; x < info.bmWidth; ++x) {
-          COLORREF colour = dc.GetPixel(x, y);
-          int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
-          bool hot = m_nHighlightBlinkMethod
-                         ? (r >= m_nHighlightBlinkThreshold || g >= m_nHighlightBlinkThreshold ||
-                            b >= m_nHighlightBlinkThreshold)
-                         : static_cast<int>(0.299 * r + 0.587 * g + 0.114 * b) >= m_nHighlightBlinkThreshold;
-          if (hot) markedDc.SetPixel(x, y, RGB(0, 0, 0));
-        }
-      markedDc.SelectObject(oldMarked);
-      *highlight = marked;
-    } else {
-      delete marked;
-    }
-  }
-
-  if (m_bDisplayGrid && m_nHorizontalGridDivisions > 0 && m_nVerticalGridDivisions > 0) {
-    CPen pen(PS_SOLID, 1, static_cast<COLORREF>(m_nGridColour));
-    CPen* oldPen = dc.SelectObject(&pen);
-    for (int i = 1; i < m_nHorizontalGridDivisions; ++i) {
-      int x = i * info.bmWidth / m_nHorizontalGridDivisions;
-      dc.MoveTo(x, 0);
-      dc.LineTo(x, info.bmHeight);
-    }
-    for (int i = 1; i < m_nVerticalGridDivisions; ++i) {
-      int y = i * info.bmHeight / m_nVerticalGridDivisions;
-      dc.MoveTo(0, y);
-      dc.LineTo(info.bmWidth, y);
-    }
-    dc.SelectObject(oldPen);
-  }
-  dc.SelectObject(old);
+  std::swap(bitmap, render->bitmap);
   return bitmap;
 }
 
@@ -199,13 +157,11 @@ CString CMyQuilletView::SavedFileNotes(const CString& path) {
   return "";
 }
 
-void CMyQuilletView::RefreshDisplay() {
-  CRect box(0, 0, 320, 240);
-  if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
-  m_histogram.Reset();
+void CMyQuilletView::InstallDisplay(DisplayRender& render) {
+  CBitmap* display = nullptr;
   CBitmap* highlight = nullptr;
-  CBitmap* display = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &m_histogram,
-                                        m_bHighlightBlink ? &highlight : nullptr, 0);
+  std::swap(display, render.bitmap);
+  std::swap(highlight, render.highlight);
   // The control lets go of the old bitmap before it is freed.
   if (m_picture.m_hWnd) m_picture.SetBitmap(display ? static_cast<HBITMAP>(*display) : nullptr);
   delete m_pDisplayBitmap;
@@ -213,10 +169,44 @@ void CMyQuilletView::RefreshDisplay() {
   m_pDisplayBitmap = display;
   m_pHighlightBitmap = highlight;
   m_bShowingHighlight = false;
+  m_histogram = render.histogram;
   DrawHistogram();
+}
+
+void CMyQuilletView::RefreshDisplay() {
+  ++m_nDisplayGeneration;  // a background render still under way is out of date
+  CRect box(0, 0, 320, 240);
+  if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
+  DisplayRender render;
+  render.bitmap = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &render.histogram,
+                                     m_bHighlightBlink ? &render.highlight : nullptr, 0);
+  InstallDisplay(render);
   // The preview window shows the current photo too: a step or a new photo reaches it here.
   if (m_pImagePreviewDlg && m_pImagePreviewDlg->m_bShown && m_pCurrentJpeg)
     m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
+}
+
+void CMyQuilletView::RefreshDisplayInBackground() {
+  CRect box(0, 0, 320, 240);
+  if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
+  if (!m_hWnd || !m_pCurrentJpeg || m_nCurrentJpegSize == 0 || box.Width() <= 0 || box.Height() <= 0) {
+    RefreshDisplay();
+    return;
+  }
+  const unsigned generation = ++m_nDisplayGeneration;
+  if (!m_pDisplayWorker) m_pDisplayWorker = std::make_unique<CDisplayRenderWorker>(m_hWnd, WM_DISPLAY_RENDERED);
+  m_pDisplayWorker->Submit(generation, m_pCurrentJpeg, m_nCurrentJpegSize,
+                           MakeDisplayRequest(box.Width(), box.Height(), 0, true, m_bHighlightBlink));
+  if (m_pImagePreviewDlg && m_pImagePreviewDlg->m_bShown)
+    m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
+}
+
+void CMyQuilletView::OnDisplayRendered(unsigned generation) {
+  if (generation != m_nDisplayGeneration || !m_pDisplayWorker) return;
+  std::unique_ptr<DisplayRender> render = m_pDisplayWorker->Take(generation);
+  if (!render) return;
+  ReportDisplayRender(*render);
+  InstallDisplay(*render);
 }
 
 void CMyQuilletView::OnDraw(CDC*) {

@@ -55,6 +55,10 @@ LRESULT CMyQuilletView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     OnConnectStatus(wParam, lParam);
     return 0;
   }
+  if (message == WM_DISPLAY_RENDERED) {
+    OnDisplayRendered(static_cast<unsigned>(wParam));
+    return 0;
+  }
   if (message == WM_RUN_ON_VIEW) {
     if (lParam) (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 0;
@@ -176,7 +180,9 @@ void CMyQuilletView::OnDisplayJpeg(WPARAM size, LPARAM buffer) {
   } else if (boothWindow) {
     m_pFullscreenDlg->PostMessage(WM_DISPLAY_JPEG, m_nCurrentJpegSize, reinterpret_cast<LPARAM>(m_pCurrentJpeg));
   }
-  RefreshDisplay();
+  // A large photo takes a while to decode: the window, the remote control and the next shot
+  // are not kept waiting for it.
+  RefreshDisplayInBackground();
   PostMessage(WM_DOWNLOAD_PROGRESS, 0, 0);
   UpdateControls();
 }

@@ -82,9 +82,6 @@ void CMyQuilletView::OnTakePicture() {
   m_bIpcReleaseWaiting = false;  // asked of the camera now: its own errors end the client's wait
   m_bPreviewShot = false;
   m_bBusy = true;
-  EnableWindow(FALSE);
-  if (m_btnRelease.m_hWnd) m_btnRelease.EnableWindow(FALSE);
-  if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(FALSE);
   if (m_bBlankScreenWhenTakingPhoto) ShowBlankScreen(true);
   if (m_nAutoBracket) {
     if (m_nBracketStep < 1) {
@@ -109,6 +106,11 @@ void CMyQuilletView::OnTakePicture() {
   if (m_pViewfinderDlg) m_pViewfinderDlg->KeepOnionSkinFrame();
   if (IsG9WithoutAfLock()) m_pCamera->LockFocus(true);
   m_pCamera->StartReleaseThread();
+  // The camera is on its way: the form is disabled after, not before, so that it does not delay
+  // the shot (the camera's messages reach the view only once this returns).
+  EnableWindow(FALSE);
+  if (m_btnRelease.m_hWnd) m_btnRelease.EnableWindow(FALSE);
+  if (m_btnPreview.m_hWnd) m_btnPreview.EnableWindow(FALSE);
   UpdateControls();
 }
 

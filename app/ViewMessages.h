@@ -11,3 +11,5 @@
 #define WM_UPDATE_ZOOM 2039
 /// Sent by a worker: lParam is a const std::function<void()>* run on the UI thread.
 #define WM_RUN_ON_VIEW 2046
+/// Posted by the display render thread: wParam is the generation of the render now done.
+#define WM_DISPLAY_RENDERED 2047

@@ -5,13 +5,24 @@
 #include "support/JpegDisplay.h"
 #include "support/ProgramGlobals.h"
 
+DisplayColourProfiles CurrentDisplayColourProfiles() {
+  DisplayColourProfiles profiles;
+  profiles.enabled = g_bEnableColourManagement != FALSE;
+  profiles.camera = g_strCameraProfile;
+  profiles.monitor = g_strMonitorProfile;
+  return profiles;
+}
+
 void ApplyDisplayColourManagement(BYTE* pixels, size_t pixelCount) {
-  if (!pixels || pixelCount == 0) return;
   // The program-wide values, so that a change in the colour dialog shows at the next render.
-  CString cameraPath = g_strCameraProfile, monitorPath = g_strMonitorProfile;
-  if (!g_bEnableColourManagement || cameraPath.IsEmpty() || monitorPath.IsEmpty()) return;
-  cmsHPROFILE camera = cmsOpenProfileFromFile(NativePath(cameraPath).c_str(), "r");
-  cmsHPROFILE monitor = cmsOpenProfileFromFile(NativePath(monitorPath).c_str(), "r");
+  ApplyDisplayColourManagement(pixels, pixelCount, CurrentDisplayColourProfiles());
+}
+
+void ApplyDisplayColourManagement(BYTE* pixels, size_t pixelCount, const DisplayColourProfiles& profiles) {
+  if (!pixels || pixelCount == 0) return;
+  if (!profiles.enabled || profiles.camera.IsEmpty() || profiles.monitor.IsEmpty()) return;
+  cmsHPROFILE camera = cmsOpenProfileFromFile(NativePath(profiles.camera).c_str(), "r");
+  cmsHPROFILE monitor = cmsOpenProfileFromFile(NativePath(profiles.monitor).c_str(), "r");
   if (camera && monitor && cmsGetColorSpace(camera) == cmsSigRgbData) {
     cmsHTRANSFORM transform = cmsCreateTransform(camera, TYPE_BGR_8, monitor, TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
     if (transform) {

@@ -245,7 +245,7 @@ int ChooseDctDivisor(int width, int height, int targetWidth, int targetHeight) {
 
 CBitmap* RenderJpegForDisplay(const BYTE* jpeg, DWORD size, CHistogram* histogram, int angle, int boxWidth,
                               int boxHeight, int sharpening, int greyMode, BOOL crop3x2, int cropLeft, int cropTop,
-                              int cropRight, int cropBottom) {
+                              int cropRight, int cropBottom, const DisplayColourProfiles* profiles) {
   if (histogram) histogram->Reset();
   if (!jpeg || size == 0 || boxWidth <= 0 || boxHeight <= 0) return nullptr;
   if (size < kSmallJpegSize) {
@@ -272,7 +272,9 @@ CBitmap* RenderJpegForDisplay(const BYTE* jpeg, DWORD size, CHistogram* histogra
   bool shade = cropLeft >= 0 && cropTop >= 0 && cropRight >= 0 && cropBottom >= 0;
   MapPixels(p, histogram, greyMode, shade, cropLeft, cropTop, cropRight, cropBottom);
   if (sharpening >= 1 && sharpening <= 100) SharpenRgb24(p.pixels.data(), p.width, p.height, sharpening);
-  if (greyMode == 0) ApplyDisplayColourManagement(p.pixels.data(), size_t(p.width) * p.height);
+  if (greyMode == 0)
+    ApplyDisplayColourManagement(p.pixels.data(), size_t(p.width) * p.height,
+                                 profiles ? *profiles : CurrentDisplayColourProfiles());
   if (angle == 90 || angle == 180 || angle == 270) p = Rotate(p, angle);
   return ToScreenBitmap(p);
 }

@@ -326,4 +326,49 @@ TEST_F(MyQuilletViewDisplayTest, TheOrientationMenuTurnsTheShownPhoto) {
   }
 }
 
+BYTE* CopyOf(const std::vector<BYTE>& bytes) {
+  BYTE* copy = new BYTE[bytes.size()];
+  std::copy(bytes.begin(), bytes.end(), copy);
+  return copy;
+}
+
+bool ShownUpright(CBitmap* bitmap) {
+  BITMAP info{};
+  return bitmap && bitmap->GetBitmap(&info) && info.bmHeight > info.bmWidth;
+}
+
+TEST_F(MyQuilletViewDisplayTest, ADownloadedPhotoIsDecodedOffTheUiThreadAndALaterRefreshWins) {
+  m_view->m_nCurrentImage = -1;
+  m_view->m_nOrientationSetting = 0;
+  std::vector<BYTE> wide = tavsim::SimMakePhoto(2400, 1600, 1, "Canon PowerShot G9");
+  std::vector<BYTE> tall = tavsim::SimMakePhoto(1600, 2400, 2, "Canon PowerShot G9");
+
+  // The message returns at once; the picture and histogram follow when the render is done.
+  m_view->SendMessage(WM_DISPLAY_JPEG, wide.size(), reinterpret_cast<LPARAM>(CopyOf(wide)));
+  EXPECT_EQ(nullptr, m_view->m_pDisplayBitmap);
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_pDisplayBitmap != nullptr; }, 20000));
+  EXPECT_FALSE(ShownUpright(m_view->m_pDisplayBitmap));
+  EXPECT_GT(m_view->m_histogram.m_pixelCount, 0);
+  EXPECT_EQ(m_view->m_picture.GetBitmap(), static_cast<HBITMAP>(*m_view->m_pDisplayBitmap));
+
+  // Another photo is put up (as browsing does) while the render of a new one is under way:
+  // the render that finishes later must not cover it.
+  m_view->SendMessage(WM_DISPLAY_JPEG, wide.size(), reinterpret_cast<LPARAM>(CopyOf(wide)));
+  delete[] m_view->m_pCurrentJpeg;
+  m_view->m_pCurrentJpeg = CopyOf(tall);
+  m_view->m_nCurrentJpegSize = static_cast<DWORD>(tall.size());
+  m_view->RefreshDisplay();
+  ASSERT_TRUE(ShownUpright(m_view->m_pDisplayBitmap));
+  Sleep(500);
+  PumpWaitingMessages();
+  EXPECT_TRUE(ShownUpright(m_view->m_pDisplayBitmap));
+}
+
+TEST_F(MyQuilletViewDisplayTest, AViewClosedWhileItsPhotoRendersGoesCleanly) {
+  std::vector<BYTE> photo = tavsim::SimMakePhoto(3000, 2000, 1, "Canon PowerShot G9");
+  m_view->SendMessage(WM_DISPLAY_JPEG, photo.size(), reinterpret_cast<LPARAM>(CopyOf(photo)));
+  m_view->SendMessage(WM_DISPLAY_JPEG, photo.size(), reinterpret_cast<LPARAM>(CopyOf(photo)));
+  // The fixture closes the view now: the render thread is stopped and its result freed.
+}
+
 }  // namespace

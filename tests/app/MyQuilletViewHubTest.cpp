@@ -54,7 +54,8 @@ TEST_F(MyQuilletViewHubTest, ADownloadedPhotoIsListedShownAndReported) {
   EXPECT_EQ(CString(path.c_str()), m_view->m_images[0].GetFileName());
   EXPECT_EQ(0, m_view->m_nCurrentImage);
   EXPECT_NE(nullptr, m_view->m_pCurrentExif);
-  ASSERT_NE(nullptr, m_view->m_pDisplayBitmap);
+  // The photo is decoded off the UI thread and shown when that is done.
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_pDisplayBitmap != nullptr; }, 10000));
   BITMAP info{};
   m_view->m_pDisplayBitmap->GetBitmap(&info);
   EXPECT_GT(info.bmWidth, 0);

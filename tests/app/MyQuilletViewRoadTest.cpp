@@ -189,7 +189,8 @@ TEST_F(MyQuilletViewRoadTest, ReleaseFromTheButtonSavesShowsAndDrawsTheHistogram
   ASSERT_EQ(1u, m_view->m_images.size());
   EXPECT_TRUE(std::filesystem::exists(m_view->m_images[0].GetFileName().GetString()));
   EXPECT_EQ(0, Status().Find(CString("Saved: ") + m_view->m_images[0].GetFileName()));
-  ASSERT_TRUE(m_view->m_pHistogramBitmap);
+  // The histogram is drawn once the photo is decoded, off the UI thread.
+  ASSERT_TRUE(PumpUntil([&] { return m_view->m_pHistogramBitmap != nullptr; }, 10000));
   BITMAP info{};
   m_view->m_pHistogramBitmap->GetBitmap(&info);
   EXPECT_EQ(102, info.bmHeight);

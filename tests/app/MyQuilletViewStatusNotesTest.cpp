@@ -17,6 +17,8 @@ class MyQuilletViewStatusNotesTest : public ViewTestBase {
     BYTE* buffer = new BYTE[jpeg.size()];
     std::copy(jpeg.begin(), jpeg.end(), buffer);
     m_view->SendMessage(WM_DISPLAY_JPEG, jpeg.size(), reinterpret_cast<LPARAM>(buffer));
+    // Shown once the render thread is done with it.
+    PumpUntil([&] { return m_view->m_pDisplayBitmap != nullptr || !m_view->m_strLastMessage.IsEmpty(); }, 10000);
   }
   void Saved(const std::string& path) {
     m_view->SendMessage(WM_SAVED_FILE, 0, reinterpret_cast<LPARAM>(new CString(path.c_str())));
