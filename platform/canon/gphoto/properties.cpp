@@ -75,6 +75,20 @@ prResponse Read(Session& s, WORD code, WidgetView& view) {
   return ok ? prOK : prPROPERTY_NOT_FOUND;
 }
 
+// The release data kind (what a release sends to the computer) is the program's choice, which
+// the camera layer makes before every release. libgphoto2 picks the camera's transfer mode for
+// each capture itself (memory or card), and other makers' cameras use this code for settings of
+// their own: the choice is held by the back end and never sent to the camera.
+constexpr WORD kReleaseDataKind = 0xD029;
+
+prResponse ReleaseDataKind(prHCamera camera, std::shared_ptr<Session>& session) {
+  session = FindSession(camera);
+  if (!session) return prINVALID_HANDLE;
+  std::lock_guard<std::mutex> guard(session->lock);
+  if (!session->connected) return prINVALID_FN_CALL;
+  return session->gone ? kCommunicationError : prOK;
+}
+
 prResponse CopyOut(const std::vector<BYTE>& bytes, prUInt32* bufferSize, prVoid* buffer) {
   if (!buffer || *bufferSize < bytes.size()) {
     *bufferSize = static_cast<prUInt32>(bytes.size());
@@ -123,6 +137,12 @@ prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* buffe
 
 prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer) {
   if (!bufferSize) return prINVALID_PARAMETER;
+  if (code == kReleaseDataKind) {
+    std::shared_ptr<Session> s;
+    if (prResponse r = ReleaseDataKind(camera, s)) return r;
+    std::lock_guard<std::mutex> guard(s->lock);
+    return CopyOut({BYTE(s->releaseDataKind), BYTE(s->releaseDataKind >> 8)}, bufferSize, buffer);
+  }
   Setting setting;
   WidgetView view;
   if (prResponse r = FindAndRead(camera, code, setting, view)) return r;
@@ -134,6 +154,15 @@ prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* buff
 }
 
 prResponse PR_SetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32 size, const prVoid* data) {
+  if (code == kReleaseDataKind) {
+    if (size != 2 || !data) return prINVALID_PARAMETER;
+    std::shared_ptr<Session> s;
+    if (prResponse r = ReleaseDataKind(camera, s)) return r;
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    std::lock_guard<std::mutex> guard(s->lock);
+    s->releaseDataKind = WORD(bytes[0] | bytes[1] << 8);
+    return prOK;
+  }
   Setting setting;
   if (prResponse r = Find(camera, code, setting)) return r;
   std::string text;

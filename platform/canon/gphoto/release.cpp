@@ -75,9 +75,11 @@ prResponse PR_RC_Release(prHCamera camera) {
   auto s = Connected(camera, error);
   if (!s) return error;
   Photo photo;
+  bool keepOnCamera = false;
   {
     std::lock_guard<std::mutex> guard(s->lock);
     if (!s->releaseControl) return prINVALID_FN_CALL;
+    keepOnCamera = (s->releaseDataKind & kPictureToCamera) != 0;
     // A shot the camera's own button took is what this release delivers.
     if (!s->buttonShots.empty()) {
       photo = std::move(s->buttonShots.front());
@@ -92,7 +94,7 @@ prResponse PR_RC_Release(prHCamera camera) {
     auto start = std::chrono::steady_clock::now();
     int result = gp_camera_capture(s->handle.camera, GP_CAPTURE_IMAGE, &path, s->handle.context);
     auto captured = std::chrono::steady_clock::now();
-    if (result >= GP_OK) result = Download(s->handle, path.folder, path.name, photo);
+    if (result >= GP_OK) result = Download(s->handle, path.folder, path.name, photo, keepOnCamera);
     TRACE("tavgp - capture %d ms, download %d ms\n", int((captured - start) / std::chrono::milliseconds(1)),
           int((std::chrono::steady_clock::now() - captured) / std::chrono::milliseconds(1)));
     if (result < GP_OK) {

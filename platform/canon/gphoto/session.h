@@ -83,6 +83,7 @@ struct Session {
   std::map<DWORD, Item> items;
   DWORD nextObject = 0x100;
   std::deque<Photo> buttonShots;  // photos the camera took on its own
+  WORD releaseDataKind = 2;        // kept here, not on the camera (see kReleaseDataKind)
   std::map<WORD, PropertyShape> shapes;
   CameraIdentity identity;
   std::vector<WORD> operations;

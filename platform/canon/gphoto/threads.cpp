@@ -40,7 +40,12 @@ void Poll(Session& s, int& failures) {
   if (type == GP_EVENT_FILE_ADDED && data) {
     auto* path = static_cast<CameraFilePath*>(data);
     Photo photo;
-    int got = Download(s.handle, path->folder, path->name, photo);
+    bool keepOnCamera;
+    {
+      std::lock_guard<std::mutex> guard(s.lock);
+      keepOnCamera = (s.releaseDataKind & kPictureToCamera) != 0;
+    }
+    int got = Download(s.handle, path->folder, path->name, photo, keepOnCamera);
     io.unlock();
     std::lock_guard<std::mutex> guard(s.lock);
     if (got >= GP_OK) {

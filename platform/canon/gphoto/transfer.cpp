@@ -44,7 +44,7 @@ bool PpmNumber(const std::vector<BYTE>& d, size_t& pos, unsigned& value) {
 Photo::Photo(_CameraFile* file, const BYTE* data, size_t size)
     : m_file(file, [](_CameraFile* f) { gp_file_unref(f); }), m_data(data), m_size(size) {}
 
-int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo) {
+int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo, bool keepOnCamera) {
   CameraFile* file = nullptr;
   int result = gp_file_new(&file);
   if (result < GP_OK) return result;
@@ -57,8 +57,8 @@ int Download(Handle& h, const std::string& folder, const std::string& name, Phot
   // transfer from a camera on the network.
   if (result >= GP_OK) photo = Photo(file, reinterpret_cast<const BYTE*>(data), size);
   else gp_file_unref(file);
-  // The shot was taken for the program: nothing of it stays on the camera's card.
-  if (result >= GP_OK) gp_camera_file_delete(h.camera, folder.c_str(), name.c_str(), h.context);
+  // Unless the user keeps photos on the camera's card too, nothing of the shot stays there.
+  if (result >= GP_OK && !keepOnCamera) gp_camera_file_delete(h.camera, folder.c_str(), name.c_str(), h.context);
   return result;
 }
 

@@ -12,8 +12,11 @@ namespace tavgp {
 constexpr size_t kMaxPhotoBytes = 256u << 20;
 constexpr size_t kMaxFrameBytes = 16u << 20;
 
-/// Fetches a file from the camera and removes it there; a libgphoto2 result.
-int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo);
+/// The release data kind's "the photo stays on the camera's card too".
+constexpr WORD kPictureToCamera = 0x0008;
+
+/// Fetches a file from the camera, and removes it there unless it is to stay; a libgphoto2 result.
+int Download(Handle& h, const std::string& folder, const std::string& name, Photo& photo, bool keepOnCamera);
 /// Fetches one viewfinder frame; `mime` is its type as libgphoto2 gives it.
 int Preview(Handle& h, std::vector<BYTE>& frame, std::string& mime);
 

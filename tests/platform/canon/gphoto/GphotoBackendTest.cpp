@@ -204,6 +204,24 @@ TEST_F(GphotoBackendTest, PropertiesAreTheCamerasOwnBothWays) {
   Desc(0xD0F0, prPROPERTY_NOT_FOUND);
 }
 
+TEST_F(GphotoBackendTest, TheReleaseDataKindIsKeptByTheBackEndNotSentToTheCamera) {
+  // libgphoto2 chooses the transfer mode of each capture; other makers use the code otherwise.
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  for (DWORD kind : {3u, 13u, 2u}) {
+    EXPECT_EQ(Set(0xD029, 2, kind), prOK);
+    EXPECT_EQ(Value(0xD029, 2), kind);
+  }
+  EXPECT_EQ(Set(0xD029, 1, 2), prINVALID_PARAMETER);
+  EXPECT_EQ(m_camera.Log().find("set 0xd029"), std::string::npos) << m_camera.Log();
+  // Either kind releases and delivers the camera's photo.
+  for (DWORD kind : {2u, 14u}) {
+    SCOPED_TRACE(kind);
+    ASSERT_EQ(Set(0xD029, 2, kind), prOK);
+    ASSERT_EQ(PR_RC_Release(m_handle), prOK);
+  }
+  EXPECT_TRUE(m_camera.Logged("fetched 0x1002")) << m_camera.Log();
+}
+
 TEST_F(GphotoBackendTest, ReleaseStreamsTheCamerasPhotoByteForByte) {
   ASSERT_NO_FATAL_FAILURE(Connect());
   ASSERT_EQ(PR_RC_Release(m_handle), prOK);
