@@ -1,5 +1,9 @@
 #include "app/DisplayRenderWorker.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "platform/user/message.h"
 
 CDisplayRenderWorker::CDisplayRenderWorker(HWND window, UINT message)
@@ -32,6 +36,9 @@ std::unique_ptr<DisplayRender> CDisplayRenderWorker::Take(unsigned generation) {
 }
 
 void CDisplayRenderWorker::Run() {
+  // The picture on screen can wait a little; the camera's transfer and the photo's save, which
+  // run beside it when shots follow closely, cannot.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
   std::unique_lock<std::mutex> lock(m_lock);
   for (;;) {
     m_wake.wait(lock, [this] { return m_stop || m_pending; });

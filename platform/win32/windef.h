@@ -6,8 +6,13 @@
 #include <cstdint>
 
 typedef int BOOL;
+// GLib defines both as well (to the same values): whichever header comes first defines them.
+#ifndef TRUE
 #define TRUE 1
+#endif
+#ifndef FALSE
 #define FALSE 0
+#endif
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
