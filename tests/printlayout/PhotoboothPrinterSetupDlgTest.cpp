@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+
+#include <unistd.h>
 
 #include "../platform/winspool/cups_queue.h"
 #include "PrintLayoutTestSupport.h"
@@ -191,12 +194,20 @@ TEST_F(PhotoboothPrinterSetupDlgTest, TestPrintOnACupsQueue) {
   EXPECT_TRUE(GetShownMessageBoxes().empty());
   EXPECT_EQ(UpdatePhotoboothPrintCounter(0), 9u);
 
-  // cups-pdf writes the file once the job has passed its filters, and keeps writing a while.
+  // cups-pdf writes the file once the job has passed its filters, and keeps writing a while. It
+  // names the file after the job's title: other tests print on the same queue under titles of
+  // their own ("Tavorin - Photobooth Edition", "TavorinCupsTest..."), the test page's is the
+  // program's name alone.
+  auto isTestPage = [](const fs::path& path) {
+    const std::string name = path.filename().string();
+    return path.extension() == ".pdf" && name.rfind("Tavorin", 0) == 0 && name.size() > 7 &&
+           !std::isalnum(static_cast<unsigned char>(name[7])) && name.find("Photobooth") == std::string::npos;
+  };
   std::string pdf;
   for (int i = 0; i < 600 && pdf.empty(); ++i) {
     if (fs::is_directory(kCupsTestOutput))
       for (const auto& entry : fs::directory_iterator(kCupsTestOutput))
-        if (entry.path().extension() == ".pdf" && !before.count(entry.path().string())) pdf = entry.path().string();
+        if (isTestPage(entry.path()) && !before.count(entry.path().string())) pdf = entry.path().string();
     if (pdf.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_FALSE(pdf.empty()) << "no PDF for the job in " << kCupsTestOutput;
@@ -208,10 +219,13 @@ TEST_F(PhotoboothPrinterSetupDlgTest, TestPrintOnACupsQueue) {
 
 // The calibration page of a 1217 x 1831 page: diagonals and labels where they belong.
 void CheckCalibrationPage(const std::string& pdf, int sizeTolerance) {
-  const std::string png = std::string(TAVORIN_BINARY_DIR) + "/printlayout-test-page";
+  // Each test process renders into a file of its own: the tests of this file run side by side.
+  const std::string png = std::string(TAVORIN_BINARY_DIR) + "/printlayout-test-page-" + std::to_string(getpid());
   ASSERT_EQ(std::system(("pdftoppm -r 300 -png -singlefile '" + pdf + "' '" + png + "'").c_str()), 0);
   PipSession page;
-  ASSERT_NE(cLoadImage(page.m_hSession, (png + ".png").c_str(), 0, 0, 0), 0);
+  const bool loaded = cLoadImage(page.m_hSession, (png + ".png").c_str(), 0, 0, 0) != 0;
+  std::remove((png + ".png").c_str());
+  ASSERT_TRUE(loaded);
   const int W = 1217, H = 1831, D = 100;
   EXPECT_NEAR(static_cast<int>(page.GetWidth()), W, sizeTolerance);
   EXPECT_NEAR(static_cast<int>(page.GetHeight()), H, sizeTolerance);
