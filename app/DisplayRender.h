@@ -5,7 +5,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "platform/mfc/cstring.h"
 #include "platform/mfc/gdiobjects.h"

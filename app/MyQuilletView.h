@@ -586,6 +586,10 @@ class CMyQuilletView : public CFormView, public ViewSettings, public ViewfinderO
   void ReportDisplayRender(const DisplayRender& render);
   /// Puts the rendered bitmaps and histogram on screen; takes them from the render.
   void InstallDisplay(DisplayRender& render);
+  /// The picture control's client box (320 x 240 before the form has one).
+  CRect PictureBox();
+  /// Gives the current photo to the Image Preview when it is shown.
+  void ShowCurrentInPreview();
   void OnExif(LPARAM exif);
   void OnReleaseError(DWORD code);
   void OnSavedFile(LPARAM text);

@@ -173,22 +173,33 @@ void CMyQuilletView::InstallDisplay(DisplayRender& render) {
   DrawHistogram();
 }
 
-void CMyQuilletView::RefreshDisplay() {
-  ++m_nDisplayGeneration;  // a background render still under way is out of date
+CRect CMyQuilletView::PictureBox() {
   CRect box(0, 0, 320, 240);
   if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
-  DisplayRender render;
-  render.bitmap = BuildDisplayBitmap(nullptr, box.Width(), box.Height(), &render.histogram,
-                                     m_bHighlightBlink ? &render.highlight : nullptr, 0);
-  InstallDisplay(render);
+  return box;
+}
+
+void CMyQuilletView::ShowCurrentInPreview() {
   // The preview window shows the current photo too: a step or a new photo reaches it here.
   if (m_pImagePreviewDlg && m_pImagePreviewDlg->m_bShown && m_pCurrentJpeg)
     m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
 }
 
+void CMyQuilletView::RefreshDisplay() {
+  ++m_nDisplayGeneration;  // a background render still under way is out of date
+  const CRect box = PictureBox();
+  std::unique_ptr<DisplayRender> render =
+      m_pCurrentJpeg && m_nCurrentJpegSize
+          ? RenderDisplay(m_pCurrentJpeg, m_nCurrentJpegSize,
+                          MakeDisplayRequest(box.Width(), box.Height(), 0, true, m_bHighlightBlink))
+          : std::make_unique<DisplayRender>();
+  ReportDisplayRender(*render);
+  InstallDisplay(*render);
+  ShowCurrentInPreview();
+}
+
 void CMyQuilletView::RefreshDisplayInBackground() {
-  CRect box(0, 0, 320, 240);
-  if (m_picture.m_hWnd) m_picture.GetClientRect(&box);
+  const CRect box = PictureBox();
   if (!m_hWnd || !m_pCurrentJpeg || m_nCurrentJpegSize == 0 || box.Width() <= 0 || box.Height() <= 0) {
     RefreshDisplay();
     return;
@@ -197,8 +208,7 @@ void CMyQuilletView::RefreshDisplayInBackground() {
   if (!m_pDisplayWorker) m_pDisplayWorker = std::make_unique<CDisplayRenderWorker>(m_hWnd, WM_DISPLAY_RENDERED);
   m_pDisplayWorker->Submit(generation, m_pCurrentJpeg, m_nCurrentJpegSize,
                            MakeDisplayRequest(box.Width(), box.Height(), 0, true, m_bHighlightBlink));
-  if (m_pImagePreviewDlg && m_pImagePreviewDlg->m_bShown)
-    m_pImagePreviewDlg->SetImage(m_pCurrentJpeg, m_nCurrentJpegSize, m_nRotation);
+  ShowCurrentInPreview();
 }
 
 void CMyQuilletView::OnDisplayRendered(unsigned generation) {

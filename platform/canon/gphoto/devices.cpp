@@ -206,6 +206,16 @@ std::shared_ptr<Session> FindSession(prHCamera id) {
   return it == r.sessions.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<Session> FindConnectedSession(prHCamera id, prResponse& error) {
+  auto s = FindSession(id);
+  error = s ? prOK : prINVALID_HANDLE;
+  if (!s) return nullptr;
+  std::lock_guard<std::mutex> guard(s->lock);
+  if (!s->connected) error = prINVALID_FN_CALL;
+  else if (s->gone) error = kCommunicationError;
+  return error ? nullptr : s;
+}
+
 prResponse PR_SetEventCallBack(prHCamera camera, prContext context, prSetEventCB callback) {
   auto s = FindSession(camera);
   if (!s) return prINVALID_HANDLE;

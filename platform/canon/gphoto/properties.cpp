@@ -81,14 +81,6 @@ prResponse Read(Session& s, WORD code, WidgetView& view) {
 // their own: the choice is held by the back end and never sent to the camera.
 constexpr WORD kReleaseDataKind = 0xD029;
 
-prResponse ReleaseDataKind(prHCamera camera, std::shared_ptr<Session>& session) {
-  session = FindSession(camera);
-  if (!session) return prINVALID_HANDLE;
-  std::lock_guard<std::mutex> guard(session->lock);
-  if (!session->connected) return prINVALID_FN_CALL;
-  return session->gone ? kCommunicationError : prOK;
-}
-
 prResponse CopyOut(const std::vector<BYTE>& bytes, prUInt32* bufferSize, prVoid* buffer) {
   if (!buffer || *bufferSize < bytes.size()) {
     *bufferSize = static_cast<prUInt32>(bytes.size());
@@ -138,8 +130,9 @@ prResponse PR_GetDevicePropDesc(prHCamera camera, prUInt16 code, prUInt32* buffe
 prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* bufferSize, prVoid* buffer) {
   if (!bufferSize) return prINVALID_PARAMETER;
   if (code == kReleaseDataKind) {
-    std::shared_ptr<Session> s;
-    if (prResponse r = ReleaseDataKind(camera, s)) return r;
+    prResponse error;
+    auto s = FindConnectedSession(camera, error);
+    if (!s) return error;
     std::lock_guard<std::mutex> guard(s->lock);
     return CopyOut({BYTE(s->releaseDataKind), BYTE(s->releaseDataKind >> 8)}, bufferSize, buffer);
   }
@@ -156,8 +149,9 @@ prResponse PR_GetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32* buff
 prResponse PR_SetDevicePropValue(prHCamera camera, prUInt16 code, prUInt32 size, const prVoid* data) {
   if (code == kReleaseDataKind) {
     if (size != 2 || !data) return prINVALID_PARAMETER;
-    std::shared_ptr<Session> s;
-    if (prResponse r = ReleaseDataKind(camera, s)) return r;
+    prResponse error;
+    auto s = FindConnectedSession(camera, error);
+    if (!s) return error;
     const BYTE* bytes = static_cast<const BYTE*>(data);
     std::lock_guard<std::mutex> guard(s->lock);
     s->releaseDataKind = WORD(bytes[0] | bytes[1] << 8);

@@ -18,16 +18,6 @@ namespace {
 // Released items that were never fetched are dropped oldest first.
 constexpr size_t kMaxHeldItems = 8;
 
-std::shared_ptr<Session> Connected(prHCamera camera, prResponse& error) {
-  auto s = FindSession(camera);
-  error = s ? prOK : prINVALID_HANDLE;
-  if (!s) return nullptr;
-  std::lock_guard<std::mutex> guard(s->lock);
-  if (!s->connected) error = prINVALID_FN_CALL;
-  else if (s->gone) error = kCommunicationError;
-  return error ? nullptr : s;
-}
-
 // Sets a libgphoto2 toggle of the camera ("capture": its remote mode); absent counts as done.
 int SetToggle(Handle& h, const char* name, int on) {
   CameraWidget* widget = nullptr;
@@ -51,7 +41,7 @@ prResponse Failed(Session& s, int result) {
 
 prResponse RemoteMode(prHCamera camera, bool on) {
   prResponse error;
-  auto s = Connected(camera, error);
+  auto s = FindConnectedSession(camera, error);
   if (!s) return error;
   std::unique_lock<std::timed_mutex> io(s->io, std::defer_lock);
   if (!io.try_lock_for(kReleaseWait)) return prDEVICE_BUSY;
@@ -72,7 +62,7 @@ prResponse PR_TerminateReleaseControl(prHCamera camera) { return RemoteMode(came
 
 prResponse PR_RC_Release(prHCamera camera) {
   prResponse error;
-  auto s = Connected(camera, error);
+  auto s = FindConnectedSession(camera, error);
   if (!s) return error;
   Photo photo;
   bool keepOnCamera = false;
@@ -131,7 +121,7 @@ prResponse PR_RC_GetReleasedData(prHCamera camera, prObjectHandle object, prUInt
 
 prResponse PR_RC_DoAeAfAwb(prHCamera camera, prUInt32) {
   prResponse error;
-  auto s = Connected(camera, error);
+  auto s = FindConnectedSession(camera, error);
   // The camera meters and focuses as it shoots; libgphoto2 offers no separate call for it.
   return s ? prNOT_SUPPORTED : error;
 }
@@ -140,7 +130,7 @@ namespace {
 
 prResponse FocusLock(prHCamera camera, int on) {
   prResponse error;
-  auto s = Connected(camera, error);
+  auto s = FindConnectedSession(camera, error);
   if (!s) return error;
   std::unique_lock<std::timed_mutex> io(s->io, std::defer_lock);
   if (!io.try_lock_for(kSettingWait)) return prDEVICE_BUSY;

@@ -97,6 +97,8 @@ struct Session {
 };
 
 std::shared_ptr<Session> FindSession(prHCamera id);
+/// The session of a connected camera that has not gone; otherwise null, with the SDK's error.
+std::shared_ptr<Session> FindConnectedSession(prHCamera id, prResponse& error);
 
 /// Queues an event for the program's callback (lock held).
 void QueueEvent(Session& s, WORD code, DWORD parameter = 0);
