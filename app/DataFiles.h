@@ -3,6 +3,6 @@
 
 #include "platform/mfc/cstring.h"
 
-/// The shipped file of that name: beside the program, else (in a build tree) in the source's
-/// data folder; "" when neither has it.
+/// The shipped file of that name: beside the program, in a build tree's source data folder, or
+/// in the installed share folder (GetDataFolders); "" when none has it.
 CString FindDataFile(const char* name);

@@ -48,23 +48,15 @@ Qt::CursorShape ShapeOf(WORD id) {
   return Qt::ArrowCursor;
 }
 
-// The program's cursor resources ship as data/cursors/<id>.png (hot spot in the middle), found
-// beside the program or, in a build tree, in the source's data folder.
+// The program's cursor resources ship as cursors/<id>.png (hot spot in the middle) among the
+// program's data files.
 CursorRecord* ProgramCursor(WORD id) {
   static auto* cursors = new std::map<WORD, CursorRecord*>;
   CursorRecord*& record = (*cursors)[id];
   if (record) return record;
-  const QString name = QString("cursors/%1.png").arg(id);
-  QStringList folders{user_p::ToQString(GetProgramFolder())};
-#ifdef TAVORIN_SOURCE_DATA_DIR
-  folders << QString(TAVORIN_SOURCE_DATA_DIR "/");
-#endif
-  for (const QString& folder : folders) {
-    QPixmap pixmap(folder + name);
-    if (pixmap.isNull()) continue;
-    record = new CursorRecord{QCursor(pixmap), true};
-    break;
-  }
+  const std::string path = FindShippedFile(("cursors/" + std::to_string(id) + ".png").c_str());
+  QPixmap pixmap(user_p::ToQString(path));
+  if (!path.empty() && !pixmap.isNull()) record = new CursorRecord{QCursor(pixmap), true};
   return record;
 }
 

@@ -135,3 +135,64 @@ std::string GetProgramFolder() {
 std::string GetHomeFolder() { return AnsiFromNative(WithoutTrailingSlash(NativeHome())); }
 
 std::string GetDocumentsFolder() { return AnsiFromNative(NativeDocuments()); }
+
+namespace {
+
+// A build tree's programs find the shipped files in the source's data folder; an installed
+// program never looks there, so what it finds comes from its own prefix. Empty when not built.
+std::string SourceDataFolder(const std::string& program) {
+#if defined(TAVORIN_BUILD_DIR) && defined(TAVORIN_SOURCE_DATA_DIR)
+  if (char* resolved = realpath(TAVORIN_BUILD_DIR, nullptr)) {
+    std::string build = WithoutTrailingSlash(resolved) + "/";
+    std::free(resolved);
+    if (program.compare(0, build.size(), build) == 0) return TAVORIN_SOURCE_DATA_DIR;
+  }
+#endif
+  (void)program;
+  return std::string();
+}
+
+void AddFolder(std::vector<std::string>& folders, std::string folder) {
+  if (folder.empty() || folder.front() != '/') return;
+  folder = WithoutTrailingSlash(folder) + "/";
+  for (const std::string& known : folders)
+    if (known == folder) return;
+  folders.push_back(folder);
+}
+
+std::vector<std::string> NativeDataFolders() {
+  std::vector<std::string> folders;
+  std::string program = NativeProgramPath();
+  size_t slash = program.find_last_of('/');
+  if (slash != std::string::npos) {
+    std::string folder = program.substr(0, slash);
+    AddFolder(folders, folder);
+    AddFolder(folders, SourceDataFolder(program));
+    // <prefix>/bin/tavorin reads <prefix>/share/tavorin.
+    size_t parent = folder.find_last_of('/');
+    if (parent != std::string::npos && parent > 0) AddFolder(folders, folder.substr(0, parent) + "/share/tavorin");
+  }
+  const char* dirs = std::getenv("XDG_DATA_DIRS");
+  std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    std::string entry = list.substr(start, end - start);
+    if (!entry.empty() && entry.front() == '/') AddFolder(folders, WithoutTrailingSlash(entry) + "/tavorin");
+    start = end + 1;
+  }
+  return folders;
+}
+
+}  // namespace
+
+std::string FindShippedFile(const char* name) {
+  if (!name || !*name) return std::string();
+  std::string native = NativePath(name);
+  for (const std::string& folder : NativeDataFolders()) {
+    struct stat st;
+    if (stat((folder + native).c_str(), &st) == 0) return AnsiFromNative(folder + native);
+  }
+  return std::string();
+}

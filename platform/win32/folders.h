@@ -25,6 +25,11 @@ HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPST
 
 /// The folder holding the running program, with a trailing '/'; empty when unknown.
 std::string GetProgramFolder();
+/// The shipped file or folder of that name (a relative path), looked for in this order: in
+/// the program's folder; in a build tree, in the source's data folder; in share/tavorin/ beside
+/// the program's bin folder (an installed prefix); in tavorin/ of each absolute $XDG_DATA_DIRS
+/// folder (/usr/local/share:/usr/share when unset). Empty when none has it.
+std::string FindShippedFile(const char* name);
 /// The user's home folder ($HOME, else the password database), without a trailing '/'.
 std::string GetHomeFolder();
 /// The user's documents folder as `xdg-user-dir DOCUMENTS` gives it: XDG_DOCUMENTS_DIR from

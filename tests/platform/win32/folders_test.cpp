@@ -96,3 +96,42 @@ TEST(ProgramPathTest, ModuleFileNameIsTheRunningProgram) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(std::string(small), full.substr(0, 4)) << "cut and terminated";
 }
+
+TEST_F(FoldersTest, ShippedFilesFromTheBuildTreeThenTheDataDirs) {
+  Save("XDG_DATA_DIRS");
+  const std::string first = dir / "first", second = dir / "second";
+  for (const std::string& folder : {first, second}) {
+    mkdir(folder.c_str(), 0700);
+    mkdir((folder + "/tavorin").c_str(), 0700);
+  }
+  TempDir::Write(first + "/tavorin/both.txt", "first");
+  TempDir::Write(second + "/tavorin/both.txt", "second");
+  TempDir::Write(second + "/tavorin/second.txt", "second");
+  // An installed copy of the program's data must not hide the source's data from a build tree.
+  TempDir::Write(first + "/tavorin/splash.bmp", "installed");
+  setenv("XDG_DATA_DIRS", ("relative:" + first + "/:" + second).c_str(), 1);
+  struct Row {
+    const char* name;
+    std::string expected;
+  } rows[] = {
+      {"both.txt", first + "/tavorin/both.txt"},
+      {"second.txt", second + "/tavorin/second.txt"},
+      {"splash.bmp", std::string(TAVORIN_SOURCE_DIR) + "/data/splash.bmp"},
+      {"help", std::string(TAVORIN_SOURCE_DIR) + "/data/help"},
+      {"absent.txt", ""},
+      {"", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(FindShippedFile(row.name), row.expected);
+  }
+  // A relative entry is no data folder, whatever the working folder holds.
+  mkdir((dir / "relative").c_str(), 0700);
+  mkdir((dir / "relative/tavorin").c_str(), 0700);
+  TempDir::Write(dir / "relative/tavorin/relative.txt", "x");
+  char cwd[4096];
+  ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  EXPECT_EQ(FindShippedFile("relative.txt"), "");
+  ASSERT_EQ(chdir(cwd), 0);
+}
