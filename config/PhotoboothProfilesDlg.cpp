@@ -25,9 +25,11 @@ CPhotoboothProfilesDlg::CPhotoboothProfilesDlg(CWnd* parent) : CDialog(IDD_PHOTO
   using K = DlgItemKind;
   static std::vector<std::string> labels;
   if (labels.empty())
-    for (int n = 1; n <= kProfileSlots; ++n)
-      labels.push_back("Profile " + std::to_string(n) + ": SHIFT+CTRL+" +
-                       (n <= 9 ? std::to_string(n) : "F" + std::to_string(n - 9)));
+    for (int n = 1; n <= kProfileSlots; ++n) {
+      std::string label = "Profile " + std::to_string(n) + ": SHIFT+CTRL+";
+      if (n > 9) label += 'F';
+      labels.push_back(label + std::to_string(n <= 9 ? n : n - 9));
+    }
   DlgTemplate dialog{IDD_PHOTOBOOTH_PROFILES, "Photobooth Profiles", {}};
   dialog.items.push_back({-1, K::Label,
                           "Select up to 18 photobooth settings files (or profiles) which can be accessed in full screen "

@@ -18,7 +18,7 @@ void CPhotoboothCustomLayoutDlg::OnEditCaptions() {
   // The editor's own steps are one change: nothing is recorded until it closes.
   m_bUndoSuspended = true;
   if (selected.size() > 1) {
-    selected.resize(1);
+    selected.erase(selected.begin() + 1, selected.end());
     Redraw(0);
   }
   LayoutCaptionEditRequest request;

@@ -36,11 +36,14 @@ bool TimeLocaleIsUtf8() {
 int GetLocaleInfoA(LCID, LCTYPE type, LPSTR data, int dataLength) {
   std::string value;
   switch (type) {
-    case LOCALE_SDECIMAL: value = UserNumericItem(RADIXCHAR, "."); break;
+    case LOCALE_SDECIMAL:
+      value = UserNumericItem(RADIXCHAR, ".");
+      // A number always has a decimal separator, even where the locale names none.
+      if (value.empty()) value.push_back('.');
+      break;
     case LOCALE_STHOUSAND: value = UserNumericItem(THOUSEP, ","); break;
     default: SetLastError(ERROR_INVALID_FLAGS); return 0;
   }
-  if (value.empty() && type == LOCALE_SDECIMAL) value = ".";
   int needed = static_cast<int>(value.size()) + 1;
   if (dataLength == 0) return needed;
   if (!data || dataLength < needed) {

@@ -85,8 +85,8 @@ std::string BuildUrl(const Request& request) {
   std::string object = request.objectName;
   // A fragment belongs to the client; it never goes on the wire.
   if (size_t hash = object.find('#'); hash != std::string::npos) object.erase(hash);
-  if (object.empty() || object[0] != '/') object.insert(0, "/");
-  return std::string(request.secure ? "https://" : "http://") + host + ":" + std::to_string(c.port) + object;
+  const char* slash = object.empty() || object[0] != '/' ? "/" : "";
+  return std::string(request.secure ? "https://" : "http://") + host + ":" + std::to_string(c.port) + slash + object;
 }
 
 bool HasControlBytes(const std::string& text) {
