@@ -4,5 +4,5 @@
 #include "platform/mfc/cstring.h"
 
 /// The shipped file of that name: beside the program, in a build tree's source data folder, or
-/// in the installed share folder (GetDataFolders); "" when none has it.
+/// in the installed share folder (FindShippedFile); "" when none has it.
 CString FindDataFile(const char* name);

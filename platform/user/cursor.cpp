@@ -55,8 +55,8 @@ CursorRecord* ProgramCursor(WORD id) {
   CursorRecord*& record = (*cursors)[id];
   if (record) return record;
   const std::string path = FindShippedFile(("cursors/" + std::to_string(id) + ".png").c_str());
-  QPixmap pixmap(user_p::ToQString(path));
-  if (!path.empty() && !pixmap.isNull()) record = new CursorRecord{QCursor(pixmap), true};
+  QPixmap pixmap;
+  if (!path.empty() && pixmap.load(user_p::ToQString(path))) record = new CursorRecord{QCursor(pixmap), true};
   return record;
 }
 
